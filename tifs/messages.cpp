@@ -1,0 +1,197 @@
+#include "tifs/messages.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace kestrel {
+
+namespace {
+
+const char* const kCatalog[kMessageCount] = {
+    "Can't read file or directory <%s>",
+    "Can't open file for read <%s>",
+    "Can't open file for write <%s>",
+    "Can't open file for read and write <%s>",
+    "Can't read from file <%s>",
+    "Can't write to file <%s>",
+    "Can't read sector <%d> from <%s>",
+    "Can't write sector <%d> to <%s>",
+    "Disk error, filename <%s>\n, fileno <%d>, sector <%d>",
+    "Can't read diskinfo from diskfile <%s>",
+    "Can only extract files from a DSK file or an Archive",
+    "Can't convert PC99 DSK-file to a TI99 DSK-file\nwith the same name in the same directory",
+    "Can only convert TI-files to PC-files",
+    "Not enough memory to create edit buffer",
+    "Seek error in file <%s>",
+    "No more viewers available",
+    "Invalid filename <%s>",
+    "Not an archive <%s>",
+    "Can't unark arked archive, first extract <%s>",
+    "Can't rename file <%s> to <%s>",
+    "Can't delete file <%s>",
+    "Not a GIF file <%s>",
+    "Not a MYART file <%s>",
+    "Can't read TI-Artist colortable <%s>",
+    "Can't open TI disk drive <%c:>",
+    "Can't read TI disk geometry <%c:>",
+    "Sectorsize of TI disk not 512 bytes <%c:>",
+    "Can't read sector <%d> from TI disk <%c:>",
+    "Can't write sector <%d> to TI disk <%c:>",
+    "Not enough capacity on TI disk <%c:> to restore image",
+    "Seek error on TI disk <%s>",
+    "DSK allready exist:\n<%s>\nOverwrite?",
+    "DSK is not initialized",
+    "DSK is full <%s>",
+    "To many fragments for file <%s>",
+    "File <%s> doesn't exist",
+    "File <%s> allready exist",
+    "Can't copy file <%s>\nto <%s>, error <%d>",
+    "Can't copy files to itself",
+    "Can't copy files to ARC or PC99DSK",
+    "Can only copy TI files to a DSK image",
+    "Can only copy DSK images to CF7A+ card",
+    "Can only copy TI files, DSK or HD images to a directory",
+    "Can only delete files from directories or DSK images",
+    "Can't create a directory here",
+    "Can't create directory <%s>",
+    "Can't delete directory <%s>",
+    "Can't rename a file or directory here",
+    "Can't rename file or directory <%s>",
+    "Can't write PC files to ARC, DSK, PC99DSK, HDIMG or CF7A+ card",
+    "Can't convert PC99 images to itself",
+    "Can only convert PC99 images to a directory",
+    "Can only extract files to a directory",
+    "Can only convert ARC files to a directory",
+    "X",
+    "Can only convert V9T9, TIFILES or CLASSIC99 files in a directory",
+    "Can only set attributes of files in a directory",
+    "Can't change file attributes",
+    "Partition does not exist",
+    "Partition is not initialized",
+    "Can't copy partitions",
+    "Can't rename this directory",
+    "Can't delete this directory",
+    "Can't lock device <%c:> for writing sectors",
+    "Not a TI file <%s>\n(Something went wrong with conversion)",
+};
+
+const char* const kUnknownText = "Unknown error <%d>";
+
+constexpr size_t kMessageBufferSize = 512;
+
+// Formats one conversion with the C library so that width, precision and
+// flags behave exactly as printf; only the argument's type is ours to pick.
+std::string FormatOne(const std::string& spec, char conversion, const MessageArg* arg)
+{
+    char buffer[kMessageBufferSize];
+    if (conversion == 's') {
+        std::string text;
+        if (arg)
+            text = arg->IsText() ? arg->Text() : std::to_string(arg->Number());
+        std::string fmt = spec + "s";
+        std::snprintf(buffer, sizeof buffer, fmt.c_str(), text.c_str());
+        return buffer;
+    }
+    if (conversion == 'c') {
+        int c = 0;
+        if (arg)
+            c = arg->IsText() ? (arg->Text().empty() ? 0 : static_cast<unsigned char>(arg->Text()[0]))
+                              : static_cast<int>(arg->Number() & 0xFF);
+        if (c == 0)
+            return std::string();
+        std::string fmt = spec + "c";
+        std::snprintf(buffer, sizeof buffer, fmt.c_str(), c);
+        return buffer;
+    }
+    if (arg && arg->IsText())
+        return arg->Text();
+    long long value = arg ? arg->Number() : 0;
+    std::string fmt = spec + "ll" + conversion;
+    if (conversion == 'u' || conversion == 'x' || conversion == 'X' || conversion == 'o')
+        std::snprintf(buffer, sizeof buffer, fmt.c_str(), static_cast<unsigned long long>(
+            conversion == 'u' ? static_cast<unsigned long long>(static_cast<uint32_t>(value))
+                              : static_cast<unsigned long long>(value)));
+    else
+        std::snprintf(buffer, sizeof buffer, fmt.c_str(), value);
+    return buffer;
+}
+
+} // namespace
+
+const char* CatalogText(int number)
+{
+    if (number < 0 || number >= kMessageCount)
+        return kUnknownText;
+    return kCatalog[number];
+}
+
+std::string FormatText(const char* format, MessageArgs args)
+{
+    std::string out;
+    auto next = args.begin();
+    for (const char* p = format; *p; ++p) {
+        if (*p != '%') {
+            out += *p;
+            continue;
+        }
+        if (p[1] == '%') {
+            out += '%';
+            ++p;
+            continue;
+        }
+        std::string spec = "%";
+        const char* q = p + 1;
+        while (*q && std::strchr("-+ #0123456789.", *q))
+            spec += *q++;
+        while (*q == 'l' || *q == 'h' || *q == 'z')
+            ++q; // length modifiers are ours to choose
+        if (!*q)
+            break;
+        const MessageArg* arg = next != args.end() ? &*next++ : nullptr;
+        out += FormatOne(spec, *q, arg);
+        p = q;
+    }
+    if (out.size() > kMessageBufferSize - 1)
+        out.resize(kMessageBufferSize - 1);
+    return out;
+}
+
+std::string FormatCatalogMessage(int number, MessageArgs args)
+{
+    if (number < 0 || number >= kMessageCount)
+        return FormatText(kUnknownText, {number});
+    return FormatText(kCatalog[number], args);
+}
+
+std::string SystemErrorText(int code)
+{
+    std::string text = std::strerror(code);
+    std::string clean;
+    for (char c : text)
+        if (c != '\r' && c != '\n')
+            clean += c;
+    return clean;
+}
+
+void ReportError(Ui& ui, int number, MessageArgs args)
+{
+    ui.SetLastMessage(number);
+    ui.ShowError(FormatCatalogMessage(number, args));
+}
+
+void ReportSystemError(Ui& ui, int systemCode, int number, MessageArgs args)
+{
+    std::string text = FormatCatalogMessage(number, args);
+    if (systemCode != 0)
+        text += FormatText("\n\nERROR %u: %s", {systemCode, SystemErrorText(systemCode)});
+    ui.SetLastMessage(number);
+    ui.ShowError(text);
+}
+
+Answer AskError(Ui& ui, int number, MessageArgs args)
+{
+    ui.SetLastMessage(number);
+    return ui.AskErrorQuestion(FormatCatalogMessage(number, args));
+}
+
+} // namespace kestrel
