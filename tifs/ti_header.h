@@ -68,10 +68,37 @@ bool IsClassic99(const TiFileDescriptor& d, uint64_t dataLength);
 // Rewrites a 128-byte FDR image in place into a TIFILES header (no name kept).
 void MakeTifilesHeaderFromFdr(uint8_t* header);
 
-// TI name -> PC file name, with the `zubcompatible` rule; never "", "." or "..".
+// TI name -> PC file name, with the `zubcompatible` rule; never "", "." or "..",
+// never a "/" or NUL byte (those become "@"; an empty name becomes "@", each dot
+// of "." and ".." an "@").
 std::string TiNameToPcName(const std::string& tiName, bool zubCompatible);
 
 // PC file name -> TI name: 10 characters, upper case, space-padded.
 std::string PcNameToTiName(const std::string& pcName);
+
+// The program size of a PROGRAM file: sectors x 256, and when the end-of-file
+// offset is set, 256 less (when at least 256) plus that offset; 16-bit.
+uint16_t ProgramSize(uint16_t sectors, uint8_t eofOffset);
+
+// Where the last data sector of a Classic99 file with dataLength data bytes
+// starts in the PC file (128 for an empty data part).
+uint64_t Classic99LastSectorOffset(uint64_t dataLength);
+
+// Corrects a Classic99 descriptor from the data length: header kind 3,
+// sectors rounded up, and per file type the end-of-file offset (VARIABLE:
+// the first 0xFF among the lastLength bytes of the last sector, read from
+// Classic99LastSectorOffset), level-3 count and records per sector.
+void CorrectClassic99(TiFileDescriptor& d, uint64_t dataLength, const uint8_t* lastSector,
+                      size_t lastLength);
+
+// Writers of the 128-byte PC-side headers from a descriptor. The type comes
+// from flags; a PROGRAM file stores record length 0. A V9T9 header holds the
+// TI name (padded to 10) and zeros after the level-3 count; a TIFILES header
+// holds no name and the 0xCA 0x53 filler from byte 16.
+void MakeV9t9Header(const TiFileDescriptor& d, uint8_t* header);
+void MakeTifilesHeader(const TiFileDescriptor& d, uint8_t* header);
+
+// The first 10 characters of a TI name, padded with spaces to 10.
+std::string PadTiName(const std::string& tiName);
 
 } // namespace kestrel
