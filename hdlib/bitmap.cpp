@@ -1,0 +1,46 @@
+#include "hdlib/bitmap.h"
+
+#include "hdlib/dsr.h"
+#include "hdlib/sector_io.h"
+
+#include <algorithm>
+
+namespace kestrel::hdlib {
+
+uint32_t FirstAllocatableAu()
+{
+    const unsigned spa = CurrentVolume().sectorsPerAu;
+    return spa == 0 ? kMaxBitmapAus : 64 / spa + 1;
+}
+
+uint32_t AllocatableLimit()
+{
+    return std::min<uint32_t>(CurrentVolume().totalAus, kMaxBitmapAus);
+}
+
+int32_t CountFreeAus(uint32_t& freeAus)
+{
+    freeAus = 0;
+    if (!VolumeHasFileSystem())
+        return kDsrDeviceError;
+    const uint32_t first = FirstAllocatableAu();
+    const uint32_t limit = AllocatableLimit();
+    SectorBuffer buffer;
+    for (uint32_t s = 0; s < kBitmapSectors; ++s) {
+        const uint32_t base = s * kAusPerBitmapSector;
+        if (base >= limit)
+            break;
+        if (ReadVolumeSector(buffer, kBitmapFirstSector + s) != kDsrOk)
+            return kDsrDeviceError;
+        for (uint32_t bit = 0; bit < kAusPerBitmapSector; ++bit) {
+            const uint32_t au = base + bit;
+            if (au >= limit)
+                break;
+            if (au >= first && !BitmapBit(buffer.data, bit))
+                ++freeAus;
+        }
+    }
+    return kDsrOk;
+}
+
+} // namespace kestrel::hdlib
