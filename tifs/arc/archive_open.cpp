@@ -101,7 +101,7 @@ bool LeaveArchive(Location& location, Ui& ui)
     location.keptKind = kLocPcDirectory;
     location.entries.clear();
     if (location.kind == kLocPcDirectory) {
-        return OpenLocation(location, ui);
+        return ScanPcDirectory(location, JoinPath(location.path, "*.*"), ui) == 0;
     }
     bool reported = false;
     if (!ListImagePath(location, location.path, ui, reported)) {
