@@ -1,0 +1,54 @@
+#include "app/qt/common_dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QWidget>
+
+namespace kestrel {
+
+bool BrowseForLocation(QWidget* owner, const std::string& current, std::string& result)
+{
+    QFileDialog dialog(owner, kBrowseTitle, QString::fromStdString(current));
+    dialog.setObjectName(kBrowseTitle);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    // The own dialog: it behaves the same on every platform and shows the
+    // prompt and the selected folder as the status text.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setLabelText(QFileDialog::LookIn, kBrowsePrompt);
+    if (!current.empty())
+        dialog.selectFile(QString::fromStdString(current));
+    QObject::connect(&dialog, &QFileDialog::currentChanged, &dialog,
+                     [&dialog](const QString& path) { dialog.setToolTip(path); });
+    dialog.adjustSize();
+    CenterOver(&dialog, owner);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    result = dialog.selectedFiles().first().toStdString();
+    return true;
+}
+
+void CenterOver(QWidget* window, QWidget* reference)
+{
+    if (!window)
+        return;
+    QRect area;
+    if (reference)
+        area = reference->frameGeometry();
+    else if (QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->geometry();
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(area.center());
+    window->move(frame.topLeft());
+    window->show();
+}
+
+void PumpPendingMessages()
+{
+    QCoreApplication::processEvents();
+}
+
+} // namespace kestrel

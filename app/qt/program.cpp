@@ -1,0 +1,96 @@
+#include "app/qt/program.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLocale>
+#include <QTimer>
+
+#include "app/qt/common_dialogs.h"
+#include "app/shell/startup.h"
+#include "platform/temp_dir.h"
+#include "tifs/location_listers.h"
+#include "tifs/settings.h"
+
+namespace kestrel {
+
+Program::Program() = default;
+
+Program::~Program()
+{
+    if (!m_finished)
+        Finish();
+}
+
+int Program::Start(const std::vector<std::string>& arguments, const std::string& workingDir)
+{
+    // A private directory for the three fixed temporary names. Should it
+    // fail, the parts that need a temporary file report it when they do.
+    platform::ProgramTempDir().Create();
+
+    Settings& settings = ProgramSettings();
+    const bool metric = QLocale::system().measurementSystem() == QLocale::MetricSystem;
+    LoadSettings(settings, SettingsFilePath(workingDir), metric);
+    ReadEditSlotPlacements(settings);
+    RegisterLocationListers();
+
+    StartLocations starts = ChooseStartLocations(
+        JoinCommandLine(arguments), settings.defaultPathLeft, settings.defaultPathRight,
+        [](std::string& chosen) { return BrowseForLocation(nullptr, std::string(), chosen); });
+    if (!starts.ok)
+        return kExitStartFailed;
+    settings.defaultPathLeft = starts.left;
+    settings.defaultPathRight = starts.right;
+
+    m_window = std::make_unique<MainWindow>(settings, m_ui, m_locations);
+    m_window->GetShell().SetStartLocations(starts.left, starts.right, settings.sortBy,
+                                           settings.columnWidths);
+    m_window->Start();
+    return -1;
+}
+
+int Program::Finish()
+{
+    if (m_finished)
+        return 0;
+    m_finished = true;
+    if (m_window) {
+        if (m_window->isVisible())
+            m_window->close();
+        Settings& settings = ProgramSettings();
+        SaveSettings(settings);
+        WriteEditSlotPlacements(settings);
+        m_ui.SetOwner(nullptr);
+        m_window.reset();
+    }
+    platform::ProgramTempDir().Remove();
+    return 0;
+}
+
+int RunProgram(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::string screenshot;
+    if (arguments.size() >= 2 && arguments[0] == "--screenshot") {
+        screenshot = arguments[1];
+        arguments.erase(arguments.begin(), arguments.begin() + 2);
+    }
+    Program program;
+    int rc = program.Start(arguments, QDir::currentPath().toStdString());
+    if (rc >= 0)
+        return rc;
+    MainWindow* window = program.Window();
+    if (!screenshot.empty()) {
+        // After the splash picture has gone, so that the picture shows the panes.
+        QObject::connect(window, &MainWindow::firstListing, window, [window, screenshot] {
+            QTimer::singleShot(kSplashMinimumMs + kTimerPeriodMs, window, [window, screenshot] {
+                window->grab().save(QString::fromStdString(screenshot));
+                window->close();
+            });
+        });
+    }
+    app.exec();
+    return program.Finish();
+}
+
+} // namespace kestrel

@@ -1,0 +1,41 @@
+// The program from start to end: temporary directory, settings, start
+// locations, main window, and at the end the settings and the edit-window
+// placements written back.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/shell/catalog_location_service.h"
+#include "app/qt/main_window.h"
+#include "app/qt/qt_ui.h"
+
+namespace kestrel {
+
+class Program {
+public:
+    Program();
+    ~Program();
+
+    // Everything before the event loop. Returns -1 when the loop should
+    // run, else the exit code (1: no start location was chosen).
+    int Start(const std::vector<std::string>& arguments, const std::string& workingDir);
+    MainWindow* Window() const { return m_window.get(); }
+    QtUi& GetUi() { return m_ui; }
+    // After the loop: the settings and the edit-window placements are
+    // written, the panes and the temporary directory go. Returns 0.
+    int Finish();
+
+private:
+    QtUi m_ui;
+    CatalogLocationService m_locations;
+    std::unique_ptr<MainWindow> m_window;
+    bool m_finished = false;
+};
+
+// The whole run, for main(): "--screenshot FILE" first on the command line
+// grabs the window after the first listing into FILE and ends the program.
+int RunProgram(int argc, char** argv);
+
+} // namespace kestrel

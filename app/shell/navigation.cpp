@@ -1,0 +1,291 @@
+// Open entry, Open entry in the other pane, Reread, Goto root, Choose
+// location, Open recent, Goto upper directory, Swap, and the redraw and sort
+// steps that follow each of them.
+#include "app/shell/navigation.h"
+
+#include <algorithm>
+
+#include "app/shell/cursor_history.h"
+#include "app/shell/shell.h"
+#include "tifs/messages.h"
+
+namespace kestrel {
+
+void CopyLocationState(Location& to, const Location& from)
+{
+    to.kind = from.kind;
+    to.startPath = from.startPath;
+    to.path = from.path;
+    to.pcLevelsEntered = from.pcLevelsEntered;
+    to.containerDepth = from.containerDepth;
+    to.hdLevel = from.hdLevel;
+    to.cf7Volume = from.cf7Volume;
+    to.archive = from.archive;
+    to.insideContainer = from.insideContainer;
+    to.containerEntries = from.containerEntries;
+    to.innerPath = from.innerPath;
+    to.nestedName = from.nestedName;
+    to.keptPath = from.keptPath;
+    to.keptKind = from.keptKind;
+    to.fdirSector = from.fdirSector;
+    to.subdirName = from.subdirName;
+    to.totalSectors = from.totalSectors;
+    to.totalFiles = from.totalFiles;
+    to.sortOrder = from.sortOrder;
+}
+
+void ResetToStartLocation(Location& location)
+{
+    Location fresh;
+    fresh.startPath = location.startPath;
+    fresh.path = location.startPath;
+    fresh.sortOrder = location.sortOrder;
+    location.entries.clear();
+    CopyLocationState(location, fresh);
+}
+
+Shell::Shell(ShellHost& host, LocationService& locations, Ui& ui)
+    : m_host(host), m_locations(locations), m_ui(ui)
+{
+}
+
+void Shell::Redraw(int side)
+{
+    Pane& p = m_panes[side & 1];
+    UpdateScrollState(p);
+    UpdateDrawnRange(p);
+    m_host.RepaintPane(side & 1);
+}
+
+void Shell::RedrawBoth()
+{
+    for (Pane& p : m_panes) {
+        UpdateScrollState(p);
+        UpdateDrawnRange(p);
+    }
+    m_host.RepaintAll();
+}
+
+void Shell::SetStartLocations(const std::string& left, const std::string& right, int sortOrder,
+                              const int widths[kColumnCount])
+{
+    const std::string* starts[2] = {&left, &right};
+    for (int side = 0; side < 2; ++side) {
+        Pane& p = m_panes[side];
+        p.location.startPath = *starts[side];
+        p.location.sortOrder = sortOrder;
+        ResetToStartLocation(p.location);
+        SetColumnWidths(p, widths);
+        m_host.ColumnsChanged(side);
+    }
+}
+
+void Shell::ListBothPanes()
+{
+    m_host.BeginWait();
+    for (Pane& p : m_panes) {
+        ClearCatalog(p);
+        m_locations.OpenLocation(p.location, m_ui);
+    }
+    for (Pane& p : m_panes) {
+        m_locations.Sort(p.location);
+        p.top = 0;
+        UpdateScrollState(p);
+        UpdateDrawnRange(p);
+    }
+    m_panes[0].cursor = m_panes[0].firstDrawn;
+    m_panes[1].cursor = m_panes[0].cursor;
+    m_host.EndWait();
+    RedrawBoth();
+}
+
+void Shell::AfterListing(int side)
+{
+    Pane& p = m_panes[side];
+    m_locations.Sort(p.location);
+    UpdateScrollState(p);
+    UpdateDrawnRange(p);
+}
+
+void Shell::SortAndShow(int side, int order)
+{
+    if (order < 0)
+        return;
+    Pane& p = m_panes[side & 1];
+    p.location.sortOrder = order;
+    m_locations.Sort(p.location);
+    UpdateDrawnRange(p);
+    if (p.firstDrawn < p.Count())
+        p.cursor = p.firstDrawn;
+    Redraw(side & 1);
+}
+
+void Shell::ColumnsResized(int side, const int lefts[kColumnCount],
+                           const int widths[kColumnCount])
+{
+    SetColumnGeometry(m_panes[side & 1], lefts, widths);
+    Redraw(side & 1);
+}
+
+void Shell::OpenEntry(int side, int index)
+{
+    const CatalogEntry* e = m_panes[side & 1].Entry(index);
+    if (!e)
+        return;
+    // The listing replaces the catalog that holds the entry.
+    CatalogEntry entry = *e;
+    OpenEntryOf(side & 1, entry);
+}
+
+bool Shell::OpenEntryOf(int side, const CatalogEntry& entry)
+{
+    Pane& p = m_panes[side];
+    Location& loc = p.location;
+    uint16_t kind = entry.ti.kind;
+
+    if (kind == kKindDisFix) {
+        if (entry.ti.recordLength != 128)
+            return false;
+        if (loc.kind == kLocPcDirectory && entry.ti.sectors >= 1) {
+            int gif = m_locations.IsGifFile(loc, entry, m_ui);
+            if (gif < 0)
+                return false;
+            if (gif > 0) {
+                m_host.RunOperation(side, PaneOperation::ShowGifExternal);
+                return false;
+            }
+        }
+        kind = kKindIntFix;
+    }
+    switch (kind) {
+    case kKindIntFix:
+        if (entry.ti.recordLength != 128 || entry.ti.sectors < 1)
+            return false;
+        break;
+    case kKindSubdir: case kKindUpDir: case kKindDsk: case kKindPc99Sd: case kKindPc99Dd:
+    case kKindPartitionedImage: case kKindHdImage: case kKindCf7Image:
+        break;
+    case kKindCf7ImageVolume:
+        if (entry.disk.totalSectors == 0) {
+            ReportError(m_ui, 32);
+            return false;
+        }
+        break;
+    default:
+        return false;
+    }
+
+    // The scroll position only resets when the pane really lists something
+    // new; a key on a plain file would otherwise scroll the cursor away.
+    p.top = 0;
+    bool ok = m_locations.OpenEntry(loc, entry, m_ui);
+    AfterListing(side);
+    if (ok) {
+        if (kind == kKindUpDir)
+            PopCursor(p);
+        else
+            PushCursor(p);
+    }
+    Redraw(side);
+    return ok;
+}
+
+void Shell::OpenEntryInOtherPane(int index)
+{
+    Pane& a = Active();
+    Pane& o = Other();
+    const CatalogEntry* e = a.Entry(index);
+    if (!e)
+        return;
+    CatalogEntry entry = *e;
+    ClearCatalog(o);
+    CopyLocationState(o.location, a.location);
+    o.top = a.top;
+    o.maxTop = a.maxTop;
+    o.firstDrawn = a.firstDrawn;
+    o.afterLastDrawn = a.afterLastDrawn;
+    o.cursor = a.cursor;
+    o.anchor = a.anchor;
+    o.history = a.history;
+    OpenEntryOf(1 - m_active, entry);
+}
+
+void Shell::Reread(int side)
+{
+    Pane& p = m_panes[side & 1];
+    m_locations.Reread(p.location, m_ui);
+    AfterListing(side & 1);
+    if (p.cursor >= p.Count())
+        p.cursor = std::max(0, p.Count() - 1);
+    Redraw(side & 1);
+}
+
+bool Shell::ListStartLocation(int side)
+{
+    Pane& p = m_panes[side];
+    ResetToStartLocation(p.location);
+    ClearCatalog(p);
+    // A new root has nothing to go back to.
+    p.history = CursorHistory{};
+    p.anchor = -1;
+    bool ok = m_locations.OpenLocation(p.location, m_ui);
+    if (ok) {
+        p.top = 0;
+        UpdateScrollState(p);
+        UpdateDrawnRange(p);
+        p.cursor = p.firstDrawn;
+    }
+    AfterListing(side);
+    Redraw(side);
+    return ok;
+}
+
+void Shell::GotoRoot(int side)
+{
+    m_host.BeginWait();
+    ListStartLocation(side & 1);
+    m_host.EndWait();
+}
+
+void Shell::ChooseLocation(int side)
+{
+    Pane& p = m_panes[side & 1];
+    std::string chosen;
+    if (!m_host.BrowseForLocation(p.location.startPath, chosen))
+        return;
+    p.location.startPath = chosen;
+    m_ui.SetLastMessage(0);
+    GotoRoot(side & 1);
+    // A folder that failed to list leaves message 0, so it is still kept.
+    if (m_ui.LastMessage() == 0)
+        m_host.AddRecentLocation(chosen);
+}
+
+void Shell::OpenRecent(int side, int number)
+{
+    std::string path = m_host.ReadRecentLocation(number);
+    if (path.empty())
+        return;
+    m_panes[side & 1].location.startPath = path;
+    GotoRoot(side & 1);
+}
+
+void Shell::GotoUpperDirectory(int side)
+{
+    const CatalogEntry* first = m_panes[side & 1].Entry(0);
+    if (first && first->ti.kind == kKindUpDir)
+        OpenEntry(side & 1, 0);
+}
+
+void Shell::Swap()
+{
+    std::swap(m_panes[0], m_panes[1]);
+    Pane& a = Active();
+    if (a.cursor >= a.Count())
+        a.cursor = 0;
+    m_host.ColumnsChanged(0);
+    m_host.ColumnsChanged(1);
+    RedrawBoth();
+}
+
+} // namespace kestrel

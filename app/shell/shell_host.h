@@ -1,0 +1,62 @@
+// What the shell needs of the window system. The Qt program implements it
+// with its widgets; the shell tests implement it with a recorder. Nothing
+// here blocks except the folder browser and the operations that open dialogs.
+#pragma once
+
+#include <string>
+
+#include "tifs/catalog_entry.h"
+
+namespace kestrel {
+
+// View modes of a text or picture window.
+enum ViewMode : int {
+    kViewText = 0,
+    kViewHex = 2,
+    kViewTiArtist = 3,
+    kViewMyart256 = 4,
+    kViewMyart512 = 5,
+    kViewCharset = 6,
+    kViewForth = 7,
+};
+
+// Operations that other parts of the program carry out for the cursor entry
+// or the marked entries of a pane; the host runs them when they exist.
+enum class PaneOperation {
+    Information,     // F2
+    Copy,            // F5, to the other pane's location
+    Rename,          // F6
+    ConvertTiToPc,   // Ctrl+F6
+    NewDirectory,    // F7
+    Delete,          // Delete
+    ShowGifExternal, // a GIF file handed to the external viewer
+};
+
+class ShellHost {
+public:
+    virtual ~ShellHost() = default;
+
+    // Lay out and paint one pane (its list, path line, status line and
+    // scroll bar) or the whole window.
+    virtual void RepaintPane(int side) = 0;
+    virtual void RepaintAll() = 0;
+    // Header texts and widths follow the pane's columns (after a swap).
+    virtual void ColumnsChanged(int side) { (void)side; }
+
+    virtual void BeginWait() {}
+    virtual void EndWait() {}
+    virtual void Beep() = 0;
+
+    // The folder browser, starting at start; false when cancelled.
+    virtual bool BrowseForLocation(const std::string& start, std::string& chosen) = 0;
+
+    // A text or picture window on an entry of a pane.
+    virtual void OpenView(int side, const CatalogEntry& entry, ViewMode mode) = 0;
+    virtual void RunOperation(int side, PaneOperation operation) = 0;
+
+    // Recent locations, newest first, numbers 1 to 5.
+    virtual void AddRecentLocation(const std::string& path) = 0;
+    virtual std::string ReadRecentLocation(int number) = 0;
+};
+
+} // namespace kestrel
