@@ -6,9 +6,10 @@
 
 #include <algorithm>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-int32_t AllocateAus(uint32_t hint, uint32_t wanted, uint16_t& first, uint16_t& length)
+int32_t AllocateAus(uint32_t hint, uint32_t wanted, uint16_t &first, uint16_t &length)
 {
     first = 0;
     length = 0;

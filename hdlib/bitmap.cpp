@@ -5,7 +5,8 @@
 
 #include <algorithm>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
 uint32_t FirstAllocatableAu()
 {
@@ -18,7 +19,7 @@ uint32_t AllocatableLimit()
     return std::min<uint32_t>(CurrentVolume().totalAus, kMaxBitmapAus);
 }
 
-int32_t CountFreeAus(uint32_t& freeAus)
+int32_t CountFreeAus(uint32_t &freeAus)
 {
     freeAus = 0;
     if (!VolumeHasFileSystem())

@@ -4,19 +4,20 @@
 
 #include <cstdint>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
 constexpr uint32_t kBitmapFirstSector = 1;
 constexpr uint32_t kBitmapSectors = 31;
 constexpr uint32_t kAusPerBitmapSector = 2048;
 constexpr uint32_t kMaxBitmapAus = kBitmapSectors * kAusPerBitmapSector; // 63488
 
-inline bool BitmapBit(const uint8_t* sector, uint32_t bit)
+inline bool BitmapBit(const uint8_t *sector, uint32_t bit)
 {
     return (sector[bit / 8] & (0x80 >> (bit % 8))) != 0;
 }
 
-inline void SetBitmapBit(uint8_t* sector, uint32_t bit, bool used)
+inline void SetBitmapBit(uint8_t *sector, uint32_t bit, bool used)
 {
     const uint8_t mask = static_cast<uint8_t>(0x80 >> (bit % 8));
     if (used)
@@ -33,6 +34,6 @@ uint32_t FirstAllocatableAu();
 uint32_t AllocatableLimit();
 
 // Free AUs of the current volume; 192 in result on a read failure.
-int32_t CountFreeAus(uint32_t& freeAus);
+int32_t CountFreeAus(uint32_t &freeAus);
 
 } // namespace kestrel::hdlib

@@ -13,7 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace kestrel::brackenly {
+namespace kestrel::brackenly
+{
 
 // One sector as the library buffers it: where the data came from, then the data.
 struct SectorBuffer {
@@ -82,10 +83,10 @@ struct DirectoryBlock {
     uint16_t fileCount;      // files of the open directory
     uint16_t directoryCount; // subdirectories of the open directory
     uint16_t reserved6;
-    uint32_t totalSectors;   // of the current volume, set by ordinal 7
-    uint32_t freeSectors;    // of the current volume, set by ordinal 7
-    SectorBuffer record;     // the open directory's VIB or DDR
-    SectorBuffer fileIndex;  // its file index
+    uint32_t totalSectors;  // of the current volume, set by ordinal 7
+    uint32_t freeSectors;   // of the current volume, set by ordinal 7
+    SectorBuffer record;    // the open directory's VIB or DDR
+    SectorBuffer fileIndex; // its file index
 };
 static_assert(offsetof(DirectoryBlock, position) == 0);
 static_assert(offsetof(DirectoryBlock, fileCount) == 2);
@@ -99,20 +100,20 @@ static_assert(offsetof(DirectoryBlock, fileIndex) + offsetof(SectorBuffer, data)
 
 // What the library keeps of one open file or running operation. Six slots lie in a row.
 struct FileSlotHeader {
-    uint16_t index;           // list position after the last lookup (found or insertion)
-    FileRequest* request;     // the request that last used the slot
-    uint16_t stateFlags;      // low bits: open mode; kSlotFdrChanged, kSlotDataChanged, ...
-    uint16_t recordNumber;    // current record (catalog enumeration: next file)
-    uint16_t endFlag;         // 1 when the last operation reached the end of the file
-    uint16_t fixedPosition;   // 1 when opened for relative access
-    uint16_t updateFlag;      // 1 when opened in UPDATE mode
-    uint16_t bytePosition;    // next byte in the data buffer; 256 when no sector is loaded
-    uint16_t sectorCounter;   // file-relative number of the loaded sector (0xFFFF: before 0)
-    uint8_t* chainPosition;   // the data-chain entry (inside the FDR buffer) of the current AU
-    uint16_t currentAu;       // AU of the loaded data sector
-    uint16_t sectorInAu;      // sector of the loaded data sector within its AU
-    uint16_t openKind;        // what the slot is open for (library-private)
-    uint16_t slotNumber;      // 0 to 5
+    uint16_t index;         // list position after the last lookup (found or insertion)
+    FileRequest *request;   // the request that last used the slot
+    uint16_t stateFlags;    // low bits: open mode; kSlotFdrChanged, kSlotDataChanged, ...
+    uint16_t recordNumber;  // current record (catalog enumeration: next file)
+    uint16_t endFlag;       // 1 when the last operation reached the end of the file
+    uint16_t fixedPosition; // 1 when opened for relative access
+    uint16_t updateFlag;    // 1 when opened in UPDATE mode
+    uint16_t bytePosition;  // next byte in the data buffer; 256 when no sector is loaded
+    uint16_t sectorCounter; // file-relative number of the loaded sector (0xFFFF: before 0)
+    uint8_t *chainPosition; // the data-chain entry (inside the FDR buffer) of the current AU
+    uint16_t currentAu;     // AU of the loaded data sector
+    uint16_t sectorInAu;    // sector of the loaded data sector within its AU
+    uint16_t openKind;      // what the slot is open for (library-private)
+    uint16_t slotNumber;    // 0 to 5
 };
 static_assert(sizeof(FileSlotHeader) <= 80);
 
@@ -135,19 +136,19 @@ constexpr int kSlotCount = 6;
 // The catalog entry record filled by ordinal 10 (and, zero but for the pointers, by ordinal 7).
 // With 32-bit pointers it is 48 bytes; wider pointers make it grow at its end.
 struct CatalogEntryRecord {
-    uint8_t kind;              // 1 DIS/FIX, 2 DIS/VAR, 3 INT/FIX, 4 INT/VAR, 5 PROGRAM, 6 dir
-    uint8_t isProtected;       // 1 when flags bit 0x08 is set
+    uint8_t kind;        // 1 DIS/FIX, 2 DIS/VAR, 3 INT/FIX, 4 INT/VAR, 5 PROGRAM, 6 dir
+    uint8_t isProtected; // 1 when flags bit 0x08 is set
     uint8_t reserved2[2];
-    uint32_t sectors;          // data sectors + sectors per AU; directory: 2 x sectors per AU
-    uint32_t level3Count;      // FDR bytes 18 to 19
-    uint32_t lengthOrSize;     // PROGRAM: size in bytes; other kinds: record length
+    uint32_t sectors;      // data sectors + sectors per AU; directory: 2 x sectors per AU
+    uint32_t level3Count;  // FDR bytes 18 to 19
+    uint32_t lengthOrSize; // PROGRAM: size in bytes; other kinds: record length
     uint32_t endOfFileOffset;
     uint32_t recordsPerSector;
     uint32_t statusFlags;
-    char name[11];             // up to 10 characters, NUL-terminated
+    char name[11]; // up to 10 characters, NUL-terminated
     uint8_t reserved39;
-    DirectoryBlock* block;     // the library's directory block
-    FileSlot* slot;            // the request's file slot
+    DirectoryBlock *block; // the library's directory block
+    FileSlot *slot;        // the request's file slot
 };
 static_assert(offsetof(CatalogEntryRecord, sectors) == 4);
 static_assert(offsetof(CatalogEntryRecord, level3Count) == 8);
@@ -157,7 +158,7 @@ static_assert(offsetof(CatalogEntryRecord, recordsPerSector) == 20);
 static_assert(offsetof(CatalogEntryRecord, statusFlags) == 24);
 static_assert(offsetof(CatalogEntryRecord, name) == 28);
 static_assert(offsetof(CatalogEntryRecord, block) == 40);
-static_assert(offsetof(CatalogEntryRecord, slot) == 40 + sizeof(void*));
+static_assert(offsetof(CatalogEntryRecord, slot) == 40 + sizeof(void *));
 
 // Ordinal numbers and the type of each operation.
 enum Ordinal : unsigned {
@@ -201,53 +202,53 @@ constexpr unsigned kOrdinalCount = 35;
 
 extern "C" {
 using NopFn = void (*)();
-using OpenImageFn = int32_t (*)(const char* imagePath);
+using OpenImageFn = int32_t (*)(const char *imagePath);
 using CloseImageFn = int32_t (*)();
-using SelectVolumeFn = int32_t (*)(int32_t index);              // -1, 1 or 0
+using SelectVolumeFn = int32_t (*)(int32_t index);                // -1, 1 or 0
 using SelectVolumeBySectorFn = int32_t (*)(uint32_t firstSector); // -1, 1 or 0
-using OpenDirectoryFn = int32_t (*)(FileRequest* request);
-using DirectoryInfoFn = int32_t (*)(FileRequest* request, CatalogEntryRecord* entry);
+using OpenDirectoryFn = int32_t (*)(FileRequest *request);
+using DirectoryInfoFn = int32_t (*)(FileRequest *request, CatalogEntryRecord *entry);
 using TotalSectorsFn = int32_t (*)();
 using FreeSectorsFn = int32_t (*)();
-using NextCatalogEntryFn = int32_t (*)(FileRequest* request, CatalogEntryRecord* entry);
-using OpenRecordFileFn = int32_t (*)(FileRequest* request);
-using CloseFn = int32_t (*)(FileRequest* request, int32_t status);
-using ReadRecordFn = int32_t (*)(FileRequest* request, uint8_t* lengthThenData);
-using WriteRecordFn = int32_t (*)(FileRequest* request, const uint8_t* data, int32_t length);
-using RestoreFn = int32_t (*)(FileRequest* request, int32_t recordNumber);
-using OpenProgramReadFn = int32_t (*)(FileRequest* request);
-using ReadProgramFn = int32_t (*)(FileRequest* request, uint8_t* buffer);
-using OpenProgramWriteFn = int32_t (*)(FileRequest* request, int32_t sectors);
-using WriteProgramFn = int32_t (*)(FileRequest* request, const uint8_t* data, int32_t length);
-using DeleteFileFn = int32_t (*)(FileRequest* request, const char* filePath);
-using FileStatusFn = int32_t (*)(FileRequest* request, const char* filePath, uint8_t* flags);
-using EndOfFileFn = int32_t (*)(FileRequest* request);
-using IsProtectedFn = int32_t (*)(FileRequest* request);
-using SetProtectionFn = int32_t (*)(FileRequest* request, const char* directoryPath,
-                                    const char* name, int32_t flag);
-using RenameFileFn = int32_t (*)(FileRequest* request, const char* directoryPath,
-                                 const char* newName, const char* oldName);
-using RenameDirectoryFn = int32_t (*)(FileRequest* request, const char* directoryPath,
-                                      const char* newName, const char* oldName);
-using CreateDirectoryFn = int32_t (*)(FileRequest* request, const char* directoryPath,
-                                      const char* name);
-using DeleteDirectoryFn = int32_t (*)(FileRequest* request, const char* directoryPath,
-                                      const char* name);
-using OpenSectorFileFn = int32_t (*)(FileRequest* request, const char* directoryPath,
-                                     const char* name);
-using ReadFileSectorFn = int32_t (*)(FileRequest* request, const char* directoryPath,
-                                     const char* name, uint32_t sector, uint8_t* buffer);
-using CreateSectorFileFn = int32_t (*)(FileRequest* request, const char* directoryPath,
-                                       const char* name);
-using WriteFileSectorFn = int32_t (*)(FileRequest* request, const char* directoryPath,
-                                      const char* name, uint32_t sector, const uint8_t* buffer);
-using ReadVolumeSectorFn = int32_t (*)(FileRequest* request, uint32_t sector, uint8_t* buffer);
-using WriteVolumeSectorFn = int32_t (*)(FileRequest* request, uint32_t sector,
-                                        const uint8_t* buffer);
-using DeviceIdentityFn = int32_t (*)(const char* imagePath, uint8_t* buffer512);
+using NextCatalogEntryFn = int32_t (*)(FileRequest *request, CatalogEntryRecord *entry);
+using OpenRecordFileFn = int32_t (*)(FileRequest *request);
+using CloseFn = int32_t (*)(FileRequest *request, int32_t status);
+using ReadRecordFn = int32_t (*)(FileRequest *request, uint8_t *lengthThenData);
+using WriteRecordFn = int32_t (*)(FileRequest *request, const uint8_t *data, int32_t length);
+using RestoreFn = int32_t (*)(FileRequest *request, int32_t recordNumber);
+using OpenProgramReadFn = int32_t (*)(FileRequest *request);
+using ReadProgramFn = int32_t (*)(FileRequest *request, uint8_t *buffer);
+using OpenProgramWriteFn = int32_t (*)(FileRequest *request, int32_t sectors);
+using WriteProgramFn = int32_t (*)(FileRequest *request, const uint8_t *data, int32_t length);
+using DeleteFileFn = int32_t (*)(FileRequest *request, const char *filePath);
+using FileStatusFn = int32_t (*)(FileRequest *request, const char *filePath, uint8_t *flags);
+using EndOfFileFn = int32_t (*)(FileRequest *request);
+using IsProtectedFn = int32_t (*)(FileRequest *request);
+using SetProtectionFn = int32_t (*)(FileRequest *request, const char *directoryPath,
+                                    const char *name, int32_t flag);
+using RenameFileFn = int32_t (*)(FileRequest *request, const char *directoryPath,
+                                 const char *newName, const char *oldName);
+using RenameDirectoryFn = int32_t (*)(FileRequest *request, const char *directoryPath,
+                                      const char *newName, const char *oldName);
+using CreateDirectoryFn = int32_t (*)(FileRequest *request, const char *directoryPath,
+                                      const char *name);
+using DeleteDirectoryFn = int32_t (*)(FileRequest *request, const char *directoryPath,
+                                      const char *name);
+using OpenSectorFileFn = int32_t (*)(FileRequest *request, const char *directoryPath,
+                                     const char *name);
+using ReadFileSectorFn = int32_t (*)(FileRequest *request, const char *directoryPath,
+                                     const char *name, uint32_t sector, uint8_t *buffer);
+using CreateSectorFileFn = int32_t (*)(FileRequest *request, const char *directoryPath,
+                                       const char *name);
+using WriteFileSectorFn = int32_t (*)(FileRequest *request, const char *directoryPath,
+                                      const char *name, uint32_t sector, const uint8_t *buffer);
+using ReadVolumeSectorFn = int32_t (*)(FileRequest *request, uint32_t sector, uint8_t *buffer);
+using WriteVolumeSectorFn = int32_t (*)(FileRequest *request, uint32_t sector,
+                                        const uint8_t *buffer);
+using DeviceIdentityFn = int32_t (*)(const char *imagePath, uint8_t *buffer512);
 
 // The one exported symbol: the operation of an ordinal, or null.
-void* LibraryOrdinal(unsigned ordinal);
+void *LibraryOrdinal(unsigned ordinal);
 }
 
 } // namespace kestrel::brackenly

@@ -7,16 +7,18 @@
 
 #include <algorithm>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-namespace {
+namespace
+{
 
 // A file's sector count is a 16-bit field: nothing may grow beyond it.
 constexpr uint32_t kMaxFileSectors = 0xFFFF;
 
 } // namespace
 
-uint32_t ChainAus(const uint8_t* fdr)
+uint32_t ChainAus(const uint8_t *fdr)
 {
     uint32_t total = 0;
     for (int k = 0; k < kChainEntries; ++k) {
@@ -28,7 +30,7 @@ uint32_t ChainAus(const uint8_t* fdr)
     return total;
 }
 
-int32_t LocateFileSector(FileSlot& slot, uint32_t n, uint32_t& volumeSector)
+int32_t LocateFileSector(FileSlot &slot, uint32_t n, uint32_t &volumeSector)
 {
     const uint32_t spa = CurrentVolume().sectorsPerAu;
     if (spa == 0)
@@ -52,9 +54,9 @@ int32_t LocateFileSector(FileSlot& slot, uint32_t n, uint32_t& volumeSector)
     return kDsrDeviceError;
 }
 
-int32_t ExtendChain(FileSlot& slot, uint16_t first, uint16_t length)
+int32_t ExtendChain(FileSlot &slot, uint16_t first, uint16_t length)
 {
-    uint8_t* fdr = slot.fdr.data;
+    uint8_t *fdr = slot.fdr.data;
     const int used = UsedChainEntries(fdr);
     if (used == kChainEntries)
         return kDsrOutOfSpace;
@@ -75,12 +77,13 @@ int32_t ExtendChain(FileSlot& slot, uint16_t first, uint16_t length)
     return kDsrOk;
 }
 
-namespace {
+namespace
+{
 
 // One allocation of up to want AUs, chained onto the file.
-int32_t AllocateOneRun(FileSlot& slot, uint32_t want)
+int32_t AllocateOneRun(FileSlot &slot, uint32_t want)
 {
-    const uint8_t* fdr = slot.fdr.data;
+    const uint8_t *fdr = slot.fdr.data;
     const int used = UsedChainEntries(fdr);
     // The chain cannot take another run: refuse before the bitmap is touched.
     if (used == kChainEntries)
@@ -99,7 +102,7 @@ int32_t AllocateOneRun(FileSlot& slot, uint32_t want)
 
 } // namespace
 
-int32_t AllocateDataAus(FileSlot& slot, uint32_t wantedAus)
+int32_t AllocateDataAus(FileSlot &slot, uint32_t wantedAus)
 {
     while (ChainAus(slot.fdr.data) < wantedAus) {
         if (const int32_t result = AllocateOneRun(slot, wantedAus - ChainAus(slot.fdr.data));
@@ -109,7 +112,7 @@ int32_t AllocateDataAus(FileSlot& slot, uint32_t wantedAus)
     return kDsrOk;
 }
 
-int32_t PreallocateSectors(FileSlot& slot, uint32_t sectors)
+int32_t PreallocateSectors(FileSlot &slot, uint32_t sectors)
 {
     const uint32_t spa = CurrentVolume().sectorsPerAu;
     if (spa == 0)
@@ -119,7 +122,7 @@ int32_t PreallocateSectors(FileSlot& slot, uint32_t sectors)
     return AllocateDataAus(slot, (sectors + spa - 1) / spa);
 }
 
-int32_t EnsureSectorAllocated(FileSlot& slot, uint32_t n)
+int32_t EnsureSectorAllocated(FileSlot &slot, uint32_t n)
 {
     const uint32_t spa = CurrentVolume().sectorsPerAu;
     if (spa == 0)

@@ -8,14 +8,15 @@
 
 #include <cstring>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-bool SectorLoaded(const FileSlot& slot)
+bool SectorLoaded(const FileSlot &slot)
 {
     return slot.head.sectorCounter != kNoSector;
 }
 
-void RewindSlot(FileSlot& slot)
+void RewindSlot(FileSlot &slot)
 {
     slot.head.sectorCounter = kNoSector;
     slot.head.bytePosition = 256;
@@ -24,7 +25,7 @@ void RewindSlot(FileSlot& slot)
     slot.head.sectorInAu = 0;
 }
 
-int32_t FlushDataSector(FileSlot& slot)
+int32_t FlushDataSector(FileSlot &slot)
 {
     if (!(slot.head.stateFlags & brackenly::kSlotDataChanged))
         return kDsrOk;
@@ -32,7 +33,7 @@ int32_t FlushDataSector(FileSlot& slot)
     return WriteBack(slot.data);
 }
 
-int32_t LoadDataSector(FileSlot& slot, uint32_t n)
+int32_t LoadDataSector(FileSlot &slot, uint32_t n)
 {
     if (SectorLoaded(slot) && slot.head.sectorCounter == n)
         return kDsrOk;
@@ -52,7 +53,7 @@ int32_t LoadDataSector(FileSlot& slot, uint32_t n)
     return kDsrOk;
 }
 
-int32_t StartDataSector(FileSlot& slot, uint32_t n)
+int32_t StartDataSector(FileSlot &slot, uint32_t n)
 {
     if (const int32_t result = FlushDataSector(slot); result != kDsrOk)
         return result;
@@ -69,37 +70,37 @@ int32_t StartDataSector(FileSlot& slot, uint32_t n)
     return kDsrOk;
 }
 
-uint16_t FdrSectors(const FileSlot& slot)
+uint16_t FdrSectors(const FileSlot &slot)
 {
     return GetWordBE(slot.fdr.data, kFdrSectors);
 }
 
-uint16_t FdrLevel3(const FileSlot& slot)
+uint16_t FdrLevel3(const FileSlot &slot)
 {
     return GetWordLE(slot.fdr.data, kFdrLevel3Count);
 }
 
-void SetFdrSectors(FileSlot& slot, uint16_t sectors)
+void SetFdrSectors(FileSlot &slot, uint16_t sectors)
 {
     PutWordBE(slot.fdr.data, kFdrSectors, sectors);
     slot.head.stateFlags |= brackenly::kSlotFdrChanged;
 }
 
-void SetFdrLevel3(FileSlot& slot, uint16_t count)
+void SetFdrLevel3(FileSlot &slot, uint16_t count)
 {
     PutWordLE(slot.fdr.data, kFdrLevel3Count, count);
     slot.head.stateFlags |= brackenly::kSlotCountChanged;
 }
 
-void SetFdrEndOfFile(FileSlot& slot, uint8_t offset)
+void SetFdrEndOfFile(FileSlot &slot, uint8_t offset)
 {
     slot.fdr.data[kFdrEndOfFile] = offset;
     slot.head.stateFlags |= brackenly::kSlotFdrChanged;
 }
 
-void FillRequestFromFdr(FileRequest* request, const FileSlot& slot)
+void FillRequestFromFdr(FileRequest *request, const FileSlot &slot)
 {
-    const uint8_t* fdr = slot.fdr.data;
+    const uint8_t *fdr = slot.fdr.data;
     request->flags = fdr[kFdrFlags];
     request->recordLength = fdr[kFdrRecordLength];
     request->sectors = GetWordBE(fdr, kFdrSectors);

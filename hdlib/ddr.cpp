@@ -5,9 +5,10 @@
 
 #include <cstring>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-void BuildDdr(uint8_t* ddr, const char name[10], uint16_t totalAus, uint16_t fileIndexAu,
+void BuildDdr(uint8_t *ddr, const char name[10], uint16_t totalAus, uint16_t fileIndexAu,
               uint16_t parentAu)
 {
     std::memset(ddr, 0, 256);

@@ -4,13 +4,14 @@
 
 #include <cstdint>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
 constexpr int kDdrMarker = 13; // "DIR"
 
 // A new DDR: all zero but the name, the volume's total AUs, "DIR", the file index and the
 // parent.
-void BuildDdr(uint8_t* ddr, const char name[10], uint16_t totalAus, uint16_t fileIndexAu,
+void BuildDdr(uint8_t *ddr, const char name[10], uint16_t totalAus, uint16_t fileIndexAu,
               uint16_t parentAu);
 
 } // namespace kestrel::hdlib

@@ -9,14 +9,16 @@
 #include <cstring>
 #include <string>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-namespace {
+namespace
+{
 
 constexpr uint32_t kMaxCapacity = 0x0FFFFFFF;
 
 // The file name without folder and extension.
-std::string BaseName(const char* path)
+std::string BaseName(const char *path)
 {
     std::string name = path ? path : "";
     const size_t slash = name.find_last_of("/\\");
@@ -29,7 +31,7 @@ std::string BaseName(const char* path)
 }
 
 // Formats into buffer[pos] with its terminating zero, never beyond width + 1 bytes.
-void PutText(uint8_t* buffer, size_t pos, size_t width, const char* text)
+void PutText(uint8_t *buffer, size_t pos, size_t width, const char *text)
 {
     char field[64];
     std::snprintf(field, sizeof field, "%*.*s", static_cast<int>(width), static_cast<int>(width),
@@ -39,9 +41,9 @@ void PutText(uint8_t* buffer, size_t pos, size_t width, const char* text)
 
 } // namespace
 
-int32_t DeviceIdentity(const char* imagePath, uint8_t* buffer)
+int32_t DeviceIdentity(const char *imagePath, uint8_t *buffer)
 {
-    LibraryState& state = State();
+    LibraryState &state = State();
     if (!state.image)
         return kDsrDeviceError;
     if (!buffer)
@@ -60,7 +62,7 @@ int32_t DeviceIdentity(const char* imagePath, uint8_t* buffer)
     const std::string name = BaseName(imagePath ? imagePath : state.imagePath.c_str());
     PutText(buffer, 54, 40, name.c_str());
 
-    const VolumeDescriptor& volume = CurrentVolume();
+    const VolumeDescriptor &volume = CurrentVolume();
     uint64_t capacity = 0;
     if ((volume.firstSector & kSectorMask) > 0)
         capacity = volume.length / 2;

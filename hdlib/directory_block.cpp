@@ -11,18 +11,20 @@
 
 #include <cstring>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-namespace {
+namespace
+{
 
-void ClearEntry(CatalogEntryRecord* entry, FileSlot& slot)
+void ClearEntry(CatalogEntryRecord *entry, FileSlot &slot)
 {
     std::memset(entry, 0, sizeof *entry);
     entry->block = &State().block;
     entry->slot = &slot;
 }
 
-void CopyEntryName(CatalogEntryRecord* entry, const uint8_t* record)
+void CopyEntryName(CatalogEntryRecord *entry, const uint8_t *record)
 {
     int n = 0;
     while (n < kNameLength && record[n] != ' ' && record[n] != '.' && record[n] != 0) {
@@ -34,9 +36,9 @@ void CopyEntryName(CatalogEntryRecord* entry, const uint8_t* record)
 
 } // namespace
 
-int32_t OpenDirectory(FileRequest* request)
+int32_t OpenDirectory(FileRequest *request)
 {
-    FileSlot* slot = BeginRequest(request, true);
+    FileSlot *slot = BeginRequest(request, true);
     if (!slot)
         return kDsrIllegalOperation;
     if (!EndsWithDot(request->path, kRequestPathLength))
@@ -50,8 +52,8 @@ int32_t OpenDirectory(FileRequest* request)
     if (result != kDsrOk)
         return result;
 
-    LibraryState& state = State();
-    DirectoryBlock& block = state.block;
+    LibraryState &state = State();
+    DirectoryBlock &block = state.block;
     block.record = state.work.record;
     slot->data = state.work.record;
     block.position = 0;
@@ -64,19 +66,19 @@ int32_t OpenDirectory(FileRequest* request)
     if (result != kDsrOk)
         return result;
     block.fileIndex = state.work.fileIndex;
-    block.fileCount = static_cast<uint16_t>(
-        EffectiveCount(FileIndexList(block.fileIndex.data), WorkFileCount()));
+    block.fileCount =
+        static_cast<uint16_t>(EffectiveCount(FileIndexList(block.fileIndex.data), WorkFileCount()));
     return kDsrOk;
 }
 
-int32_t DirectoryInfo(FileRequest* request, CatalogEntryRecord* entry)
+int32_t DirectoryInfo(FileRequest *request, CatalogEntryRecord *entry)
 {
-    FileSlot* slot = BeginRequest(request, false);
+    FileSlot *slot = BeginRequest(request, false);
     if (!slot || !entry)
         return kDsrIllegalOperation;
     ClearEntry(entry, *slot);
     request->cleared6 = 0;
-    LibraryState& state = State();
+    LibraryState &state = State();
     std::memcpy(request->directoryName, state.block.record.data + kVibName, kNameLength);
     state.block.totalSectors = 0;
     state.block.freeSectors = 0;
@@ -106,14 +108,14 @@ int32_t FreeSectors()
     return static_cast<int32_t>(State().block.freeSectors);
 }
 
-int32_t NextCatalogEntry(FileRequest* request, CatalogEntryRecord* entry)
+int32_t NextCatalogEntry(FileRequest *request, CatalogEntryRecord *entry)
 {
-    FileSlot* slot = BeginRequest(request, false);
+    FileSlot *slot = BeginRequest(request, false);
     if (!slot || !entry)
         return kDsrIllegalOperation;
     ClearEntry(entry, *slot);
-    LibraryState& state = State();
-    DirectoryBlock& block = state.block;
+    LibraryState &state = State();
+    DirectoryBlock &block = state.block;
     if (!state.image)
         return kDsrDeviceError;
     const uint32_t spa = CurrentVolume().sectorsPerAu;
@@ -123,15 +125,15 @@ int32_t NextCatalogEntry(FileRequest* request, CatalogEntryRecord* entry)
         ++slot->head.recordNumber;
         if (!ValidRecordAu(au) || ReadVolumeSector(slot->fdr, AuSector(au)) != kDsrOk)
             return kDsrDeviceError;
-        const uint8_t* fdr = slot->fdr.data;
+        const uint8_t *fdr = slot->fdr.data;
         const uint8_t flags = fdr[kFdrFlags];
         const uint32_t sectors = GetWordBE(fdr, kFdrSectors);
         entry->kind = CatalogKind(flags);
         entry->isProtected = (flags & kFlagProtected) ? 1 : 0;
         entry->sectors = sectors + spa;
         entry->level3Count = GetWordLE(fdr, kFdrLevel3Count);
-        entry->lengthOrSize = entry->kind == 5 ? ProgramSize(sectors, fdr[kFdrEndOfFile])
-                                               : fdr[kFdrRecordLength];
+        entry->lengthOrSize =
+            entry->kind == 5 ? ProgramSize(sectors, fdr[kFdrEndOfFile]) : fdr[kFdrRecordLength];
         entry->endOfFileOffset = fdr[kFdrEndOfFile];
         entry->recordsPerSector = fdr[kFdrRecordsPerSector];
         entry->statusFlags = flags;

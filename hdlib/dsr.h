@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
 constexpr int32_t kDsrOk = 0;
 constexpr int32_t kDsrWriteProtected = 32;

@@ -1,15 +1,16 @@
 // The C entry points behind the ordinals. Nothing may leave the library as an exception, so
 // each call is fenced; an unexpected failure (memory) answers a device error.
-#include "hdlib/dsr.h"
 #include "hdlib/exports.h"
+#include "hdlib/dsr.h"
 #include "hdlib/operations.h"
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-namespace {
+namespace
+{
 
-template <typename F>
-int32_t Fenced(F&& call) noexcept
+template <typename F> int32_t Fenced(F &&call) noexcept
 {
     try {
         return call();
@@ -24,7 +25,7 @@ extern "C" {
 
 void ExportNop() {}
 
-int32_t ExportOpenImage(const char* path)
+int32_t ExportOpenImage(const char *path)
 {
     return Fenced([&] { return OpenImage(path); });
 }
@@ -44,12 +45,12 @@ int32_t ExportSelectVolumeBySector(uint32_t sector)
     return Fenced([&] { return SelectVolumeBySector(sector); });
 }
 
-int32_t ExportOpenDirectory(FileRequest* request)
+int32_t ExportOpenDirectory(FileRequest *request)
 {
     return Fenced([&] { return OpenDirectory(request); });
 }
 
-int32_t ExportDirectoryInfo(FileRequest* request, CatalogEntryRecord* entry)
+int32_t ExportDirectoryInfo(FileRequest *request, CatalogEntryRecord *entry)
 {
     return Fenced([&] { return DirectoryInfo(request, entry); });
 }
@@ -64,136 +65,136 @@ int32_t ExportFreeSectors()
     return Fenced([&] { return FreeSectors(); });
 }
 
-int32_t ExportNextCatalogEntry(FileRequest* request, CatalogEntryRecord* entry)
+int32_t ExportNextCatalogEntry(FileRequest *request, CatalogEntryRecord *entry)
 {
     return Fenced([&] { return NextCatalogEntry(request, entry); });
 }
 
-int32_t ExportOpenRecordFile(FileRequest* request)
+int32_t ExportOpenRecordFile(FileRequest *request)
 {
     return Fenced([&] { return OpenRecordFile(request); });
 }
 
-int32_t ExportClose(FileRequest* request, int32_t status)
+int32_t ExportClose(FileRequest *request, int32_t status)
 {
     return Fenced([&] { return Close(request, status); });
 }
 
-int32_t ExportReadRecord(FileRequest* request, uint8_t* buffer)
+int32_t ExportReadRecord(FileRequest *request, uint8_t *buffer)
 {
     return Fenced([&] { return ReadRecord(request, buffer); });
 }
 
-int32_t ExportWriteRecord(FileRequest* request, const uint8_t* data, int32_t length)
+int32_t ExportWriteRecord(FileRequest *request, const uint8_t *data, int32_t length)
 {
     return Fenced([&] { return WriteRecord(request, data, length); });
 }
 
-int32_t ExportRestore(FileRequest* request, int32_t record)
+int32_t ExportRestore(FileRequest *request, int32_t record)
 {
     return Fenced([&] { return Restore(request, record); });
 }
 
-int32_t ExportOpenProgramRead(FileRequest* request)
+int32_t ExportOpenProgramRead(FileRequest *request)
 {
     return Fenced([&] { return OpenProgramRead(request); });
 }
 
-int32_t ExportReadProgram(FileRequest* request, uint8_t* buffer)
+int32_t ExportReadProgram(FileRequest *request, uint8_t *buffer)
 {
     return Fenced([&] { return ReadProgram(request, buffer); });
 }
 
-int32_t ExportOpenProgramWrite(FileRequest* request, int32_t sectors)
+int32_t ExportOpenProgramWrite(FileRequest *request, int32_t sectors)
 {
     return Fenced([&] { return OpenProgramWrite(request, sectors); });
 }
 
-int32_t ExportWriteProgram(FileRequest* request, const uint8_t* data, int32_t length)
+int32_t ExportWriteProgram(FileRequest *request, const uint8_t *data, int32_t length)
 {
     return Fenced([&] { return WriteProgram(request, data, length); });
 }
 
-int32_t ExportDeleteFile(FileRequest* request, const char* path)
+int32_t ExportDeleteFile(FileRequest *request, const char *path)
 {
     return Fenced([&] { return DeleteFile(request, path); });
 }
 
-int32_t ExportFileStatus(FileRequest* request, const char* path, uint8_t* flags)
+int32_t ExportFileStatus(FileRequest *request, const char *path, uint8_t *flags)
 {
     return Fenced([&] { return FileStatus(request, path, flags); });
 }
 
-int32_t ExportEndOfFile(FileRequest* request)
+int32_t ExportEndOfFile(FileRequest *request)
 {
     return Fenced([&] { return EndOfFile(request); });
 }
 
-int32_t ExportIsProtected(FileRequest* request)
+int32_t ExportIsProtected(FileRequest *request)
 {
     return Fenced([&] { return IsProtected(request); });
 }
 
-int32_t ExportSetProtection(FileRequest* request, const char* dir, const char* name, int32_t flag)
+int32_t ExportSetProtection(FileRequest *request, const char *dir, const char *name, int32_t flag)
 {
     return Fenced([&] { return SetProtection(request, dir, name, flag); });
 }
 
-int32_t ExportRenameFile(FileRequest* request, const char* dir, const char* newName,
-                         const char* oldName)
+int32_t ExportRenameFile(FileRequest *request, const char *dir, const char *newName,
+                         const char *oldName)
 {
     return Fenced([&] { return RenameFile(request, dir, newName, oldName); });
 }
 
-int32_t ExportRenameDirectory(FileRequest* request, const char* dir, const char* newName,
-                              const char* oldName)
+int32_t ExportRenameDirectory(FileRequest *request, const char *dir, const char *newName,
+                              const char *oldName)
 {
     return Fenced([&] { return RenameDirectory(request, dir, newName, oldName); });
 }
 
-int32_t ExportCreateDirectory(FileRequest* request, const char* dir, const char* name)
+int32_t ExportCreateDirectory(FileRequest *request, const char *dir, const char *name)
 {
     return Fenced([&] { return CreateDirectory(request, dir, name); });
 }
 
-int32_t ExportDeleteDirectory(FileRequest* request, const char* dir, const char* name)
+int32_t ExportDeleteDirectory(FileRequest *request, const char *dir, const char *name)
 {
     return Fenced([&] { return DeleteDirectory(request, dir, name); });
 }
 
-int32_t ExportOpenSectorFile(FileRequest* request, const char* dir, const char* name)
+int32_t ExportOpenSectorFile(FileRequest *request, const char *dir, const char *name)
 {
     return Fenced([&] { return OpenSectorFile(request, dir, name); });
 }
 
-int32_t ExportReadFileSector(FileRequest* request, const char* dir, const char* name,
-                             uint32_t sector, uint8_t* buffer)
+int32_t ExportReadFileSector(FileRequest *request, const char *dir, const char *name,
+                             uint32_t sector, uint8_t *buffer)
 {
     return Fenced([&] { return ReadFileSector(request, dir, name, sector, buffer); });
 }
 
-int32_t ExportCreateSectorFile(FileRequest* request, const char* dir, const char* name)
+int32_t ExportCreateSectorFile(FileRequest *request, const char *dir, const char *name)
 {
     return Fenced([&] { return CreateSectorFile(request, dir, name); });
 }
 
-int32_t ExportWriteFileSector(FileRequest* request, const char* dir, const char* name,
-                              uint32_t sector, const uint8_t* buffer)
+int32_t ExportWriteFileSector(FileRequest *request, const char *dir, const char *name,
+                              uint32_t sector, const uint8_t *buffer)
 {
     return Fenced([&] { return WriteFileSector(request, dir, name, sector, buffer); });
 }
 
-int32_t ExportReadVolumeSector(FileRequest* request, uint32_t sector, uint8_t* buffer)
+int32_t ExportReadVolumeSector(FileRequest *request, uint32_t sector, uint8_t *buffer)
 {
     return Fenced([&] { return ReadVolumeSectorOp(request, sector, buffer); });
 }
 
-int32_t ExportWriteVolumeSector(FileRequest* request, uint32_t sector, const uint8_t* buffer)
+int32_t ExportWriteVolumeSector(FileRequest *request, uint32_t sector, const uint8_t *buffer)
 {
     return Fenced([&] { return WriteVolumeSectorOp(request, sector, buffer); });
 }
 
-int32_t ExportDeviceIdentity(const char* path, uint8_t* buffer)
+int32_t ExportDeviceIdentity(const char *path, uint8_t *buffer)
 {
     return Fenced([&] { return DeviceIdentity(path, buffer); });
 }

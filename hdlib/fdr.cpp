@@ -4,20 +4,21 @@
 
 #include <cstring>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-ChainEntry GetChainEntry(const uint8_t* fdr, int k)
+ChainEntry GetChainEntry(const uint8_t *fdr, int k)
 {
     return {GetWordBE(fdr, kFdrChain + 4 * k), GetWordBE(fdr, kFdrChain + 4 * k + 2)};
 }
 
-void PutChainEntry(uint8_t* fdr, int k, ChainEntry entry)
+void PutChainEntry(uint8_t *fdr, int k, ChainEntry entry)
 {
     PutWordBE(fdr, kFdrChain + 4 * k, entry.first);
     PutWordBE(fdr, kFdrChain + 4 * k + 2, entry.last);
 }
 
-int UsedChainEntries(const uint8_t* fdr)
+int UsedChainEntries(const uint8_t *fdr)
 {
     int k = 0;
     while (k < kChainEntries && GetChainEntry(fdr, k).first != 0)
@@ -25,7 +26,7 @@ int UsedChainEntries(const uint8_t* fdr)
     return k;
 }
 
-void BuildFdr(uint8_t* fdr, const char name[10], uint16_t fileIndexAu)
+void BuildFdr(uint8_t *fdr, const char name[10], uint16_t fileIndexAu)
 {
     std::memset(fdr, 0, 256);
     std::memcpy(fdr + kFdrName, name, 10);

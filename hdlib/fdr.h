@@ -4,18 +4,19 @@
 
 #include <cstdint>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
 constexpr int kFdrName = 0;
 constexpr int kFdrFlags = 12;
 constexpr int kFdrRecordsPerSector = 13;
-constexpr int kFdrSectors = 14;        // word: data sectors in use
-constexpr int kFdrEndOfFile = 16;      // byte
-constexpr int kFdrRecordLength = 17;   // byte
-constexpr int kFdrLevel3Count = 18;    // word, little-endian
-constexpr int kFdrMarker = 28;         // "FI"
-constexpr int kFdrAllocatedAus = 34;   // word
-constexpr int kFdrFileIndexAu = 36;    // word
+constexpr int kFdrSectors = 14;      // word: data sectors in use
+constexpr int kFdrEndOfFile = 16;    // byte
+constexpr int kFdrRecordLength = 17; // byte
+constexpr int kFdrLevel3Count = 18;  // word, little-endian
+constexpr int kFdrMarker = 28;       // "FI"
+constexpr int kFdrAllocatedAus = 34; // word
+constexpr int kFdrFileIndexAu = 36;  // word
 constexpr int kFdrChain = 40;
 constexpr int kChainEntries = 54;
 
@@ -30,13 +31,13 @@ struct ChainEntry {
     uint16_t last;
 };
 
-ChainEntry GetChainEntry(const uint8_t* fdr, int k);
-void PutChainEntry(uint8_t* fdr, int k, ChainEntry entry);
+ChainEntry GetChainEntry(const uint8_t *fdr, int k);
+void PutChainEntry(uint8_t *fdr, int k, ChainEntry entry);
 // Entries before the first with first AU 0 (at most 54).
-int UsedChainEntries(const uint8_t* fdr);
+int UsedChainEntries(const uint8_t *fdr);
 
 // A new FDR: all zero, the name padded to 10, "FI", the file index's AU.
-void BuildFdr(uint8_t* fdr, const char name[10], uint16_t fileIndexAu);
+void BuildFdr(uint8_t *fdr, const char name[10], uint16_t fileIndexAu);
 
 // Program size in bytes from sectors s and end-of-file offset e.
 uint32_t ProgramSize(uint32_t sectors, uint32_t endOfFile);

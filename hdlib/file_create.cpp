@@ -11,11 +11,12 @@
 
 #include <cstring>
 
-namespace kestrel::hdlib {
-
-int32_t CreateFileEntry(FileSlot& slot, const char name[10], uint16_t index)
+namespace kestrel::hdlib
 {
-    WorkDirectory& work = State().work;
+
+int32_t CreateFileEntry(FileSlot &slot, const char name[10], uint16_t index)
+{
+    WorkDirectory &work = State().work;
     if (const int32_t result = LoadWorkFileIndex(); result != kDsrOk)
         return result;
     if (work.record.data[kDirFileCount] > kMaxFiles - 1)
@@ -47,7 +48,7 @@ int32_t CreateFileEntry(FileSlot& slot, const char name[10], uint16_t index)
 
 int32_t CreateSubdirectory(const char name[10], uint16_t index)
 {
-    WorkDirectory& work = State().work;
+    WorkDirectory &work = State().work;
     if (work.record.data[kDirSubdirCount] > kMaxSubdirs - 1)
         return kDsrOutOfSpace;
     const PointerList list = SubdirectoryList(work.record.data);
@@ -60,8 +61,7 @@ int32_t CreateSubdirectory(const char name[10], uint16_t index)
     uint16_t length = 0;
     if (const int32_t result = AllocateAus(kRecordHint, 1, ddrAu, length); result != kDsrOk)
         return result;
-    if (const int32_t result = AllocateAus(kRecordHint, 1, fileIndexAu, length);
-        result != kDsrOk) {
+    if (const int32_t result = AllocateAus(kRecordHint, 1, fileIndexAu, length); result != kDsrOk) {
         ReleaseAus(ddrAu, 1);
         return result;
     }
@@ -86,11 +86,12 @@ int32_t CreateSubdirectory(const char name[10], uint16_t index)
 
 #include "hdlib/operations.h"
 
-namespace kestrel::hdlib {
-
-int32_t CreateDirectory(FileRequest* request, const char* directoryPath, const char* name)
+namespace kestrel::hdlib
 {
-    FileSlot* slot = BeginRequest(request, true);
+
+int32_t CreateDirectory(FileRequest *request, const char *directoryPath, const char *name)
+{
+    FileSlot *slot = BeginRequest(request, true);
     if (!slot)
         return kDsrIllegalOperation;
     if (!EndsWithDot(directoryPath, kArgumentPathLength))

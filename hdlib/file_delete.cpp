@@ -8,9 +8,10 @@
 #include "hdlib/vib.h"
 #include "tifs/byte_order.h"
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-void ReleaseChain(const uint8_t* fdr)
+void ReleaseChain(const uint8_t *fdr)
 {
     for (int k = 0; k < kChainEntries; ++k) {
         const ChainEntry entry = GetChainEntry(fdr, k);
@@ -20,18 +21,18 @@ void ReleaseChain(const uint8_t* fdr)
     }
 }
 
-int32_t DeleteFileEntry(FileSlot& slot, uint16_t index, uint16_t fdrAu)
+int32_t DeleteFileEntry(FileSlot &slot, uint16_t index, uint16_t fdrAu)
 {
     if (slot.fdr.data[kFdrFlags] & kFlagProtected)
         return kDsrWriteProtected;
-    WorkDirectory& work = State().work;
+    WorkDirectory &work = State().work;
     if (const int32_t result = LoadWorkFileIndex(); result != kDsrOk)
         return result;
     const PointerList list = FileIndexList(work.fileIndex.data);
     RemoveWord(list, EffectiveCount(list, WorkFileCount()), index);
     if (WriteBack(work.fileIndex) != kDsrOk)
         return kDsrDeviceError;
-    uint8_t& files = work.record.data[kDirFileCount];
+    uint8_t &files = work.record.data[kDirFileCount];
     if (files != 0)
         --files;
     if (WriteBack(work.record) != kDsrOk)
@@ -42,14 +43,14 @@ int32_t DeleteFileEntry(FileSlot& slot, uint16_t index, uint16_t fdrAu)
     return kDsrOk;
 }
 
-int32_t DeleteSubdirectory(uint16_t index, const SectorBuffer& ddr, uint16_t ddrAu)
+int32_t DeleteSubdirectory(uint16_t index, const SectorBuffer &ddr, uint16_t ddrAu)
 {
     if (ddr.data[kDirFileCount] != 0 || ddr.data[kDirSubdirCount] != 0)
         return kDsrFileError;
-    WorkDirectory& work = State().work;
+    WorkDirectory &work = State().work;
     const PointerList list = SubdirectoryList(work.record.data);
     RemoveWord(list, EffectiveCount(list, WorkSubdirCount()), index);
-    uint8_t& subdirs = work.record.data[kDirSubdirCount];
+    uint8_t &subdirs = work.record.data[kDirSubdirCount];
     if (subdirs != 0)
         --subdirs;
     if (WriteBack(work.record) != kDsrOk)
@@ -64,11 +65,12 @@ int32_t DeleteSubdirectory(uint16_t index, const SectorBuffer& ddr, uint16_t ddr
 
 #include "hdlib/operations.h"
 
-namespace kestrel::hdlib {
-
-int32_t DeleteFile(FileRequest* request, const char* filePath)
+namespace kestrel::hdlib
 {
-    FileSlot* slot = BeginRequest(request, true);
+
+int32_t DeleteFile(FileRequest *request, const char *filePath)
+{
+    FileSlot *slot = BeginRequest(request, true);
     if (!slot)
         return kDsrIllegalOperation;
     if (EndsWithDot(filePath, kArgumentPathLength))
@@ -84,9 +86,9 @@ int32_t DeleteFile(FileRequest* request, const char* filePath)
     return DeleteFileEntry(*slot, resolved.index, resolved.au);
 }
 
-int32_t DeleteDirectory(FileRequest* request, const char* directoryPath, const char* name)
+int32_t DeleteDirectory(FileRequest *request, const char *directoryPath, const char *name)
 {
-    FileSlot* slot = BeginRequest(request, true);
+    FileSlot *slot = BeginRequest(request, true);
     if (!slot)
         return kDsrIllegalOperation;
     if (!EndsWithDot(directoryPath, kArgumentPathLength))

@@ -5,29 +5,30 @@
 
 #include <algorithm>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-PointerList FileIndexList(uint8_t* fileIndex)
+PointerList FileIndexList(uint8_t *fileIndex)
 {
     return {fileIndex, 0, kMaxFiles};
 }
 
-PointerList SubdirectoryList(uint8_t* record)
+PointerList SubdirectoryList(uint8_t *record)
 {
     return {record, kDirSubdirList, kMaxSubdirs};
 }
 
-uint16_t ListWord(const PointerList& list, int k)
+uint16_t ListWord(const PointerList &list, int k)
 {
     return GetWordBE(list.data, list.offset + 2 * k);
 }
 
-static void PutListWord(const PointerList& list, int k, uint16_t value)
+static void PutListWord(const PointerList &list, int k, uint16_t value)
 {
     PutWordBE(list.data, list.offset + 2 * k, value);
 }
 
-int EffectiveCount(const PointerList& list, int count)
+int EffectiveCount(const PointerList &list, int count)
 {
     const int limit = std::clamp(count, 0, list.capacity);
     int k = 0;
@@ -36,7 +37,7 @@ int EffectiveCount(const PointerList& list, int count)
     return k;
 }
 
-void InsertWord(const PointerList& list, int count, int i, uint16_t au)
+void InsertWord(const PointerList &list, int count, int i, uint16_t au)
 {
     count = std::clamp(count, 0, list.capacity);
     i = std::clamp(i, 0, count);
@@ -48,7 +49,7 @@ void InsertWord(const PointerList& list, int count, int i, uint16_t au)
     PutListWord(list, i, au);
 }
 
-void RemoveWord(const PointerList& list, int count, int i)
+void RemoveWord(const PointerList &list, int count, int i)
 {
     count = std::clamp(count, 0, list.capacity);
     if (i < 0 || i >= count)

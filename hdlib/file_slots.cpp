@@ -5,18 +5,19 @@
 
 #include <cstring>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-FileSlot* SlotOf(FileRequest* request)
+FileSlot *SlotOf(FileRequest *request)
 {
     if (!request || request->slot < 0 || request->slot >= brackenly::kSlotCount)
         return nullptr;
-    FileSlot& slot = State().slots[request->slot];
+    FileSlot &slot = State().slots[request->slot];
     slot.head.request = request;
     return &slot;
 }
 
-void ResetSlotState(FileSlot& slot)
+void ResetSlotState(FileSlot &slot)
 {
     slot.head.stateFlags = 0;
     slot.head.recordNumber = 0;
@@ -31,7 +32,7 @@ void ResetSlotState(FileSlot& slot)
     slot.head.openKind = kOpenNone;
 }
 
-void WriteBackSlot(FileSlot& slot, int32_t& fdrResult, int32_t& dataResult)
+void WriteBackSlot(FileSlot &slot, int32_t &fdrResult, int32_t &dataResult)
 {
     fdrResult = kDsrOk;
     dataResult = kDsrOk;
@@ -43,7 +44,7 @@ void WriteBackSlot(FileSlot& slot, int32_t& fdrResult, int32_t& dataResult)
         ~(brackenly::kSlotFdrChanged | brackenly::kSlotDataChanged | brackenly::kSlotCountChanged));
 }
 
-int32_t CloseSlot(FileSlot& slot, FileRequest* request, int32_t status)
+int32_t CloseSlot(FileSlot &slot, FileRequest *request, int32_t status)
 {
     int32_t fdrResult = kDsrOk;
     int32_t dataResult = kDsrOk;
@@ -59,7 +60,7 @@ int32_t CloseSlot(FileSlot& slot, FileRequest* request, int32_t status)
 void ClearAllSlots()
 {
     for (int i = 0; i < brackenly::kSlotCount; ++i) {
-        FileSlot& slot = State().slots[i];
+        FileSlot &slot = State().slots[i];
         std::memset(&slot, 0, sizeof slot);
         ResetSlotState(slot);
         slot.head.slotNumber = static_cast<uint16_t>(i);
@@ -70,11 +71,12 @@ void ClearAllSlots()
 
 #include "hdlib/operations.h"
 
-namespace kestrel::hdlib {
-
-FileSlot* BeginRequest(FileRequest* request, bool resetForPath)
+namespace kestrel::hdlib
 {
-    FileSlot* slot = SlotOf(request);
+
+FileSlot *BeginRequest(FileRequest *request, bool resetForPath)
+{
+    FileSlot *slot = SlotOf(request);
     if (!slot)
         return nullptr;
     request->mustExist = 0;
@@ -87,9 +89,9 @@ FileSlot* BeginRequest(FileRequest* request, bool resetForPath)
     return slot;
 }
 
-int32_t Close(FileRequest* request, int32_t status)
+int32_t Close(FileRequest *request, int32_t status)
 {
-    FileSlot* slot = SlotOf(request);
+    FileSlot *slot = SlotOf(request);
     if (!slot)
         return kDsrIllegalOperation;
     request->mustExist = 0;

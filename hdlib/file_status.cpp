@@ -5,11 +5,12 @@
 #include "hdlib/path_resolve.h"
 #include "hdlib/sector_io.h"
 
-namespace kestrel::hdlib {
-
-int32_t FileStatus(FileRequest* request, const char* filePath, uint8_t* flags)
+namespace kestrel::hdlib
 {
-    FileSlot* slot = BeginRequest(request, true);
+
+int32_t FileStatus(FileRequest *request, const char *filePath, uint8_t *flags)
+{
+    FileSlot *slot = BeginRequest(request, true);
     if (!slot || !flags)
         return kDsrIllegalOperation;
     if (EndsWithDot(filePath, kArgumentPathLength))
@@ -24,10 +25,10 @@ int32_t FileStatus(FileRequest* request, const char* filePath, uint8_t* flags)
     return kDsrOk;
 }
 
-int32_t SetProtection(FileRequest* request, const char* directoryPath, const char* name,
+int32_t SetProtection(FileRequest *request, const char *directoryPath, const char *name,
                       int32_t flag)
 {
-    FileSlot* slot = BeginRequest(request, true);
+    FileSlot *slot = BeginRequest(request, true);
     if (!slot)
         return kDsrIllegalOperation;
     if (!EndsWithDot(directoryPath, kArgumentPathLength))
@@ -47,7 +48,7 @@ int32_t SetProtection(FileRequest* request, const char* directoryPath, const cha
         return kDsrFileError;
     if (result != kDsrOk)
         return result;
-    uint8_t& flags = slot->fdr.data[kFdrFlags];
+    uint8_t &flags = slot->fdr.data[kFdrFlags];
     flags = flag != 0 ? static_cast<uint8_t>(flags | kFlagProtected)
                       : static_cast<uint8_t>(flags & ~kFlagProtected);
     return WriteBack(slot->fdr);

@@ -2,17 +2,17 @@
 #include "hdlib/brackenly.h"
 #include "hdlib/exports.h"
 
-namespace {
+namespace
+{
 
 using namespace kestrel::hdlib;
 
-template <typename F>
-void* Address(F* function)
+template <typename F> void *Address(F *function)
 {
-    return reinterpret_cast<void*>(function);
+    return reinterpret_cast<void *>(function);
 }
 
-void* const kTable[kestrel::brackenly::kOrdinalCount + 1] = {
+void *const kTable[kestrel::brackenly::kOrdinalCount + 1] = {
     nullptr,
     Address(ExportNop),
     Address(ExportOpenImage),
@@ -53,7 +53,7 @@ void* const kTable[kestrel::brackenly::kOrdinalCount + 1] = {
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) void* LibraryOrdinal(unsigned ordinal)
+extern "C" __attribute__((visibility("default"))) void *LibraryOrdinal(unsigned ordinal)
 {
     if (ordinal == 0 || ordinal > kestrel::brackenly::kOrdinalCount)
         return nullptr;

@@ -4,16 +4,16 @@
 
 #include <cstring>
 
-namespace kestrel::hdlib {
-
-bool IsPartitionTable(const uint8_t* sector)
+namespace kestrel::hdlib
 {
-    return std::memcmp(sector, "*TI99FSPT*", 10) == 0 && sector[10] == 0xFF &&
-           sector[11] == 0xFF && sector[14] == 'P' && sector[15] == 'T' && sector[254] == 0x5A &&
-           sector[255] == 0xA5;
+
+bool IsPartitionTable(const uint8_t *sector)
+{
+    return std::memcmp(sector, "*TI99FSPT*", 10) == 0 && sector[10] == 0xFF && sector[11] == 0xFF &&
+           sector[14] == 'P' && sector[15] == 'T' && sector[254] == 0x5A && sector[255] == 0xA5;
 }
 
-int DecodePartitionEntries(const uint8_t* sector, PartitionEntry entries[kPartitionEntries])
+int DecodePartitionEntries(const uint8_t *sector, PartitionEntry entries[kPartitionEntries])
 {
     int count = 0;
     for (; count < kPartitionEntries; ++count) {

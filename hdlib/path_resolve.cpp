@@ -10,9 +10,11 @@
 #include <cstring>
 #include <vector>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-namespace {
+namespace
+{
 
 bool NameCharacter(char c)
 {
@@ -30,7 +32,7 @@ struct Component {
 };
 
 // Splits the path after its leading "." into components; 224 for any bad form.
-int32_t SplitPath(const char* path, size_t length, std::vector<Component>& components)
+int32_t SplitPath(const char *path, size_t length, std::vector<Component> &components)
 {
     if (length == 0 || path[0] != '.')
         return kDsrFileError;
@@ -54,20 +56,20 @@ int32_t SplitPath(const char* path, size_t length, std::vector<Component>& compo
     return kDsrOk;
 }
 
-bool PathLength(const char* text, size_t maxLength, size_t& length)
+bool PathLength(const char *text, size_t maxLength, size_t &length)
 {
     if (!text)
         return false;
-    const void* nul = std::memchr(text, 0, maxLength);
+    const void *nul = std::memchr(text, 0, maxLength);
     if (!nul)
         return false;
-    length = static_cast<size_t>(static_cast<const char*>(nul) - text);
+    length = static_cast<size_t>(static_cast<const char *>(nul) - text);
     return true;
 }
 
 // Binary search of the sorted list, reading each probe into probe.
-int32_t Lookup(const uint8_t* listSector, int listOffset, int count, const char name[10],
-               SectorBuffer& probe, uint16_t& index, uint16_t& au)
+int32_t Lookup(const uint8_t *listSector, int listOffset, int count, const char name[10],
+               SectorBuffer &probe, uint16_t &index, uint16_t &au)
 {
     int low = 0;
     int high = count;
@@ -94,7 +96,7 @@ int32_t Lookup(const uint8_t* listSector, int listOffset, int count, const char 
 
 } // namespace
 
-int CompareTiNames(const char* a, const uint8_t* b)
+int CompareTiNames(const char *a, const uint8_t *b)
 {
     for (int i = 0; i < kNameLength; ++i) {
         const uint8_t x = Upper(static_cast<uint8_t>(a[i]));
@@ -105,13 +107,13 @@ int CompareTiNames(const char* a, const uint8_t* b)
     return 0;
 }
 
-bool EndsWithDot(const char* text, size_t maxLength)
+bool EndsWithDot(const char *text, size_t maxLength)
 {
     size_t length = 0;
     return PathLength(text, maxLength, length) && length > 0 && text[length - 1] == '.';
 }
 
-int32_t ParseTiName(const char* text, char name[10])
+int32_t ParseTiName(const char *text, char name[10])
 {
     if (!text)
         return kDsrFileError;
@@ -127,7 +129,7 @@ int32_t ParseTiName(const char* text, char name[10])
 
 bool ValidRecordAu(uint32_t au)
 {
-    const VolumeDescriptor& volume = CurrentVolume();
+    const VolumeDescriptor &volume = CurrentVolume();
     return au != 0 && au < volume.totalAus;
 }
 
@@ -154,7 +156,7 @@ int WorkSubdirCount()
 
 int32_t LoadWorkFileIndex()
 {
-    WorkDirectory& work = State().work;
+    WorkDirectory &work = State().work;
     if (work.fileIndexLoaded)
         return kDsrOk;
     if (!VolumeHasFileSystem())
@@ -166,13 +168,13 @@ int32_t LoadWorkFileIndex()
     return kDsrOk;
 }
 
-int32_t LookupFile(FileSlot& slot, const char name[10], uint16_t& index, uint16_t& au)
+int32_t LookupFile(FileSlot &slot, const char name[10], uint16_t &index, uint16_t &au)
 {
     index = 0;
     au = 0;
     if (const int32_t result = LoadWorkFileIndex(); result != kDsrOk)
         return result;
-    WorkDirectory& work = State().work;
+    WorkDirectory &work = State().work;
     const PointerList list = FileIndexList(work.fileIndex.data);
     const int count = EffectiveCount(list, WorkFileCount());
     const int32_t result = Lookup(work.fileIndex.data, 0, count, name, slot.fdr, index, au);
@@ -180,20 +182,19 @@ int32_t LookupFile(FileSlot& slot, const char name[10], uint16_t& index, uint16_
     return result;
 }
 
-int32_t LookupSubdirectory(const char name[10], SectorBuffer& probe, uint16_t& index,
-                           uint16_t& au)
+int32_t LookupSubdirectory(const char name[10], SectorBuffer &probe, uint16_t &index, uint16_t &au)
 {
     index = 0;
     au = 0;
     if (!VolumeHasFileSystem())
         return kDsrDeviceError;
-    WorkDirectory& work = State().work;
+    WorkDirectory &work = State().work;
     const PointerList list = SubdirectoryList(work.record.data);
     const int count = EffectiveCount(list, WorkSubdirCount());
     return Lookup(work.record.data, kDirSubdirList, count, name, probe, index, au);
 }
 
-int32_t ResolvePath(FileSlot& slot, const char* path, size_t maxLength, Resolved& out)
+int32_t ResolvePath(FileSlot &slot, const char *path, size_t maxLength, Resolved &out)
 {
     out = Resolved{};
     size_t length = 0;
@@ -203,7 +204,7 @@ int32_t ResolvePath(FileSlot& slot, const char* path, size_t maxLength, Resolved
     if (const int32_t result = SplitPath(path, length, components); result != kDsrOk)
         return result;
 
-    WorkDirectory& work = State().work;
+    WorkDirectory &work = State().work;
     work.fileIndexLoaded = false;
     if (ReadVolumeSector(work.record, 0) != kDsrOk)
         return kDsrDeviceError;
@@ -213,7 +214,7 @@ int32_t ResolvePath(FileSlot& slot, const char* path, size_t maxLength, Resolved
         return kDsrOk;
     }
     for (size_t c = 0; c < components.size(); ++c) {
-        const Component& component = components[c];
+        const Component &component = components[c];
         const bool last = c + 1 == components.size();
         std::memcpy(out.name, component.name, 10);
         out.isDirectory = component.directory;
@@ -235,7 +236,7 @@ int32_t ResolvePath(FileSlot& slot, const char* path, size_t maxLength, Resolved
     return kDsrOk;
 }
 
-int32_t ResolveDirectory(FileSlot& slot, const char* path, size_t maxLength)
+int32_t ResolveDirectory(FileSlot &slot, const char *path, size_t maxLength)
 {
     if (!EndsWithDot(path, maxLength))
         return kDsrBadAttribute;

@@ -12,17 +12,19 @@
 #include <algorithm>
 #include <cstring>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-namespace {
+namespace
+{
 
-uint32_t SizeOf(const FileSlot& slot)
+uint32_t SizeOf(const FileSlot &slot)
 {
     return ProgramSize(FdrSectors(slot), slot.fdr.data[kFdrEndOfFile]);
 }
 
 // Bytes of the file before the slot's position.
-uint32_t BytesBefore(const FileSlot& slot)
+uint32_t BytesBefore(const FileSlot &slot)
 {
     if (!SectorLoaded(slot))
         return 0;
@@ -31,9 +33,9 @@ uint32_t BytesBefore(const FileSlot& slot)
 
 } // namespace
 
-int32_t OpenProgramRead(FileRequest* request)
+int32_t OpenProgramRead(FileRequest *request)
 {
-    FileSlot* slot = BeginRequest(request, true);
+    FileSlot *slot = BeginRequest(request, true);
     if (!slot)
         return kDsrIllegalOperation;
     if (EndsWithDot(request->path, kRequestPathLength))
@@ -59,9 +61,9 @@ int32_t OpenProgramRead(FileRequest* request)
     return kDsrOk;
 }
 
-int32_t ReadProgram(FileRequest* request, uint8_t* buffer)
+int32_t ReadProgram(FileRequest *request, uint8_t *buffer)
 {
-    FileSlot* slot = BeginRequest(request, false);
+    FileSlot *slot = BeginRequest(request, false);
     if (!slot)
         return kDsrIllegalOperation;
     if (slot->head.openKind != kOpenProgramRead || !buffer)
@@ -91,10 +93,10 @@ int32_t ReadProgram(FileRequest* request, uint8_t* buffer)
     return kDsrOk;
 }
 
-int32_t OpenProgramWrite(FileRequest* request, int32_t sectors)
+int32_t OpenProgramWrite(FileRequest *request, int32_t sectors)
 {
     const bool mustExist = request && request->mustExist != 0;
-    FileSlot* slot = BeginRequest(request, true);
+    FileSlot *slot = BeginRequest(request, true);
     if (!slot)
         return kDsrIllegalOperation;
     if (EndsWithDot(request->path, kRequestPathLength))
@@ -116,7 +118,7 @@ int32_t OpenProgramWrite(FileRequest* request, int32_t sectors)
     } else if (slot->fdr.data[kFdrFlags] & kFlagProtected) {
         return kDsrWriteProtected;
     }
-    uint8_t* fdr = slot->fdr.data;
+    uint8_t *fdr = slot->fdr.data;
     fdr[kFdrFlags] = kFlagProgram;
     fdr[kFdrRecordsPerSector] = 0;
     fdr[kFdrRecordLength] = 0;
@@ -134,9 +136,9 @@ int32_t OpenProgramWrite(FileRequest* request, int32_t sectors)
     return kDsrOk;
 }
 
-int32_t WriteProgram(FileRequest* request, const uint8_t* data, int32_t length)
+int32_t WriteProgram(FileRequest *request, const uint8_t *data, int32_t length)
 {
-    FileSlot* slot = BeginRequest(request, false);
+    FileSlot *slot = BeginRequest(request, false);
     if (!slot)
         return kDsrIllegalOperation;
     if (slot->head.openKind != kOpenProgramWrite || length < 0 || (length > 0 && !data))

@@ -15,7 +15,8 @@
 
 #include <cstring>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
 using brackenly::kOpenAppend;
 using brackenly::kOpenInput;
@@ -26,36 +27,37 @@ using brackenly::kOpenRelative;
 using brackenly::kOpenUpdate;
 using brackenly::kOpenVariable;
 
-namespace {
+namespace
+{
 
 constexpr uint32_t kMaxVariableRecord = 254;
 constexpr uint32_t kMaxFixedRecord = 255;
 constexpr uint32_t kDefaultRecordLength = 80;
 
-uint8_t Mode(const FileSlot& slot)
+uint8_t Mode(const FileSlot &slot)
 {
     return static_cast<uint8_t>(slot.head.stateFlags & kOpenModeMask);
 }
 
-bool Variable(const FileSlot& slot)
+bool Variable(const FileSlot &slot)
 {
     return (slot.fdr.data[kFdrFlags] & kFlagVariable) != 0;
 }
 
-uint8_t RecordLength(const FileSlot& slot)
+uint8_t RecordLength(const FileSlot &slot)
 {
     return slot.fdr.data[kFdrRecordLength];
 }
 
 // A failed guard of an open file closes it, as ordinal 12 would, and answers the error.
-int32_t Fail(FileSlot& slot, FileRequest* request, int32_t error)
+int32_t Fail(FileSlot &slot, FileRequest *request, int32_t error)
 {
     return CloseSlot(slot, request, error);
 }
 
-void SetAttributes(FileSlot& slot, uint8_t typeFlags, uint32_t recordLength)
+void SetAttributes(FileSlot &slot, uint8_t typeFlags, uint32_t recordLength)
 {
-    uint8_t* fdr = slot.fdr.data;
+    uint8_t *fdr = slot.fdr.data;
     fdr[kFdrFlags] = typeFlags;
     fdr[kFdrRecordLength] = static_cast<uint8_t>(recordLength);
     fdr[kFdrRecordsPerSector] = static_cast<uint8_t>(
@@ -64,7 +66,7 @@ void SetAttributes(FileSlot& slot, uint8_t typeFlags, uint32_t recordLength)
 }
 
 // The end of a VARIABLE file: the last sector in use and, in it, the mark or the offset.
-bool VariableAtEnd(const FileSlot& slot)
+bool VariableAtEnd(const FileSlot &slot)
 {
     const uint16_t level3 = FdrLevel3(slot);
     if (level3 == 0)
@@ -76,7 +78,7 @@ bool VariableAtEnd(const FileSlot& slot)
     return pos > 255 || slot.data.data[pos] == 0xFF || (eof != 0 && pos >= eof);
 }
 
-int32_t ReadVariable(FileSlot& slot, FileRequest* request, uint8_t* out)
+int32_t ReadVariable(FileSlot &slot, FileRequest *request, uint8_t *out)
 {
     const uint16_t level3 = FdrLevel3(slot);
     // Each pass moves one sector on; the level-3 count bounds the walk.
@@ -105,19 +107,19 @@ int32_t ReadVariable(FileSlot& slot, FileRequest* request, uint8_t* out)
     return kDsrOk;
 }
 
-uint32_t CurrentRecord(const FileSlot& slot, const FileRequest* request)
+uint32_t CurrentRecord(const FileSlot &slot, const FileRequest *request)
 {
     return slot.head.fixedPosition ? request->recordNumber : slot.head.recordNumber;
 }
 
-void AdvanceRecord(FileSlot& slot, FileRequest* request, uint32_t record)
+void AdvanceRecord(FileSlot &slot, FileRequest *request, uint32_t record)
 {
     slot.head.recordNumber = static_cast<uint16_t>(record + 1);
     if (slot.head.fixedPosition)
         request->recordNumber = record + 1;
 }
 
-int32_t ReadFixed(FileSlot& slot, FileRequest* request, uint8_t* out)
+int32_t ReadFixed(FileSlot &slot, FileRequest *request, uint8_t *out)
 {
     const uint32_t length = RecordLength(slot);
     if (length == 0)
@@ -140,14 +142,14 @@ int32_t ReadFixed(FileSlot& slot, FileRequest* request, uint8_t* out)
     return kDsrOk;
 }
 
-int32_t WriteVariable(FileSlot& slot, const uint8_t* data, uint32_t length)
+int32_t WriteVariable(FileSlot &slot, const uint8_t *data, uint32_t length)
 {
     if (!SectorLoaded(slot) || slot.head.bytePosition + length > kMaxVariableRecord) {
         const uint32_t next = SectorLoaded(slot) ? slot.head.sectorCounter + 1u : 0;
         if (const int32_t result = StartDataSector(slot, next); result != kDsrOk)
             return result;
     }
-    uint8_t* sector = slot.data.data;
+    uint8_t *sector = slot.data.data;
     const uint32_t pos = slot.head.bytePosition;
     sector[pos] = static_cast<uint8_t>(length);
     if (length > 0)
@@ -164,7 +166,7 @@ int32_t WriteVariable(FileSlot& slot, const uint8_t* data, uint32_t length)
     return kDsrOk;
 }
 
-int32_t WriteFixed(FileSlot& slot, FileRequest* request, const uint8_t* data, uint32_t length)
+int32_t WriteFixed(FileSlot &slot, FileRequest *request, const uint8_t *data, uint32_t length)
 {
     const uint32_t recordLength = RecordLength(slot);
     const uint32_t perSector = 256 / recordLength;
@@ -198,7 +200,7 @@ int32_t WriteFixed(FileSlot& slot, FileRequest* request, const uint8_t* data, ui
 }
 
 // Moves an APPEND open of a VARIABLE file behind its last record.
-int32_t PositionForAppend(FileSlot& slot)
+int32_t PositionForAppend(FileSlot &slot)
 {
     const uint16_t level3 = FdrLevel3(slot);
     if (level3 == 0)
@@ -220,10 +222,10 @@ int32_t PositionForAppend(FileSlot& slot)
 
 } // namespace
 
-int32_t OpenRecordFile(FileRequest* request)
+int32_t OpenRecordFile(FileRequest *request)
 {
     const bool mustExist = request && request->mustExist != 0;
-    FileSlot* slot = BeginRequest(request, true);
+    FileSlot *slot = BeginRequest(request, true);
     if (!slot)
         return kDsrIllegalOperation;
     const uint8_t flags = request->flags;
@@ -256,7 +258,7 @@ int32_t OpenRecordFile(FileRequest* request)
     } else if (result != kDsrOk) {
         return result;
     } else {
-        uint8_t* fdr = slot->fdr.data;
+        uint8_t *fdr = slot->fdr.data;
         if ((fdr[kFdrFlags] & kFlagProtected) && (mode == kOpenOutput || mode == kOpenAppend))
             return kDsrWriteProtected;
         const bool otherKind = (fdr[kFdrFlags] & kFlagTypeMask) != typeFlags ||
@@ -273,8 +275,8 @@ int32_t OpenRecordFile(FileRequest* request)
         }
     }
     request->recordLength = RecordLength(*slot);
-    slot->head.stateFlags = static_cast<uint16_t>(
-        (slot->head.stateFlags & 0xFF00) | (flags & (kOpenModeMask | kOpenRelative)));
+    slot->head.stateFlags = static_cast<uint16_t>((slot->head.stateFlags & 0xFF00) |
+                                                  (flags & (kOpenModeMask | kOpenRelative)));
     slot->head.openKind = kOpenRecordFile;
     slot->head.recordNumber = 0;
     if (mode == kOpenOutput) {
@@ -296,9 +298,9 @@ int32_t OpenRecordFile(FileRequest* request)
     return kDsrOk;
 }
 
-int32_t ReadRecord(FileRequest* request, uint8_t* lengthThenData)
+int32_t ReadRecord(FileRequest *request, uint8_t *lengthThenData)
 {
-    FileSlot* slot = BeginRequest(request, false);
+    FileSlot *slot = BeginRequest(request, false);
     if (!slot)
         return kDsrIllegalOperation;
     const uint8_t mode = Mode(*slot);
@@ -314,9 +316,9 @@ int32_t ReadRecord(FileRequest* request, uint8_t* lengthThenData)
                            : ReadFixed(*slot, request, lengthThenData);
 }
 
-int32_t WriteRecord(FileRequest* request, const uint8_t* data, int32_t length)
+int32_t WriteRecord(FileRequest *request, const uint8_t *data, int32_t length)
 {
-    FileSlot* slot = BeginRequest(request, false);
+    FileSlot *slot = BeginRequest(request, false);
     if (!slot)
         return kDsrIllegalOperation;
     if (slot->head.openKind != kOpenRecordFile || Mode(*slot) == kOpenInput ||
@@ -334,9 +336,9 @@ int32_t WriteRecord(FileRequest* request, const uint8_t* data, int32_t length)
     return result;
 }
 
-int32_t Restore(FileRequest* request, int32_t recordNumber)
+int32_t Restore(FileRequest *request, int32_t recordNumber)
 {
-    FileSlot* slot = BeginRequest(request, false);
+    FileSlot *slot = BeginRequest(request, false);
     if (!slot)
         return kDsrIllegalOperation;
     const uint8_t mode = Mode(*slot);
@@ -356,17 +358,17 @@ int32_t Restore(FileRequest* request, int32_t recordNumber)
     return kDsrOk;
 }
 
-int32_t EndOfFile(FileRequest* request)
+int32_t EndOfFile(FileRequest *request)
 {
-    FileSlot* slot = BeginRequest(request, false);
+    FileSlot *slot = BeginRequest(request, false);
     if (!slot)
         return kDsrIllegalOperation;
     return slot->head.endFlag ? 1 : 0;
 }
 
-int32_t IsProtected(FileRequest* request)
+int32_t IsProtected(FileRequest *request)
 {
-    FileSlot* slot = BeginRequest(request, false);
+    FileSlot *slot = BeginRequest(request, false);
     if (!slot)
         return kDsrIllegalOperation;
     return (slot->fdr.data[kFdrFlags] & kFlagProtected) ? 1 : 0;

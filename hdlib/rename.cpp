@@ -8,12 +8,14 @@
 
 #include <cstring>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-namespace {
+namespace
+{
 
 // Moves the word at oldIndex to where newIndex (found before the removal) puts it.
-void MoveWord(const PointerList& list, int count, uint16_t oldIndex, uint16_t newIndex)
+void MoveWord(const PointerList &list, int count, uint16_t oldIndex, uint16_t newIndex)
 {
     if (oldIndex >= count)
         return;
@@ -25,7 +27,7 @@ void MoveWord(const PointerList& list, int count, uint16_t oldIndex, uint16_t ne
 
 } // namespace
 
-int32_t RenameFileEntry(FileSlot& slot, uint16_t oldIndex, uint16_t newIndex,
+int32_t RenameFileEntry(FileSlot &slot, uint16_t oldIndex, uint16_t newIndex,
                         const char newName[10])
 {
     if (slot.fdr.data[kFdrFlags] & kFlagProtected)
@@ -33,7 +35,7 @@ int32_t RenameFileEntry(FileSlot& slot, uint16_t oldIndex, uint16_t newIndex,
     std::memcpy(slot.fdr.data + kFdrName, newName, 10);
     if (WriteBack(slot.fdr) != kDsrOk)
         return kDsrDeviceError;
-    WorkDirectory& work = State().work;
+    WorkDirectory &work = State().work;
     if (const int32_t result = LoadWorkFileIndex(); result != kDsrOk)
         return result;
     const PointerList list = FileIndexList(work.fileIndex.data);
@@ -41,13 +43,13 @@ int32_t RenameFileEntry(FileSlot& slot, uint16_t oldIndex, uint16_t newIndex,
     return WriteBack(work.fileIndex);
 }
 
-int32_t RenameSubdirectory(SectorBuffer& ddr, uint16_t oldIndex, uint16_t newIndex,
+int32_t RenameSubdirectory(SectorBuffer &ddr, uint16_t oldIndex, uint16_t newIndex,
                            const char newName[10])
 {
     std::memcpy(ddr.data + kVibName, newName, 10);
     if (WriteBack(ddr) != kDsrOk)
         return kDsrDeviceError;
-    WorkDirectory& work = State().work;
+    WorkDirectory &work = State().work;
     const PointerList list = SubdirectoryList(work.record.data);
     MoveWord(list, EffectiveCount(list, WorkSubdirCount()), oldIndex, newIndex);
     return WriteBack(work.record);
@@ -57,13 +59,15 @@ int32_t RenameSubdirectory(SectorBuffer& ddr, uint16_t oldIndex, uint16_t newInd
 
 #include "hdlib/operations.h"
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-namespace {
+namespace
+{
 
 // Resolves the directory and both names; 0 with the padded names.
-int32_t PrepareRename(FileSlot& slot, const char* directoryPath, const char* newName,
-                      const char* oldName, char newTiName[10], char oldTiName[10])
+int32_t PrepareRename(FileSlot &slot, const char *directoryPath, const char *newName,
+                      const char *oldName, char newTiName[10], char oldTiName[10])
 {
     if (!EndsWithDot(directoryPath, kArgumentPathLength))
         return kDsrBadAttribute;
@@ -79,10 +83,10 @@ int32_t PrepareRename(FileSlot& slot, const char* directoryPath, const char* new
 
 } // namespace
 
-int32_t RenameFile(FileRequest* request, const char* directoryPath, const char* newName,
-                   const char* oldName)
+int32_t RenameFile(FileRequest *request, const char *directoryPath, const char *newName,
+                   const char *oldName)
 {
-    FileSlot* slot = BeginRequest(request, true);
+    FileSlot *slot = BeginRequest(request, true);
     if (!slot)
         return kDsrIllegalOperation;
     char newTiName[10];
@@ -107,10 +111,10 @@ int32_t RenameFile(FileRequest* request, const char* directoryPath, const char* 
     return RenameFileEntry(*slot, oldIndex, newIndex, newTiName);
 }
 
-int32_t RenameDirectory(FileRequest* request, const char* directoryPath, const char* newName,
-                        const char* oldName)
+int32_t RenameDirectory(FileRequest *request, const char *directoryPath, const char *newName,
+                        const char *oldName)
 {
-    FileSlot* slot = BeginRequest(request, true);
+    FileSlot *slot = BeginRequest(request, true);
     if (!slot)
         return kDsrIllegalOperation;
     char newTiName[10];

@@ -13,13 +13,15 @@
 
 #include <cstring>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-namespace {
+namespace
+{
 
 // Checks shared by ordinals 30 and 32; 0 with the volume sector of file sector n.
-int32_t PrepareFileSector(FileSlot& slot, FileRequest* request, const char* directoryPath,
-                          uint32_t n, uint32_t& volumeSector)
+int32_t PrepareFileSector(FileSlot &slot, FileRequest *request, const char *directoryPath,
+                          uint32_t n, uint32_t &volumeSector)
 {
     if (!EndsWithDot(directoryPath, kArgumentPathLength))
         return kDsrBadAttribute;
@@ -38,9 +40,9 @@ int32_t PrepareFileSector(FileSlot& slot, FileRequest* request, const char* dire
 
 } // namespace
 
-int32_t OpenSectorFile(FileRequest* request, const char* directoryPath, const char* name)
+int32_t OpenSectorFile(FileRequest *request, const char *directoryPath, const char *name)
 {
-    FileSlot* slot = BeginRequest(request, true);
+    FileSlot *slot = BeginRequest(request, true);
     if (!slot)
         return kDsrIllegalOperation;
     request->cleared42 = 0;
@@ -57,14 +59,15 @@ int32_t OpenSectorFile(FileRequest* request, const char* directoryPath, const ch
     return kDsrOk;
 }
 
-int32_t ReadFileSector(FileRequest* request, const char* directoryPath, const char*,
-                       uint32_t sector, uint8_t* buffer)
+int32_t ReadFileSector(FileRequest *request, const char *directoryPath, const char *,
+                       uint32_t sector, uint8_t *buffer)
 {
-    FileSlot* slot = BeginRequest(request, false);
+    FileSlot *slot = BeginRequest(request, false);
     if (!slot || !buffer)
         return kDsrIllegalOperation;
     uint32_t volumeSector = 0;
-    if (const int32_t result = PrepareFileSector(*slot, request, directoryPath, sector, volumeSector);
+    if (const int32_t result =
+            PrepareFileSector(*slot, request, directoryPath, sector, volumeSector);
         result != kDsrOk)
         return result;
     if (ReadVolumeSector(slot->data, volumeSector) != kDsrOk)
@@ -75,14 +78,15 @@ int32_t ReadFileSector(FileRequest* request, const char* directoryPath, const ch
     return kDsrOk;
 }
 
-int32_t WriteFileSector(FileRequest* request, const char* directoryPath, const char*,
-                        uint32_t sector, const uint8_t* buffer)
+int32_t WriteFileSector(FileRequest *request, const char *directoryPath, const char *,
+                        uint32_t sector, const uint8_t *buffer)
 {
-    FileSlot* slot = BeginRequest(request, false);
+    FileSlot *slot = BeginRequest(request, false);
     if (!slot || !buffer)
         return kDsrIllegalOperation;
     uint32_t volumeSector = 0;
-    if (const int32_t result = PrepareFileSector(*slot, request, directoryPath, sector, volumeSector);
+    if (const int32_t result =
+            PrepareFileSector(*slot, request, directoryPath, sector, volumeSector);
         result != kDsrOk)
         return result;
     std::memcpy(slot->data.data, buffer, 256);
@@ -91,9 +95,9 @@ int32_t WriteFileSector(FileRequest* request, const char* directoryPath, const c
     return WriteVolumeSector(slot->data, volumeSector);
 }
 
-int32_t CreateSectorFile(FileRequest* request, const char* directoryPath, const char* name)
+int32_t CreateSectorFile(FileRequest *request, const char *directoryPath, const char *name)
 {
-    FileSlot* slot = BeginRequest(request, true);
+    FileSlot *slot = BeginRequest(request, true);
     if (!slot)
         return kDsrIllegalOperation;
     if (!EndsWithDot(directoryPath, kArgumentPathLength))
@@ -130,7 +134,7 @@ int32_t CreateSectorFile(FileRequest* request, const char* directoryPath, const 
         return allocated;
     }
     RewindSlot(*slot);
-    uint8_t* fdr = slot->fdr.data;
+    uint8_t *fdr = slot->fdr.data;
     fdr[kFdrFlags] = request->flags;
     fdr[kFdrRecordsPerSector] = static_cast<uint8_t>(request->recordsPerSector);
     PutWordBE(fdr, kFdrSectors, static_cast<uint16_t>(request->sectors));
@@ -142,9 +146,9 @@ int32_t CreateSectorFile(FileRequest* request, const char* directoryPath, const 
     return WriteBack(slot->fdr);
 }
 
-int32_t ReadVolumeSectorOp(FileRequest* request, uint32_t sector, uint8_t* buffer)
+int32_t ReadVolumeSectorOp(FileRequest *request, uint32_t sector, uint8_t *buffer)
 {
-    FileSlot* slot = BeginRequest(request, false);
+    FileSlot *slot = BeginRequest(request, false);
     if (!slot || !buffer)
         return kDsrIllegalOperation;
     if (!State().image)
@@ -158,9 +162,9 @@ int32_t ReadVolumeSectorOp(FileRequest* request, uint32_t sector, uint8_t* buffe
     return kDsrOk;
 }
 
-int32_t WriteVolumeSectorOp(FileRequest* request, uint32_t sector, const uint8_t* buffer)
+int32_t WriteVolumeSectorOp(FileRequest *request, uint32_t sector, const uint8_t *buffer)
 {
-    FileSlot* slot = BeginRequest(request, false);
+    FileSlot *slot = BeginRequest(request, false);
     if (!slot || !buffer)
         return kDsrIllegalOperation;
     if (!State().image)

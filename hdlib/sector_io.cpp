@@ -2,16 +2,18 @@
 
 #include "hdlib/dsr.h"
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-namespace {
+namespace
+{
 
 // The image is addressed with 32-bit signed byte offsets: at most 2 GiB.
 constexpr uint64_t kMaxImageBytes = 0x80000000ull;
 
-int32_t Transfer(uint32_t imageSector, uint8_t* data, bool write)
+int32_t Transfer(uint32_t imageSector, uint8_t *data, bool write)
 {
-    std::FILE* file = State().image;
+    std::FILE *file = State().image;
     if (!file)
         return kDsrDeviceError;
     const uint64_t offset = static_cast<uint64_t>(imageSector) * 256;
@@ -30,10 +32,11 @@ int32_t Transfer(uint32_t imageSector, uint8_t* data, bool write)
     return kDsrOk;
 }
 
-bool ImageSectorOf(uint32_t volumeSector, uint32_t& imageSector)
+bool ImageSectorOf(uint32_t volumeSector, uint32_t &imageSector)
 {
-    const VolumeDescriptor& volume = CurrentVolume();
-    const uint64_t sector = static_cast<uint64_t>(volumeSector) + (volume.firstSector & kSectorMask);
+    const VolumeDescriptor &volume = CurrentVolume();
+    const uint64_t sector =
+        static_cast<uint64_t>(volumeSector) + (volume.firstSector & kSectorMask);
     if (sector >= volume.end)
         return false;
     imageSector = static_cast<uint32_t>(sector);
@@ -42,12 +45,12 @@ bool ImageSectorOf(uint32_t volumeSector, uint32_t& imageSector)
 
 } // namespace
 
-int32_t ReadImageSector(uint32_t imageSector, uint8_t* data)
+int32_t ReadImageSector(uint32_t imageSector, uint8_t *data)
 {
     return Transfer(imageSector, data, false);
 }
 
-int32_t ReadVolumeSector(SectorBuffer& buffer, uint32_t volumeSector)
+int32_t ReadVolumeSector(SectorBuffer &buffer, uint32_t volumeSector)
 {
     uint32_t imageSector = 0;
     if (!State().image || !ImageSectorOf(volumeSector, imageSector))
@@ -57,7 +60,7 @@ int32_t ReadVolumeSector(SectorBuffer& buffer, uint32_t volumeSector)
     return Transfer(imageSector, buffer.data, false);
 }
 
-int32_t WriteVolumeSector(SectorBuffer& buffer, uint32_t volumeSector)
+int32_t WriteVolumeSector(SectorBuffer &buffer, uint32_t volumeSector)
 {
     uint32_t imageSector = 0;
     if (!State().image || !ImageSectorOf(volumeSector, imageSector))
@@ -67,14 +70,14 @@ int32_t WriteVolumeSector(SectorBuffer& buffer, uint32_t volumeSector)
     return Transfer(imageSector, buffer.data, true);
 }
 
-int32_t WriteBack(SectorBuffer& buffer)
+int32_t WriteBack(SectorBuffer &buffer)
 {
     return WriteVolumeSector(buffer, buffer.volumeSector);
 }
 
 uint64_t ImageFileSize()
 {
-    std::FILE* file = State().image;
+    std::FILE *file = State().image;
     if (!file || std::fseek(file, 0, SEEK_END) != 0)
         return 0;
     const long size = std::ftell(file);

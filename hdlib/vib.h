@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
 constexpr int kVibName = 0;            // 10 bytes, space padded
 constexpr int kVibTotalAus = 10;       // word
@@ -20,10 +21,10 @@ constexpr int kMaxSubdirs = 114;
 constexpr int kNameLength = 10;
 
 // Sectors per AU from byte 16: 1 to 16.
-unsigned VibSectorsPerAu(const uint8_t* vib);
-uint16_t VibTotalAus(const uint8_t* vib);
+unsigned VibSectorsPerAu(const uint8_t *vib);
+uint16_t VibTotalAus(const uint8_t *vib);
 
 // Initialized when the root file index begins at volume sector 64, or in the AU holding it.
-bool IsInitializedVib(const uint8_t* vib);
+bool IsInitializedVib(const uint8_t *vib);
 
 } // namespace kestrel::hdlib

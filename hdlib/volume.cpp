@@ -7,14 +7,16 @@
 
 #include <cstring>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
-namespace {
+namespace
+{
 
 // A volume without a bound: an unpartitioned image whose VIB is not initialized.
 constexpr uint32_t kUnbounded = 0x0FFFFFFFu;
 
-void SetDescriptor(VolumeDescriptor& volume, uint32_t first, uint32_t length)
+void SetDescriptor(VolumeDescriptor &volume, uint32_t first, uint32_t length)
 {
     volume.valid = true;
     volume.firstSector = first | kVolumeMarker;
@@ -23,7 +25,7 @@ void SetDescriptor(VolumeDescriptor& volume, uint32_t first, uint32_t length)
     volume.end = end > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(end);
 }
 
-void FillFromPartitionTable(LibraryState& state)
+void FillFromPartitionTable(LibraryState &state)
 {
     PartitionEntry entries[kPartitionEntries] = {};
     const int count = DecodePartitionEntries(state.partitionTable, entries);
@@ -33,7 +35,7 @@ void FillFromPartitionTable(LibraryState& state)
         // A start that does not fit beside the marker bits names no sector we can reach.
         if (first > kSectorMask)
             break;
-        VolumeDescriptor& volume = state.volumes[k];
+        VolumeDescriptor &volume = state.volumes[k];
         SetDescriptor(volume, static_cast<uint32_t>(first),
                       length > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(length));
         uint8_t vib[256];
@@ -44,9 +46,9 @@ void FillFromPartitionTable(LibraryState& state)
     }
 }
 
-void FillSingleVolume(LibraryState& state, const uint8_t* vib)
+void FillSingleVolume(LibraryState &state, const uint8_t *vib)
 {
-    VolumeDescriptor& volume = state.volumes[0];
+    VolumeDescriptor &volume = state.volumes[0];
     if (IsInitializedVib(vib)) {
         const uint16_t spa = static_cast<uint16_t>(VibSectorsPerAu(vib));
         SetDescriptor(volume, 0, static_cast<uint32_t>(spa) * VibTotalAus(vib));
@@ -59,9 +61,9 @@ void FillSingleVolume(LibraryState& state, const uint8_t* vib)
 
 int32_t SelectDescriptor(int index)
 {
-    LibraryState& state = State();
+    LibraryState &state = State();
     state.current = index;
-    const VolumeDescriptor& volume = state.volumes[index];
+    const VolumeDescriptor &volume = state.volumes[index];
     if (!volume.valid || volume.length == 0 || volume.end == 0)
         return kNotFound;
     if (volume.totalAus == 0 || volume.sectorsPerAu == 0)
@@ -71,31 +73,31 @@ int32_t SelectDescriptor(int index)
 
 } // namespace
 
-LibraryState& State()
+LibraryState &State()
 {
     static LibraryState state;
     return state;
 }
 
-VolumeDescriptor& CurrentVolume()
+VolumeDescriptor &CurrentVolume()
 {
     return State().volumes[State().current];
 }
 
 bool VolumeHasFileSystem()
 {
-    const VolumeDescriptor& volume = CurrentVolume();
+    const VolumeDescriptor &volume = CurrentVolume();
     return State().image && volume.valid && volume.totalAus != 0 && volume.sectorsPerAu != 0 &&
            volume.sectorsPerAu <= 16;
 }
 
 int32_t CloseImage()
 {
-    LibraryState& state = State();
+    LibraryState &state = State();
     if (state.image) {
         // Pending sectors are kept; the requests that opened them may no longer exist, so
         // nothing is written through the pointers the slots remember.
-        for (FileSlot& slot : state.slots) {
+        for (FileSlot &slot : state.slots) {
             int32_t fdrResult = 0;
             int32_t dataResult = 0;
             WriteBackSlot(slot, fdrResult, dataResult);
@@ -105,19 +107,19 @@ int32_t CloseImage()
     }
     state.imagePath.clear();
     std::memset(state.partitionTable, 0, sizeof state.partitionTable);
-    for (VolumeDescriptor& volume : state.volumes)
+    for (VolumeDescriptor &volume : state.volumes)
         volume = VolumeDescriptor{};
     state.current = 0;
     ClearAllSlots();
     return kDsrOk;
 }
 
-int32_t OpenImage(const char* path)
+int32_t OpenImage(const char *path)
 {
     CloseImage();
     if (!path)
         return kDsrDeviceError;
-    LibraryState& state = State();
+    LibraryState &state = State();
     state.image = std::fopen(path, "r+b");
     if (!state.image)
         return kDsrDeviceError;
@@ -146,9 +148,9 @@ int32_t SelectVolume(int32_t index)
 
 int32_t SelectVolumeBySector(uint32_t firstSector)
 {
-    const LibraryState& state = State();
+    const LibraryState &state = State();
     for (int k = 0; k < kVolumeCount; ++k) {
-        const VolumeDescriptor& volume = state.volumes[k];
+        const VolumeDescriptor &volume = state.volumes[k];
         if (volume.valid && (volume.firstSector & kSectorMask) == (firstSector & kSectorMask))
             return SelectDescriptor(k);
     }

@@ -10,7 +10,8 @@
 #include <cstdio>
 #include <string>
 
-namespace kestrel::hdlib {
+namespace kestrel::hdlib
+{
 
 using brackenly::CatalogEntryRecord;
 using brackenly::DirectoryBlock;
@@ -41,7 +42,7 @@ struct WorkDirectory {
 };
 
 struct LibraryState {
-    std::FILE* image = nullptr;
+    std::FILE *image = nullptr;
     std::string imagePath;
     uint8_t partitionTable[256] = {};
     VolumeDescriptor volumes[kVolumeCount];
@@ -51,15 +52,15 @@ struct LibraryState {
     WorkDirectory work = {};
 };
 
-LibraryState& State();
-VolumeDescriptor& CurrentVolume();
+LibraryState &State();
+VolumeDescriptor &CurrentVolume();
 
 // True when the current volume carries a usable file system (total AUs and sectors per AU
 // known); operations on files and directories answer 192 otherwise.
 bool VolumeHasFileSystem();
 
 // Ordinal 2: closes any open image, opens path, reads sector 0 and fills the descriptors.
-int32_t OpenImage(const char* path);
+int32_t OpenImage(const char *path);
 // Ordinal 3: writes back every slot and closes the image.
 int32_t CloseImage();
 // Ordinals 4 and 5: -1 no such volume, 1 not initialized, 0 ready.

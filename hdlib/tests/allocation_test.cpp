@@ -5,23 +5,26 @@
 #include <numeric>
 #include <set>
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
-class HdAllocation : public BrackenlyTest {
+class HdAllocation : public BrackenlyTest
+{
 protected:
     // A volume whose data area (from AU 2048) is in use but for the runs given.
-    std::vector<uint8_t> DataAreaWithRuns(const std::vector<std::pair<uint32_t, uint32_t>>& runs)
+    std::vector<uint8_t> DataAreaWithRuns(const std::vector<std::pair<uint32_t, uint32_t>> &runs)
     {
         std::vector<uint8_t> image = MakeHdImage({.sectors = 4096, .sectorsPerAu = 1});
         HdVolumeView view(image, 0);
         view.SetAusUsed(2048, 2048, true);
-        for (const auto& [first, count] : runs)
+        for (const auto &[first, count] : runs)
             view.SetAusUsed(first, count, false);
         return image;
     }
 
-    int32_t CreateSectors(const char* name, uint32_t sectors)
+    int32_t CreateSectors(const char *name, uint32_t sectors)
     {
         FileRequest request = Request();
         request.sectors = sectors;
@@ -30,7 +33,7 @@ protected:
     }
 
     // The FDR of the root's file-index word k.
-    static const uint8_t* RootFdr(std::vector<uint8_t>& image, int k)
+    static const uint8_t *RootFdr(std::vector<uint8_t> &image, int k)
     {
         HdVolumeView view(image, 0);
         return view.Au(GetWordBE(view.FileIndex(0), 2 * k));
@@ -42,7 +45,7 @@ TEST_F(HdAllocation, FirstRunLongEnoughWins)
     Open(DataAreaWithRuns({{2100, 2}, {2200, 6}}));
     ASSERT_EQ(CreateSectors("F", 4), 0);
     std::vector<uint8_t> image = Image();
-    const uint8_t* fdr = RootFdr(image, 0);
+    const uint8_t *fdr = RootFdr(image, 0);
     EXPECT_EQ(GetWordBE(fdr, 40), 2200);
     EXPECT_EQ(GetWordBE(fdr, 42), 2203);
     EXPECT_EQ(GetWordBE(fdr, 44), 0);
@@ -60,7 +63,7 @@ TEST_F(HdAllocation, LongestRunIsTakenWhenNoneIsLongEnough)
     // The run of 3 comes first; after it nothing is free, and no scan wraps back.
     EXPECT_EQ(CreateSectors("F", 4), 128);
     std::vector<uint8_t> image = Image();
-    const uint8_t* fdr = RootFdr(image, 0);
+    const uint8_t *fdr = RootFdr(image, 0);
     EXPECT_EQ(GetWordBE(fdr, 40), 2200);
     EXPECT_EQ(GetWordBE(fdr, 42), 2202);
     EXPECT_EQ(GetWordBE(fdr, 34), 3);
@@ -72,7 +75,7 @@ TEST_F(HdAllocation, LaterRunsContinueFromTheLastAu)
     Open(DataAreaWithRuns({{2100, 3}, {2200, 2}}));
     ASSERT_EQ(CreateSectors("F", 4), 0);
     std::vector<uint8_t> image = Image();
-    const uint8_t* fdr = RootFdr(image, 0);
+    const uint8_t *fdr = RootFdr(image, 0);
     EXPECT_EQ(GetWordBE(fdr, 40), 2100);
     EXPECT_EQ(GetWordBE(fdr, 42), 2102);
     EXPECT_EQ(GetWordBE(fdr, 44), 2200);
@@ -98,7 +101,7 @@ TEST_F(HdAllocation, ChainEndsAtFiftyFourEntries)
     Open(DataAreaWithRuns(singles));
     ASSERT_EQ(CreateSectors("F", 54), 0);
     std::vector<uint8_t> image = Image();
-    const uint8_t* fdr = RootFdr(image, 0);
+    const uint8_t *fdr = RootFdr(image, 0);
     EXPECT_EQ(GetWordBE(fdr, 252), 2048 + 2 * 53);
     EXPECT_EQ(GetWordBE(fdr, 254), 2048 + 2 * 53);
     const uint32_t freeAfter54 = HdVolumeView(image, 0).FreeAus();
@@ -125,14 +128,15 @@ TEST_F(HdAllocation, FullDiskAccountsForEveryAu)
     int32_t result = 0;
     int files = 0;
     for (; files < 100 && result == 0; ++files)
-        result = WriteProgramFile(".P" + std::to_string(100 + files), std::vector<uint8_t>(5000, 3));
+        result =
+            WriteProgramFile(".P" + std::to_string(100 + files), std::vector<uint8_t>(5000, 3));
     EXPECT_EQ(result, 128);
     EXPECT_GT(files, 10);
 
     std::vector<uint8_t> image = Image();
     HdVolumeView view(image, 0);
     std::set<uint32_t> fileAus;
-    const uint8_t* vib = view.Sector(0);
+    const uint8_t *vib = view.Sector(0);
     for (int k = 0; k < vib[22]; ++k) {
         for (uint32_t au : view.FileAus(GetWordBE(view.FileIndex(0), 2 * k)))
             EXPECT_TRUE(fileAus.insert(au).second) << "AU " << au << " used twice";
@@ -150,7 +154,7 @@ TEST_F(HdAllocation, FullDiskAccountsForEveryAu)
     EXPECT_EQ(static_cast<uint32_t>(totalSectors()), totalAus);
 
     // Deleting everything gives every AU back.
-    for (const Listed& listed : List(".")) {
+    for (const Listed &listed : List(".")) {
         FileRequest del = Request();
         ASSERT_EQ(deleteFile(&del, ("." + listed.name).c_str()), 0);
     }

@@ -4,10 +4,13 @@
 
 #include <filesystem>
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
-class HdDamagedImage : public BrackenlyTest {
+class HdDamagedImage : public BrackenlyTest
+{
 protected:
     std::vector<uint8_t> Populated()
     {
@@ -23,7 +26,7 @@ protected:
     int32_t WalkEverything()
     {
         int32_t last = 0;
-        for (const Listed& entry : List(".", &last)) {
+        for (const Listed &entry : List(".", &last)) {
             if (entry.kind == 6) {
                 List("." + entry.name + ".", &last);
                 continue;
@@ -80,8 +83,8 @@ TEST_F(HdDamagedImage, PointersOutsideTheVolume)
 {
     std::vector<uint8_t> image = Populated();
     HdVolumeView view(image, 0);
-    PutWordBE(view.FileIndex(0), 0, 60000);       // FDR beyond the volume
-    PutWordBE(view.Au(103), 40, 60000);           // data chain beyond the volume
+    PutWordBE(view.FileIndex(0), 0, 60000); // FDR beyond the volume
+    PutWordBE(view.Au(103), 40, 60000);     // data chain beyond the volume
     PutWordBE(view.Au(103), 42, 60001);
     Open(image);
     int32_t last = 0;
@@ -102,13 +105,13 @@ TEST_F(HdDamagedImage, LoopingAndBackwardChains)
 {
     std::vector<uint8_t> image = Populated();
     HdVolumeView view(image, 0);
-    uint8_t* fdr = view.Au(102);
+    uint8_t *fdr = view.Au(102);
     for (int k = 0; k < 54; ++k) { // every entry names the same AUs
         PutWordBE(fdr, 40 + 4 * k, 2048);
         PutWordBE(fdr, 42 + 4 * k, 2055);
     }
     PutWordBE(fdr, 14, 0xFFFF);
-    uint8_t* inner = view.Au(103);
+    uint8_t *inner = view.Au(103);
     PutWordBE(inner, 40, 2105); // last before first
     PutWordBE(inner, 42, 2100);
     Open(image);
@@ -131,7 +134,7 @@ TEST_F(HdDamagedImage, DirectoryThatHoldsItself)
 {
     std::vector<uint8_t> image = Populated();
     HdVolumeView view(image, 0);
-    uint8_t* ddr = view.Au(100);
+    uint8_t *ddr = view.Au(100);
     PutWordBE(ddr, 28, 100);
     ddr[23] = 1;
     ddr[22] = 250; // impossible count
@@ -164,8 +167,8 @@ TEST_F(HdDamagedImage, ZeroBitmapNeverHandsOutTheSystemArea)
         EXPECT_GT(au, 64u);
         EXPECT_LT(au, 2600u);
     }
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(after.data()), 10),
-              std::string(reinterpret_cast<char*>(vib.data()), 10));
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(after.data()), 10),
+              std::string(reinterpret_cast<char *>(vib.data()), 10));
     EXPECT_EQ(GetWordBE(view.FileIndex(0), 0) != 0, true);
 }
 
@@ -176,7 +179,7 @@ TEST_F(HdDamagedImage, SlotNumbersOutsideTheSix)
     CatalogEntryRecord entry;
     ASSERT_EQ(openDirectory(&request), 0);
     ASSERT_EQ(directoryInfo(&request, &entry), 0);
-    const uint8_t* slots = reinterpret_cast<const uint8_t*>(entry.slot) - 608;
+    const uint8_t *slots = reinterpret_cast<const uint8_t *>(entry.slot) - 608;
     const std::vector<uint8_t> before(slots, slots + 6 * 608);
     uint8_t buffer[512] = {};
     for (int32_t slot : {6, -1, 1000, INT32_MIN}) {

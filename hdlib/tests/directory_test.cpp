@@ -2,10 +2,13 @@
 
 #include "tifs/byte_order.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
-class HdDirectory : public BrackenlyTest {
+class HdDirectory : public BrackenlyTest
+{
 protected:
     // Root with subdirectory A (DDR at AU 100, index 101) holding file B and subdirectory C.
     std::vector<uint8_t> Tree()
@@ -19,7 +22,7 @@ protected:
         return image;
     }
 
-    int32_t Status(const std::string& path, uint8_t* flags = nullptr)
+    int32_t Status(const std::string &path, uint8_t *flags = nullptr)
     {
         FileRequest request = Request();
         uint8_t ignored = 0;
@@ -34,13 +37,13 @@ TEST_F(HdDirectory, PathFormsResolve)
     EXPECT_EQ(Names(List(".A.")), (std::vector<std::string>{"B", "C"}));
     EXPECT_EQ(List(".A.C.").size(), 0u);
     EXPECT_EQ(Status(".A.B"), 0);
-    EXPECT_EQ(Status("A.B"), 224);       // no leading "."
+    EXPECT_EQ(Status("A.B"), 224);          // no leading "."
     EXPECT_EQ(Status(".ABCDEFGHIJK"), 224); // 11 characters
     EXPECT_EQ(Status(".A B"), 224);
     EXPECT_EQ(Status(".A~B"), 224);
-    EXPECT_EQ(Status(".A..B"), 224);     // empty component
-    EXPECT_EQ(Status(".X.B"), 224);      // missing directory on the way
-    EXPECT_EQ(Status(".A."), 64);        // a directory path
+    EXPECT_EQ(Status(".A..B"), 224); // empty component
+    EXPECT_EQ(Status(".X.B"), 224);  // missing directory on the way
+    EXPECT_EQ(Status(".A."), 64);    // a directory path
     int32_t last = 0;
     List(".Q.", &last);
     EXPECT_EQ(last, 224);
@@ -94,12 +97,12 @@ TEST_F(HdDirectory, CatalogEntriesDescribeFilesAndDirectories)
     const std::vector<Listed> listed = List(".");
     ASSERT_EQ(Names(listed), (std::vector<std::string>{"ODD", "PROG", "TEXT", "DIR"}));
     EXPECT_EQ(listed[0].kind, 0);
-    const CatalogEntryRecord& prog = listed[1].record;
+    const CatalogEntryRecord &prog = listed[1].record;
     EXPECT_EQ(prog.kind, 5);
     EXPECT_EQ(prog.sectors, 3u + 2u);
     EXPECT_EQ(prog.lengthOrSize, 600u);
     EXPECT_EQ(prog.endOfFileOffset, 600u % 256);
-    const CatalogEntryRecord& text = listed[2].record;
+    const CatalogEntryRecord &text = listed[2].record;
     EXPECT_EQ(text.kind, 2);
     EXPECT_EQ(text.isProtected, 1);
     EXPECT_EQ(text.sectors, 2u + 2u);
@@ -114,7 +117,7 @@ TEST_F(HdDirectory, CatalogEntriesDescribeFilesAndDirectories)
     CatalogEntryRecord entry;
     ASSERT_EQ(openDirectory(&request), 0);
     ASSERT_EQ(directoryInfo(&request, &entry), 0);
-    const uint8_t* index = reinterpret_cast<const uint8_t*>(entry.block) + 288;
+    const uint8_t *index = reinterpret_cast<const uint8_t *>(entry.block) + 288;
     EXPECT_EQ(GetWordBE(index, 2), 50);
     ASSERT_EQ(nextEntry(&request, &entry), 0);
     ASSERT_EQ(nextEntry(&request, &entry), 0);
@@ -140,9 +143,9 @@ TEST_F(HdDirectory, CreateAndDeleteSubdirectories)
     std::vector<uint8_t> image = Image();
     HdVolumeView view(image, 0);
     const uint16_t zed = GetWordBE(view.Sector(0), 30);
-    const uint8_t* ddr = view.Au(zed);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(ddr), 10), "ZED       ");
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(ddr + 13), 3), "DIR");
+    const uint8_t *ddr = view.Au(zed);
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(ddr), 10), "ZED       ");
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(ddr + 13), 3), "DIR");
     EXPECT_EQ(GetWordBE(ddr, 10), 4096);
     EXPECT_EQ(GetWordBE(ddr, 26), 0);
     const uint16_t inner = GetWordBE(ddr, 28);

@@ -2,15 +2,19 @@
 
 #include <cstdio>
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
-class HdExports : public BrackenlyTest {};
+class HdExports : public BrackenlyTest
+{
+};
 
 TEST_F(HdExports, ExportsOnlyTheOrdinalTable)
 {
     const std::string command = "nm -D --defined-only \"" BRACKENLY_PATH "\" 2>/dev/null";
-    std::FILE* pipe = popen(command.c_str(), "r");
+    std::FILE *pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::vector<std::string> symbols;
     char line[512];
@@ -49,20 +53,20 @@ TEST_F(HdExports, DirectoryInfoHandsOutBlockAndSlotAtFixedPositions)
     EXPECT_EQ(entry.kind, 0);
     EXPECT_EQ(entry.sectors, 0u);
     EXPECT_EQ(std::string(request.directoryName, 10), "WORKDISK  ");
-    const auto* block = reinterpret_cast<const uint8_t*>(entry.block);
-    const auto* slot = reinterpret_cast<const uint8_t*>(entry.slot);
+    const auto *block = reinterpret_cast<const uint8_t *>(entry.block);
+    const auto *slot = reinterpret_cast<const uint8_t *>(entry.slot);
     ASSERT_NE(block, nullptr);
     ASSERT_NE(slot, nullptr);
     // The caller reads the VIB at block + 24 and at slot + 352, the root file index at 288.
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(block + 24), 8), "WORKDISK");
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(slot + 352), 8), "WORKDISK");
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(block + 24), 8), "WORKDISK");
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(slot + 352), 8), "WORKDISK");
     EXPECT_EQ(block[288], 0);
     // Slot 1 is the second of six slots of 608 bytes.
     FileRequest other = Request(".");
     other.slot = 0;
     CatalogEntryRecord entry0;
     ASSERT_EQ(directoryInfo(&other, &entry0), 0);
-    EXPECT_EQ(reinterpret_cast<const uint8_t*>(entry0.slot) + 608, slot);
+    EXPECT_EQ(reinterpret_cast<const uint8_t *>(entry0.slot) + 608, slot);
     EXPECT_EQ(totalSectors(), 4096);
     EXPECT_EQ(freeSectors(), 4096 - 65);
 }

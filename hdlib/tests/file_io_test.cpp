@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <random>
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 constexpr uint8_t kUpdate = 0x00;
 constexpr uint8_t kOutput = 0x02;
@@ -16,7 +18,8 @@ constexpr uint8_t kRelative = 0x01;
 constexpr uint8_t kInternal = 0x08;
 constexpr uint8_t kVariable = 0x10;
 
-class HdFileIo : public BrackenlyTest {
+class HdFileIo : public BrackenlyTest
+{
 protected:
     void SetUp() override
     {
@@ -32,14 +35,14 @@ protected:
         return bytes;
     }
 
-    std::vector<uint8_t> RootFdrOf(const std::string& name)
+    std::vector<uint8_t> RootFdrOf(const std::string &name)
     {
         std::vector<uint8_t> image = Image();
         HdVolumeView view(image, 0);
-        const uint8_t* index = view.FileIndex(0);
+        const uint8_t *index = view.FileIndex(0);
         for (int k = 0; k < view.Sector(0)[22]; ++k) {
-            const uint8_t* fdr = view.Au(GetWordBE(index, 2 * k));
-            if (std::string(reinterpret_cast<const char*>(fdr), 10) == PaddedTiName(name))
+            const uint8_t *fdr = view.Au(GetWordBE(index, 2 * k));
+            if (std::string(reinterpret_cast<const char *>(fdr), 10) == PaddedTiName(name))
                 return std::vector<uint8_t>(fdr, fdr + 256);
         }
         return {};
@@ -54,7 +57,7 @@ TEST_F(HdFileIo, DisplayVariableRecordsRoundTrip)
     FileRequest out = Request(".TEXT", kOutput | kVariable);
     out.recordLength = 80;
     ASSERT_EQ(openRecord(&out), 0);
-    for (const auto& record : records)
+    for (const auto &record : records)
         ASSERT_EQ(writeRecord(&out, record.data(), static_cast<int32_t>(record.size())), 0);
     EXPECT_EQ(writeRecord(&out, records[0].data(), 81), 96); // too long: the file is closed
     EXPECT_EQ(out.status, 'C');
@@ -124,12 +127,12 @@ TEST_F(HdFileIo, AppendRestoreAndUpdate)
     FileRequest out = Request(".LOG", kOutput | kVariable);
     ASSERT_EQ(openRecord(&out), 0); // record length 0 becomes 80
     EXPECT_EQ(out.recordLength, 80u);
-    ASSERT_EQ(writeRecord(&out, reinterpret_cast<const uint8_t*>("ONE"), 3), 0);
-    ASSERT_EQ(writeRecord(&out, reinterpret_cast<const uint8_t*>("TWO"), 3), 0);
+    ASSERT_EQ(writeRecord(&out, reinterpret_cast<const uint8_t *>("ONE"), 3), 0);
+    ASSERT_EQ(writeRecord(&out, reinterpret_cast<const uint8_t *>("TWO"), 3), 0);
     ASSERT_EQ(closeFile(&out, 0), 0);
     FileRequest append = Request(".LOG", kAppend | kVariable);
     ASSERT_EQ(openRecord(&append), 0);
-    ASSERT_EQ(writeRecord(&append, reinterpret_cast<const uint8_t*>("THREE"), 5), 0);
+    ASSERT_EQ(writeRecord(&append, reinterpret_cast<const uint8_t *>("THREE"), 5), 0);
     ASSERT_EQ(closeFile(&append, 0), 0);
 
     FileRequest in = Request(".LOG", kInput | kVariable);
@@ -137,13 +140,13 @@ TEST_F(HdFileIo, AppendRestoreAndUpdate)
     uint8_t buffer[256];
     ASSERT_EQ(readRecord(&in, buffer), 0);
     ASSERT_EQ(readRecord(&in, buffer), 0);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer + 1), buffer[0]), "TWO");
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(buffer + 1), buffer[0]), "TWO");
     ASSERT_EQ(restore(&in, 0), 0);
     ASSERT_EQ(readRecord(&in, buffer), 0);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer + 1), buffer[0]), "ONE");
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(buffer + 1), buffer[0]), "ONE");
     ASSERT_EQ(readRecord(&in, buffer), 0);
     ASSERT_EQ(readRecord(&in, buffer), 0);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer + 1), buffer[0]), "THREE");
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(buffer + 1), buffer[0]), "THREE");
     EXPECT_EQ(endOfFile(&in), 1);
     EXPECT_EQ(isProtected(&in), 0);
     EXPECT_EQ(readRecord(&in, buffer), 160);
@@ -158,7 +161,7 @@ TEST_F(HdFileIo, AppendRestoreAndUpdate)
     FileRequest update = Request(".FIX", kUpdate | kRelative);
     ASSERT_EQ(openRecord(&update), 0);
     update.recordNumber = 27;
-    ASSERT_EQ(writeRecord(&update, reinterpret_cast<const uint8_t*>("XXXXXXXXXX"), 10), 0);
+    ASSERT_EQ(writeRecord(&update, reinterpret_cast<const uint8_t *>("XXXXXXXXXX"), 10), 0);
     ASSERT_EQ(closeFile(&update, 0), 0);
     FileRequest check = Request(".FIX", kInput);
     ASSERT_EQ(openRecord(&check), 0);
@@ -238,7 +241,7 @@ TEST_F(HdFileIo, ProgramFilesRoundTrip)
     }
     std::vector<Listed> listed = List(".");
     ASSERT_EQ(listed.size(), 6u);
-    for (const Listed& entry : listed)
+    for (const Listed &entry : listed)
         EXPECT_EQ(entry.record.lengthOrSize, std::stoul(entry.name.substr(1)));
 
     FileRequest text = Request(".T", kOutput | kVariable);
@@ -277,7 +280,7 @@ TEST_F(HdFileIo, SectorFilesAsTheProgramCopiesThem)
     EXPECT_EQ(fdr[16], 17);
     EXPECT_EQ(fdr[17], 80);
     EXPECT_EQ(GetWordLE(fdr.data(), 18), 3);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(fdr.data() + 28), 2), "FI");
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(fdr.data() + 28), 2), "FI");
     EXPECT_EQ(GetWordBE(fdr.data(), 34), 2); // 3 sectors in AUs of 2
 
     FileRequest back = Request();

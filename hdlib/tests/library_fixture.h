@@ -9,12 +9,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <unistd.h>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
 using namespace kestrel::brackenly;
 
@@ -24,7 +25,8 @@ struct Listed {
     CatalogEntryRecord record;
 };
 
-class BrackenlyTest : public ::testing::Test {
+class BrackenlyTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -63,7 +65,7 @@ protected:
         Bind(readVolumeSector, kOrdReadVolumeSector);
         Bind(writeVolumeSector, kOrdWriteVolumeSector);
         Bind(deviceIdentity, kOrdDeviceIdentity);
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
         m_path = (std::filesystem::temp_directory_path() /
                   ("hdlib_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" +
                    info->name() + ".img"))
@@ -78,26 +80,22 @@ protected:
         std::filesystem::remove(m_path, ignored);
     }
 
-    template <typename F>
-    void Bind(F& function, unsigned ordinal)
+    template <typename F> void Bind(F &function, unsigned ordinal)
     {
         function = reinterpret_cast<F>(m_library.Ordinal(ordinal));
         ASSERT_NE(function, nullptr) << "ordinal " << ordinal;
     }
 
     // Writes the image to this test's file and opens it with ordinal 2.
-    void Open(const std::vector<uint8_t>& image)
+    void Open(const std::vector<uint8_t> &image)
     {
         ASSERT_TRUE(WriteHdImageFile(m_path, image));
         ASSERT_EQ(open(m_path.c_str()), 0);
     }
 
-    std::vector<uint8_t> Image()
-    {
-        return ReadHdImageFile(m_path);
-    }
+    std::vector<uint8_t> Image() { return ReadHdImageFile(m_path); }
 
-    static FileRequest Request(const std::string& path = "", uint8_t flags = 0)
+    static FileRequest Request(const std::string &path = "", uint8_t flags = 0)
     {
         FileRequest request;
         std::memset(&request, 0, sizeof request);
@@ -108,7 +106,7 @@ protected:
     }
 
     // Ordinals 6, 7 and 10 until 160, then 12: what the program does to list a directory.
-    std::vector<Listed> List(const std::string& path, int32_t* last = nullptr)
+    std::vector<Listed> List(const std::string &path, int32_t *last = nullptr)
     {
         std::vector<Listed> listed;
         FileRequest request = Request(path);
@@ -130,7 +128,7 @@ protected:
     static constexpr int32_t kEndOfFile = 160;
 
     // A PROGRAM file written through ordinals 18, 19 and 12.
-    int32_t WriteProgramFile(const std::string& path, const std::vector<uint8_t>& bytes)
+    int32_t WriteProgramFile(const std::string &path, const std::vector<uint8_t> &bytes)
     {
         FileRequest request = Request(path);
         int32_t result = openProgramWrite(&request, 0);
@@ -141,7 +139,7 @@ protected:
     }
 
     // A PROGRAM file read back through ordinals 16, 17 and 12.
-    std::vector<uint8_t> ReadProgramFile(const std::string& path, int32_t* result = nullptr)
+    std::vector<uint8_t> ReadProgramFile(const std::string &path, int32_t *result = nullptr)
     {
         std::vector<uint8_t> bytes;
         FileRequest request = Request(path, 0x01);
@@ -198,10 +196,10 @@ protected:
     DeviceIdentityFn deviceIdentity = nullptr;
 };
 
-inline std::vector<std::string> Names(const std::vector<Listed>& listed)
+inline std::vector<std::string> Names(const std::vector<Listed> &listed)
 {
     std::vector<std::string> names;
-    for (const Listed& entry : listed)
+    for (const Listed &entry : listed)
         names.push_back(entry.name);
     return names;
 }

@@ -2,10 +2,14 @@
 
 #include "tifs/byte_order.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
-class HdVolume : public BrackenlyTest {};
+class HdVolume : public BrackenlyTest
+{
+};
 
 TEST_F(HdVolume, OpenFailsWithDeviceErrorForMissingOrEmptyImage)
 {
@@ -33,9 +37,9 @@ TEST_F(HdVolume, SingleVolumeIsVolumeZeroAndSectorZero)
 
 TEST_F(HdVolume, PartitionTableGivesVolumesUpToFirstEmptyEntry)
 {
-    std::vector<uint8_t> image = MakePartitionedHdImage(
-        {{.sectors = 4096, .sectorsPerAu = 1, .label = "FIRST"},
-         {.sectors = 4096, .sectorsPerAu = 2, .label = "SECOND"}});
+    std::vector<uint8_t> image =
+        MakePartitionedHdImage({{.sectors = 4096, .sectorsPerAu = 1, .label = "FIRST"},
+                                {.sectors = 4096, .sectorsPerAu = 2, .label = "SECOND"}});
     Open(image);
     EXPECT_EQ(selectVolume(0), 0);
     EXPECT_EQ(selectVolume(1), 0);
@@ -67,10 +71,10 @@ TEST_F(HdVolume, PartitionTableGivesVolumesUpToFirstEmptyEntry)
 
 TEST_F(HdVolume, UninitializedPartitionStopsTheList)
 {
-    std::vector<uint8_t> image = MakePartitionedHdImage(
-        {{.sectors = 2048, .sectorsPerAu = 1},
-         {.sectors = 2048, .sectorsPerAu = 1, .initialized = false},
-         {.sectors = 2048, .sectorsPerAu = 1}});
+    std::vector<uint8_t> image =
+        MakePartitionedHdImage({{.sectors = 2048, .sectorsPerAu = 1},
+                                {.sectors = 2048, .sectorsPerAu = 1, .initialized = false},
+                                {.sectors = 2048, .sectorsPerAu = 1}});
     Open(image);
     EXPECT_EQ(selectVolume(0), 0);
     EXPECT_EQ(selectVolume(1), 1);
@@ -115,7 +119,7 @@ TEST_F(HdVolume, VolumeSectorsAreBoundedByTheVolume)
     EXPECT_EQ(writeVolumeSector(&request, 0xFFFFFFFFu, sector), 192);
     ASSERT_EQ(selectVolume(1), 0);
     ASSERT_EQ(readVolumeSector(&request, 0, sector), 0);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(sector), 6), "SECOND");
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(sector), 6), "SECOND");
     // Nothing reached the second volume's VIB through the first one's bound.
     std::memset(sector, 0x11, sizeof sector);
     ASSERT_EQ(writeVolumeSector(&request, 100, sector), 0);
@@ -135,10 +139,10 @@ TEST_F(HdVolume, DeviceIdentityOfTenMegabyteImage)
     EXPECT_EQ(id[11], 2);
     EXPECT_EQ(id[43], 2);
     EXPECT_EQ(id[98], 2);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(id + 20), 21),
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(id + 20), 21),
               std::string("       Marlock 10.1a") + '\0');
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(id + 46), 8), "ZubDsr14");
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(id + 54), 41),
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(id + 46), 8), "ZubDsr14");
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(id + 54), 41),
               std::string(34, ' ') + "mydisk" + '\0');
     EXPECT_EQ(GetLongBE(id, 114), 0x00005000u);
     EXPECT_EQ(GetLongBE(id, 120), 0x00005000u);
@@ -148,8 +152,8 @@ TEST_F(HdVolume, DeviceIdentityOfTenMegabyteImage)
 
 TEST_F(HdVolume, DeviceIdentityOfPartitionTakesItsLength)
 {
-    Open(MakePartitionedHdImage({{.sectors = 2048, .sectorsPerAu = 1},
-                                 {.sectors = 4096, .sectorsPerAu = 1}}));
+    Open(MakePartitionedHdImage(
+        {{.sectors = 2048, .sectorsPerAu = 1}, {.sectors = 4096, .sectorsPerAu = 1}}));
     ASSERT_EQ(selectVolume(1), 0);
     uint8_t id[512] = {};
     ASSERT_EQ(deviceIdentity(m_path.c_str(), id), 0);

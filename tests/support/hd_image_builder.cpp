@@ -7,13 +7,15 @@
 #include <cstring>
 #include <fstream>
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
-namespace {
+namespace
+{
 
 constexpr uint32_t kBitmapAus = 31 * 2048;
 
-int CompareUpper(const uint8_t* a, const std::string& b)
+int CompareUpper(const uint8_t *a, const std::string &b)
 {
     for (int i = 0; i < 10; ++i) {
         const int x = std::toupper(a[i]);
@@ -24,17 +26,17 @@ int CompareUpper(const uint8_t* a, const std::string& b)
     return 0;
 }
 
-void SetBit(uint8_t* image, uint32_t volumeBase, uint32_t au, bool used)
+void SetBit(uint8_t *image, uint32_t volumeBase, uint32_t au, bool used)
 {
-    uint8_t* sector = image + (volumeBase + 1 + au / 2048) * 256;
+    uint8_t *sector = image + (volumeBase + 1 + au / 2048) * 256;
     const uint8_t mask = static_cast<uint8_t>(0x80 >> (au % 8));
-    uint8_t& byte = sector[(au % 2048) / 8];
+    uint8_t &byte = sector[(au % 2048) / 8];
     byte = used ? static_cast<uint8_t>(byte | mask) : static_cast<uint8_t>(byte & ~mask);
 }
 
 } // namespace
 
-std::string PaddedTiName(const std::string& name)
+std::string PaddedTiName(const std::string &name)
 {
     std::string padded = name.substr(0, 10);
     padded.resize(10, ' ');
@@ -55,7 +57,7 @@ unsigned DefaultSectorsPerAu(uint32_t sectors)
     return 16;
 }
 
-void FormatHdVolume(std::vector<uint8_t>& image, uint32_t firstSector, const HdVolumeSpec& spec)
+void FormatHdVolume(std::vector<uint8_t> &image, uint32_t firstSector, const HdVolumeSpec &spec)
 {
     const unsigned spa = spec.sectorsPerAu ? spec.sectorsPerAu : DefaultSectorsPerAu(spec.sectors);
     // The system area is written even for a volume too small to hold it.
@@ -65,7 +67,7 @@ void FormatHdVolume(std::vector<uint8_t>& image, uint32_t firstSector, const HdV
     if (image.size() < end)
         image.resize(end, 0);
     const uint32_t totalAus = std::min<uint32_t>(spec.sectors / spa, 0xFFFF);
-    uint8_t* volume = image.data() + static_cast<size_t>(firstSector) * 256;
+    uint8_t *volume = image.data() + static_cast<size_t>(firstSector) * 256;
     std::memset(volume, 0, systemSectors * 256);
     const std::string label = PaddedTiName(spec.label);
     std::memcpy(volume, label.data(), 10);
@@ -80,20 +82,20 @@ void FormatHdVolume(std::vector<uint8_t>& image, uint32_t firstSector, const HdV
     std::memcpy(volume + 32 * 256, volume, 32 * 256);
 }
 
-std::vector<uint8_t> MakeHdImage(const HdVolumeSpec& spec)
+std::vector<uint8_t> MakeHdImage(const HdVolumeSpec &spec)
 {
     std::vector<uint8_t> image;
     FormatHdVolume(image, 0, spec);
     return image;
 }
 
-void WritePartitionTable(std::vector<uint8_t>& image,
-                         const std::vector<std::pair<uint32_t, uint32_t>>& entries,
+void WritePartitionTable(std::vector<uint8_t> &image,
+                         const std::vector<std::pair<uint32_t, uint32_t>> &entries,
                          uint32_t totalBlocks)
 {
     if (image.size() < 512)
         image.resize(512, 0);
-    uint8_t* table = image.data();
+    uint8_t *table = image.data();
     std::memset(table, 0, 512);
     std::memcpy(table, "*TI99FSPT*", 10);
     table[10] = 0xFF;
@@ -109,12 +111,12 @@ void WritePartitionTable(std::vector<uint8_t>& image,
     table[255] = 0xA5;
 }
 
-std::vector<uint8_t> MakePartitionedHdImage(const std::vector<HdVolumeSpec>& volumes)
+std::vector<uint8_t> MakePartitionedHdImage(const std::vector<HdVolumeSpec> &volumes)
 {
     std::vector<uint8_t> image(512, 0);
     std::vector<std::pair<uint32_t, uint32_t>> entries;
     uint32_t sector = 2;
-    for (const HdVolumeSpec& spec : volumes) {
+    for (const HdVolumeSpec &spec : volumes) {
         FormatHdVolume(image, sector, spec);
         entries.emplace_back(sector / 2, spec.sectors / 2);
         sector += spec.sectors;
@@ -123,25 +125,26 @@ std::vector<uint8_t> MakePartitionedHdImage(const std::vector<HdVolumeSpec>& vol
     return image;
 }
 
-bool WriteHdImageFile(const std::string& path, const std::vector<uint8_t>& image)
+bool WriteHdImageFile(const std::string &path, const std::vector<uint8_t> &image)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    out.write(reinterpret_cast<const char *>(image.data()),
+              static_cast<std::streamsize>(image.size()));
     return static_cast<bool>(out);
 }
 
-std::vector<uint8_t> ReadHdImageFile(const std::string& path)
+std::vector<uint8_t> ReadHdImageFile(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-HdVolumeView::HdVolumeView(std::vector<uint8_t>& image, uint32_t firstSector)
+HdVolumeView::HdVolumeView(std::vector<uint8_t> &image, uint32_t firstSector)
     : m_image(image), m_first(firstSector)
 {
 }
 
-uint8_t* HdVolumeView::Sector(uint32_t volumeSector)
+uint8_t *HdVolumeView::Sector(uint32_t volumeSector)
 {
     const size_t offset = (static_cast<size_t>(m_first) + volumeSector) * 256;
     return offset + 256 <= m_image.size() ? m_image.data() + offset : nullptr;
@@ -183,24 +186,24 @@ uint32_t HdVolumeView::FreeAus() const
     return count;
 }
 
-uint8_t* HdVolumeView::DirectoryRecord(uint16_t dirAu)
+uint8_t *HdVolumeView::DirectoryRecord(uint16_t dirAu)
 {
     return dirAu == 0 ? Sector(0) : Au(dirAu);
 }
 
-uint8_t* HdVolumeView::FileIndex(uint16_t dirAu)
+uint8_t *HdVolumeView::FileIndex(uint16_t dirAu)
 {
     return Au(GetWordBE(DirectoryRecord(dirAu), 24));
 }
 
-void HdVolumeView::AddFile(uint16_t dirAu, uint16_t fdrAu, const std::string& name,
-                           uint8_t flags, uint8_t recordLength, uint8_t recordsPerSector,
-                           uint16_t sectors, uint8_t endOfFile, uint16_t level3,
-                           const std::vector<HdChainRun>& chain, const std::vector<uint8_t>& data)
+void HdVolumeView::AddFile(uint16_t dirAu, uint16_t fdrAu, const std::string &name, uint8_t flags,
+                           uint8_t recordLength, uint8_t recordsPerSector, uint16_t sectors,
+                           uint8_t endOfFile, uint16_t level3, const std::vector<HdChainRun> &chain,
+                           const std::vector<uint8_t> &data)
 {
-    uint8_t* record = DirectoryRecord(dirAu);
+    uint8_t *record = DirectoryRecord(dirAu);
     const uint16_t indexAu = GetWordBE(record, 24);
-    uint8_t* fdr = Au(fdrAu);
+    uint8_t *fdr = Au(fdrAu);
     std::memset(fdr, 0, 256);
     const std::string padded = PaddedTiName(name);
     std::memcpy(fdr, padded.data(), 10);
@@ -224,7 +227,7 @@ void HdVolumeView::AddFile(uint16_t dirAu, uint16_t fdrAu, const std::string& na
             SetAuUsed(au, true);
             ++allocated;
             for (unsigned s = 0; s < spa && written < data.size(); ++s) {
-                uint8_t* sector = Sector(au * spa + s);
+                uint8_t *sector = Sector(au * spa + s);
                 if (!sector)
                     break;
                 const size_t chunk = std::min<size_t>(256, data.size() - written);
@@ -235,7 +238,7 @@ void HdVolumeView::AddFile(uint16_t dirAu, uint16_t fdrAu, const std::string& na
     }
     PutWordBE(fdr, 34, static_cast<uint16_t>(allocated));
 
-    uint8_t* index = Au(indexAu);
+    uint8_t *index = Au(indexAu);
     const int count = record[22];
     int position = 0;
     while (position < count && CompareUpper(Au(GetWordBE(index, 2 * position)), padded) < 0)
@@ -246,8 +249,8 @@ void HdVolumeView::AddFile(uint16_t dirAu, uint16_t fdrAu, const std::string& na
     record[22] = static_cast<uint8_t>(count + 1);
 }
 
-void HdVolumeView::AddProgram(uint16_t dirAu, uint16_t fdrAu, const std::string& name,
-                              uint16_t firstDataAu, const std::vector<uint8_t>& bytes)
+void HdVolumeView::AddProgram(uint16_t dirAu, uint16_t fdrAu, const std::string &name,
+                              uint16_t firstDataAu, const std::vector<uint8_t> &bytes)
 {
     const unsigned spa = SectorsPerAu();
     const uint16_t sectors = static_cast<uint16_t>((bytes.size() + 255) / 256);
@@ -261,10 +264,10 @@ void HdVolumeView::AddProgram(uint16_t dirAu, uint16_t fdrAu, const std::string&
 }
 
 void HdVolumeView::AddSubdirectory(uint16_t parentAu, uint16_t ddrAu, uint16_t fileIndexAu,
-                                   const std::string& name)
+                                   const std::string &name)
 {
-    uint8_t* record = DirectoryRecord(parentAu);
-    uint8_t* ddr = Au(ddrAu);
+    uint8_t *record = DirectoryRecord(parentAu);
+    uint8_t *ddr = Au(ddrAu);
     std::memset(ddr, 0, 256);
     const std::string padded = PaddedTiName(name);
     std::memcpy(ddr, padded.data(), 10);
@@ -277,8 +280,7 @@ void HdVolumeView::AddSubdirectory(uint16_t parentAu, uint16_t ddrAu, uint16_t f
     SetAuUsed(fileIndexAu, true);
     const int count = record[23];
     int position = 0;
-    while (position < count &&
-           CompareUpper(Au(GetWordBE(record, 28 + 2 * position)), padded) < 0)
+    while (position < count && CompareUpper(Au(GetWordBE(record, 28 + 2 * position)), padded) < 0)
         ++position;
     for (int k = count; k > position; --k)
         PutWordBE(record, 28 + 2 * k, GetWordBE(record, 28 + 2 * (k - 1)));
@@ -289,7 +291,7 @@ void HdVolumeView::AddSubdirectory(uint16_t parentAu, uint16_t ddrAu, uint16_t f
 std::vector<uint32_t> HdVolumeView::FileAus(uint16_t fdrAu)
 {
     std::vector<uint32_t> aus{fdrAu};
-    const uint8_t* fdr = Au(fdrAu);
+    const uint8_t *fdr = Au(fdrAu);
     for (int k = 0; k < 54; ++k) {
         const uint16_t first = GetWordBE(fdr, 40 + 4 * k);
         const uint16_t last = GetWordBE(fdr, 42 + 4 * k);

@@ -9,13 +9,14 @@
 #include <utility>
 #include <vector>
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
 struct HdVolumeSpec {
     uint32_t sectors = 4096;
     unsigned sectorsPerAu = 0; // 0: the smallest of 1, 2, 4, 8, 16 that keeps AUs <= 0xF800
     std::string label = "HARDDISK";
-    bool initialized = true;   // false: the root file index is not where the VIB says it is
+    bool initialized = true; // false: the root file index is not where the VIB says it is
 };
 
 // Sectors per AU that a new volume of that many sectors gets.
@@ -24,21 +25,21 @@ unsigned DefaultSectorsPerAu(uint32_t sectors);
 // Formats one volume at image sector firstSector (the image grows to hold it): the VIB, the
 // bitmap with the system area (sectors 0 to 63 + one AU) and every AU past the end marked,
 // its copy at sectors 32 to 63 and an empty root file index.
-void FormatHdVolume(std::vector<uint8_t>& image, uint32_t firstSector, const HdVolumeSpec& spec);
+void FormatHdVolume(std::vector<uint8_t> &image, uint32_t firstSector, const HdVolumeSpec &spec);
 
-std::vector<uint8_t> MakeHdImage(const HdVolumeSpec& spec);
+std::vector<uint8_t> MakeHdImage(const HdVolumeSpec &spec);
 
 // The "*TI99FSPT*" table in sector 0 with entries of (start, length) in 512-byte blocks.
-void WritePartitionTable(std::vector<uint8_t>& image,
-                         const std::vector<std::pair<uint32_t, uint32_t>>& entries,
+void WritePartitionTable(std::vector<uint8_t> &image,
+                         const std::vector<std::pair<uint32_t, uint32_t>> &entries,
                          uint32_t totalBlocks);
 
 // A partitioned disk: the table, then each volume right after the previous one, the first at
 // image sector 2.
-std::vector<uint8_t> MakePartitionedHdImage(const std::vector<HdVolumeSpec>& volumes);
+std::vector<uint8_t> MakePartitionedHdImage(const std::vector<HdVolumeSpec> &volumes);
 
-bool WriteHdImageFile(const std::string& path, const std::vector<uint8_t>& image);
-std::vector<uint8_t> ReadHdImageFile(const std::string& path);
+bool WriteHdImageFile(const std::string &path, const std::vector<uint8_t> &image);
+std::vector<uint8_t> ReadHdImageFile(const std::string &path);
 
 struct HdChainRun {
     uint16_t first;
@@ -46,13 +47,14 @@ struct HdChainRun {
 };
 
 // One volume of an image, read and changed in place.
-class HdVolumeView {
+class HdVolumeView
+{
 public:
-    HdVolumeView(std::vector<uint8_t>& image, uint32_t firstSector);
+    HdVolumeView(std::vector<uint8_t> &image, uint32_t firstSector);
 
     // The 256 bytes of a volume sector, or null beyond the image.
-    uint8_t* Sector(uint32_t volumeSector);
-    uint8_t* Au(uint32_t au) { return Sector(au * SectorsPerAu()); }
+    uint8_t *Sector(uint32_t volumeSector);
+    uint8_t *Au(uint32_t au) { return Sector(au * SectorsPerAu()); }
     unsigned SectorsPerAu() const;
     uint16_t TotalAus() const;
 
@@ -62,34 +64,34 @@ public:
     uint32_t FreeAus() const; // zero bits below the volume's total
 
     // The directory record (VIB for dirAu 0, else the DDR at dirAu) and its file index.
-    uint8_t* DirectoryRecord(uint16_t dirAu);
-    uint8_t* FileIndex(uint16_t dirAu);
+    uint8_t *DirectoryRecord(uint16_t dirAu);
+    uint8_t *FileIndex(uint16_t dirAu);
 
     // Puts a file into a directory: its FDR at fdrAu, its data written across the chain, the
     // AUs marked used, its word inserted by name into the file index. Sectors, end-of-file
     // offset and level-3 count are taken from the arguments as given.
-    void AddFile(uint16_t dirAu, uint16_t fdrAu, const std::string& name, uint8_t flags,
+    void AddFile(uint16_t dirAu, uint16_t fdrAu, const std::string &name, uint8_t flags,
                  uint8_t recordLength, uint8_t recordsPerSector, uint16_t sectors,
-                 uint8_t endOfFile, uint16_t level3, const std::vector<HdChainRun>& chain,
-                 const std::vector<uint8_t>& data);
+                 uint8_t endOfFile, uint16_t level3, const std::vector<HdChainRun> &chain,
+                 const std::vector<uint8_t> &data);
 
     // A PROGRAM file of the given bytes in one run of AUs starting at firstDataAu.
-    void AddProgram(uint16_t dirAu, uint16_t fdrAu, const std::string& name,
-                    uint16_t firstDataAu, const std::vector<uint8_t>& bytes);
+    void AddProgram(uint16_t dirAu, uint16_t fdrAu, const std::string &name, uint16_t firstDataAu,
+                    const std::vector<uint8_t> &bytes);
 
     // Puts an empty subdirectory into a directory, inserted by name into its list.
     void AddSubdirectory(uint16_t parentAu, uint16_t ddrAu, uint16_t fileIndexAu,
-                         const std::string& name);
+                         const std::string &name);
 
     // Every AU of a file: its FDR and its chain.
     std::vector<uint32_t> FileAus(uint16_t fdrAu);
 
 private:
-    std::vector<uint8_t>& m_image;
+    std::vector<uint8_t> &m_image;
     uint32_t m_first;
 };
 
 // The 10-byte TI name, space padded.
-std::string PaddedTiName(const std::string& name);
+std::string PaddedTiName(const std::string &name);
 
 } // namespace kestrel::testing
