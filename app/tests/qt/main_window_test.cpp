@@ -1,0 +1,207 @@
+#include <QMouseEvent>
+
+#include "app/qt/input_filters.h"
+#include "app/qt/key_translate.h"
+#include "app/shell/key_codes.h"
+#include "app/tests/qt/program_fixture.h"
+
+namespace kestrel::testing {
+namespace {
+
+TEST_F(ProgramTest, WindowTitleSizesAndFirstTickListsBothPanesSorted)
+{
+    for (const char* name : {"ZETA", "ALPHA", "MIKE", "BRAVO"})
+        WriteTiFile(root / "files" / name);
+    ASSERT_EQ(Start({Folder()}), -1);
+    MainWindow& w = Window();
+    EXPECT_EQ(w.objectName(), "Kestrel");
+    EXPECT_EQ(w.windowTitle(), "Kestrel 8.2c 20210408");
+    EXPECT_EQ(w.minimumSize(), QSize(460, 120));
+    EXPECT_EQ(w.Client()->size(), QSize(600, 232));
+    EXPECT_EQ(w.Ticks(), 1);
+    ASSERT_TRUE(w.Splash() != nullptr);
+
+    for (int side = 0; side < 2; ++side) {
+        Pane& pane = GetShell().GetPane(side);
+        ASSERT_EQ(pane.Count(), 4) << side;
+        EXPECT_EQ(Cell(side, 0, 0), "ALPHA");
+        EXPECT_EQ(Cell(side, 1, 0), "BRAVO");
+        EXPECT_EQ(Cell(side, 3, 0), "ZETA");
+        EXPECT_EQ(w.Widgets(side).pathLine->text().toStdString(), " " + Folder());
+        EXPECT_FALSE(w.Widgets(side).statusLine->text().isEmpty());
+        EXPECT_EQ(w.Widgets(side).list->objectName(), "ModTiFiles");
+    }
+    EXPECT_TRUE(boxes.empty());
+    // The splash picture goes after at least a second, at a tick.
+    EXPECT_TRUE(WaitFor([&] { return w.Splash() == nullptr; }, 3000));
+    EXPECT_GE(w.Ticks(), 3);
+}
+
+TEST_F(ProgramTest, KeysReachTheInterpreterAndTabMovesTheActivePane)
+{
+    for (const char* name : {"A1", "A2", "A3"})
+        WriteTiFile(root / "files" / name);
+    Start({Folder()});
+    Press(Qt::Key_Down);
+    EXPECT_EQ(GetShell().GetPane(0).cursor, 1);
+    Press(Qt::Key_Tab);
+    EXPECT_EQ(GetShell().ActiveSide(), 1);
+    Press(Qt::Key_End);
+    EXPECT_EQ(GetShell().GetPane(1).cursor, 2);
+    Press(Qt::Key_Plus, Qt::KeypadModifier | Qt::ControlModifier);
+    EXPECT_EQ(GetShell().GetPane(1).Entry(0)->marked, true);
+    Press(Qt::Key_Tab);
+    EXPECT_EQ(GetShell().ActiveSide(), 0);
+    // A click in the right list makes it active and moves its cursor.
+    ListWindow* list = Window().Widgets(1).list;
+    const int y = Window().Style().lineHeight + 1;
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(20, y), list->mapToGlobal(QPointF(20, y)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list, &click);
+    EXPECT_EQ(GetShell().ActiveSide(), 1);
+    EXPECT_EQ(GetShell().GetPane(1).cursor, 1);
+    EXPECT_FALSE(GetShell().GetPane(1).Entry(0)->marked);
+}
+
+TEST_F(ProgramTest, SubdirectoryFromEntry12AndBackRestoresTheCursor)
+{
+    // Subdirectories sort first, so entry 12 is one of them.
+    for (int i = 0; i < 20; ++i) {
+        std::filesystem::create_directory(root / "files" / ("D" + std::to_string(100 + i)));
+        WriteTiFile(root / "files" / ("F" + std::to_string(100 + i)));
+    }
+    Start({Folder()});
+    Pane& left = GetShell().GetPane(0);
+    ASSERT_GE(left.Count(), 40);
+    for (int i = 0; i < 12; ++i)
+        Press(Qt::Key_Down);
+    ASSERT_EQ(left.cursor, 12);
+    ASSERT_EQ(left.Entry(12)->ti.kind, kKindSubdir);
+    const std::string entered = left.Entry(12)->pcName;
+    Press(Qt::Key_Return);
+    EXPECT_EQ(left.location.path, Folder() + "/" + entered);
+    EXPECT_EQ(left.cursor, 0);
+    ASSERT_GE(left.Count(), 1);
+    ASSERT_EQ(left.Entry(0)->ti.kind, kKindUpDir) << "no way back up";
+    Press(Qt::Key_Return);
+    EXPECT_EQ(left.location.path, Folder());
+    EXPECT_EQ(left.cursor, 12);
+    EXPECT_EQ(left.Entry(12)->pcName, entered);
+}
+
+TEST_F(ProgramTest, USwapsContentsAndColumnWidthsAndHeaderClickSorts)
+{
+    std::filesystem::create_directory(root / "files" / "other");
+    WriteTiFile(root / "files" / "ONE");
+    WriteTiFile(root / "files" / "other" / "TWO");
+    WriteTiFile(root / "files" / "other" / "THREE");
+    Start({Folder()});
+    Shell& shell = GetShell();
+    shell.GetPane(1).location.startPath = Folder() + "/other";
+    shell.GotoRoot(1);
+    ASSERT_EQ(shell.GetPane(1).Count(), 2);
+    const int lefts[kColumnCount] = {0, 50, 100, 150, 200, 250};
+    const int widths[kColumnCount] = {50, 50, 50, 50, 50, 80};
+    shell.ColumnsResized(1, lefts, widths);
+
+    Press(Qt::Key_U);
+    EXPECT_EQ(shell.ActiveSide(), 0);
+    EXPECT_EQ(shell.GetPane(0).Count(), 2);
+    EXPECT_EQ(Window().Widgets(0).pathLine->text().toStdString(), " " + Folder() + "/other");
+    int gotLefts[kColumnCount], gotWidths[kColumnCount];
+    Window().Widgets(0).header->Geometry(gotLefts, gotWidths);
+    EXPECT_EQ(gotWidths[5], 80);
+    Window().Widgets(1).header->Geometry(gotLefts, gotWidths);
+    EXPECT_EQ(gotWidths[5], 100);
+
+    // A click on "Pc Name" sorts by PC name.
+    HeaderBar* header = Window().Widgets(0).header;
+    QPointF at(20, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, at, header->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, header->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(header, &press);
+    QApplication::sendEvent(header, &release);
+    EXPECT_EQ(shell.GetPane(0).location.sortOrder, kSortPcName);
+    EXPECT_EQ(Cell(0, 0, 0), "THREE");
+}
+
+TEST_F(ProgramTest, FailedStartLocationShowsMessage0AndLeavesThePaneEmpty)
+{
+    const std::string missing = (root / "nowhere").string();
+    Start({missing});
+    ASSERT_TRUE(WaitFor([&] { return boxes.size() >= 2; }, 3000));
+    EXPECT_EQ(boxes[0].title, "ERROR");
+    EXPECT_EQ(boxes[0].text.rfind("Can't read file or directory <" + missing + ">", 0), 0u)
+        << boxes[0].text;
+    EXPECT_EQ(GetShell().GetPane(0).Count(), 0);
+    EXPECT_EQ(GetShell().GetPane(1).Count(), 0);
+    EXPECT_EQ(Window().Widgets(0).pathLine->text().toStdString(), " " + missing);
+    // Enter does nothing there; Tab still works.
+    Press(Qt::Key_Return);
+    Press(Qt::Key_Tab);
+    EXPECT_EQ(GetShell().ActiveSide(), 1);
+}
+
+TEST_F(ProgramTest, FirstStartWritesTheDefaultsAtExit)
+{
+    WriteTiFile(root / "files" / "ONE");
+    Start({Folder()});
+    Window().close();
+    program->Finish();
+    std::string ini = ReadIni();
+    EXPECT_NE(ini.find("width=600"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("height=232"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("sortby=1"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("hdrsize=100 100 100 100 100 100"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("default_path_left=" + Folder()), std::string::npos) << ini;
+    EXPECT_NE(ini.find("default_path_right=" + Folder()), std::string::npos) << ini;
+}
+
+TEST_F(ProgramTest, StoredPlacementAndSettingsAreUsedOnTheNextStart)
+{
+    WriteTiFile(root / "files" / "ONE");
+    std::ofstream(IniPath()) << "[Kestrel]\nwidth=700\nheight=300\nsortby=0\n"
+                                "hdrsize=80 90\ndefault_path_left=" << Folder() << "\n";
+    Start({});
+    EXPECT_EQ(Window().Client()->size(), QSize(700, 300));
+    EXPECT_EQ(GetShell().GetPane(1).location.startPath, Folder());
+    EXPECT_EQ(GetShell().GetPane(0).location.sortOrder, 0);
+    EXPECT_EQ(GetShell().GetPane(1).columns[1].width, 90);
+    EXPECT_EQ(GetShell().GetPane(1).columns[2].width, 100);
+    EXPECT_EQ(GetShell().GetPane(1).columns[2].left, 170);
+}
+
+TEST(InputFilters, DropTheirCharacters)
+{
+    EXPECT_EQ(FilterText(InputFilter::Name, "A.B"), "AB");
+    EXPECT_EQ(FilterText(InputFilter::PcName, "A.B"), "A.B");
+    EXPECT_EQ(FilterText(InputFilter::Name, "a b*c\"d/e:f<g>h?i\\j|k"), "abcdefghijk");
+    EXPECT_EQ(FilterText(InputFilter::Label, "MY DISK.1"), "MYDISK1");
+    EXPECT_EQ(FilterText(InputFilter::Hex, "0x1F-zG9"), "01F9");
+    FilterValidator v(InputFilter::Name, nullptr);
+    QString text = "A.B";
+    int pos = 3;
+    EXPECT_EQ(v.validate(text, pos), QValidator::Acceptable);
+    EXPECT_EQ(text, "AB");
+    EXPECT_EQ(pos, 2);
+}
+
+TEST(KeyTranslation, QtKeysBecomeVirtualKeyCodes)
+{
+    EXPECT_EQ(TranslateKey(Qt::Key_F2, Qt::NoModifier), kKeyF2);
+    EXPECT_EQ(TranslateKey(Qt::Key_Insert, Qt::ControlModifier), kKeyCtrl | kKeyInsert);
+    EXPECT_EQ(TranslateKey(Qt::Key_Plus, Qt::KeypadModifier), kKeyGrayPlus);
+    EXPECT_NE(TranslateKey(Qt::Key_Plus, Qt::NoModifier), kKeyGrayPlus);
+    EXPECT_EQ(TranslateKey(Qt::Key_Minus, Qt::KeypadModifier | Qt::ControlModifier),
+              kKeyCtrl | kKeyGrayMinus);
+    EXPECT_EQ(TranslateKey(Qt::Key_Down, Qt::ShiftModifier), kKeyShift | kKeyDown);
+    EXPECT_EQ(TranslateKey(Qt::Key_U, Qt::NoModifier), kKeyU);
+    EXPECT_EQ(TranslateKey(Qt::Key_Enter, Qt::KeypadModifier), kKeyEnter);
+    EXPECT_EQ(TranslateKey(Qt::Key_Backtab, Qt::ShiftModifier), kKeyShift | kKeyTab);
+    EXPECT_EQ(TranslateKey(Qt::Key_unknown, Qt::NoModifier), 0);
+}
+
+} // namespace
+} // namespace kestrel::testing
