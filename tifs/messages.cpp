@@ -1,5 +1,6 @@
 #include "tifs/messages.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -103,16 +104,18 @@ std::string FormatOne(const std::string& spec, char conversion, const MessageArg
         std::snprintf(buffer, sizeof buffer, fmt.c_str(), c);
         return buffer;
     }
+    if (!std::strchr("diuxXo", conversion))
+        return spec + conversion; // not a conversion of ours: shown as written
     if (arg && arg->IsText())
         return arg->Text();
     long long value = arg ? arg->Number() : 0;
-    std::string fmt = spec + "ll" + conversion;
-    if (conversion == 'u' || conversion == 'x' || conversion == 'X' || conversion == 'o')
-        std::snprintf(buffer, sizeof buffer, fmt.c_str(), static_cast<unsigned long long>(
-            conversion == 'u' ? static_cast<unsigned long long>(static_cast<uint32_t>(value))
-                              : static_cast<unsigned long long>(value)));
+    // The catalog's numbers are 32 bits wide, as int and long were where the
+    // texts were written: -1 shows as ffffffff with %x and as 4294967295 with %u.
+    std::string fmt = spec + conversion;
+    if (conversion == 'd' || conversion == 'i')
+        std::snprintf(buffer, sizeof buffer, fmt.c_str(), static_cast<int32_t>(value));
     else
-        std::snprintf(buffer, sizeof buffer, fmt.c_str(), value);
+        std::snprintf(buffer, sizeof buffer, fmt.c_str(), static_cast<uint32_t>(value));
     return buffer;
 }
 
