@@ -1,0 +1,132 @@
+// The demo archives: games.ark (compressed, INT/FIX 128) and library.ark
+// (uncompressed, DIS/FIX 128) in the demo directory, made with the test
+// writer of archives, so that the panes have archives to open and the
+// command line has something to list.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "samples/sample.h"
+#include "tests/support/arc_writer.h"
+
+namespace kestrel::samples {
+namespace {
+
+using testing::ArcMember;
+using testing::ArcMemberFrom;
+
+// DISPLAY VARIABLE records: a length byte and the text, 0xFF after the last
+// record of each sector; returns the member with level-3 = sectors used.
+ArcMember VariableTextMember(const std::string& name, uint8_t recordLength,
+                             const std::vector<std::string>& lines)
+{
+    std::vector<uint8_t> data;
+    std::vector<uint8_t> sector;
+    auto closeSector = [&]() {
+        sector.push_back(0xFF);
+        sector.resize(256, 0);
+        data.insert(data.end(), sector.begin(), sector.end());
+        sector.clear();
+    };
+    uint8_t eof = 0;
+    for (std::string line : lines) {
+        if (line.size() > recordLength) {
+            line.resize(recordLength);
+        }
+        if (sector.size() + 1 + line.size() + 1 > 256) {
+            closeSector();
+        }
+        sector.push_back(static_cast<uint8_t>(line.size()));
+        sector.insert(sector.end(), line.begin(), line.end());
+    }
+    eof = static_cast<uint8_t>(sector.size());
+    closeSector();
+    uint16_t sectors = static_cast<uint16_t>(data.size() / 256);
+    return ArcMemberFrom(name, 0x80, recordLength, static_cast<uint8_t>(256 / (recordLength + 1)),
+                         eof, sectors, data);
+}
+
+// FIXED records of one length, space-padded (DISPLAY) or zero-padded.
+ArcMember FixedMember(const std::string& name, uint8_t flags, uint8_t recordLength,
+                      const std::vector<std::string>& records)
+{
+    uint8_t perSector = static_cast<uint8_t>(256 / recordLength);
+    std::vector<uint8_t> data;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (i % perSector == 0) {
+            data.resize((data.size() + 255) / 256 * 256, 0);
+        }
+        std::string record = records[i];
+        record.resize(recordLength, (flags & 0x02) ? '\0' : ' ');
+        data.insert(data.end(), record.begin(), record.end());
+    }
+    return ArcMemberFrom(name, flags, recordLength, perSector, 0,
+                         static_cast<uint16_t>(records.size()), data);
+}
+
+// A PROGRAM memory image: a character set of 64 patterns (8 bytes each).
+ArcMember CharacterSetMember()
+{
+    std::vector<uint8_t> patterns(64 * 8);
+    for (size_t c = 0; c < 64; ++c) {
+        for (size_t row = 0; row < 8; ++row) {
+            patterns[c * 8 + row] = static_cast<uint8_t>((0x81 >> (row % 4)) ^ (c * 37 + row));
+        }
+    }
+    return ArcMemberFrom("CHARSET", 0x01, 0, 0, 0, 0, patterns); // 512 bytes, whole sectors
+}
+
+std::vector<ArcMember> GameMembers()
+{
+    std::vector<std::string> readme = {
+        "GAMES ARCHIVE",
+        "",
+        "This archive packs the files of three small games.",
+        "Open it with Enter, view a member with F3 or F4,",
+        "and copy a member out with F5.",
+    };
+    for (int i = 1; i <= 40; ++i) {
+        readme.push_back("Line " + std::to_string(i) + " of the notes: keep the high scores safe.");
+    }
+    std::vector<std::string> levels;
+    for (int i = 1; i <= 24; ++i) {
+        levels.push_back("LEVEL " + std::to_string(i) + "  ####....####....####....####");
+    }
+    std::vector<std::string> scores;
+    for (int i = 0; i < 30; ++i) {
+        std::string record = "PLAYER" + std::to_string(i);
+        record.push_back(static_cast<char>(i * 7));
+        scores.push_back(record);
+    }
+    return {
+        VariableTextMember("README", 80, readme),
+        FixedMember("LEVELS", 0x00, 80, levels),
+        FixedMember("SCORES", 0x02, 32, scores),
+        CharacterSetMember(),
+    };
+}
+
+bool WriteArchive(const std::string& path, const std::vector<ArcMember>& members, bool compressed)
+{
+    std::vector<uint8_t> bytes =
+        testing::ArcFileBytes(testing::BuildArcSectors(members, compressed), compressed);
+    if (!testing::WriteBytes(path, bytes)) {
+        std::fprintf(stderr, "arc samples: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool MakeArchives(const std::string& demoDir)
+{
+    std::vector<ArcMember> members = GameMembers();
+    return WriteArchive(demoDir + "/games.ark", members, true) &&
+           WriteArchive(demoDir + "/library.ark", members, false);
+}
+
+} // namespace
+
+KESTREL_SAMPLE(60, "ARC archives", MakeArchives);
+
+} // namespace kestrel::samples
