@@ -1,6 +1,7 @@
 // Opens a fuzzed hard-disk image with Brackenly32 and walks it the way the program's lister
 // and file reader do, by ordinals only: 6, 7 and 10 over the root and each subdirectory, 29
-// and 30 over each file, 33 over the first volume sectors.
+// and 30 over each file, 33 over the first volume sectors; then creates, writes and deletes a
+// directory and two files on it.
 #include "hdlib/brackenly.h"
 #include "platform/library.h"
 
@@ -25,6 +26,13 @@ struct Bound {
     OpenSectorFileFn openSectorFile;
     ReadFileSectorFn readFileSector;
     ReadVolumeSectorFn readVolumeSector;
+    CreateDirectoryFn createDirectory;
+    DeleteDirectoryFn deleteDirectory;
+    OpenProgramWriteFn openProgramWrite;
+    WriteProgramFn writeProgram;
+    DeleteFileFn deleteFile;
+    OpenRecordFileFn openRecord;
+    WriteRecordFn writeRecord;
 };
 
 const Bound *Library()
@@ -47,6 +55,16 @@ const Bound *Library()
             reinterpret_cast<ReadFileSectorFn>(library.Ordinal(kOrdReadFileSector));
         bound.readVolumeSector =
             reinterpret_cast<ReadVolumeSectorFn>(library.Ordinal(kOrdReadVolumeSector));
+        bound.createDirectory =
+            reinterpret_cast<CreateDirectoryFn>(library.Ordinal(kOrdCreateDirectory));
+        bound.deleteDirectory =
+            reinterpret_cast<DeleteDirectoryFn>(library.Ordinal(kOrdDeleteDirectory));
+        bound.openProgramWrite =
+            reinterpret_cast<OpenProgramWriteFn>(library.Ordinal(kOrdOpenProgramWrite));
+        bound.writeProgram = reinterpret_cast<WriteProgramFn>(library.Ordinal(kOrdWriteProgram));
+        bound.deleteFile = reinterpret_cast<DeleteFileFn>(library.Ordinal(kOrdDeleteFile));
+        bound.openRecord = reinterpret_cast<OpenRecordFileFn>(library.Ordinal(kOrdOpenRecordFile));
+        bound.writeRecord = reinterpret_cast<WriteRecordFn>(library.Ordinal(kOrdWriteRecord));
         loaded = true;
     }
     return &bound;
@@ -115,6 +133,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             uint8_t sector[256];
             for (uint32_t n = 0; n < 70; ++n)
                 lib->readVolumeSector(&request, n, sector);
+            // Changes on a damaged volume: they may fail, but must stay inside the volume.
+            lib->createDirectory(&request, ".", "NEWDIR");
+            FileRequest program = Request(".NEWDIR.PROG");
+            if (lib->openProgramWrite(&program, 3) == 0) {
+                static const uint8_t bytes[700] = {1, 2, 3};
+                lib->writeProgram(&program, bytes, sizeof bytes);
+                lib->close(&program, 0);
+            }
+            FileRequest text = Request(".TEXT");
+            text.flags = 0x12; // OUTPUT, VARIABLE
+            if (lib->openRecord(&text) == 0) {
+                for (int k = 0; k < 8; ++k)
+                    lib->writeRecord(&text, sector, 80);
+                lib->close(&text, 0);
+            }
+            lib->deleteFile(&request, ".NEWDIR.PROG");
+            lib->deleteFile(&request, ".TEXT");
+            lib->deleteDirectory(&request, ".", "NEWDIR");
+            WalkDirectory(*lib, ".", 2);
         }
     }
     std::remove(path.c_str());
