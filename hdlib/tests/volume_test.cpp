@@ -128,6 +128,29 @@ TEST_F(HdVolume, VolumeSectorsAreBoundedByTheVolume)
     EXPECT_EQ(image[(2 + 2048 + 100) * 256], 0x11);
 }
 
+TEST_F(HdVolume, FilesOfAPartitionStayInsideIt)
+{
+    Open(MakePartitionedHdImage({{.sectors = 4096, .sectorsPerAu = 1, .label = "ONE"},
+                                 {.sectors = 8192, .sectorsPerAu = 2, .label = "TWO"}}));
+    ASSERT_EQ(selectBySector(2 + 4096), 0);
+    const std::vector<uint8_t> bytes(3000, 0x6D);
+    ASSERT_EQ(WriteProgramFile(".INTWO", bytes), 0);
+    ASSERT_EQ(selectVolume(0), 0);
+    EXPECT_TRUE(List(".").empty());
+    EXPECT_EQ(ReadProgramFile(".INTWO").size(), 0u);
+    ASSERT_EQ(selectVolume(1), 0);
+    EXPECT_EQ(ReadProgramFile(".INTWO"), bytes);
+
+    std::vector<uint8_t> image = Image();
+    HdVolumeView one(image, 2);
+    HdVolumeView two(image, 2 + 4096);
+    EXPECT_EQ(one.Sector(0)[22], 0);
+    ASSERT_EQ(two.Sector(0)[22], 1);
+    for (uint32_t au : two.FileAus(GetWordBE(two.FileIndex(0), 0)))
+        EXPECT_TRUE(two.AuUsed(au)) << au;
+    EXPECT_EQ(one.FreeAus(), 4096u - 65);
+}
+
 TEST_F(HdVolume, DeviceIdentityOfTenMegabyteImage)
 {
     Open(MakeHdImage({.sectors = 40960, .label = "TEN"}));
