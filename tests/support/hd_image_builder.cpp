@@ -57,24 +57,24 @@ unsigned DefaultSectorsPerAu(uint32_t sectors)
     return 16;
 }
 
-void FormatHdVolume(std::vector<uint8_t> &image, uint32_t firstSector, const HdVolumeSpec &spec)
+void FormatHdVolume(std::vector<uint8_t> &image, uint32_t firstSector, const HdVolumeLayout &layout)
 {
-    const unsigned spa = spec.sectorsPerAu ? spec.sectorsPerAu : DefaultSectorsPerAu(spec.sectors);
+    const unsigned spa = layout.sectorsPerAu ? layout.sectorsPerAu : DefaultSectorsPerAu(layout.sectors);
     // The system area is written even for a volume too small to hold it.
     const uint32_t systemSectors = 64 + spa;
     const size_t end =
-        (static_cast<size_t>(firstSector) + std::max(spec.sectors, systemSectors)) * 256;
+        (static_cast<size_t>(firstSector) + std::max(layout.sectors, systemSectors)) * 256;
     if (image.size() < end)
         image.resize(end, 0);
-    const uint32_t totalAus = std::min<uint32_t>(spec.sectors / spa, 0xFFFF);
+    const uint32_t totalAus = std::min<uint32_t>(layout.sectors / spa, 0xFFFF);
     uint8_t *volume = image.data() + static_cast<size_t>(firstSector) * 256;
     std::memset(volume, 0, systemSectors * 256);
-    const std::string label = PaddedTiName(spec.label);
+    const std::string label = PaddedTiName(layout.label);
     std::memcpy(volume, label.data(), 10);
     PutWordBE(volume, 10, static_cast<uint16_t>(totalAus));
     volume[13] = 100;
     PutWordBE(volume, 16, static_cast<uint16_t>((spa - 1) * 4096));
-    PutWordBE(volume, 24, static_cast<uint16_t>(spec.initialized ? 64 / spa : 0x0101));
+    PutWordBE(volume, 24, static_cast<uint16_t>(layout.initialized ? 64 / spa : 0x0101));
     for (uint32_t sector = 0; sector < systemSectors; ++sector)
         SetBit(image.data(), firstSector, sector / spa, true);
     for (uint32_t au = totalAus; au < kBitmapAus; ++au)
@@ -82,10 +82,10 @@ void FormatHdVolume(std::vector<uint8_t> &image, uint32_t firstSector, const HdV
     std::memcpy(volume + 32 * 256, volume, 32 * 256);
 }
 
-std::vector<uint8_t> MakeHdImage(const HdVolumeSpec &spec)
+std::vector<uint8_t> MakeHdImage(const HdVolumeLayout &layout)
 {
     std::vector<uint8_t> image;
-    FormatHdVolume(image, 0, spec);
+    FormatHdVolume(image, 0, layout);
     return image;
 }
 
@@ -111,15 +111,15 @@ void WritePartitionTable(std::vector<uint8_t> &image,
     table[255] = 0xA5;
 }
 
-std::vector<uint8_t> MakePartitionedHdImage(const std::vector<HdVolumeSpec> &volumes)
+std::vector<uint8_t> MakePartitionedHdImage(const std::vector<HdVolumeLayout> &volumes)
 {
     std::vector<uint8_t> image(512, 0);
     std::vector<std::pair<uint32_t, uint32_t>> entries;
     uint32_t sector = 2;
-    for (const HdVolumeSpec &spec : volumes) {
-        FormatHdVolume(image, sector, spec);
-        entries.emplace_back(sector / 2, spec.sectors / 2);
-        sector += spec.sectors;
+    for (const HdVolumeLayout &layout : volumes) {
+        FormatHdVolume(image, sector, layout);
+        entries.emplace_back(sector / 2, layout.sectors / 2);
+        sector += layout.sectors;
     }
     WritePartitionTable(image, entries, sector / 2);
     return image;

@@ -12,7 +12,7 @@
 namespace kestrel::testing
 {
 
-struct HdVolumeSpec {
+struct HdVolumeLayout {
     uint32_t sectors = 4096;
     unsigned sectorsPerAu = 0; // 0: the smallest of 1, 2, 4, 8, 16 that keeps AUs <= 0xF800
     std::string label = "HARDDISK";
@@ -25,9 +25,9 @@ unsigned DefaultSectorsPerAu(uint32_t sectors);
 // Formats one volume at image sector firstSector (the image grows to hold it): the VIB, the
 // bitmap with the system area (sectors 0 to 63 + one AU) and every AU past the end marked,
 // its copy at sectors 32 to 63 and an empty root file index.
-void FormatHdVolume(std::vector<uint8_t> &image, uint32_t firstSector, const HdVolumeSpec &spec);
+void FormatHdVolume(std::vector<uint8_t> &image, uint32_t firstSector, const HdVolumeLayout &layout);
 
-std::vector<uint8_t> MakeHdImage(const HdVolumeSpec &spec);
+std::vector<uint8_t> MakeHdImage(const HdVolumeLayout &layout);
 
 // The "*TI99FSPT*" table in sector 0 with entries of (start, length) in 512-byte blocks.
 void WritePartitionTable(std::vector<uint8_t> &image,
@@ -36,7 +36,7 @@ void WritePartitionTable(std::vector<uint8_t> &image,
 
 // A partitioned disk: the table, then each volume right after the previous one, the first at
 // image sector 2.
-std::vector<uint8_t> MakePartitionedHdImage(const std::vector<HdVolumeSpec> &volumes);
+std::vector<uint8_t> MakePartitionedHdImage(const std::vector<HdVolumeLayout> &volumes);
 
 bool WriteHdImageFile(const std::string &path, const std::vector<uint8_t> &image);
 std::vector<uint8_t> ReadHdImageFile(const std::string &path);
