@@ -59,7 +59,8 @@ unsigned DefaultSectorsPerAu(uint32_t sectors)
 
 void FormatHdVolume(std::vector<uint8_t> &image, uint32_t firstSector, const HdVolumeLayout &layout)
 {
-    const unsigned spa = layout.sectorsPerAu ? layout.sectorsPerAu : DefaultSectorsPerAu(layout.sectors);
+    const unsigned spa =
+        layout.sectorsPerAu ? layout.sectorsPerAu : DefaultSectorsPerAu(layout.sectors);
     // The system area is written even for a volume too small to hold it.
     const uint32_t systemSectors = 64 + spa;
     const size_t end =

@@ -25,7 +25,8 @@ unsigned DefaultSectorsPerAu(uint32_t sectors);
 // Formats one volume at image sector firstSector (the image grows to hold it): the VIB, the
 // bitmap with the system area (sectors 0 to 63 + one AU) and every AU past the end marked,
 // its copy at sectors 32 to 63 and an empty root file index.
-void FormatHdVolume(std::vector<uint8_t> &image, uint32_t firstSector, const HdVolumeLayout &layout);
+void FormatHdVolume(std::vector<uint8_t> &image, uint32_t firstSector,
+                    const HdVolumeLayout &layout);
 
 std::vector<uint8_t> MakeHdImage(const HdVolumeLayout &layout);
 
