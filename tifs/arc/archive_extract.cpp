@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "tifs/file_chooser.h"
 #include "tifs/messages.h"
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
@@ -31,8 +32,9 @@ bool ChooseTarget(const CatalogEntry& member, int form, Ui& ui, std::string& tar
 {
     std::string name = TiNameToPcName(member.ti.tiName, ProgramSettings().zubCompatible);
     bool text = form != kExtractTiFile;
-    if (!ui.ChooseFile(true, text ? "Save as PC-file" : "Save as TI-file",
-                       text ? "All files (*.*)" : "", "", "", name)) {
+    if (ChooseFileWithRemembered(ui, true, text ? "save_as_dos_path" : "save_as_ti_path",
+                                 text ? "Save as PC-file" : "Save as TI-file",
+                                 text ? "All files (*.*)" : "", "", name) != 0) {
         return false;
     }
     target = name;

@@ -427,6 +427,8 @@ TEST_F(ArcArchiveTest, ChooserProposesThePcNameWhenNoTargetIsGiven)
     CatalogEntry archive =
         WriteArchive("c.ark", {ArcMemberFrom("A:B", 0x01, 0, 0, 0x20, 0, Pattern(256, 2))},
                      false);
+    std::string savedSettings = ProgramSettings().path;
+    ProgramSettings().path = Path("Kestrel.ini");
     Location location = DirectoryLocation();
     RecordingUi ui;
     ASSERT_TRUE(OpenArchive(location, archive, false, "", ui));
@@ -439,6 +441,7 @@ TEST_F(ArcArchiveTest, ChooserProposesThePcNameWhenNoTargetIsGiven)
     ui.chosenFiles.push_back(Path("chosen"));
     EXPECT_TRUE(ExtractArchiveMember(location, *location.entries[0], kExtractTiFile, "", ui));
     EXPECT_TRUE(fs::exists(Path("chosen")));
+    ProgramSettings().path = savedSettings;
 }
 
 TEST_F(ArcArchiveTest, RegistrySavesMembersAndLeadsBackUp)
