@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace kestrel {
@@ -37,6 +38,7 @@ struct Registry {
     std::vector<Prioritized<ImageRecognizer>> recognizers;
     std::vector<Prioritized<PathLister>> pathListers;
     std::map<uint16_t, EntryOpener> openers;
+    std::map<std::pair<int, uint16_t>, EntryOpener> openersIn;
     std::map<int, LevelUp> levelUps;
     std::map<int, EntrySaver> savers;
 };
@@ -66,6 +68,11 @@ void RegisterEntryOpener(uint16_t entryKind, EntryOpener opener)
     TheRegistry().openers[entryKind] = opener;
 }
 
+void RegisterEntryOpenerIn(int locationKind, uint16_t entryKind, EntryOpener opener)
+{
+    TheRegistry().openersIn[{locationKind, entryKind}] = opener;
+}
+
 void RegisterPathLister(int priority, PathLister lister)
 {
     InsertSorted(TheRegistry().pathListers, priority, lister);
@@ -84,6 +91,12 @@ void RegisterEntrySaver(int locationKind, EntrySaver saver)
 EntryOpener FindEntryOpener(uint16_t entryKind)
 {
     return FindIn(TheRegistry().openers, entryKind);
+}
+
+EntryOpener FindEntryOpenerIn(int locationKind, uint16_t entryKind)
+{
+    EntryOpener opener = FindIn(TheRegistry().openersIn, {locationKind, entryKind});
+    return opener != nullptr ? opener : FindEntryOpener(entryKind);
 }
 
 LevelUp FindLevelUp(int locationKind)

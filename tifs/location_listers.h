@@ -41,12 +41,18 @@ using EntrySaver = bool (*)(const Location& location, const CatalogEntry& entry,
 // Recognisers run in ascending order of priority; the first that accepts wins.
 void RegisterImageRecognizer(int priority, ImageRecognizer recognizer);
 void RegisterEntryOpener(uint16_t entryKind, EntryOpener opener);
+// An opener for an entry kind in one location kind only (kind 6 means a
+// different thing in a floppy image and in a hard-disk image). Takes
+// precedence over the opener registered for the entry kind alone.
+void RegisterEntryOpenerIn(int locationKind, uint16_t entryKind, EntryOpener opener);
 void RegisterPathLister(int priority, PathLister lister);
 void RegisterLevelUp(int locationKind, LevelUp up);
 void RegisterEntrySaver(int locationKind, EntrySaver saver);
 
 // Lookups for the catalog and the shell; null when no module registered one.
 EntryOpener FindEntryOpener(uint16_t entryKind);
+// The opener for the entry kind in that location kind, else FindEntryOpener.
+EntryOpener FindEntryOpenerIn(int locationKind, uint16_t entryKind);
 LevelUp FindLevelUp(int locationKind);
 EntrySaver FindEntrySaver(int locationKind);
 bool RecognizeImage(const std::string& path, const uint8_t* first256, uint64_t fileSize,

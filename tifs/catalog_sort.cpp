@@ -1,0 +1,110 @@
+#include <algorithm>
+
+#include "tifs/catalog.h"
+
+namespace kestrel {
+
+namespace {
+
+// ".." first, subdirectories next, everything else after them.
+int GroupRank(const CatalogEntry& e)
+{
+    if (e.ti.kind == kKindUpDir) {
+        return 0;
+    }
+    if (e.ti.kind == kKindSubdir) {
+        return 1;
+    }
+    return 2;
+}
+
+// Floppy images lead the kind order, then every other kind by its code.
+int KindRank(uint16_t kind)
+{
+    switch (kind) {
+    case kKindDsk: return 0;
+    case kKindPc99Sd: return 1;
+    case kKindPc99Dd: return 2;
+    default: return 3 + kind;
+    }
+}
+
+int CompareBy(int order, const CatalogEntry& a, const CatalogEntry& b)
+{
+    switch (order) {
+    case kSortPcName:
+        return CompareNoCase(a.pcName, b.pcName);
+    case kSortTiName: {
+        int c = CompareNoCase(a.ti.tiName, b.ti.tiName);
+        return c != 0 ? c : CompareNoCase(a.pcName, b.pcName);
+    }
+    case kSortSectors:
+        if (a.ti.sectors != b.ti.sectors) {
+            return a.ti.sectors < b.ti.sectors ? -1 : 1;
+        }
+        return CompareBy(kSortTiName, a, b);
+    case kSortKind: {
+        int ra = KindRank(a.ti.kind);
+        int rb = KindRank(b.ti.kind);
+        if (ra != rb) {
+            return ra < rb ? -1 : 1;
+        }
+        return CompareBy(kSortSectors, a, b);
+    }
+    case kSortProtection: {
+        bool pa = (a.ti.flags & kFlagProtected) != 0;
+        bool pb = (b.ti.flags & kFlagProtected) != 0;
+        if (pa != pb) {
+            return pa ? 1 : -1;
+        }
+        return CompareBy(kSortKind, a, b);
+    }
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+int CompareNoCase(const std::string& a, const std::string& b)
+{
+    // The C strings end at a NUL byte, as names are compared everywhere else.
+    const char* pa = a.c_str();
+    const char* pb = b.c_str();
+    for (;; ++pa, ++pb) {
+        unsigned char ca = static_cast<unsigned char>(*pa);
+        unsigned char cb = static_cast<unsigned char>(*pb);
+        if (ca >= 'A' && ca <= 'Z') {
+            ca = static_cast<unsigned char>(ca - 'A' + 'a');
+        }
+        if (cb >= 'A' && cb <= 'Z') {
+            cb = static_cast<unsigned char>(cb - 'A' + 'a');
+        }
+        if (ca != cb) {
+            return ca < cb ? -1 : 1;
+        }
+        if (ca == 0) {
+            return 0;
+        }
+    }
+}
+
+void SortCatalog(Location& location)
+{
+    int order = location.sortOrder;
+    if (order < kSortPcName || order > kSortProtection) {
+        return;
+    }
+    std::stable_sort(location.entries.begin(), location.entries.end(),
+                     [order](const std::unique_ptr<CatalogEntry>& a,
+                             const std::unique_ptr<CatalogEntry>& b) {
+                         int ga = GroupRank(*a);
+                         int gb = GroupRank(*b);
+                         if (ga != gb) {
+                             return ga < gb;
+                         }
+                         return CompareBy(order, *a, *b) < 0;
+                     });
+}
+
+} // namespace kestrel
