@@ -63,7 +63,9 @@ void RegisterArchiveListers()
         return;
     }
     done = true;
-    RegisterEntryOpener(kKindDisFix, OpenArchiveEntry);
+    // Only the INT/FIX opener: the catalog sends DIS/FIX 128 files here once
+    // the picture test (which a DIS/FIX opener of the viewers may make) has
+    // let them through, and registering DIS/FIX would silence that test.
     RegisterEntryOpener(kKindIntFix, OpenArchiveEntry);
     RegisterLevelUp(kLocArchive, ArchiveLevelUp);
     RegisterEntrySaver(kLocArchive, SaveArchiveMember);

@@ -1,5 +1,5 @@
-// How archives plug into the catalog: an EntryOpener for DIS/FIX and INT/FIX
-// 128 files (opening them as archives), the LevelUp of location kind 8 (back
+// How archives plug into the catalog: an EntryOpener registered for INT/FIX,
+// which the catalog also uses for DIS/FIX 128 files (opening them as archives), the LevelUp of location kind 8 (back
 // to the location that holds the archive) and the EntrySaver of location
 // kind 8 (a member saved as a TI file, as views and copies need it).
 #pragma once

@@ -100,17 +100,9 @@ bool LeaveArchive(Location& location, Ui& ui)
     location.keptPath.clear();
     location.keptKind = kLocPcDirectory;
     location.entries.clear();
-    if (location.kind == kLocPcDirectory) {
-        return ScanPcDirectory(location, JoinPath(location.path, "*.*"), ui) == 0;
-    }
-    bool reported = false;
-    if (!ListImagePath(location, location.path, ui, reported)) {
-        if (!reported) {
-            ReportError(ui, 0, {location.path});
-        }
-        return false;
-    }
-    return true;
+    // A PC directory is scanned again; a container by its path, through the
+    // path listers of its module.
+    return OpenLocation(location, ui);
 }
 
 } // namespace kestrel

@@ -29,8 +29,8 @@ bool OpenArchive(Location& location, const CatalogEntry& entry, bool addParent,
 
 // Returns from an archive to the location that holds it: restores its path
 // and kind, drops the archive's container entry and lists that location
-// again (a PC directory by a scan of all its names, a container by its path through
-// the registered path listers). False when the location is no archive.
+// again with OpenLocation (a PC directory by a scan, a container by its path
+// through the registered path listers). False when the location is no archive.
 bool LeaveArchive(Location& location, Ui& ui);
 
 } // namespace kestrel
