@@ -1,5 +1,7 @@
 #include "tifs/location_listers.h"
 
+#include "tifs/arc/arc_registration.h"
+
 namespace kestrel {
 
 void RegisterLocationListers()
@@ -10,6 +12,7 @@ void RegisterLocationListers()
     }
     done = true;
     // Each container module of tifs adds its registration call here.
+    RegisterArchiveListers();
 }
 
 } // namespace kestrel
