@@ -299,6 +299,11 @@ int ParseProfileInt(const std::string& text)
 
 bool LoadProfile(const std::string& path, Profile& profile)
 {
+    std::error_code dirError;
+    if (fs::is_directory(fs::path(path), dirError)) {
+        profile.Parse(std::string());
+        return false; // opens, but holds no text to keep
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         profile.Parse(std::string());

@@ -194,6 +194,12 @@ TEST(ProfileFile, FailedWritesChangeNothing)
 {
     ScratchDir dir;
     EXPECT_FALSE(WriteProfileString(dir / "no/such/dir.ini", "s", "k", "v"));
+    std::filesystem::create_directory(dir / "folder.ini");
+    Profile p("[s]\nk=1\n");
+    EXPECT_FALSE(LoadProfile(dir / "folder.ini", p));
+    EXPECT_TRUE(p.Text().empty());
+    EXPECT_FALSE(WriteProfileString(dir / "folder.ini", "s", "k", "v"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.ini"));
     if (geteuid() == 0)
         GTEST_SKIP() << "permissions do not stop root";
     const std::string path = dir / "locked.ini";
