@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/shell/navigation.h"
 #include "tifs/catalog.h"
 #include "tifs/messages.h"
 #include "tifs/pc_directory.h"
@@ -13,13 +14,22 @@ namespace kestrel {
 
 namespace {
 
-// Container locations are listed again by their module at the level shown.
-// Until a module offers that, the pane keeps what it shows.
+// A container is listed again by leaving it and entering it afresh from the
+// entry that led into it, on a copy, so that a failure leaves the pane as it
+// was. Inside a container's subdirectories the level shown would be lost, so
+// those stay as they are until their module offers a way to list them again.
 bool RereadContainer(Location& location, Ui& ui)
 {
-    (void)location;
-    (void)ui;
-    return false;
+    if (location.containerEntries.empty() || location.containerDepth > 1)
+        return false;
+    const CatalogEntry container = location.containerEntries.back();
+    Location probe;
+    CopyLocationState(probe, location);
+    if (!GoUp(probe, ui) || !kestrel::OpenEntry(probe, container, ui))
+        return false;
+    CopyLocationState(location, probe);
+    location.entries = std::move(probe.entries);
+    return true;
 }
 
 } // namespace
