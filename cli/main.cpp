@@ -1,0 +1,46 @@
+// kestrel-cli COMMAND [ARGS]: dispatches to the registered commands.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "cli/terminal_ui.h"
+#include "tifs/location_listers.h"
+#include "tifs/settings.h"
+
+namespace {
+
+void PrintHelp(FILE* out)
+{
+    std::fprintf(out, "usage: kestrel-cli COMMAND [ARGS]\n\ncommands:\n");
+    for (const auto& command : kestrel::cli::Commands()) {
+        std::fprintf(out, "  %s\n", command.usage);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) {
+        PrintHelp(stdout);
+        return argc < 2 ? 1 : 0;
+    }
+    const std::string name = argv[1];
+    for (const auto& command : kestrel::cli::Commands()) {
+        if (name != command.name) {
+            continue;
+        }
+        kestrel::LoadSettings(kestrel::ProgramSettings(), "Kestrel.ini");
+        kestrel::RegisterLocationListers();
+        kestrel::cli::TerminalUi ui;
+        kestrel::cli::CommandContext context;
+        context.args.assign(argv + 2, argv + argc);
+        context.ui = &ui;
+        return command.run(context);
+    }
+    std::fprintf(stderr, "kestrel-cli: unknown command '%s'\n", name.c_str());
+    PrintHelp(stderr);
+    return 1;
+}
