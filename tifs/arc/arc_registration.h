@@ -1,7 +1,8 @@
 // How archives plug into the catalog: an EntryOpener registered for INT/FIX,
 // which the catalog also uses for DIS/FIX 128 files (opening them as archives), the LevelUp of location kind 8 (back
-// to the location that holds the archive) and the EntrySaver of location
-// kind 8 (a member saved as a TI file, as views and copies need it).
+// to the location that holds the archive), the EntrySaver of location kind 8
+// (a member saved as a TI file, as views and copies need it) and a
+// PathLister for an archive file named as a location by its path.
 #pragma once
 
 #include <string>

@@ -472,5 +472,31 @@ TEST_F(ArcArchiveTest, RegistrySavesMembersAndLeadsBackUp)
     EXPECT_TRUE(ui.Silent());
 }
 
+TEST_F(ArcArchiveTest, ArchiveFileNamedAsLocationListsWithoutParentEntry)
+{
+    RegisterArchiveListers();
+    std::vector<ArcMember> members = MixedMembers();
+    WriteArchive("games.ark", members, true);
+    Location location;
+    location.path = Path("games.ark");
+    RecordingUi ui;
+    bool reported = false;
+    ASSERT_TRUE(ListImagePath(location, location.path, ui, reported));
+    EXPECT_EQ(location.kind, kLocArchive);
+    EXPECT_EQ(location.keptPath, m_dir.string());
+    ASSERT_EQ(location.entries.size(), members.size());
+    EXPECT_EQ(location.entries[0]->archiveMember, 1);
+
+    // A picture or a plain data file is no archive location.
+    std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '7', 'a'};
+    WriteFile("pic", TiFileBytes(0x00, 128, 2, 2, gif));
+    Location other;
+    other.path = Path("pic");
+    EXPECT_FALSE(ListImagePath(other, other.path, ui, reported));
+    EXPECT_FALSE(reported);
+    EXPECT_EQ(other.path, Path("pic"));
+    EXPECT_TRUE(ui.Silent());
+}
+
 } // namespace
 } // namespace kestrel
