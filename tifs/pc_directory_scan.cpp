@@ -1,14 +1,19 @@
 // Scanning a PC directory: every match of the pattern becomes one entry,
 // recognised from the first 256 bytes of the file. The scan runs once per
 // listing over folders of thousands of files, so it reads each file with a
-// single open, fstat and read, and reads a second time only for the last
-// sector of a Classic99 VARIABLE file.
+// single open, fstat and read, reads a second time only for the last sector
+// of a Classic99 VARIABLE file, and takes file and directory apart by the
+// entry type readdir gives (no stat per name). Patterns and the order of the
+// matches follow the platform's directory search.
 #include "tifs/catalog.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,9 +61,10 @@ std::string SubdirTiName(const std::string& name)
 
 // Fills the entry of a regular file from its contents; false when the file
 // cannot be read at all (it is then left out of the list).
-bool ScanFile(const std::string& path, const std::string& name, CatalogEntry& entry)
+bool ScanFile(int dirFd, const std::string& directory, const std::string& name,
+              CatalogEntry& entry)
 {
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    int fd = openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
@@ -77,7 +83,7 @@ bool ScanFile(const std::string& path, const std::string& name, CatalogEntry& en
         entry.ti.kind = kKindDos;
         decided = true;
     } else if (got == kSectorSize) {
-        decided = RecognizeImage(path, first, fileSize, entry);
+        decided = RecognizeImage(platform::JoinPath(directory, name), first, fileSize, entry);
     }
     if (!decided) {
         if (!DecodeHeader(first, name, false, entry.ti)) {
@@ -111,6 +117,39 @@ CatalogEntry* TryAddEntry(Catalog& catalog)
     }
 }
 
+// The matches of one search, in the platform's order: "." and ".." first
+// when they match, then the other names in byte order. Read with readdir
+// and its entry types, so that a scan costs no stat call per file.
+struct Match {
+    std::string name;
+    unsigned char type;
+};
+
+int FindMatches(DIR* dir, const std::string& namePattern, std::vector<Match>& matches)
+{
+    bool matchAll = namePattern == "*" || namePattern == "*.*";
+    std::vector<Match> dots;
+    errno = 0;
+    while (struct dirent* item = readdir(dir)) {
+        const char* name = item->d_name;
+        if (!matchAll && !platform::MatchesPattern(namePattern, name)) {
+            continue;
+        }
+        bool isDot = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+        (isDot ? dots : matches).push_back({name, item->d_type});
+    }
+    int error = errno;
+    std::sort(matches.begin(), matches.end(),
+              [](const Match& a, const Match& b) { return a.name < b.name; });
+    std::sort(dots.begin(), dots.end(),
+              [](const Match& a, const Match& b) { return a.name.size() < b.name.size(); });
+    matches.insert(matches.begin(), dots.begin(), dots.end());
+    if (matches.empty()) {
+        return error != 0 ? error : ENOENT;
+    }
+    return 0;
+}
+
 } // namespace
 
 int ScanPcDirectory(Location& location, const std::string& pattern, Ui& ui)
@@ -118,19 +157,47 @@ int ScanPcDirectory(Location& location, const std::string& pattern, Ui& ui)
     location.entries.clear();
     location.kind = kLocPcDirectory;
 
-    platform::DirSearch search = platform::FindFiles(pattern);
-    if (search.error != 0) {
-        ReportSystemError(ui, search.error, 0, {location.path});
-        return search.error;
-    }
+    std::string namePattern = platform::LastComponent(pattern);
     std::string directory = platform::CutAtLastSeparator(pattern);
     if (directory.empty() && !pattern.empty() && platform::IsPathSeparator(pattern[0])) {
         directory.assign(1, platform::kPathSeparator);
     }
-    std::string path;
-    for (const platform::DirMatch& match : search.matches) {
+    int error = 0;
+    std::vector<Match> matches;
+    DIR* dir = namePattern.empty() ? nullptr : opendir(directory.empty() ? "." : directory.c_str());
+    if (namePattern.empty()) {
+        error = ENOENT;
+    } else if (dir == nullptr) {
+        error = errno != 0 ? errno : EIO;
+    } else {
+        error = FindMatches(dir, namePattern, matches);
+    }
+    if (error != 0) {
+        if (dir != nullptr) {
+            closedir(dir);
+        }
+        ReportSystemError(ui, error, 0, {location.path});
+        return error;
+    }
+    int dirFd = dirfd(dir);
+    try {
+        location.entries.reserve(matches.size());
+    } catch (const std::bad_alloc&) {
+        // Entries are then added one by one, and dropped when memory runs out.
+    }
+    for (const Match& match : matches) {
         const std::string& name = match.name;
-        if (match.isDirectory) {
+        bool isDirectory = match.type == DT_DIR;
+        bool isFile = match.type == DT_REG;
+        if (match.type == DT_LNK || match.type == DT_UNKNOWN) {
+            struct stat info;
+            if (fstatat(dirFd, name.c_str(), &info, 0) != 0) {
+                continue; // a dangling link is as unreadable as a locked file
+            }
+            isDirectory = S_ISDIR(info.st_mode);
+            isFile = S_ISREG(info.st_mode);
+        }
+        if (isDirectory) {
             if (name == ".") {
                 continue;
             }
@@ -156,15 +223,18 @@ int ScanPcDirectory(Location& location, const std::string& pattern, Ui& ui)
             entry->ti.kind = kKindSubdir;
             continue;
         }
+        if (!isFile) {
+            continue;
+        }
         CatalogEntry* entry = TryAddEntry(location.entries);
         if (entry == nullptr) {
             continue;
         }
-        path = directory.empty() ? name : platform::JoinPath(directory, name);
-        if (!ScanFile(path, name, *entry)) {
+        if (!ScanFile(dirFd, directory, name, *entry)) {
             location.entries.pop_back();
         }
     }
+    closedir(dir);
     return 0;
 }
 
