@@ -1,3 +1,5 @@
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 
 #include "app/qt/input_filters.h"
@@ -171,6 +173,65 @@ TEST_F(ProgramTest, StoredPlacementAndSettingsAreUsedOnTheNextStart)
     EXPECT_EQ(GetShell().GetPane(1).columns[1].width, 90);
     EXPECT_EQ(GetShell().GetPane(1).columns[2].width, 100);
     EXPECT_EQ(GetShell().GetPane(1).columns[2].left, 170);
+}
+
+TEST_F(ProgramTest, HeaderDragFeedsHdrsizeAndSplashClosesOnClick)
+{
+    WriteTiFile(root / "files" / "ONE");
+    Start({Folder()});
+    SplashWindow* splash = Window().Splash();
+    ASSERT_TRUE(splash != nullptr);
+    QPointF inside(10, 10);
+    QMouseEvent click(QEvent::MouseButtonPress, inside, splash->mapToGlobal(inside),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(splash, &click);
+    EXPECT_TRUE(WaitFor([&] { return Window().Splash() == nullptr; }, 500));
+
+    // Drag the right edge of "Pc Name" 20 pixels to the right.
+    HeaderBar* header = Window().Widgets(0).header;
+    auto send = [&](QEvent::Type type, int x, Qt::MouseButtons buttons) {
+        QPointF at(x, 5);
+        QMouseEvent e(type, at, header->mapToGlobal(at), Qt::LeftButton, buttons,
+                      Qt::NoModifier);
+        QApplication::sendEvent(header, &e);
+    };
+    send(QEvent::MouseButtonPress, 100, Qt::LeftButton);
+    send(QEvent::MouseMove, 110, Qt::LeftButton);
+    send(QEvent::MouseMove, 120, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, 120, Qt::NoButton);
+    EXPECT_EQ(GetShell().GetPane(0).columns[0].width, 120);
+    EXPECT_EQ(GetShell().GetPane(0).columns[1].left, 120);
+    EXPECT_EQ(GetShell().GetPane(0).location.sortOrder, 1); // a drag is no click
+    Window().close();
+    program->Finish();
+    EXPECT_NE(ReadIni().find("hdrsize=120 100 100 100 100 100"), std::string::npos);
+}
+
+TEST_F(ProgramTest, MenuCommandsSendTheirKeysAndRecentItemsFollowTheList)
+{
+    WriteTiFile(root / "files" / "ONE");
+    Start({Folder()});
+    QAction* reread = Window().CommandAction(40063);
+    ASSERT_TRUE(reread != nullptr);
+    EXPECT_EQ(reread->text(), "Reread directory\tCtrl R");
+    WriteTiFile(root / "files" / "TWO");
+    reread->trigger();
+    EXPECT_EQ(GetShell().GetPane(0).Count(), 2);
+    Window().CommandAction(40040)->trigger(); // Mark all TI files
+    EXPECT_TRUE(GetShell().GetPane(0).Entry(1)->marked);
+    Window().CommandAction(40041)->trigger();
+    EXPECT_FALSE(GetShell().GetPane(0).Entry(1)->marked);
+
+    QMenu* file = Window().menuBar()->findChildren<QMenu*>().value(0);
+    ASSERT_TRUE(file != nullptr);
+    emit file->aboutToShow();
+    EXPECT_FALSE(Window().CommandAction(40054)->isEnabled());
+    EXPECT_EQ(Window().CommandAction(40054)->text(), "&1 ");
+    AddRecentLocation(Folder());
+    emit file->aboutToShow();
+    EXPECT_TRUE(Window().CommandAction(40054)->isEnabled());
+    EXPECT_EQ(Window().CommandAction(40054)->text().toStdString(), "&1 " + Folder());
+    EXPECT_FALSE(Window().CommandAction(40055)->isEnabled());
 }
 
 TEST(InputFilters, DropTheirCharacters)
