@@ -1,0 +1,209 @@
+#include "tests/support/record_builder.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "tifs/ti_file.h"
+
+namespace kestrel::testing {
+
+namespace {
+
+constexpr size_t kSector = 256;
+
+uint16_t SectorsFor(size_t bytes) { return static_cast<uint16_t>((bytes + kSector - 1) / kSector); }
+
+uint16_t KindOf(uint8_t flags)
+{
+    switch (flags & kFlagTypeMask) {
+    case 0x00: return kKindDisFix;
+    case 0x80: return kKindDisVar;
+    case 0x02: return kKindIntFix;
+    case 0x82: return kKindIntVar;
+    case 0x01: return kKindProgram;
+    default: return kKindUnknown;
+    }
+}
+
+} // namespace
+
+std::vector<uint8_t> TifilesHeader(const TiFileSpec& spec)
+{
+    std::vector<uint8_t> h(128, 0);
+    const char magic[] = "\x07TIFILES";
+    std::copy(magic, magic + 8, h.begin());
+    h[8] = static_cast<uint8_t>(spec.sectors >> 8);
+    h[9] = static_cast<uint8_t>(spec.sectors);
+    h[10] = spec.flags;
+    h[11] = spec.recordsPerSector;
+    h[12] = spec.eofOffset;
+    h[13] = spec.recordLength;
+    h[14] = static_cast<uint8_t>(spec.level3);
+    h[15] = static_cast<uint8_t>(spec.level3 >> 8);
+    for (size_t i = 16; i < 128; i += 2) {
+        h[i] = 0xCA;
+        h[i + 1] = 0x53;
+    }
+    if (!spec.name.empty()) {
+        for (size_t i = 0; i < 10; ++i) {
+            h[16 + i] = i < spec.name.size() ? static_cast<uint8_t>(spec.name[i]) : ' ';
+        }
+    }
+    return h;
+}
+
+std::vector<uint8_t> TiFileData::Bytes() const
+{
+    std::vector<uint8_t> bytes = TifilesHeader(spec);
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    return bytes;
+}
+
+CatalogEntry TiFileData::Entry(const std::string& pcName) const
+{
+    CatalogEntry e;
+    e.pcName = pcName;
+    std::string tiName = spec.name.empty() ? pcName.substr(0, 10) : spec.name;
+    tiName.resize(10, ' ');
+    e.ti.tiName = tiName;
+    e.ti.flags = spec.flags;
+    e.ti.kind = KindOf(spec.flags);
+    e.ti.sectors = spec.sectors;
+    e.ti.recordLength = spec.recordLength;
+    e.ti.recordsPerSector = spec.recordsPerSector;
+    e.ti.eofOffset = spec.eofOffset;
+    e.ti.level3Count = spec.level3;
+    e.ti.headerKind = kHeaderTifiles;
+    if (e.ti.kind == kKindProgram) {
+        unsigned size = spec.sectors * 256u;
+        if (spec.eofOffset != 0 && size >= 256) {
+            size = size - 256 + spec.eofOffset;
+        }
+        e.ti.recordLength = static_cast<uint16_t>(size);
+    }
+    return e;
+}
+
+TiFileData FixedRecordFile(bool internal, uint8_t recordLength,
+                           const std::vector<std::string>& records)
+{
+    TiFileData f;
+    f.spec.flags = internal ? kFlagInternal : 0;
+    f.spec.recordLength = recordLength;
+    f.spec.recordsPerSector = static_cast<uint8_t>(kSector / recordLength);
+    f.spec.level3 = static_cast<uint16_t>(records.size());
+    const size_t perSector = f.spec.recordsPerSector;
+    const size_t sectors = (records.size() + perSector - 1) / perSector;
+    f.data.assign(sectors * kSector, 0);
+    for (size_t r = 0; r < records.size(); ++r) {
+        const size_t at = (r / perSector) * kSector + (r % perSector) * recordLength;
+        for (size_t i = 0; i < recordLength; ++i) {
+            f.data[at + i] = i < records[r].size() ? static_cast<uint8_t>(records[r][i])
+                                                   : (internal ? 0 : ' ');
+        }
+    }
+    f.spec.sectors = static_cast<uint16_t>(sectors);
+    const size_t inLast = records.size() % perSector;
+    f.spec.eofOffset = static_cast<uint8_t>(inLast * recordLength);
+    return f;
+}
+
+TiFileData VariableRecordFile(bool internal, uint8_t recordLength,
+                              const std::vector<std::string>& records)
+{
+    TiFileData f;
+    f.spec.flags = static_cast<uint8_t>(kFlagVariable | (internal ? kFlagInternal : 0));
+    f.spec.recordLength = recordLength;
+    f.spec.recordsPerSector = static_cast<uint8_t>(255 / (recordLength + 1));
+    std::vector<uint8_t> sector;
+    auto close = [&] {
+        f.spec.eofOffset = static_cast<uint8_t>(sector.size());
+        sector.push_back(0xFF);
+        sector.resize(kSector, 0);
+        f.data.insert(f.data.end(), sector.begin(), sector.end());
+        sector.clear();
+    };
+    for (const std::string& record : records) {
+        const size_t n = std::min<size_t>(record.size(), recordLength);
+        if (sector.size() + 1 + n + 1 > kSector) {
+            close();
+        }
+        sector.push_back(static_cast<uint8_t>(n));
+        sector.insert(sector.end(), record.begin(), record.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+    if (!sector.empty() || f.data.empty()) {
+        close();
+    }
+    f.spec.sectors = SectorsFor(f.data.size());
+    f.spec.level3 = f.spec.sectors;
+    return f;
+}
+
+TiFileData ForthScreenFile(const std::vector<std::vector<std::string>>& screens,
+                           unsigned extraSectors)
+{
+    TiFileData f;
+    f.spec.flags = 0;
+    f.spec.recordLength = 128;
+    f.spec.recordsPerSector = 2;
+    for (const auto& screen : screens) {
+        std::vector<uint8_t> block(1024, ' ');
+        for (size_t l = 0; l < screen.size() && l < 16; ++l) {
+            for (size_t i = 0; i < screen[l].size() && i < 64; ++i) {
+                block[l * 64 + i] = static_cast<uint8_t>(screen[l][i]);
+            }
+        }
+        f.data.insert(f.data.end(), block.begin(), block.end());
+    }
+    f.data.resize(f.data.size() + extraSectors * kSector, ' ');
+    f.spec.sectors = SectorsFor(f.data.size());
+    f.spec.level3 = static_cast<uint16_t>(f.spec.sectors * 2);
+    return f;
+}
+
+TiFileData ProgramTiFile(const std::vector<uint8_t>& programData)
+{
+    TiFileData f;
+    f.spec.flags = kFlagProgram;
+    f.spec.sectors = SectorsFor(programData.size());
+    f.spec.eofOffset = static_cast<uint8_t>(programData.size() % kSector);
+    f.data = programData;
+    f.data.resize(f.spec.sectors * kSector, 0);
+    return f;
+}
+
+TiFileData LongProgramTiFile(const std::vector<uint8_t>& sectors)
+{
+    TiFileData f;
+    f.spec.flags = kFlagInternal | kFlagVariable;
+    f.spec.recordLength = 254;
+    f.spec.recordsPerSector = 1;
+    f.spec.sectors = SectorsFor(sectors.size());
+    f.spec.level3 = f.spec.sectors;
+    f.data = sectors;
+    return f;
+}
+
+TiFileData MergeTiFile(const std::vector<uint8_t>& sectors)
+{
+    TiFileData f;
+    f.spec.flags = kFlagVariable;
+    f.spec.recordLength = 163;
+    f.spec.recordsPerSector = 1;
+    f.spec.sectors = SectorsFor(sectors.size());
+    f.spec.level3 = f.spec.sectors;
+    f.data = sectors;
+    return f;
+}
+
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && ok;
+}
+
+} // namespace kestrel::testing
