@@ -486,7 +486,7 @@ bool MainWindow::BrowseForLocation(const std::string& start, std::string& chosen
     return kestrel::BrowseForLocation(this, start, chosen);
 }
 
-void MainWindow::OpenView(int side, const CatalogEntry& entry, ViewMode mode)
+void MainWindow::OpenView(int side, const CatalogEntry& entry, WindowMode mode)
 {
     OpenTextView(this, m_ui, m_shell.GetPane(side).location, entry, mode);
 }

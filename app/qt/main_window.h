@@ -72,7 +72,7 @@ public:
     void EndWait() override;
     void Beep() override;
     bool BrowseForLocation(const std::string& start, std::string& chosen) override;
-    void OpenView(int side, const CatalogEntry& entry, ViewMode mode) override;
+    void OpenView(int side, const CatalogEntry& entry, WindowMode mode) override;
     void RunOperation(int side, PaneOperation operation) override;
     void AddRecentLocation(const std::string& path) override;
     std::string ReadRecentLocation(int number) override;

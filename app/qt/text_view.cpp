@@ -3,22 +3,28 @@
 #include <QPlainTextEdit>
 #include <QFontDatabase>
 
+#include "viewers/tifile_view.h"
+
 namespace kestrel {
 
 namespace {
 
-// Views of TI files come from the view assembly of the viewers; until it is
-// linked in, there is nothing to compose.
-bool ComposeView(const Location& location, const CatalogEntry& entry, ViewMode mode, Ui& ui,
+// Text and hexadecimal views of TI files come from the view assembly; the
+// picture modes belong to the picture windows, which are not part of this
+// window yet, so they show nothing.
+bool ComposeView(const Location& location, const CatalogEntry& entry, WindowMode mode, Ui& ui,
                  std::string& caption, std::string& text)
 {
-    (void)location;
-    (void)entry;
-    (void)mode;
-    (void)ui;
-    (void)caption;
-    (void)text;
-    return false;
+    if (mode != kModeText && mode != kModeHex && mode != kModeForth)
+        return false;
+    if (!IsTiFileKind(entry.ti.kind))
+        return false;
+    TextView view;
+    if (!ComposeTiFileView(location, entry, mode, ui, view) || !view.hasText)
+        return false;
+    caption = view.caption;
+    text = view.text;
+    return true;
 }
 
 } // namespace
@@ -33,14 +39,16 @@ QWidget* ShowTextWindow(QWidget* owner, const std::string& caption, const std::s
     edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     edit->setWindowTitle(QString::fromStdString(caption));
-    edit->setPlainText(QString::fromLatin1(text.data(), static_cast<int>(text.size())));
+    QString shown = QString::fromLatin1(text.data(), static_cast<int>(text.size()));
+    shown.replace("\r\n", "\n");
+    edit->setPlainText(shown);
     edit->resize(600, 800);
     edit->show();
     return edit;
 }
 
 void OpenTextView(QWidget* owner, Ui& ui, const Location& location, const CatalogEntry& entry,
-                  ViewMode mode)
+                  WindowMode mode)
 {
     std::string caption, text;
     if (ComposeView(location, entry, mode, ui, caption, text))

@@ -16,7 +16,7 @@ namespace kestrel {
 // Composes the view of the entry and shows it; reports through ui (or beeps
 // when no view can be made of this entry yet).
 void OpenTextView(QWidget* owner, Ui& ui, const Location& location, const CatalogEntry& entry,
-                  ViewMode mode);
+                  WindowMode mode);
 
 // A window showing text under caption, read-only; returns it (owned by Qt,
 // deleted on close).

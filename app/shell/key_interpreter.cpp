@@ -190,13 +190,13 @@ void Shell::ViewKey(int key, bool ctrl, bool shift)
             m_host.EndWait();
             return;
         }
-        m_host.OpenView(m_active, *e, shift && IsDisFix128(*e) ? kViewForth : kViewText);
+        m_host.OpenView(m_active, *e, shift && IsDisFix128(*e) ? kModeForth : kModeText);
         return;
     }
     if (F4Beeps(e->ti.kind))
         m_host.Beep();
     else
-        m_host.OpenView(m_active, *e, kViewHex);
+        m_host.OpenView(m_active, *e, kModeHex);
 }
 
 void Shell::PictureKey(int key, bool shift)
@@ -207,7 +207,7 @@ void Shell::PictureKey(int key, bool shift)
         return;
     if (key == kKeyF8) {
         if (IsDisFix128(*e))
-            m_host.OpenView(m_active, *e, shift ? kViewMyart512 : kViewMyart256);
+            m_host.OpenView(m_active, *e, shift ? kModeMyart512 : kModeMyart256);
         else
             m_host.Beep();
         return;
@@ -215,11 +215,11 @@ void Shell::PictureKey(int key, bool shift)
     const bool program = e->ti.kind == kKindProgram;
     if (shift) {
         if (program)
-            m_host.OpenView(m_active, *e, kViewCharset);
+            m_host.OpenView(m_active, *e, kModeCharset);
         else
             m_host.Beep();
     } else if (program) {
-        m_host.OpenView(m_active, *e, kViewTiArtist);
+        m_host.OpenView(m_active, *e, kModeTiArtist);
     } else if (IsDisFix128(*e)) {
         m_host.RunOperation(m_active, PaneOperation::ShowGifExternal);
     } else {

@@ -73,7 +73,7 @@ void Shell::DoubleClick(int side, int y, bool ctrl, bool shift)
     const CatalogEntry& e = *p.Entry(row);
     if (OpensAsText(e)) {
         if (!ctrl)
-            m_host.OpenView(side, e, kViewText);
+            m_host.OpenView(side, e, kModeText);
         return;
     }
     m_host.BeginWait();

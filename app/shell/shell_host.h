@@ -10,14 +10,14 @@
 namespace kestrel {
 
 // View modes of a text or picture window.
-enum ViewMode : int {
-    kViewText = 0,
-    kViewHex = 2,
-    kViewTiArtist = 3,
-    kViewMyart256 = 4,
-    kViewMyart512 = 5,
-    kViewCharset = 6,
-    kViewForth = 7,
+enum WindowMode : int {
+    kModeText = 0,
+    kModeHex = 2,
+    kModeTiArtist = 3,
+    kModeMyart256 = 4,
+    kModeMyart512 = 5,
+    kModeCharset = 6,
+    kModeForth = 7,
 };
 
 // Operations that other parts of the program carry out for the cursor entry
@@ -51,7 +51,7 @@ public:
     virtual bool BrowseForLocation(const std::string& start, std::string& chosen) = 0;
 
     // A text or picture window on an entry of a pane.
-    virtual void OpenView(int side, const CatalogEntry& entry, ViewMode mode) = 0;
+    virtual void OpenView(int side, const CatalogEntry& entry, WindowMode mode) = 0;
     virtual void RunOperation(int side, PaneOperation operation) = 0;
 
     // Recent locations, newest first, numbers 1 to 5.

@@ -1,6 +1,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 
 #include "app/qt/input_filters.h"
 #include "app/qt/key_translate.h"
@@ -232,6 +233,36 @@ TEST_F(ProgramTest, MenuCommandsSendTheirKeysAndRecentItemsFollowTheList)
     EXPECT_TRUE(Window().CommandAction(40054)->isEnabled());
     EXPECT_EQ(Window().CommandAction(40054)->text().toStdString(), "&1 " + Folder());
     EXPECT_FALSE(Window().CommandAction(40055)->isEnabled());
+}
+
+TEST_F(ProgramTest, F3OnADisVar80FileOpensAReadOnlyTextWindow)
+{
+    std::vector<uint8_t> bytes(128 + 256, 0);
+    const char magic[] = "\x07TIFILES";
+    std::copy(magic, magic + 8, bytes.begin());
+    bytes[9] = 1;     // sectors
+    bytes[10] = 0x80; // DIS/VAR
+    bytes[11] = 3;
+    bytes[12] = 7;    // end of file offset
+    bytes[13] = 80;
+    bytes[14] = 1;    // one record
+    const char record[] = "\x05HELLO\xFF";
+    std::copy(record, record + 7, bytes.begin() + 128);
+    std::ofstream(root / "files" / "TEXT", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), 384);
+    Start({Folder()});
+    ASSERT_EQ(GetShell().GetPane(0).Count(), 1);
+    Press(Qt::Key_F3);
+    QPlainTextEdit* view = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "EditViewer" && w->isVisible())
+            view = qobject_cast<QPlainTextEdit*>(w);
+    ASSERT_TRUE(view != nullptr);
+    EXPECT_TRUE(view->isReadOnly());
+    EXPECT_TRUE(view->toPlainText().contains("HELLO")) << view->toPlainText().toStdString();
+    EXPECT_TRUE(view->windowTitle().startsWith("Kestrel")) << view->windowTitle().toStdString();
+    EXPECT_TRUE(boxes.empty());
+    view->close();
 }
 
 TEST(InputFilters, DropTheirCharacters)

@@ -100,7 +100,7 @@ public:
 struct ViewCall {
     int side;
     std::string name;
-    ViewMode mode;
+    WindowMode mode;
 };
 
 class RecordingHost : public ShellHost {
@@ -126,7 +126,7 @@ public:
         browseAnswers.erase(browseAnswers.begin());
         return true;
     }
-    void OpenView(int side, const CatalogEntry& entry, ViewMode mode) override
+    void OpenView(int side, const CatalogEntry& entry, WindowMode mode) override
     {
         views.push_back({side, entry.pcName, mode});
     }

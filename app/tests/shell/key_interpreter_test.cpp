@@ -198,14 +198,14 @@ TEST_F(ShellTest, ViewAndPictureKeysByEntryKind)
     shell.Key(kKeyF9);
     shell.Key(kKeyShift | kKeyF9);
     ASSERT_EQ(host.views.size(), 8u);
-    EXPECT_EQ(host.views[0].mode, kViewText);
-    EXPECT_EQ(host.views[1].mode, kViewText);
-    EXPECT_EQ(host.views[2].mode, kViewHex);
-    EXPECT_EQ(host.views[3].mode, kViewForth);
-    EXPECT_EQ(host.views[4].mode, kViewMyart256);
-    EXPECT_EQ(host.views[5].mode, kViewMyart512);
-    EXPECT_EQ(host.views[6].mode, kViewTiArtist);
-    EXPECT_EQ(host.views[7].mode, kViewCharset);
+    EXPECT_EQ(host.views[0].mode, kModeText);
+    EXPECT_EQ(host.views[1].mode, kModeText);
+    EXPECT_EQ(host.views[2].mode, kModeHex);
+    EXPECT_EQ(host.views[3].mode, kModeForth);
+    EXPECT_EQ(host.views[4].mode, kModeMyart256);
+    EXPECT_EQ(host.views[5].mode, kModeMyart512);
+    EXPECT_EQ(host.views[6].mode, kModeTiArtist);
+    EXPECT_EQ(host.views[7].mode, kModeCharset);
     ASSERT_EQ(host.operations.size(), 1u);
     EXPECT_EQ(host.operations[0], PaneOperation::ShowGifExternal);
 
