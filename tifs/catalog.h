@@ -76,8 +76,10 @@ std::string PathLineText(const Location& location);
 const CatalogEntry* FindEntryByName(const Location& location, const std::string& name);
 
 // Lists a path that may lead into containers: the longest leading part that
-// exists on the PC file system is opened as the location (its start path),
-// then each further "/"-separated name is entered through OpenEntry. With
+// exists on the PC file system is opened as the location (its start path);
+// a file there goes to the path listers, and when none takes it, is entered
+// from its folder through OpenEntry (the folder is then the start path).
+// Each further "/"-separated name is entered through OpenEntry. With
 // leaf set, a last name that names a file (no container to enter) is not
 // entered but returned in *leaf (the name as given; see FindEntryByName),
 // and the location is the one holding it. False after reporting a failure

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tifs/catalog.h"
+#include "tifs/location_listers.h"
 #include "tifs/messages.h"
 #include "platform/paths.h"
 #include "tifs/pc_directory.h"
@@ -16,7 +17,7 @@ namespace kestrel {
 namespace {
 
 constexpr int kMsgCantRead = 0;
-constexpr int kMsgFileMissing = 36;
+constexpr int kMsgFileMissing = 35;
 
 std::string TrimTrailingBlanks(const std::string& text)
 {
@@ -48,6 +49,46 @@ std::vector<std::string> SplitNames(const std::string& path)
 bool IsFileKind(uint16_t kind)
 {
     return kind <= kKindProgram || kind == kKindUnknown || kind == kKindDos;
+}
+
+bool OpenEntryReporting(Location& location, const CatalogEntry& entry, const std::string& path,
+                        Ui& ui)
+{
+    int before = ui.LastMessage();
+    ui.SetLastMessage(-1);
+    bool opened = OpenEntry(location, entry, ui);
+    bool reported = ui.LastMessage() != -1;
+    if (!reported) {
+        ui.SetLastMessage(before);
+    }
+    if (!opened && !reported) {
+        ReportSystemError(ui, ENOTDIR, kMsgCantRead, {path});
+    }
+    return opened;
+}
+
+bool EnterFromFolder(Location& location, const std::string& file, const std::string& path,
+                     Ui& ui)
+{
+    std::string folder = ParentPcPath(file);
+    std::string name = platform::LastComponent(file);
+    location.startPath = folder;
+    location.path = folder;
+    if (!OpenLocation(location, ui)) {
+        return false;
+    }
+    const CatalogEntry* entry = nullptr;
+    for (const auto& e : location.entries) {
+        if (e->pcName == name) {
+            entry = e.get();
+            break;
+        }
+    }
+    if (entry == nullptr) {
+        ReportSystemError(ui, ENOENT, kMsgCantRead, {path});
+        return false;
+    }
+    return OpenEntryReporting(location, *entry, path, ui);
 }
 
 } // namespace
@@ -120,7 +161,20 @@ bool ResolveLocationPath(Location& location, const std::string& path, Ui& ui, st
     location.startPath = pcPart;
     location.path = pcPart;
     location.pcLevelsEntered = 0;
-    if (!OpenLocation(location, ui)) {
+    location.entries.clear();
+    if (pcPartIsFile) {
+        bool reported = false;
+        if (!ListImagePath(location, pcPart, ui, reported)) {
+            if (reported) {
+                return false;
+            }
+            // No module lists the file by its path: enter it from its folder,
+            // as Enter on its entry would.
+            if (!EnterFromFolder(location, pcPart, path, ui)) {
+                return false;
+            }
+        }
+    } else if (!OpenLocation(location, ui)) {
         return false;
     }
 
@@ -141,17 +195,7 @@ bool ResolveLocationPath(Location& location, const std::string& path, Ui& ui, st
             *leaf = name;
             return true;
         }
-        int before = ui.LastMessage();
-        ui.SetLastMessage(-1);
-        bool opened = OpenEntry(location, *found, ui);
-        bool reported = ui.LastMessage() != -1;
-        if (!reported) {
-            ui.SetLastMessage(before);
-        }
-        if (!opened) {
-            if (!reported) {
-                ReportSystemError(ui, ENOTDIR, kMsgCantRead, {path});
-            }
+        if (!OpenEntryReporting(location, *found, path, ui)) {
             return false;
         }
         insideContainer = insideContainer || location.kind != kLocPcDirectory;
