@@ -90,7 +90,7 @@ TiFileData FixedRecordFile(bool internal, uint8_t recordLength,
     TiFileData f;
     f.spec.flags = internal ? kFlagInternal : 0;
     f.spec.recordLength = recordLength;
-    f.spec.recordsPerSector = static_cast<uint8_t>(kSector / recordLength);
+    f.spec.recordsPerSector = static_cast<uint8_t>(std::min<size_t>(255, kSector / recordLength));
     f.spec.level3 = static_cast<uint16_t>(records.size());
     const size_t perSector = f.spec.recordsPerSector;
     const size_t sectors = (records.size() + perSector - 1) / perSector;
