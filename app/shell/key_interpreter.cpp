@@ -42,6 +42,8 @@ void Shell::Key(int code)
     const int key = code & kKeyMask;
     const bool ctrl = (code & kKeyCtrl) != 0;
     const bool shift = !ctrl && (code & kKeyShift) != 0;
+    if (Busy())
+        return;
     Pane& p = Active();
     // An empty or failed pane has nothing to act on; only switching panes
     // and making a directory still make sense there.

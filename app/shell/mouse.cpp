@@ -18,6 +18,8 @@ bool OpensAsText(const CatalogEntry& e)
 
 void Shell::Click(int side, int y, bool ctrl, bool shift)
 {
+    if (Busy())
+        return;
     side &= 1;
     if (side != m_active) {
         int previous = m_active;
@@ -51,6 +53,8 @@ void Shell::Click(int side, int y, bool ctrl, bool shift)
 
 void Shell::DoubleClick(int side, int y, bool ctrl, bool shift)
 {
+    if (Busy())
+        return;
     side &= 1;
     if (side != m_active) {
         int previous = m_active;
@@ -86,6 +90,8 @@ void Shell::DoubleClick(int side, int y, bool ctrl, bool shift)
 
 void Shell::ClickPathLine(int side)
 {
+    if (Busy())
+        return;
     m_active = side & 1;
     RedrawBoth();
 }
@@ -94,6 +100,8 @@ bool Shell::Wheel(int delta)
 {
     if (!m_mouseWheel)
         return false;
+    if (Busy())
+        return true;
     if (WheelPane(Active(), delta))
         Redraw(m_active);
     return true;
@@ -101,6 +109,8 @@ bool Shell::Wheel(int delta)
 
 void Shell::Scroll(int side, ScrollAction action, int thumb)
 {
+    if (Busy())
+        return;
     ScrollPane(m_panes[side & 1], action, thumb);
     Redraw(side & 1);
 }

@@ -83,9 +83,12 @@ void Shell::SetStartLocations(const std::string& left, const std::string& right,
 void Shell::ListBothPanes()
 {
     m_host.BeginWait();
-    for (Pane& p : m_panes) {
-        ClearCatalog(p);
-        m_locations.OpenLocation(p.location, m_ui);
+    {
+        BusyScope busy(m_busy);
+        for (Pane& p : m_panes) {
+            ClearCatalog(p);
+            m_locations.OpenLocation(p.location, m_ui);
+        }
     }
     for (Pane& p : m_panes) {
         m_locations.Sort(p.location);
@@ -109,6 +112,8 @@ void Shell::AfterListing(int side)
 
 void Shell::SortAndShow(int side, int order)
 {
+    if (Busy())
+        return;
     if (order < 0)
         return;
     Pane& p = m_panes[side & 1];
@@ -123,12 +128,16 @@ void Shell::SortAndShow(int side, int order)
 void Shell::ColumnsResized(int side, const int lefts[kColumnCount],
                            const int widths[kColumnCount])
 {
+    if (Busy())
+        return;
     SetColumnGeometry(m_panes[side & 1], lefts, widths);
     Redraw(side & 1);
 }
 
 void Shell::OpenEntry(int side, int index)
 {
+    if (Busy())
+        return;
     const CatalogEntry* e = m_panes[side & 1].Entry(index);
     if (!e)
         return;
@@ -178,7 +187,11 @@ bool Shell::OpenEntryOf(int side, const CatalogEntry& entry)
     // The scroll position only resets when the pane really lists something
     // new; a key on a plain file would otherwise scroll the cursor away.
     p.top = 0;
-    bool ok = m_locations.OpenEntry(loc, entry, m_ui);
+    bool ok;
+    {
+        BusyScope busy(m_busy);
+        ok = m_locations.OpenEntry(loc, entry, m_ui);
+    }
     AfterListing(side);
     if (ok) {
         if (kind == kKindUpDir)
@@ -192,6 +205,8 @@ bool Shell::OpenEntryOf(int side, const CatalogEntry& entry)
 
 void Shell::OpenEntryInOtherPane(int index)
 {
+    if (Busy())
+        return;
     Pane& a = Active();
     Pane& o = Other();
     const CatalogEntry* e = a.Entry(index);
@@ -212,8 +227,13 @@ void Shell::OpenEntryInOtherPane(int index)
 
 void Shell::Reread(int side)
 {
+    if (Busy())
+        return;
     Pane& p = m_panes[side & 1];
-    m_locations.Reread(p.location, m_ui);
+    {
+        BusyScope busy(m_busy);
+        m_locations.Reread(p.location, m_ui);
+    }
     AfterListing(side & 1);
     if (p.cursor >= p.Count())
         p.cursor = std::max(0, p.Count() - 1);
@@ -228,7 +248,11 @@ bool Shell::ListStartLocation(int side)
     // A new root has nothing to go back to.
     p.history = CursorHistory{};
     p.anchor = -1;
-    bool ok = m_locations.OpenLocation(p.location, m_ui);
+    bool ok;
+    {
+        BusyScope busy(m_busy);
+        ok = m_locations.OpenLocation(p.location, m_ui);
+    }
     if (ok) {
         p.top = 0;
         UpdateScrollState(p);
@@ -242,6 +266,8 @@ bool Shell::ListStartLocation(int side)
 
 void Shell::GotoRoot(int side)
 {
+    if (Busy())
+        return;
     m_host.BeginWait();
     ListStartLocation(side & 1);
     m_host.EndWait();
@@ -249,6 +275,8 @@ void Shell::GotoRoot(int side)
 
 void Shell::ChooseLocation(int side)
 {
+    if (Busy())
+        return;
     Pane& p = m_panes[side & 1];
     std::string chosen;
     if (!m_host.BrowseForLocation(p.location.startPath, chosen))
@@ -263,6 +291,8 @@ void Shell::ChooseLocation(int side)
 
 void Shell::OpenRecent(int side, int number)
 {
+    if (Busy())
+        return;
     std::string path = m_host.ReadRecentLocation(number);
     if (path.empty())
         return;
@@ -272,6 +302,8 @@ void Shell::OpenRecent(int side, int number)
 
 void Shell::GotoUpperDirectory(int side)
 {
+    if (Busy())
+        return;
     const CatalogEntry* first = m_panes[side & 1].Entry(0);
     if (first && first->ti.kind == kKindUpDir)
         OpenEntry(side & 1, 0);
@@ -279,6 +311,8 @@ void Shell::GotoUpperDirectory(int side)
 
 void Shell::Swap()
 {
+    if (Busy())
+        return;
     std::swap(m_panes[0], m_panes[1]);
     Pane& a = Active();
     if (a.cursor >= a.Count())

@@ -64,6 +64,11 @@ public:
     void GotoUpperDirectory(int side);
     void Swap();
 
+    // True while a location is being listed. Listings may pump pending
+    // events (and show message boxes), so the user's keys and clicks that
+    // arrive meanwhile are dropped rather than run on a half-made catalog.
+    bool Busy() const { return m_busy > 0; }
+
     // Redraw: refresh the drawn range and the scroll state, then repaint.
     void Redraw(int side);
     void RedrawBoth();
@@ -85,6 +90,13 @@ private:
     int m_active = kLeftPane;
     int m_lineHeight = 16;
     bool m_mouseWheel = false;
+    int m_busy = 0;
+
+    struct BusyScope {
+        explicit BusyScope(int& counter) : m_counter(counter) { ++m_counter; }
+        ~BusyScope() { --m_counter; }
+        int& m_counter;
+    };
 };
 
 } // namespace kestrel

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@ class FakeLocations : public LocationService {
 public:
     std::map<std::string, std::vector<FakeEntry>> tree;
     int opens = 0;
+    std::function<void()> whileListing; // runs in the middle of every listing
 
     // A folder of count DIS/VAR 80 files named F000, F001, ...
     void AddFiles(const std::string& path, int count, bool withUp = false)
@@ -42,6 +44,8 @@ public:
     {
         ++opens;
         location.entries.clear();
+        if (whileListing)
+            whileListing();
         auto it = tree.find(location.path);
         if (it == tree.end()) {
             ReportSystemError(ui, 2, 0, {location.path});

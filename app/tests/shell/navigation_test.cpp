@@ -221,5 +221,33 @@ TEST_F(ShellTest, FirstListingSortsBothPanesAndSetsCursors)
     EXPECT_GE(host.fullRepaints, 1);
 }
 
+TEST_F(ShellTest, InputArrivingWhileAListingPumpsEventsIsDropped)
+{
+    locations.tree["/a"] = {{"SUB", kKindSubdir, 0}, {"F", kKindDisVar, 80}};
+    locations.AddFiles("/a/SUB", 3, true);
+    Start("/a", "/a", 10);
+    int nested = 0;
+    locations.whileListing = [&] {
+        ++nested;
+        EXPECT_TRUE(shell.Busy());
+        shell.Key(kKeyDown);
+        shell.Key(kKeyU);
+        shell.Key(kKeyEnter);
+        shell.Click(1, 5, false, false);
+        shell.GotoRoot(1);
+    };
+    Left().cursor = 1; // "SUB" sorts after "F"
+    shell.Key(kKeyEnter);
+    EXPECT_EQ(nested, 1);
+    EXPECT_FALSE(shell.Busy());
+    EXPECT_EQ(Left().location.path, "/a/SUB");
+    EXPECT_EQ(Left().cursor, 0);
+    EXPECT_EQ(shell.ActiveSide(), 0);
+    EXPECT_EQ(Right().location.path, "/a");
+    locations.whileListing = nullptr;
+    shell.Key(kKeyDown);
+    EXPECT_EQ(Left().cursor, 1);
+}
+
 } // namespace
 } // namespace kestrel::testing
