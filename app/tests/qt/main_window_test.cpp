@@ -15,6 +15,8 @@ TEST_F(ProgramTest, WindowTitleSizesAndFirstTickListsBothPanesSorted)
 {
     for (const char* name : {"ZETA", "ALPHA", "MIKE", "BRAVO"})
         WriteTiFile(root / "files" / name);
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     ASSERT_EQ(Start({Folder()}), -1);
     MainWindow& w = Window();
     EXPECT_EQ(w.objectName(), "Kestrel");
@@ -37,7 +39,8 @@ TEST_F(ProgramTest, WindowTitleSizesAndFirstTickListsBothPanesSorted)
     EXPECT_TRUE(boxes.empty());
     // The splash picture goes after at least a second, at a tick.
     EXPECT_TRUE(WaitFor([&] { return w.Splash() == nullptr; }, 3000));
-    EXPECT_GE(w.Ticks(), 3);
+    EXPECT_GE(sinceStart.elapsed(), 1000);
+    EXPECT_GE(w.Ticks(), 2);
 }
 
 TEST_F(ProgramTest, KeysReachTheInterpreterAndTabMovesTheActivePane)
