@@ -16,14 +16,15 @@
 #include "tifs/catalog.h"
 #include "tifs/ti_header.h"
 
-namespace {
+namespace
+{
 
 constexpr int kFileCount = 10000;
 constexpr int kRuns = 5;
 
 using Clock = std::chrono::steady_clock;
 
-bool MakeFolder(const std::string& dir)
+bool MakeFolder(const std::string &dir)
 {
     std::vector<uint8_t> bytes;
     for (int i = 0; i < kFileCount; ++i) {
@@ -50,7 +51,7 @@ bool MakeFolder(const std::string& dir)
             bytes.back() = 0xFF;
         }
         std::string path = dir + "/" + name;
-        FILE* f = std::fopen(path.c_str(), "wb");
+        FILE *f = std::fopen(path.c_str(), "wb");
         if (f == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) {
             return false;
         }
@@ -59,17 +60,17 @@ bool MakeFolder(const std::string& dir)
     return true;
 }
 
-double FloorSeconds(const std::string& dir, size_t& count)
+double FloorSeconds(const std::string &dir, size_t &count)
 {
     auto start = Clock::now();
     count = 0;
-    DIR* d = opendir(dir.c_str());
+    DIR *d = opendir(dir.c_str());
     if (d == nullptr) {
         return 0;
     }
     uint8_t buffer[256];
     std::string path;
-    while (dirent* item = readdir(d)) {
+    while (dirent *item = readdir(d)) {
         if (item->d_name[0] == '.') {
             continue;
         }
@@ -87,7 +88,7 @@ double FloorSeconds(const std::string& dir, size_t& count)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-double ScanSeconds(const std::string& dir, size_t& count)
+double ScanSeconds(const std::string &dir, size_t &count)
 {
     kestrel::testing::RecordingUi ui;
     kestrel::Location location;
@@ -103,9 +104,9 @@ double ScanSeconds(const std::string& dir, size_t& count)
 
 int main()
 {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base ? base : "/tmp") +
-                          "/kestrel-scan-bench-XXXXXX";
+    const char *base = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(base != nullptr && *base ? base : "/tmp") + "/kestrel-scan-bench-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (mkdtemp(buffer.data()) == nullptr) {
@@ -130,8 +131,8 @@ int main()
     std::filesystem::remove_all(dir);
 
     double ratio = bestFloor > 0 ? bestScan / bestFloor : 0;
-    std::printf("catalog scan of %d TI files: %.1f ms (%zu entries)\n", kFileCount,
-                bestScan * 1000, scanCount);
+    std::printf("catalog scan of %d TI files: %.1f ms (%zu entries)\n", kFileCount, bestScan * 1000,
+                scanCount);
     std::printf("floor (open + read 256 bytes): %.1f ms (%zu files)\n", bestFloor * 1000,
                 floorCount);
     std::printf("ratio scan / floor: %.2fx (goal: within 1.50x)\n", ratio);

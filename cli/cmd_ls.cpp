@@ -12,22 +12,34 @@
 #include "tifs/catalog.h"
 #include "tifs/settings.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "ls [--sort N] [--tsv | --json] LOCATION";
 
-std::string JsonString(const std::string& text)
+std::string JsonString(const std::string &text)
 {
     std::string out = "\"";
     for (unsigned char c : text) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (c < 0x20 || c >= 0x7F) {
                 // Names are bytes, not UTF-8: each byte stands for its own code point.
@@ -42,17 +54,17 @@ std::string JsonString(const std::string& text)
     return out + "\"";
 }
 
-void PrintColumns(const Location& location)
+void PrintColumns(const Location &location)
 {
     std::vector<std::array<std::string, 6>> rows;
     size_t widths[6] = {0, 0, 0, 0, 0, 0};
-    for (const auto& entry : location.entries) {
+    for (const auto &entry : location.entries) {
         rows.push_back(EntryCells(*entry, location));
         for (size_t i = 0; i < 6; ++i) {
             widths[i] = std::max(widths[i], rows.back()[i].size());
         }
     }
-    for (const auto& row : rows) {
+    for (const auto &row : rows) {
         std::string line;
         for (size_t i = 0; i < 6; ++i) {
             line += row[i];
@@ -68,9 +80,9 @@ void PrintColumns(const Location& location)
     std::printf("%s\n", StatusLine(location).c_str());
 }
 
-void PrintTsv(const Location& location)
+void PrintTsv(const Location &location)
 {
-    for (const auto& entry : location.entries) {
+    for (const auto &entry : location.entries) {
         auto cells = EntryCells(*entry, location);
         std::string line;
         for (size_t i = 0; i < 6; ++i) {
@@ -90,15 +102,15 @@ bool HasDiskSummary(uint16_t kind)
            kind == kKindCf7ImageVolume;
 }
 
-void PrintJson(const Location& location)
+void PrintJson(const Location &location)
 {
     std::printf("{\n  \"location\": %s,\n  \"path_line\": %s,\n  \"location_kind\": %d,\n"
                 "  \"entries\": [",
                 JsonString(location.path).c_str(), JsonString(PathLineText(location)).c_str(),
                 location.kind);
     bool first = true;
-    for (const auto& item : location.entries) {
-        const CatalogEntry& e = *item;
+    for (const auto &item : location.entries) {
+        const CatalogEntry &e = *item;
         std::printf("%s\n    {", first ? "" : ",");
         first = false;
         std::printf("\"pc_name\": %s, \"ti_name\": %s, \"description\": %s, \"kind\": %u, "
@@ -115,17 +127,17 @@ void PrintJson(const Location& location)
                     e.ti.sectors, e.ti.recordLength, e.ti.recordsPerSector, e.ti.eofOffset,
                     e.ti.level3Count, e.ti.fdrSector, e.ti.headerKind, e.imageSize, e.baseOffset,
                     e.density, e.tracksPerSide, e.sectorsPerTrack, e.containerWords[0],
-                    e.containerWords[1], e.containerWords[2], e.containerWords[3],
-                    e.archiveMember, e.compressed, e.marked ? "true" : "false");
+                    e.containerWords[1], e.containerWords[2], e.containerWords[3], e.archiveMember,
+                    e.compressed, e.marked ? "true" : "false");
         if (HasDiskSummary(e.ti.kind)) {
-            const DiskSummary& d = e.disk;
+            const DiskSummary &d = e.disk;
             std::printf(", \"disk\": {\"name\": %s, \"image_kind\": %u, \"signature\": %s, "
                         "\"total_sectors\": %u, \"sectors_per_track\": %u, \"protection\": %d, "
                         "\"tracks_per_side\": %u, \"sides\": %u, \"density\": %u, "
                         "\"free\": %d, \"total\": %u, \"free_again\": %d, \"used\": %d}",
                         JsonString(d.name).c_str(), d.imageKind, JsonString(d.signature).c_str(),
-                        d.totalSectors, d.sectorsPerTrack, d.protection, d.tracksPerSide,
-                        d.sides, d.density, d.free, d.total, d.freeAgain, d.used);
+                        d.totalSectors, d.sectorsPerTrack, d.protection, d.tracksPerSide, d.sides,
+                        d.density, d.free, d.total, d.freeAgain, d.used);
         }
         std::printf("}");
     }
@@ -133,26 +145,26 @@ void PrintJson(const Location& location)
                 JsonString(StatusLine(location)).c_str());
 }
 
-int UsageError(const char* why)
+int UsageError(const char *why)
 {
     std::fprintf(stderr, "kestrel-cli: %s\nusage: kestrel-cli %s\n", why, kUsage);
     return 1;
 }
 
-int RunLs(CommandContext& context)
+int RunLs(CommandContext &context)
 {
     int sort = ProgramSettings().sortBy;
     enum { kColumns, kTsv, kJson } format = kColumns;
     std::string target;
     bool haveTarget = false;
-    const auto& args = context.args;
+    const auto &args = context.args;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
+        const std::string &arg = args[i];
         if (arg == "--sort") {
             if (i + 1 >= args.size()) {
                 return UsageError("--sort needs a number");
             }
-            char* end = nullptr;
+            char *end = nullptr;
             long value = std::strtol(args[++i].c_str(), &end, 10);
             if (end == args[i].c_str() || *end != '\0') {
                 return UsageError("--sort needs a number");
@@ -183,9 +195,15 @@ int RunLs(CommandContext& context)
     }
     SortCatalog(location);
     switch (format) {
-    case kColumns: PrintColumns(location); break;
-    case kTsv: PrintTsv(location); break;
-    case kJson: PrintJson(location); break;
+    case kColumns:
+        PrintColumns(location);
+        break;
+    case kTsv:
+        PrintTsv(location);
+        break;
+    case kJson:
+        PrintJson(location);
+        break;
     }
     return context.ui->ErrorCount() > 0 ? 1 : 0;
 }

@@ -1,10 +1,12 @@
 #include "cli/command.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
-std::vector<Command>& Registry()
+std::vector<Command> &Registry()
 {
     static std::vector<Command> commands;
     return commands;
@@ -12,13 +14,13 @@ std::vector<Command>& Registry()
 
 } // namespace
 
-bool RegisterCommand(const Command& command)
+bool RegisterCommand(const Command &command)
 {
     Registry().push_back(command);
     return true;
 }
 
-const std::vector<Command>& Commands()
+const std::vector<Command> &Commands()
 {
     return Registry();
 }

@@ -9,26 +9,27 @@
 #include "tifs/location_listers.h"
 #include "tifs/settings.h"
 
-namespace {
+namespace
+{
 
-void PrintHelp(FILE* out)
+void PrintHelp(FILE *out)
 {
     std::fprintf(out, "usage: kestrel-cli COMMAND [ARGS]\n\ncommands:\n");
-    for (const auto& command : kestrel::cli::Commands()) {
+    for (const auto &command : kestrel::cli::Commands()) {
         std::fprintf(out, "  %s\n", command.usage);
     }
 }
 
 } // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) {
         PrintHelp(stdout);
         return argc < 2 ? 1 : 0;
     }
     const std::string name = argv[1];
-    for (const auto& command : kestrel::cli::Commands()) {
+    for (const auto &command : kestrel::cli::Commands()) {
         if (name != command.name) {
             continue;
         }

@@ -6,55 +6,59 @@
 
 #include <unistd.h>
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
 TerminalUi::TerminalUi() : m_interactive(isatty(STDIN_FILENO) != 0) {}
 
-void TerminalUi::ShowError(const std::string& text)
+void TerminalUi::ShowError(const std::string &text)
 {
     ++m_errors;
     std::fprintf(stderr, "ERROR: %s\n", text.c_str());
 }
 
-Answer TerminalUi::AskErrorQuestion(const std::string& text)
+Answer TerminalUi::AskErrorQuestion(const std::string &text)
 {
     ++m_errors;
     return Ask("ERROR: " + text, false, true, false);
 }
 
-void TerminalUi::ShowDsrError(const std::string& text)
+void TerminalUi::ShowDsrError(const std::string &text)
 {
     ++m_errors;
     std::fprintf(stderr, "DSR ERROR: %s\n", text.c_str());
 }
 
-void TerminalUi::ShowInfo(const std::string& text)
+void TerminalUi::ShowInfo(const std::string &text)
 {
     std::fprintf(stderr, "%s\n", text.c_str());
 }
 
-void TerminalUi::ShowWarning(const std::string& text)
+void TerminalUi::ShowWarning(const std::string &text)
 {
     std::fprintf(stderr, "WARNING: %s\n", text.c_str());
 }
 
-Answer TerminalUi::AskQuestion(const std::string& text, QuestionButtons buttons)
+Answer TerminalUi::AskQuestion(const std::string &text, QuestionButtons buttons)
 {
     switch (buttons) {
-    case QuestionButtons::YesNo: return Ask(text, false, false, false);
-    case QuestionButtons::YesNoCancel: return Ask(text, false, true, false);
-    case QuestionButtons::OkCancel: return Ask(text, false, true, true);
+    case QuestionButtons::YesNo:
+        return Ask(text, false, false, false);
+    case QuestionButtons::YesNoCancel:
+        return Ask(text, false, true, false);
+    case QuestionButtons::OkCancel:
+        return Ask(text, false, true, true);
     }
     return Answer::Cancel;
 }
 
-Answer TerminalUi::AskOverwrite(const std::string& text)
+Answer TerminalUi::AskOverwrite(const std::string &text)
 {
     return Ask("Overwrite file(s): " + text, true, true, false);
 }
 
-bool TerminalUi::ChooseFile(bool, const std::string&, const std::string&, const std::string&,
-                            const std::string&, std::string& name)
+bool TerminalUi::ChooseFile(bool, const std::string &, const std::string &, const std::string &,
+                            const std::string &, std::string &name)
 {
     if (m_chosenFiles.empty()) {
         return false;
@@ -64,12 +68,12 @@ bool TerminalUi::ChooseFile(bool, const std::string&, const std::string&, const 
     return true;
 }
 
-bool TerminalUi::TakeAnswerFlags(std::vector<std::string>& args)
+bool TerminalUi::TakeAnswerFlags(std::vector<std::string> &args)
 {
     bool found = false;
     for (auto it = args.begin(); it != args.end();) {
         if (*it == "--yes" || *it == "--no" || *it == "--all") {
-            SetDefaultAnswer(*it == "--yes" ? Answer::Yes
+            SetDefaultAnswer(*it == "--yes"  ? Answer::Yes
                              : *it == "--no" ? Answer::No
                                              : Answer::All);
             it = args.erase(it);
@@ -81,7 +85,7 @@ bool TerminalUi::TakeAnswerFlags(std::vector<std::string>& args)
     return found;
 }
 
-Answer TerminalUi::Ask(const std::string& text, bool offerAll, bool offerCancel, bool okCancel)
+Answer TerminalUi::Ask(const std::string &text, bool offerAll, bool offerCancel, bool okCancel)
 {
     if (m_defaultAnswer) {
         Answer answer = *m_defaultAnswer;
@@ -108,14 +112,20 @@ Answer TerminalUi::Ask(const std::string& text, bool offerAll, bool offerCancel,
         }
         char c = line.empty() ? '\0' : static_cast<char>(line[0] | 0x20);
         if (okCancel) {
-            if (c == 'o' || c == 'y') return Answer::Ok;
-            if (c == 'c' || c == 'n') return Answer::Cancel;
+            if (c == 'o' || c == 'y')
+                return Answer::Ok;
+            if (c == 'c' || c == 'n')
+                return Answer::Cancel;
             continue;
         }
-        if (c == 'y') return Answer::Yes;
-        if (c == 'n') return Answer::No;
-        if (c == 'a' && offerAll) return Answer::All;
-        if (c == 'c' && offerCancel) return Answer::Cancel;
+        if (c == 'y')
+            return Answer::Yes;
+        if (c == 'n')
+            return Answer::No;
+        if (c == 'a' && offerAll)
+            return Answer::All;
+        if (c == 'c' && offerCancel)
+            return Answer::Cancel;
     }
 }
 

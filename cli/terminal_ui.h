@@ -11,36 +11,38 @@
 
 #include "tifs/ui.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-class TerminalUi : public Ui {
+class TerminalUi : public Ui
+{
 public:
     TerminalUi();
 
-    void ShowError(const std::string& text) override;
-    Answer AskErrorQuestion(const std::string& text) override;
-    void ShowDsrError(const std::string& text) override;
-    void ShowInfo(const std::string& text) override;
-    void ShowWarning(const std::string& text) override;
-    Answer AskQuestion(const std::string& text, QuestionButtons buttons) override;
-    Answer AskOverwrite(const std::string& text) override;
+    void ShowError(const std::string &text) override;
+    Answer AskErrorQuestion(const std::string &text) override;
+    void ShowDsrError(const std::string &text) override;
+    void ShowInfo(const std::string &text) override;
+    void ShowWarning(const std::string &text) override;
+    Answer AskQuestion(const std::string &text, QuestionButtons buttons) override;
+    Answer AskOverwrite(const std::string &text) override;
     // Hands out the paths queued with QueueChosenFile; else false.
-    bool ChooseFile(bool save, const std::string& title, const std::string& filter,
-                    const std::string& defaultExtension, const std::string& startDir,
-                    std::string& name) override;
+    bool ChooseFile(bool save, const std::string &title, const std::string &filter,
+                    const std::string &defaultExtension, const std::string &startDir,
+                    std::string &name) override;
 
     // The answer every question gets (from --yes, --no or --all).
     void SetDefaultAnswer(Answer answer) { m_defaultAnswer = answer; }
     void ClearDefaultAnswer() { m_defaultAnswer.reset(); }
     // Consumes --yes, --no and --all from args; true when one was found.
-    bool TakeAnswerFlags(std::vector<std::string>& args);
-    void QueueChosenFile(const std::string& path) { m_chosenFiles.push_back(path); }
+    bool TakeAnswerFlags(std::vector<std::string> &args);
+    void QueueChosenFile(const std::string &path) { m_chosenFiles.push_back(path); }
     // Whether prompts may be shown (stdin is a terminal); tests turn it off.
     void SetInteractive(bool interactive) { m_interactive = interactive; }
     int ErrorCount() const { return m_errors; }
 
 private:
-    Answer Ask(const std::string& text, bool offerAll, bool offerCancel, bool okCancel);
+    Answer Ask(const std::string &text, bool offerAll, bool offerCancel, bool okCancel);
 
     std::optional<Answer> m_defaultAnswer;
     std::deque<std::string> m_chosenFiles;

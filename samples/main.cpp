@@ -6,7 +6,7 @@
 
 #include "samples/sample.h"
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     if (argc != 2) {
         std::fprintf(stderr, "usage: kestrel-samples DEMO_DIR\n");
@@ -29,9 +29,9 @@ int main(int argc, char** argv)
     }
     auto parts = kestrel::samples::Samples();
     std::stable_sort(parts.begin(), parts.end(),
-                     [](const auto& a, const auto& b) { return a.order < b.order; });
+                     [](const auto &a, const auto &b) { return a.order < b.order; });
     int status = 0;
-    for (const auto& part : parts) {
+    for (const auto &part : parts) {
         if (!part.make(demo.string())) {
             std::fprintf(stderr, "kestrel-samples: part \"%s\" failed\n", part.name);
             status = 1;

@@ -4,25 +4,27 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <system_error>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "samples/sample.h"
 #include "tifs/ti_file.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel::samples {
-namespace {
+namespace kestrel::samples
+{
+namespace
+{
 
 struct TiData {
     TiFileDescriptor d;
     std::vector<uint8_t> data; // whole sectors
 };
 
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
+bool WriteFile(const std::string &path, const std::vector<uint8_t> &bytes)
 {
-    FILE* f = std::fopen(path.c_str(), "wb");
+    FILE *f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) {
         std::perror(path.c_str());
         return false;
@@ -37,8 +39,8 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 
 // DISPLAY VARIABLE records: a length byte and the text per record, 0xFF
 // after the last record of each sector.
-TiData VariableText(const std::string& tiName, uint8_t recordLength,
-                    const std::vector<std::string>& lines)
+TiData VariableText(const std::string &tiName, uint8_t recordLength,
+                    const std::vector<std::string> &lines)
 {
     TiData file;
     std::vector<uint8_t> sector;
@@ -50,7 +52,7 @@ TiData VariableText(const std::string& tiName, uint8_t recordLength,
         file.data.insert(file.data.end(), sector.begin(), sector.end());
         sector.clear();
     };
-    for (const std::string& line : lines) {
+    for (const std::string &line : lines) {
         std::string text = line.substr(0, recordLength);
         if (sector.size() + 1 + text.size() + 1 > kSectorSize) {
             closeSector();
@@ -71,8 +73,8 @@ TiData VariableText(const std::string& tiName, uint8_t recordLength,
 }
 
 // DISPLAY FIXED records padded with spaces.
-TiData FixedText(const std::string& tiName, uint8_t recordLength,
-                 const std::vector<std::string>& lines)
+TiData FixedText(const std::string &tiName, uint8_t recordLength,
+                 const std::vector<std::string> &lines)
 {
     TiData file;
     uint8_t perSector = static_cast<uint8_t>(kSectorSize / recordLength);
@@ -97,7 +99,7 @@ TiData FixedText(const std::string& tiName, uint8_t recordLength,
 }
 
 // A memory image: bytes of a PROGRAM file, sized to the byte.
-TiData MemoryImage(const std::string& tiName, size_t size)
+TiData MemoryImage(const std::string &tiName, size_t size)
 {
     TiData file;
     size_t sectors = (size + kSectorSize - 1) / kSectorSize;
@@ -114,7 +116,7 @@ TiData MemoryImage(const std::string& tiName, size_t size)
     return file;
 }
 
-std::vector<uint8_t> WithHeader(const TiData& file, bool tifiles)
+std::vector<uint8_t> WithHeader(const TiData &file, bool tifiles)
 {
     std::vector<uint8_t> bytes(kHeaderSize);
     if (tifiles) {
@@ -135,12 +137,12 @@ const std::vector<std::string> kReadme = {
     "PRESS F3 ON A FILE TO VIEW IT.",
 };
 
-bool MakePcFiles(const std::string& demoDir)
+bool MakePcFiles(const std::string &demoDir)
 {
     bool ok = true;
     // TIFILES headers carry no name: the TI name comes from the PC name.
-    ok = WriteFile(demoDir + "/README", WithHeader(VariableText("README", 80, kReadme), true)) &&
-         ok;
+    ok =
+        WriteFile(demoDir + "/README", WithHeader(VariableText("README", 80, kReadme), true)) && ok;
 
     TiData program = MemoryImage("MEMIMAGE", 600);
     ok = WriteFile(demoDir + "/memimage.v9t9", WithHeader(program, false)) && ok;
@@ -151,8 +153,8 @@ bool MakePcFiles(const std::string& demoDir)
     classic.resize(kHeaderSize + notes.d.eofOffset + 1);
     ok = WriteFile(demoDir + "/NOTES", classic) && ok;
 
-    TiData fixed = FixedText("CATALOG", 80, {"FIXED RECORDS OF 80 CHARACTERS", "PROTECTED",
-                                             "AND MARKED FOR ARCHIVING"});
+    TiData fixed = FixedText(
+        "CATALOG", 80, {"FIXED RECORDS OF 80 CHARACTERS", "PROTECTED", "AND MARKED FOR ARCHIVING"});
     fixed.d.flags |= kFlagProtected | kFlagArchive;
     ok = WriteFile(demoDir + "/catalog.v9t9", WithHeader(fixed, false)) && ok;
 

@@ -7,12 +7,14 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 // Stored names may hold a NUL byte; what is drawn ends there.
-std::string DrawnText(const std::string& text)
+std::string DrawnText(const std::string &text)
 {
     return std::string(text.c_str());
 }
@@ -24,7 +26,7 @@ std::string Format6d(long value)
     return buffer;
 }
 
-std::string SizeCell(const CatalogEntry& entry)
+std::string SizeCell(const CatalogEntry &entry)
 {
     switch (entry.ti.kind) {
     case kKindVolume:
@@ -50,10 +52,10 @@ std::string SizeCell(const CatalogEntry& entry)
     }
 }
 
-std::string TypeCell(const CatalogEntry& entry)
+std::string TypeCell(const CatalogEntry &entry)
 {
     char buffer[40];
-    const char* name = EntryKindName(entry.ti.kind);
+    const char *name = EntryKindName(entry.ti.kind);
     if (IsTiFileKind(entry.ti.kind) && entry.ti.recordLength != 0) {
         std::snprintf(buffer, sizeof buffer, "%-8s %5d", name, entry.ti.recordLength);
     } else {
@@ -68,7 +70,7 @@ bool ShowsAttributes(uint16_t kind)
            (kind >= kKindDsk && kind <= kKindPc99Dd) || kind == kKindCf7ImageVolume;
 }
 
-std::string AttributeCell(const CatalogEntry& entry, const Location& location)
+std::string AttributeCell(const CatalogEntry &entry, const Location &location)
 {
     if (!ShowsAttributes(entry.ti.kind)) {
         return {};
@@ -79,10 +81,17 @@ std::string AttributeCell(const CatalogEntry& entry, const Location& location)
     std::string text = buffer;
     if (location.kind == kLocPcDirectory && IsTiFileKind(entry.ti.kind)) {
         switch (entry.ti.headerKind) {
-        case kHeaderV9t9: text += " v9t9"; break;
-        case kHeaderTifiles: text += " tifiles"; break;
-        case kHeaderClassic99: text += " classic99"; break;
-        default: break;
+        case kHeaderV9t9:
+            text += " v9t9";
+            break;
+        case kHeaderTifiles:
+            text += " tifiles";
+            break;
+        case kHeaderClassic99:
+            text += " classic99";
+            break;
+        default:
+            break;
         }
     }
     return text;
@@ -90,7 +99,7 @@ std::string AttributeCell(const CatalogEntry& entry, const Location& location)
 
 } // namespace
 
-std::array<std::string, 6> EntryCells(const CatalogEntry& entry, const Location& location)
+std::array<std::string, 6> EntryCells(const CatalogEntry &entry, const Location &location)
 {
     std::array<std::string, 6> cells;
     cells[0] = DrawnText(entry.pcName);
@@ -106,14 +115,14 @@ std::array<std::string, 6> EntryCells(const CatalogEntry& entry, const Location&
     return cells;
 }
 
-std::string StatusLine(const Location& location)
+std::string StatusLine(const Location &location)
 {
     unsigned sectors = 0;
     unsigned markedSectors = 0;
     unsigned files = 0;
     unsigned markedFiles = 0;
-    for (const auto& item : location.entries) {
-        const CatalogEntry& e = *item;
+    for (const auto &item : location.entries) {
+        const CatalogEntry &e = *item;
         unsigned entrySectors = 0;
         bool isFile = false;
         uint16_t kind = e.ti.kind;
@@ -133,15 +142,14 @@ std::string StatusLine(const Location& location)
             markedFiles += isFile ? 1 : 0;
         }
     }
-    const char* format = location.kind == kLocCf7Drive
-                             ? "%u / %u sectors of %u / %u DSK-image(s)"
-                             : "%u / %u sectors in %u / %u TI-file(s)";
+    const char *format = location.kind == kLocCf7Drive ? "%u / %u sectors of %u / %u DSK-image(s)"
+                                                       : "%u / %u sectors in %u / %u TI-file(s)";
     char buffer[128];
     std::snprintf(buffer, sizeof buffer, format, markedSectors, sectors, markedFiles, files);
     return buffer;
 }
 
-std::string PathLineText(const Location& location)
+std::string PathLineText(const Location &location)
 {
     if (location.archive) {
         std::string tiName = location.nestedName;
@@ -155,8 +163,7 @@ std::string PathLineText(const Location& location)
         return " " + location.path + "->" + name;
     }
     if (location.kind == kLocCf7Drive ||
-        (location.kind != kLocCf7Volume && location.containerDepth <= 1 &&
-         location.hdLevel < 3)) {
+        (location.kind != kLocCf7Volume && location.containerDepth <= 1 && location.hdLevel < 3)) {
         return " " + location.path;
     }
     return " " + location.path + "->" + location.innerPath;

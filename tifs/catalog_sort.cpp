@@ -2,12 +2,14 @@
 
 #include "tifs/catalog.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 // ".." first, subdirectories next, everything else after them.
-int GroupRank(const CatalogEntry& e)
+int GroupRank(const CatalogEntry &e)
 {
     if (e.ti.kind == kKindUpDir) {
         return 0;
@@ -22,14 +24,18 @@ int GroupRank(const CatalogEntry& e)
 int KindRank(uint16_t kind)
 {
     switch (kind) {
-    case kKindDsk: return 0;
-    case kKindPc99Sd: return 1;
-    case kKindPc99Dd: return 2;
-    default: return 3 + kind;
+    case kKindDsk:
+        return 0;
+    case kKindPc99Sd:
+        return 1;
+    case kKindPc99Dd:
+        return 2;
+    default:
+        return 3 + kind;
     }
 }
 
-int CompareBy(int order, const CatalogEntry& a, const CatalogEntry& b)
+int CompareBy(int order, const CatalogEntry &a, const CatalogEntry &b)
 {
     switch (order) {
     case kSortPcName:
@@ -66,11 +72,11 @@ int CompareBy(int order, const CatalogEntry& a, const CatalogEntry& b)
 
 } // namespace
 
-int CompareNoCase(const std::string& a, const std::string& b)
+int CompareNoCase(const std::string &a, const std::string &b)
 {
     // The C strings end at a NUL byte, as names are compared everywhere else.
-    const char* pa = a.c_str();
-    const char* pb = b.c_str();
+    const char *pa = a.c_str();
+    const char *pb = b.c_str();
     for (;; ++pa, ++pb) {
         unsigned char ca = static_cast<unsigned char>(*pa);
         unsigned char cb = static_cast<unsigned char>(*pb);
@@ -89,22 +95,22 @@ int CompareNoCase(const std::string& a, const std::string& b)
     }
 }
 
-void SortCatalog(Location& location)
+void SortCatalog(Location &location)
 {
     int order = location.sortOrder;
     if (order < kSortPcName || order > kSortProtection) {
         return;
     }
-    std::stable_sort(location.entries.begin(), location.entries.end(),
-                     [order](const std::unique_ptr<CatalogEntry>& a,
-                             const std::unique_ptr<CatalogEntry>& b) {
-                         int ga = GroupRank(*a);
-                         int gb = GroupRank(*b);
-                         if (ga != gb) {
-                             return ga < gb;
-                         }
-                         return CompareBy(order, *a, *b) < 0;
-                     });
+    std::stable_sort(
+        location.entries.begin(), location.entries.end(),
+        [order](const std::unique_ptr<CatalogEntry> &a, const std::unique_ptr<CatalogEntry> &b) {
+            int ga = GroupRank(*a);
+            int gb = GroupRank(*b);
+            if (ga != gb) {
+                return ga < gb;
+            }
+            return CompareBy(order, *a, *b) < 0;
+        });
 }
 
 } // namespace kestrel

@@ -5,33 +5,32 @@
 #include <utility>
 #include <vector>
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
-template <typename Fn>
-struct Prioritized {
+template <typename Fn> struct Prioritized {
     int priority;
     int sequence; // keeps registration order among equal priorities
     Fn fn;
 };
 
-template <typename Fn>
-void InsertSorted(std::vector<Prioritized<Fn>>& list, int priority, Fn fn)
+template <typename Fn> void InsertSorted(std::vector<Prioritized<Fn>> &list, int priority, Fn fn)
 {
     if (fn == nullptr) {
         return;
     }
-    for (const auto& item : list) {
+    for (const auto &item : list) {
         if (item.fn == fn) {
             return; // registering twice must not run a recogniser twice
         }
     }
     int sequence = static_cast<int>(list.size());
     list.push_back({priority, sequence, fn});
-    std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) {
-        return a.priority < b.priority;
-    });
+    std::stable_sort(list.begin(), list.end(),
+                     [](const auto &a, const auto &b) { return a.priority < b.priority; });
 }
 
 struct Registry {
@@ -43,14 +42,14 @@ struct Registry {
     std::map<int, EntrySaver> savers;
 };
 
-Registry& TheRegistry()
+Registry &TheRegistry()
 {
     static Registry registry;
     return registry;
 }
 
 template <typename Map>
-auto FindIn(const Map& map, typename Map::key_type key) -> typename Map::mapped_type
+auto FindIn(const Map &map, typename Map::key_type key) -> typename Map::mapped_type
 {
     auto it = map.find(key);
     return it == map.end() ? nullptr : it->second;
@@ -109,10 +108,10 @@ EntrySaver FindEntrySaver(int locationKind)
     return FindIn(TheRegistry().savers, locationKind);
 }
 
-bool RecognizeImage(const std::string& path, const uint8_t* first256, uint64_t fileSize,
-                    CatalogEntry& entry)
+bool RecognizeImage(const std::string &path, const uint8_t *first256, uint64_t fileSize,
+                    CatalogEntry &entry)
 {
-    for (const auto& item : TheRegistry().recognizers) {
+    for (const auto &item : TheRegistry().recognizers) {
         if (item.fn(path, first256, fileSize, entry)) {
             return true;
         }
@@ -120,10 +119,10 @@ bool RecognizeImage(const std::string& path, const uint8_t* first256, uint64_t f
     return false;
 }
 
-bool ListImagePath(Location& location, const std::string& path, Ui& ui, bool& reported)
+bool ListImagePath(Location &location, const std::string &path, Ui &ui, bool &reported)
 {
     reported = false;
-    for (const auto& item : TheRegistry().pathListers) {
+    for (const auto &item : TheRegistry().pathListers) {
         bool itemReported = false;
         if (item.fn(location, path, ui, itemReported)) {
             return true;

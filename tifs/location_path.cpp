@@ -4,22 +4,24 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/paths.h"
 #include "tifs/catalog.h"
 #include "tifs/location_listers.h"
 #include "tifs/messages.h"
-#include "platform/paths.h"
 #include "tifs/pc_directory.h"
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantRead = 0;
 constexpr int kMsgFileMissing = 35;
 
-std::string TrimTrailingBlanks(const std::string& text)
+std::string TrimTrailingBlanks(const std::string &text)
 {
     std::string trimmed(text.c_str());
     while (!trimmed.empty() && IsSpaceChar(static_cast<unsigned char>(trimmed.back()))) {
@@ -28,7 +30,7 @@ std::string TrimTrailingBlanks(const std::string& text)
     return trimmed;
 }
 
-std::vector<std::string> SplitNames(const std::string& path)
+std::vector<std::string> SplitNames(const std::string &path)
 {
     std::vector<std::string> names;
     size_t start = 0;
@@ -51,8 +53,8 @@ bool IsFileKind(uint16_t kind)
     return kind <= kKindProgram || kind == kKindUnknown || kind == kKindDos;
 }
 
-bool OpenEntryReporting(Location& location, const CatalogEntry& entry, const std::string& path,
-                        Ui& ui)
+bool OpenEntryReporting(Location &location, const CatalogEntry &entry, const std::string &path,
+                        Ui &ui)
 {
     int before = ui.LastMessage();
     ui.SetLastMessage(-1);
@@ -67,8 +69,7 @@ bool OpenEntryReporting(Location& location, const CatalogEntry& entry, const std
     return opened;
 }
 
-bool EnterFromFolder(Location& location, const std::string& file, const std::string& path,
-                     Ui& ui)
+bool EnterFromFolder(Location &location, const std::string &file, const std::string &path, Ui &ui)
 {
     std::string folder = ParentPcPath(file);
     std::string name = platform::LastComponent(file);
@@ -77,8 +78,8 @@ bool EnterFromFolder(Location& location, const std::string& file, const std::str
     if (!OpenLocation(location, ui)) {
         return false;
     }
-    const CatalogEntry* entry = nullptr;
-    for (const auto& e : location.entries) {
+    const CatalogEntry *entry = nullptr;
+    for (const auto &e : location.entries) {
         if (e->pcName == name) {
             entry = e.get();
             break;
@@ -93,20 +94,20 @@ bool EnterFromFolder(Location& location, const std::string& file, const std::str
 
 } // namespace
 
-const CatalogEntry* FindEntryByName(const Location& location, const std::string& name)
+const CatalogEntry *FindEntryByName(const Location &location, const std::string &name)
 {
     if (name.empty()) {
         return nullptr;
     }
     if (location.kind == kLocPcDirectory) {
-        for (const auto& e : location.entries) {
+        for (const auto &e : location.entries) {
             if (e->pcName == name) {
                 return e.get();
             }
         }
     }
     bool zub = ProgramSettings().zubCompatible;
-    for (const auto& e : location.entries) {
+    for (const auto &e : location.entries) {
         std::string tiName = TrimTrailingBlanks(e->ti.tiName);
         if (tiName.empty()) {
             continue;
@@ -119,7 +120,7 @@ const CatalogEntry* FindEntryByName(const Location& location, const std::string&
     return nullptr;
 }
 
-bool ResolveLocationPath(Location& location, const std::string& path, Ui& ui, std::string* leaf)
+bool ResolveLocationPath(Location &location, const std::string &path, Ui &ui, std::string *leaf)
 {
     if (leaf != nullptr) {
         leaf->clear();
@@ -180,9 +181,9 @@ bool ResolveLocationPath(Location& location, const std::string& path, Ui& ui, st
 
     bool insideContainer = pcPartIsFile;
     for (; next < names.size(); ++next) {
-        const std::string& name = names[next];
+        const std::string &name = names[next];
         bool last = next + 1 == names.size();
-        const CatalogEntry* found = FindEntryByName(location, name);
+        const CatalogEntry *found = FindEntryByName(location, name);
         if (found == nullptr) {
             if (insideContainer) {
                 ReportError(ui, kMsgFileMissing, {name});

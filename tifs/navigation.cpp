@@ -8,9 +8,11 @@
 #include "tifs/messages.h"
 #include "tifs/pc_directory.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantRead = 0;
 constexpr int kMsgDskNotInitialized = 32;
@@ -32,7 +34,7 @@ bool IsContainerEntryKind(uint16_t kind)
 
 // Runs the registered opener of a container entry; false (nothing
 // reported) when no module handles the kind.
-bool RunOpener(Location& location, const CatalogEntry& entry, Ui& ui)
+bool RunOpener(Location &location, const CatalogEntry &entry, Ui &ui)
 {
     EntryOpener opener = FindEntryOpenerIn(location.kind, entry.ti.kind);
     if (opener == nullptr) {
@@ -41,7 +43,7 @@ bool RunOpener(Location& location, const CatalogEntry& entry, Ui& ui)
     return opener(location, entry, ui);
 }
 
-bool OpenArchiveCandidate(Location& location, const CatalogEntry& entry, Ui& ui)
+bool OpenArchiveCandidate(Location &location, const CatalogEntry &entry, Ui &ui)
 {
     if (entry.ti.recordLength != 128 || entry.ti.sectors < 1) {
         return false;
@@ -52,7 +54,7 @@ bool OpenArchiveCandidate(Location& location, const CatalogEntry& entry, Ui& ui)
 
 } // namespace
 
-void ResetContainerState(Location& location)
+void ResetContainerState(Location &location)
 {
     location.kind = kLocPcDirectory;
     location.containerDepth = 0;
@@ -69,10 +71,10 @@ void ResetContainerState(Location& location)
     location.subdirName.clear();
 }
 
-bool OpenLocation(Location& location, Ui& ui)
+bool OpenLocation(Location &location, Ui &ui)
 {
     location.entries.clear();
-    const std::string& path = location.path;
+    const std::string &path = location.path;
     if (path.find('*') != std::string::npos) {
         return ScanPcDirectory(location, path, ui) == 0;
     }
@@ -99,7 +101,7 @@ bool OpenLocation(Location& location, Ui& ui)
     return ScanPcDirectory(location, JoinPcPath(location.path, "*.*"), ui) == 0;
 }
 
-bool EnterPcSubdirectory(Location& location, const CatalogEntry& entry, Ui& ui)
+bool EnterPcSubdirectory(Location &location, const CatalogEntry &entry, Ui &ui)
 {
     location.pcLevelsEntered += 1;
     location.path = JoinPcPath(StripTrailingSeparator(location.path), entry.pcName);
@@ -107,7 +109,7 @@ bool EnterPcSubdirectory(Location& location, const CatalogEntry& entry, Ui& ui)
     return OpenLocation(location, ui);
 }
 
-bool GoUp(Location& location, Ui& ui)
+bool GoUp(Location &location, Ui &ui)
 {
     if (location.kind != kLocPcDirectory) {
         LevelUp up = FindLevelUp(location.kind);
@@ -142,7 +144,7 @@ bool GoUp(Location& location, Ui& ui)
     return OpenLocation(location, ui);
 }
 
-bool OpenEntry(Location& location, const CatalogEntry& original, Ui& ui)
+bool OpenEntry(Location &location, const CatalogEntry &original, Ui &ui)
 {
     const CatalogEntry entry = original; // the listing below frees the original
     bool pushed = false;

@@ -6,14 +6,15 @@
 
 #include "platform/paths.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-std::string JoinPcPath(const std::string& dir, const std::string& name)
+std::string JoinPcPath(const std::string &dir, const std::string &name)
 {
     return platform::JoinPath(dir, name);
 }
 
-std::string ParentPcPath(const std::string& path)
+std::string ParentPcPath(const std::string &path)
 {
     std::string parent = platform::CutAtLastSeparator(platform::RemoveTrailingSeparator(path));
     if (parent.empty()) {
@@ -22,12 +23,12 @@ std::string ParentPcPath(const std::string& path)
     return parent;
 }
 
-std::string StripTrailingSeparator(const std::string& path)
+std::string StripTrailingSeparator(const std::string &path)
 {
     return platform::RemoveTrailingSeparator(path);
 }
 
-int PcPathKind(const std::string& path, int* error)
+int PcPathKind(const std::string &path, int *error)
 {
     struct stat info;
     if (stat(path.c_str(), &info) != 0) {

@@ -25,14 +25,16 @@
 #include "tifs/pc_directory.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr size_t kSubdirNameScan = 12;
 
 // Reads up to size bytes at offset; the count read (short at end of file).
-size_t ReadAt(int fd, uint8_t* buffer, size_t size, off_t offset)
+size_t ReadAt(int fd, uint8_t *buffer, size_t size, off_t offset)
 {
     size_t done = 0;
     while (done < size) {
@@ -48,7 +50,7 @@ size_t ReadAt(int fd, uint8_t* buffer, size_t size, off_t offset)
     return done;
 }
 
-std::string SubdirTiName(const std::string& name)
+std::string SubdirTiName(const std::string &name)
 {
     std::string tiName;
     for (size_t i = 0; i < name.size() && i < kSubdirNameScan; ++i) {
@@ -61,8 +63,7 @@ std::string SubdirTiName(const std::string& name)
 
 // Fills the entry of a regular file from its contents; false when the file
 // cannot be read at all (it is then left out of the list).
-bool ScanFile(int dirFd, const std::string& directory, const std::string& name,
-              CatalogEntry& entry)
+bool ScanFile(int dirFd, const std::string &directory, const std::string &name, CatalogEntry &entry)
 {
     int fd = openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
@@ -108,11 +109,11 @@ bool ScanFile(int dirFd, const std::string& directory, const std::string& name,
 }
 
 // An entry that cannot be allocated is missing from the list; the scan goes on.
-CatalogEntry* TryAddEntry(Catalog& catalog)
+CatalogEntry *TryAddEntry(Catalog &catalog)
 {
     try {
         return AddEntry(catalog);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::bad_alloc &) {
         return nullptr;
     }
 }
@@ -125,13 +126,13 @@ struct Match {
     unsigned char type;
 };
 
-int FindMatches(DIR* dir, const std::string& namePattern, std::vector<Match>& matches)
+int FindMatches(DIR *dir, const std::string &namePattern, std::vector<Match> &matches)
 {
     bool matchAll = namePattern == "*" || namePattern == "*.*";
     std::vector<Match> dots;
     errno = 0;
-    while (struct dirent* item = readdir(dir)) {
-        const char* name = item->d_name;
+    while (struct dirent *item = readdir(dir)) {
+        const char *name = item->d_name;
         if (!matchAll && !platform::MatchesPattern(namePattern, name)) {
             continue;
         }
@@ -140,9 +141,9 @@ int FindMatches(DIR* dir, const std::string& namePattern, std::vector<Match>& ma
     }
     int error = errno;
     std::sort(matches.begin(), matches.end(),
-              [](const Match& a, const Match& b) { return a.name < b.name; });
+              [](const Match &a, const Match &b) { return a.name < b.name; });
     std::sort(dots.begin(), dots.end(),
-              [](const Match& a, const Match& b) { return a.name.size() < b.name.size(); });
+              [](const Match &a, const Match &b) { return a.name.size() < b.name.size(); });
     matches.insert(matches.begin(), dots.begin(), dots.end());
     if (matches.empty()) {
         return error != 0 ? error : ENOENT;
@@ -152,7 +153,7 @@ int FindMatches(DIR* dir, const std::string& namePattern, std::vector<Match>& ma
 
 } // namespace
 
-int ScanPcDirectory(Location& location, const std::string& pattern, Ui& ui)
+int ScanPcDirectory(Location &location, const std::string &pattern, Ui &ui)
 {
     location.entries.clear();
     location.kind = kLocPcDirectory;
@@ -164,7 +165,7 @@ int ScanPcDirectory(Location& location, const std::string& pattern, Ui& ui)
     }
     int error = 0;
     std::vector<Match> matches;
-    DIR* dir = namePattern.empty() ? nullptr : opendir(directory.empty() ? "." : directory.c_str());
+    DIR *dir = namePattern.empty() ? nullptr : opendir(directory.empty() ? "." : directory.c_str());
     if (namePattern.empty()) {
         error = ENOENT;
     } else if (dir == nullptr) {
@@ -182,11 +183,11 @@ int ScanPcDirectory(Location& location, const std::string& pattern, Ui& ui)
     int dirFd = dirfd(dir);
     try {
         location.entries.reserve(matches.size());
-    } catch (const std::bad_alloc&) {
+    } catch (const std::bad_alloc &) {
         // Entries are then added one by one, and dropped when memory runs out.
     }
-    for (const Match& match : matches) {
-        const std::string& name = match.name;
+    for (const Match &match : matches) {
+        const std::string &name = match.name;
         bool isDirectory = match.type == DT_DIR;
         bool isFile = match.type == DT_REG;
         if (match.type == DT_LNK || match.type == DT_UNKNOWN) {
@@ -205,7 +206,7 @@ int ScanPcDirectory(Location& location, const std::string& pattern, Ui& ui)
                 if (location.pcLevelsEntered < 1) {
                     continue;
                 }
-                CatalogEntry* entry = TryAddEntry(location.entries);
+                CatalogEntry *entry = TryAddEntry(location.entries);
                 if (entry == nullptr) {
                     continue;
                 }
@@ -214,7 +215,7 @@ int ScanPcDirectory(Location& location, const std::string& pattern, Ui& ui)
                 entry->ti.kind = kKindUpDir;
                 continue;
             }
-            CatalogEntry* entry = TryAddEntry(location.entries);
+            CatalogEntry *entry = TryAddEntry(location.entries);
             if (entry == nullptr) {
                 continue;
             }
@@ -226,7 +227,7 @@ int ScanPcDirectory(Location& location, const std::string& pattern, Ui& ui)
         if (!isFile) {
             continue;
         }
-        CatalogEntry* entry = TryAddEntry(location.entries);
+        CatalogEntry *entry = TryAddEntry(location.entries);
         if (entry == nullptr) {
             continue;
         }

@@ -2,7 +2,8 @@
 
 #include "tifs/arc/arc_registration.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 void RegisterLocationListers()
 {

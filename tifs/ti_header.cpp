@@ -4,9 +4,11 @@
 
 #include "tifs/byte_order.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr size_t kNameLength = 10;
 constexpr uint8_t kFillerHigh = 0xCA;
@@ -17,7 +19,7 @@ const char kNoName[] = "no_name!! ";
 // space everything is a space, unprintable bytes and dots become spaces.
 // fromPcName clears the top bit of every byte; header bytes only lose it
 // when bit 6 or bit 4 is set.
-std::string CleanName(const uint8_t* source, size_t available, bool fromPcName)
+std::string CleanName(const uint8_t *source, size_t available, bool fromPcName)
 {
     std::string name(kNameLength, ' ');
     bool blank = false;
@@ -42,7 +44,7 @@ std::string CleanName(const uint8_t* source, size_t available, bool fromPcName)
     return name;
 }
 
-bool V9t9NameIsValid(const uint8_t* buffer)
+bool V9t9NameIsValid(const uint8_t *buffer)
 {
     size_t last = kNameLength;
     for (size_t i = 0; i < kNameLength; ++i) {
@@ -65,7 +67,7 @@ bool V9t9NameIsValid(const uint8_t* buffer)
     return true;
 }
 
-void FillTifilesFiller(uint8_t* header)
+void FillTifilesFiller(uint8_t *header)
 {
     for (size_t i = tifiles::kName; i + 1 < kHeaderSize; i += 2) {
         header[i] = kFillerHigh;
@@ -77,20 +79,20 @@ const char kTifilesMagic[8] = {0x07, 'T', 'I', 'F', 'I', 'L', 'E', 'S'};
 
 } // namespace
 
-bool HasTifilesMagic(const uint8_t* buffer)
+bool HasTifilesMagic(const uint8_t *buffer)
 {
     return std::memcmp(buffer, kTifilesMagic, sizeof kTifilesMagic) == 0;
 }
 
-std::string CopyTiName(const uint8_t* buffer)
+std::string CopyTiName(const uint8_t *buffer)
 {
     if (buffer[0] == ' ') {
         return kNoName;
     }
-    return std::string(reinterpret_cast<const char*>(buffer), kNameLength);
+    return std::string(reinterpret_cast<const char *>(buffer), kNameLength);
 }
 
-std::string FdrDescription(const uint8_t* fdr)
+std::string FdrDescription(const uint8_t *fdr)
 {
     const size_t guard = fdr::kDescriptionGuard;
     if (fdr[guard] != 0 || fdr[guard + 1] != 0 || fdr[guard + 2] != 0 ||
@@ -105,15 +107,27 @@ std::string FdrDescription(const uint8_t* fdr)
     return text;
 }
 
-void DecodeFileType(TiFileDescriptor& d)
+void DecodeFileType(TiFileDescriptor &d)
 {
     switch (d.flags & kFlagTypeMask) {
-    case 0x00: d.kind = kKindDisFix; break;
-    case 0x80: d.kind = kKindDisVar; break;
-    case 0x02: d.kind = kKindIntFix; break;
-    case 0x82: d.kind = kKindIntVar; break;
-    case 0x01: d.kind = kKindProgram; break;
-    default: d.kind = kKindUnknown; break;
+    case 0x00:
+        d.kind = kKindDisFix;
+        break;
+    case 0x80:
+        d.kind = kKindDisVar;
+        break;
+    case 0x02:
+        d.kind = kKindIntFix;
+        break;
+    case 0x82:
+        d.kind = kKindIntVar;
+        break;
+    case 0x01:
+        d.kind = kKindProgram;
+        break;
+    default:
+        d.kind = kKindUnknown;
+        break;
     }
     if (d.kind == kKindProgram) {
         d.recordLength = ProgramSize(d.sectors, d.eofOffset);
@@ -132,8 +146,8 @@ uint16_t ProgramSize(uint16_t sectors, uint8_t eofOffset)
     return size;
 }
 
-bool DecodeHeader(const uint8_t* buffer, const std::string& pcName, bool withDescription,
-                  TiFileDescriptor& d)
+bool DecodeHeader(const uint8_t *buffer, const std::string &pcName, bool withDescription,
+                  TiFileDescriptor &d)
 {
     d.tiName = CopyTiName(buffer);
     d.description = withDescription ? FdrDescription(buffer) : std::string();
@@ -142,15 +156,15 @@ bool DecodeHeader(const uint8_t* buffer, const std::string& pcName, bool withDes
     if (isTifiles) {
         d.headerKind = kHeaderTifiles;
         d.tiName.assign(kNameLength, ' ');
-        const uint8_t* name = buffer + tifiles::kName;
-        bool noName = (name[0] == kFillerHigh && name[1] == kFillerLow) ||
-                      (name[0] == 0 && name[1] == 0);
+        const uint8_t *name = buffer + tifiles::kName;
+        bool noName =
+            (name[0] == kFillerHigh && name[1] == kFillerLow) || (name[0] == 0 && name[1] == 0);
         if (!noName) {
             d.tiName = CleanName(name, kNameLength, false);
         }
         if (d.tiName[0] == ' ') {
-            d.tiName = CleanName(reinterpret_cast<const uint8_t*>(pcName.data()),
-                                 pcName.size(), true);
+            d.tiName =
+                CleanName(reinterpret_cast<const uint8_t *>(pcName.data()), pcName.size(), true);
         }
         d.flags = buffer[tifiles::kFlags];
         d.sectors = GetWordBE(buffer, tifiles::kSectors);
@@ -179,7 +193,7 @@ bool DecodeHeader(const uint8_t* buffer, const std::string& pcName, bool withDes
     return isTifiles || V9t9NameIsValid(buffer);
 }
 
-bool IsClassic99(const TiFileDescriptor& d, uint64_t dataLength)
+bool IsClassic99(const TiFileDescriptor &d, uint64_t dataLength)
 {
     bool exact = dataLength % kSectorSize == 0 && d.sectors == dataLength / kSectorSize;
     if (exact && d.kind == kKindProgram) {
@@ -196,7 +210,7 @@ uint64_t Classic99LastSectorOffset(uint64_t dataLength)
     return kHeaderSize + kSectorSize * ((dataLength - 1) / kSectorSize);
 }
 
-void CorrectClassic99(TiFileDescriptor& d, uint64_t dataLength, const uint8_t* lastSector,
+void CorrectClassic99(TiFileDescriptor &d, uint64_t dataLength, const uint8_t *lastSector,
                       size_t lastLength)
 {
     d.headerKind = kHeaderClassic99;
@@ -231,7 +245,7 @@ void CorrectClassic99(TiFileDescriptor& d, uint64_t dataLength, const uint8_t* l
     }
 }
 
-void MakeTifilesHeaderFromFdr(uint8_t* header)
+void MakeTifilesHeaderFromFdr(uint8_t *header)
 {
     uint8_t fdrCopy[kHeaderSize];
     std::memcpy(fdrCopy, header, kHeaderSize);
@@ -248,11 +262,12 @@ void MakeTifilesHeaderFromFdr(uint8_t* header)
     FillTifilesFiller(header);
 }
 
-namespace {
+namespace
+{
 
 // A PROGRAM file keeps its size in the descriptor's record length; on disk
 // its record-length byte is zero.
-uint8_t StoredRecordLength(const TiFileDescriptor& d)
+uint8_t StoredRecordLength(const TiFileDescriptor &d)
 {
     if ((d.flags & kFlagTypeMask) == kFlagProgram) {
         return 0;
@@ -262,7 +277,7 @@ uint8_t StoredRecordLength(const TiFileDescriptor& d)
 
 } // namespace
 
-void MakeV9t9Header(const TiFileDescriptor& d, uint8_t* header)
+void MakeV9t9Header(const TiFileDescriptor &d, uint8_t *header)
 {
     std::memset(header, 0, kHeaderSize);
     std::string name = PadTiName(d.tiName);
@@ -275,7 +290,7 @@ void MakeV9t9Header(const TiFileDescriptor& d, uint8_t* header)
     PutWordLE(header, fdr::kLevel3, d.level3Count);
 }
 
-void MakeTifilesHeader(const TiFileDescriptor& d, uint8_t* header)
+void MakeTifilesHeader(const TiFileDescriptor &d, uint8_t *header)
 {
     std::memset(header, 0, kHeaderSize);
     std::memcpy(header, kTifilesMagic, sizeof kTifilesMagic);
@@ -288,14 +303,14 @@ void MakeTifilesHeader(const TiFileDescriptor& d, uint8_t* header)
     FillTifilesFiller(header);
 }
 
-std::string PadTiName(const std::string& tiName)
+std::string PadTiName(const std::string &tiName)
 {
     std::string name = tiName.substr(0, kNameLength);
     name.resize(kNameLength, ' ');
     return name;
 }
 
-std::string TiNameToPcName(const std::string& tiName, bool zubCompatible)
+std::string TiNameToPcName(const std::string &tiName, bool zubCompatible)
 {
     static const char kForbidden[] = "\"*/:<>?\\|";
     std::string pcName;
@@ -323,7 +338,7 @@ std::string TiNameToPcName(const std::string& tiName, bool zubCompatible)
     return pcName;
 }
 
-std::string PcNameToTiName(const std::string& pcName)
+std::string PcNameToTiName(const std::string &pcName)
 {
     std::string tiName;
     for (size_t i = 0; i < pcName.size() && i < kNameLength; ++i) {

@@ -8,7 +8,8 @@
 
 #include "tifs/ti_header.h"
 
-namespace {
+namespace
+{
 
 namespace fs = std::filesystem;
 
@@ -18,10 +19,10 @@ struct CliRun {
     std::string err;
 };
 
-std::string ReadAll(const std::string& path)
+std::string ReadAll(const std::string &path)
 {
     std::string text;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    if (FILE *f = std::fopen(path.c_str(), "rb")) {
         char buffer[4096];
         size_t n;
         while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
@@ -32,7 +33,8 @@ std::string ReadAll(const std::string& path)
     return text;
 }
 
-class CliLs : public ::testing::Test {
+class CliLs : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -45,15 +47,15 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_root); }
 
-    void Write(const std::string& name, const std::vector<uint8_t>& bytes)
+    void Write(const std::string &name, const std::vector<uint8_t> &bytes)
     {
-        FILE* f = std::fopen((m_dir + "/" + name).c_str(), "wb");
+        FILE *f = std::fopen((m_dir + "/" + name).c_str(), "wb");
         ASSERT_NE(f, nullptr);
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
     }
 
-    static std::vector<uint8_t> TiFile(const char* name, uint8_t flags, uint16_t sectors,
+    static std::vector<uint8_t> TiFile(const char *name, uint8_t flags, uint16_t sectors,
                                        uint8_t recordLength, bool tifiles, size_t dataBytes)
     {
         kestrel::TiFileDescriptor d;
@@ -85,7 +87,7 @@ protected:
         Write("flag04", TiFile("FLAG", 0x04, 1, 80, false, 256));
     }
 
-    CliRun Ls(const std::string& args)
+    CliRun Ls(const std::string &args)
     {
         std::string out = m_root + "/out";
         std::string err = m_root + "/err";
@@ -127,7 +129,7 @@ TEST_F(CliLs, SortOptionAndSettingsDefault)
     EXPECT_EQ(bySectors.out.substr(bySectors.out.rfind("game.prg")).find("game.prg\t"), 0u);
     EXPECT_LT(bySectors.out.find("readme"), bySectors.out.find("game.prg"));
 
-    FILE* ini = std::fopen((m_root + "/Kestrel.ini").c_str(), "wb");
+    FILE *ini = std::fopen((m_root + "/Kestrel.ini").c_str(), "wb");
     ASSERT_NE(ini, nullptr);
     std::fputs("[Kestrel]\r\nsortby=0\r\n", ini);
     std::fclose(ini);
@@ -150,7 +152,7 @@ TEST_F(CliLs, ColumnsAndJson)
 
     CliRun json = Ls("--json dir");
     ASSERT_EQ(json.status, 0);
-    for (const char* key :
+    for (const char *key :
          {"\"pc_name\": \"classic\"", "\"ti_name\": \"classic   \"", "\"kind_name\": \"DIS/VAR\"",
           "\"header_kind\": 3", "\"eof_offset\": 33", "\"record_length\": 272",
           "\"status\": \"0 / 4 sectors in 0 / 5 TI-file(s)\"", "\"fdr_sector\": 0",

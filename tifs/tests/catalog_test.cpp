@@ -13,13 +13,16 @@
 #include "tifs/location_listers.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
 namespace fs = std::filesystem;
 using testing::RecordingUi;
 
-class TempFolder {
+class TempFolder
+{
 public:
     TempFolder()
     {
@@ -34,12 +37,12 @@ public:
         fs::permissions(m_path, fs::perms::owner_all, ec);
         fs::remove_all(m_path, ec);
     }
-    const std::string& Path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+    const std::string &Path() const { return m_path; }
+    std::string operator/(const std::string &name) const { return m_path + "/" + name; }
 
-    void Write(const std::string& name, const std::vector<uint8_t>& bytes) const
+    void Write(const std::string &name, const std::vector<uint8_t> &bytes) const
     {
-        FILE* f = std::fopen((*this / name).c_str(), "wb");
+        FILE *f = std::fopen((*this / name).c_str(), "wb");
         ASSERT_NE(f, nullptr);
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
@@ -49,7 +52,7 @@ private:
     std::string m_path;
 };
 
-TiFileDescriptor Descriptor(const char* name, uint8_t flags, uint16_t sectors, uint8_t recLen)
+TiFileDescriptor Descriptor(const char *name, uint8_t flags, uint16_t sectors, uint8_t recLen)
 {
     TiFileDescriptor d;
     d.tiName = PadTiName(name);
@@ -61,7 +64,7 @@ TiFileDescriptor Descriptor(const char* name, uint8_t flags, uint16_t sectors, u
     return d;
 }
 
-std::vector<uint8_t> TiFile(const TiFileDescriptor& d, bool tifiles, size_t dataBytes)
+std::vector<uint8_t> TiFile(const TiFileDescriptor &d, bool tifiles, size_t dataBytes)
 {
     std::vector<uint8_t> bytes(128 + dataBytes, 0);
     if (tifiles) {
@@ -72,10 +75,10 @@ std::vector<uint8_t> TiFile(const TiFileDescriptor& d, bool tifiles, size_t data
     return bytes;
 }
 
-std::vector<std::string> Rows(const Location& location)
+std::vector<std::string> Rows(const Location &location)
 {
     std::vector<std::string> rows;
-    for (const auto& e : location.entries) {
+    for (const auto &e : location.entries) {
         auto cells = EntryCells(*e, location);
         std::string row;
         for (size_t i = 0; i < cells.size(); ++i) {
@@ -86,9 +89,9 @@ std::vector<std::string> Rows(const Location& location)
     return rows;
 }
 
-const CatalogEntry* Named(const Location& location, const std::string& pcName)
+const CatalogEntry *Named(const Location &location, const std::string &pcName)
 {
-    for (const auto& e : location.entries) {
+    for (const auto &e : location.entries) {
         if (e->pcName == pcName) {
             return e.get();
         }
@@ -98,7 +101,7 @@ const CatalogEntry* Named(const Location& location, const std::string& pcName)
 
 // The folder of the command-line listing: one file of each header kind,
 // a PC file, a subdirectory and a header with a must-be-zero bit.
-void MakeMixedFolder(const TempFolder& dir)
+void MakeMixedFolder(const TempFolder &dir)
 {
     dir.Write("README", TiFile(Descriptor("README", kFlagVariable, 1, 80), true, 256));
     TiFileDescriptor prog = Descriptor("PROG", kFlagProgram, 3, 0);
@@ -137,7 +140,7 @@ TEST(PcDirectoryScan, ListsEachKindOfFileAsThePaneShowsIt)
     EXPECT_EQ(Rows(location), expected);
     EXPECT_EQ(StatusLine(location), "0 / 5 sectors in 0 / 5 TI-file(s)");
 
-    const CatalogEntry* notes = Named(location, "notes");
+    const CatalogEntry *notes = Named(location, "notes");
     ASSERT_NE(notes, nullptr);
     EXPECT_EQ(notes->ti.headerKind, kHeaderClassic99);
     EXPECT_EQ(notes->ti.eofOffset, 60);
@@ -162,10 +165,10 @@ TEST(PcDirectoryScan, Classic99OnlyWhenTheDataDoesNotFitTheHeader)
     ASSERT_TRUE(OpenLocation(location, ui));
     EXPECT_EQ(Named(location, "exact")->ti.headerKind, kHeaderTifiles);
     EXPECT_EQ(Named(location, "prog")->ti.headerKind, kHeaderTifiles);
-    const CatalogEntry* over = Named(location, "over");
+    const CatalogEntry *over = Named(location, "over");
     EXPECT_EQ(over->ti.headerKind, kHeaderClassic99);
     EXPECT_EQ(over->ti.sectors, 2);
-    const CatalogEntry* none = Named(location, "empty");
+    const CatalogEntry *none = Named(location, "empty");
     EXPECT_EQ(none->ti.headerKind, kHeaderClassic99);
     EXPECT_EQ(none->ti.sectors, 0);
     EXPECT_EQ(none->ti.eofOffset, 0);
@@ -191,7 +194,7 @@ TEST(PcDirectoryScan, BadFilesListQuietlyOrNotAtAll)
         deep += "/" + std::string(70, 'd');
     }
     fs::create_directories(deep);
-    FILE* f = std::fopen((deep + "/x").c_str(), "wb");
+    FILE *f = std::fopen((deep + "/x").c_str(), "wb");
     std::fclose(f);
 
     RecordingUi ui;
@@ -199,15 +202,15 @@ TEST(PcDirectoryScan, BadFilesListQuietlyOrNotAtAll)
     location.path = dir.Path();
     ASSERT_TRUE(OpenLocation(location, ui));
     EXPECT_TRUE(ui.Silent());
-    for (const char* name : {"size0", "size127", "size128", "size255", "allff"}) {
-        const CatalogEntry* e = Named(location, name);
+    for (const char *name : {"size0", "size127", "size128", "size255", "allff"}) {
+        const CatalogEntry *e = Named(location, name);
         ASSERT_NE(e, nullptr) << name;
         EXPECT_EQ(e->ti.kind, kKindDos) << name;
     }
     EXPECT_EQ(Named(location, "dangling"), nullptr);
     EXPECT_EQ(Named(location, "fifo"), nullptr);
     EXPECT_EQ(Named(location, "locked") != nullptr, canReadLocked);
-    const CatalogEntry* longName = Named(location, std::string(255, 'n'));
+    const CatalogEntry *longName = Named(location, std::string(255, 'n'));
     ASSERT_NE(longName, nullptr);
     EXPECT_EQ(longName->ti.tiName, "nnnnnnnnnn");
 
@@ -268,7 +271,7 @@ TEST(Navigation, EnterSubdirectoryShowsParentAndGoesBack)
     EXPECT_EQ(Named(location, ".."), nullptr);
     EXPECT_FALSE(GoUp(location, ui)); // at the level where the path was set
 
-    const CatalogEntry* sub = Named(location, "my.dir");
+    const CatalogEntry *sub = Named(location, "my.dir");
     ASSERT_NE(sub, nullptr);
     ASSERT_TRUE(OpenEntry(location, *sub, ui));
     EXPECT_EQ(location.path, dir / "my.dir");
@@ -288,7 +291,7 @@ TEST(Navigation, EnterSubdirectoryShowsParentAndGoesBack)
     EXPECT_FALSE(OpenEntry(location, *Named(location, "README"), ui));
 }
 
-CatalogEntry Entry(const char* pcName, const char* tiName, uint16_t kind, uint16_t sectors = 0,
+CatalogEntry Entry(const char *pcName, const char *tiName, uint16_t kind, uint16_t sectors = 0,
                    uint16_t flags = 0)
 {
     CatalogEntry e;
@@ -303,13 +306,13 @@ CatalogEntry Entry(const char* pcName, const char* tiName, uint16_t kind, uint16
 std::vector<std::string> SortedNames(std::vector<CatalogEntry> entries, int order)
 {
     Location location;
-    for (const auto& e : entries) {
+    for (const auto &e : entries) {
         *AddEntry(location.entries) = e;
     }
     location.sortOrder = order;
     SortCatalog(location);
     std::vector<std::string> names;
-    for (const auto& e : location.entries) {
+    for (const auto &e : location.entries) {
         names.push_back(e->pcName);
     }
     return names;
@@ -343,7 +346,7 @@ TEST(CatalogSort, FiveOrdersWithParentAndSubdirectoriesFirst)
               (std::vector<std::string>{"..", "asub", "Sub", "dsk", "pc99dd", "A.var", "a.prg",
                                         "b.fix"}));
     std::vector<std::string> scan;
-    for (const auto& e : entries) {
+    for (const auto &e : entries) {
         scan.push_back(e.pcName);
     }
     EXPECT_EQ(SortedNames(entries, kSortScanOrder), scan);
@@ -441,7 +444,7 @@ TEST(CatalogTexts, PathLineByLocationState)
 
 // A stand-in container module: files beginning "FAKECONT" are images
 // holding one file INNER. Registered only for the test's duration.
-bool FakeRecognizer(const std::string&, const uint8_t* first, uint64_t, CatalogEntry& entry)
+bool FakeRecognizer(const std::string &, const uint8_t *first, uint64_t, CatalogEntry &entry)
 {
     if (std::memcmp(first, "FAKECONT", 8) != 0) {
         return false;
@@ -452,13 +455,13 @@ bool FakeRecognizer(const std::string&, const uint8_t* first, uint64_t, CatalogE
     return true;
 }
 
-bool FakeOpener(Location& location, const CatalogEntry& entry, Ui&)
+bool FakeOpener(Location &location, const CatalogEntry &entry, Ui &)
 {
     location.path = location.path + "/" + entry.pcName;
     location.kind = kLocDskImage;
     location.containerDepth = 1;
     location.entries.clear();
-    CatalogEntry* inner = AddEntry(location.entries);
+    CatalogEntry *inner = AddEntry(location.entries);
     inner->pcName = location.path;
     inner->ti = Descriptor("INNER", kFlagVariable, 1, 80);
     inner->ti.kind = kKindDisVar;
@@ -466,9 +469,13 @@ bool FakeOpener(Location& location, const CatalogEntry& entry, Ui&)
     return true;
 }
 
-bool FakeLevelUp(Location&, Ui&) { return false; }
+bool FakeLevelUp(Location &, Ui &)
+{
+    return false;
+}
 
-class FakeContainer : public ::testing::Test {
+class FakeContainer : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -6,10 +6,12 @@
 #include "tifs/byte_order.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
-std::vector<uint8_t> V9t9(const char* name, uint8_t flags, uint16_t sectors, uint8_t eof,
+std::vector<uint8_t> V9t9(const char *name, uint8_t flags, uint16_t sectors, uint8_t eof,
                           uint8_t recordLength)
 {
     std::vector<uint8_t> h(256, 0);
@@ -25,12 +27,15 @@ std::vector<uint8_t> V9t9(const char* name, uint8_t flags, uint16_t sectors, uin
 
 TEST(TiHeader, FileTypesFromFlags)
 {
-    const struct { uint8_t flags; uint16_t kind; } cases[] = {
-        {0x00, kKindDisFix}, {0x80, kKindDisVar}, {0x02, kKindIntFix}, {0x82, kKindIntVar},
+    const struct {
+        uint8_t flags;
+        uint16_t kind;
+    } cases[] = {
+        {0x00, kKindDisFix},  {0x80, kKindDisVar},  {0x02, kKindIntFix},  {0x82, kKindIntVar},
         {0x01, kKindProgram}, {0x03, kKindUnknown}, {0x81, kKindUnknown}, {0x83, kKindUnknown},
-        {0x88, kKindDisVar}, {0x18, kKindDisFix},
+        {0x88, kKindDisVar},  {0x18, kKindDisFix},
     };
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         TiFileDescriptor d;
         d.flags = c.flags;
         DecodeFileType(d);
@@ -71,7 +76,7 @@ TEST(TiHeader, V9t9FieldsAndValidity)
     EXPECT_EQ(d.tiName, "no_name!! ");
 
     // A zero byte, an inner space, a dot or an unprintable byte: no TI file.
-    for (const char* bad : {"AB\0DE     ", "AB CD     ", "A.B       ", "AB\x01       "}) {
+    for (const char *bad : {"AB\0DE     ", "AB CD     ", "A.B       ", "AB\x01       "}) {
         auto b = V9t9(bad, 0, 1, 0, 80);
         EXPECT_FALSE(DecodeHeader(b.data(), "x", false, d)) << bad;
     }
@@ -237,8 +242,10 @@ TEST(TiNames, TiToPcName)
 {
     EXPECT_EQ(TiNameToPcName("HELLO     ", false), "HELLO");
     EXPECT_EQ(TiNameToPcName("A:B/C*D   ", false), "A@B@C@D");
-    EXPECT_EQ(TiNameToPcName("A:B       ", true), "A\xBA" "B");
-    EXPECT_EQ(TiNameToPcName("A/B       ", true), "A\xAF" "B");
+    EXPECT_EQ(TiNameToPcName("A:B       ", true), "A\xBA"
+                                                  "B");
+    EXPECT_EQ(TiNameToPcName("A/B       ", true), "A\xAF"
+                                                  "B");
     EXPECT_EQ(TiNameToPcName("ABCDEFGHIJKL", false), "ABCDEFGHIJ");
     // Names that would mean this folder, its parent or nothing stay inside.
     EXPECT_EQ(TiNameToPcName("..        ", false), "@@");
@@ -255,7 +262,7 @@ TEST(TiNames, PcToTiName)
     EXPECT_EQ(PcNameToTiName("my file"), "MY_FILE   ");
     EXPECT_EQ(PcNameToTiName("averylongname"), "AVERYLONGN");
     EXPECT_EQ(PcNameToTiName(".profile"), "          ");
-    EXPECT_EQ(CopyTiName(reinterpret_cast<const uint8_t*>(" DISK     ")), "no_name!! ");
+    EXPECT_EQ(CopyTiName(reinterpret_cast<const uint8_t *>(" DISK     ")), "no_name!! ");
 }
 
 } // namespace
