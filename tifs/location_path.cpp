@@ -147,6 +147,11 @@ bool ResolveLocationPath(Location &location, const std::string &path, Ui &ui, st
             break;
         }
     }
+    // A last name with "*" is a search pattern in the folder before it.
+    if (!pcPartIsFile && next + 1 == names.size() && names[next].find('*') != std::string::npos) {
+        pcPart = JoinPcPath(pcPart.empty() ? std::string(".") : pcPart, names[next]);
+        ++next;
+    }
     if (pcPart.empty()) {
         if (names.empty()) {
             pcPart.assign(1, '.');

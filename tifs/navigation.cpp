@@ -3,6 +3,7 @@
 // register.
 #include <cerrno>
 
+#include "platform/paths.h"
 #include "tifs/catalog.h"
 #include "tifs/location_listers.h"
 #include "tifs/messages.h"
@@ -104,7 +105,12 @@ bool OpenLocation(Location &location, Ui &ui)
 bool EnterPcSubdirectory(Location &location, const CatalogEntry &entry, Ui &ui)
 {
     location.pcLevelsEntered += 1;
-    location.path = JoinPcPath(StripTrailingSeparator(location.path), entry.pcName);
+    std::string base = StripTrailingSeparator(location.path);
+    if (platform::LastComponent(base).find('*') != std::string::npos) {
+        // A listing by pattern: the subdirectory lies in the searched folder.
+        base = ParentPcPath(base);
+    }
+    location.path = JoinPcPath(base, entry.pcName);
     location.entries.clear();
     return OpenLocation(location, ui);
 }

@@ -249,6 +249,13 @@ TEST(PcDirectoryScan, PatternsTrailingSeparatorAndPlainFiles)
     EXPECT_EQ(location.path, dir.Path());
     EXPECT_EQ(location.entries.size(), 6u);
 
+    // A pattern as the last name of a path; entering a match leaves the pattern.
+    ASSERT_TRUE(ResolveLocationPath(location, dir / "*.dir", ui));
+    ASSERT_EQ(location.entries.size(), 1u);
+    ASSERT_TRUE(OpenEntry(location, *location.entries[0], ui));
+    EXPECT_EQ(location.path, dir / "my.dir");
+    EXPECT_TRUE(ui.Silent());
+
     location.path = dir / "*.nothing";
     EXPECT_FALSE(OpenLocation(location, ui));
     EXPECT_EQ(ui.Errors().size(), 1u);
