@@ -185,13 +185,17 @@ bool Shell::OpenEntryOf(int side, const CatalogEntry& entry)
     }
 
     // The scroll position only resets when the pane really lists something
-    // new; a key on a plain file would otherwise scroll the cursor away.
+    // new; Enter on a plain file, or a container that fails to open, would
+    // otherwise scroll the cursor out of sight.
+    const int oldTop = p.top;
     p.top = 0;
     bool ok;
     {
         BusyScope busy(m_busy);
         ok = m_locations.OpenEntry(loc, entry, m_ui);
     }
+    if (!ok)
+        p.top = oldTop; // nothing new is shown (kept inside the list by the update below)
     AfterListing(side);
     if (ok) {
         if (kind == kKindUpDir)

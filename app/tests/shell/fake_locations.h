@@ -12,6 +12,7 @@
 #include "app/shell/location_service.h"
 #include "app/shell/shell_host.h"
 #include "tifs/messages.h"
+#include "tests/support/recording_ui.h"
 
 namespace kestrel::testing {
 
@@ -74,7 +75,10 @@ public:
             ++location.containerDepth;
         }
         if (!List(location, ui)) {
+            // Like the real listers: a failed step leaves the location as it was.
             location.path = before;
+            RecordingUi quiet;
+            List(location, quiet);
             return false;
         }
         return true;

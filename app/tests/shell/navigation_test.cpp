@@ -119,6 +119,15 @@ TEST_F(ShellTest, EnterOnAPlainFileChangesNothing)
     EXPECT_EQ(locations.opens, opens);
     EXPECT_EQ(Left().top, 20); // the view stays where the cursor is
     EXPECT_EQ(Left().cursor, 29);
+    // A subdirectory that cannot be listed: one message, the view stays.
+    locations.tree["/a"].back() = {"GONE", kKindSubdir, 0};
+    Left().Entry(29)->ti.kind = kKindSubdir;
+    Left().Entry(29)->pcName = "GONE";
+    shell.Key(kKeyEnter);
+    EXPECT_EQ(ui.Errors().size(), 1u);
+    EXPECT_EQ(Left().location.path, "/a");
+    EXPECT_EQ(Left().top, 20);
+    EXPECT_EQ(Left().history.depth, 0);
 }
 
 TEST_F(ShellTest, UninitializedCardVolumeIsNotEntered)
