@@ -67,6 +67,13 @@ TEST_F(ProgramTest, KeysReachTheInterpreterAndTabMovesTheActivePane)
     EXPECT_EQ(GetShell().ActiveSide(), 1);
     EXPECT_EQ(GetShell().GetPane(1).cursor, 1);
     EXPECT_FALSE(GetShell().GetPane(1).Entry(0)->marked);
+    // A press on the left path line (right button too) makes the left pane active.
+    QLabel* path = Window().Widgets(0).pathLine;
+    QPointF mid(path->width() / 2, path->height() / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, mid, path->mapToGlobal(mid), Qt::RightButton,
+                      Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(path, &press);
+    EXPECT_EQ(GetShell().ActiveSide(), 0);
 }
 
 TEST_F(ProgramTest, SubdirectoryFromEntry12AndBackRestoresTheCursor)
