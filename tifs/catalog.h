@@ -66,9 +66,10 @@ std::array<std::string, 6> EntryCells(const CatalogEntry &entry, const Location 
 // The status line over all entries and the marked ones.
 std::string StatusLine(const Location &location);
 
-// The text of the pane's path line, leading space included. An archive's
-// name comes from location.nestedName (a TI name, shown in its PC form),
-// or from the last container entry when nestedName is empty.
+// The text of the pane's path line, leading space included. For an archive
+// the holding location is keptPath (path when keptPath is empty), its name
+// comes from location.nestedName (a TI name, shown in its PC form), or from
+// the last container entry when nestedName is empty.
 std::string PathLineText(const Location &location);
 
 // The entry of the location whose name is name: the PC name exactly, or

@@ -157,10 +157,13 @@ std::string PathLineText(const Location &location)
             tiName = location.containerEntries.back().ti.tiName;
         }
         std::string name = TiNameToPcName(tiName, ProgramSettings().zubCompatible);
+        // The archive's own file may be the current path; the place that
+        // holds it is then the kept way back.
+        const std::string &holder = location.keptPath.empty() ? location.path : location.keptPath;
         if (location.containerDepth > 1 || location.hdLevel > 2 || location.cf7Volume != 0) {
-            return " " + location.path + "->" + location.innerPath + "->" + name;
+            return " " + holder + "->" + location.innerPath + "->" + name;
         }
-        return " " + location.path + "->" + name;
+        return " " + holder + "->" + name;
     }
     if (location.kind == kLocCf7Drive ||
         (location.kind != kLocCf7Volume && location.containerDepth <= 1 && location.hdLevel < 3)) {

@@ -447,6 +447,13 @@ TEST(CatalogTexts, PathLineByLocationState)
     EXPECT_EQ(PathLineText(location), " /demo/games.dsk->MY@ARC");
     location.containerDepth = 2;
     EXPECT_EQ(PathLineText(location), " /demo/games.dsk->UTIL->MY@ARC");
+    location.containerDepth = 1;
+    location.nestedName.clear();
+    location.containerEntries.push_back(CatalogEntry());
+    location.containerEntries.back().ti.tiName = "TOOLS     ";
+    location.keptPath = "/demo";
+    location.path = "/demo/tools.ark";
+    EXPECT_EQ(PathLineText(location), " /demo->TOOLS");
 }
 
 // A stand-in container module: files beginning "FAKECONT" are images
