@@ -3,7 +3,10 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 
+#include <cstring>
+
 #include "app/qt/input_filters.h"
+#include "tifs/location_listers.h"
 #include "app/qt/key_translate.h"
 #include "app/shell/key_codes.h"
 #include "app/tests/qt/program_fixture.h"
@@ -100,6 +103,80 @@ TEST_F(ProgramTest, SubdirectoryFromEntry12AndBackRestoresTheCursor)
     EXPECT_EQ(left.location.path, Folder());
     EXPECT_EQ(left.cursor, 12);
     EXPECT_EQ(left.Entry(12)->pcName, entered);
+}
+
+// A single-sided 360-sector floppy image named MIMAGE holding one DIS/VAR 80
+// file HELLO of one data sector at sector 34.
+std::vector<uint8_t> SmallFloppyImage()
+{
+    std::vector<uint8_t> image(360 * 256, 0);
+    uint8_t* vib = image.data();
+    std::memcpy(vib, "MIMAGE    ", 10);
+    vib[10] = 360 >> 8;
+    vib[11] = 360 & 0xFF;
+    vib[12] = 9;
+    std::memcpy(vib + 13, "DSK", 3);
+    vib[16] = ' ';
+    vib[17] = 40;
+    vib[18] = 1;
+    vib[19] = 1;
+    vib[56] = 0x03;       // sectors 0 and 1
+    vib[56 + 4] = 0x04;   // sector 34
+    for (int i = 56 + 45; i < 256; ++i)
+        vib[i] = 0xFF;    // beyond the disk
+    vib[56 + 0] |= 0x04;  // sector 2: the FDR
+    uint8_t* fdir = image.data() + 256;
+    fdir[1] = 2;
+    uint8_t* fdr = image.data() + 2 * 256;
+    std::memcpy(fdr, "HELLO     ", 10);
+    fdr[12] = 0x80; // DIS/VAR
+    fdr[13] = 3;
+    fdr[15] = 1;    // one sector
+    fdr[16] = 7;
+    fdr[17] = 80;
+    fdr[18] = 1;    // one record
+    fdr[28] = 34;   // cluster at 34, highest offset 0
+    const char record[] = "\x05HELLO\xFF";
+    std::memcpy(image.data() + 34 * 256, record, 7);
+    return image;
+}
+
+TEST_F(ProgramTest, FloppyImageFromEntry12AndBackRestoresTheCursor)
+{
+    if (!FindEntryOpener(kKindDsk) && !FindEntryOpenerIn(kLocPcDirectory, kKindDsk)) {
+        RegisterLocationListers();
+        if (!FindEntryOpener(kKindDsk) && !FindEntryOpenerIn(kLocPcDirectory, kKindDsk))
+            GTEST_SKIP() << "no floppy image lister linked in yet";
+    }
+    // Twelve names sort before the image (by TI name or disk name), seven after it.
+    for (int i = 0; i < 12; ++i)
+        WriteTiFile(root / "files" / ("A" + std::to_string(10 + i)));
+    for (int i = 0; i < 7; ++i)
+        WriteTiFile(root / "files" / ("Z" + std::to_string(10 + i)));
+    std::vector<uint8_t> image = SmallFloppyImage();
+    std::ofstream(root / "files" / "mimage.dsk", std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    Start({Folder()});
+    Pane& left = GetShell().GetPane(0);
+    ASSERT_EQ(left.Count(), 20);
+    ASSERT_EQ(left.Entry(12)->ti.kind, kKindDsk) << left.Entry(12)->pcName;
+    for (int i = 0; i < 12; ++i)
+        Press(Qt::Key_Down);
+    Press(Qt::Key_Return);
+    EXPECT_EQ(left.location.kind, kLocDskImage);
+    EXPECT_EQ(left.cursor, 0);
+    EXPECT_EQ(left.history.depth, 1);
+    EXPECT_TRUE(boxes.empty()) << boxes[0].text;
+    int up = -1;
+    for (int i = 0; i < left.Count(); ++i)
+        if (left.Entry(i)->ti.kind == kKindUpDir)
+            up = i;
+    ASSERT_GE(up, 0) << "no way back up";
+    left.cursor = up;
+    Press(Qt::Key_Return);
+    EXPECT_EQ(left.location.kind, kLocPcDirectory);
+    EXPECT_EQ(left.cursor, 12);
+    EXPECT_EQ(left.Entry(12)->ti.kind, kKindDsk);
 }
 
 TEST_F(ProgramTest, USwapsContentsAndColumnWidthsAndHeaderClickSorts)
