@@ -1,6 +1,6 @@
 #include "app/qt/program.h"
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     return kestrel::RunProgram(argc, argv);
 }

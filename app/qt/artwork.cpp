@@ -7,27 +7,29 @@
 
 #include "app/shell/version.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 // A kestrel in flight: a body with two swept wings and a fanned tail.
-void DrawBird(QPainter& p, QPointF at, double scale, const QColor& colour)
+void DrawBird(QPainter &p, QPointF at, double scale, const QColor &colour)
 {
     p.save();
     p.translate(at);
     p.scale(scale, scale);
     QPainterPath bird;
     bird.moveTo(0, 0);
-    bird.cubicTo(-20, -12, -45, -14, -70, -4);   // left wing leading edge
+    bird.cubicTo(-20, -12, -45, -14, -70, -4); // left wing leading edge
     bird.cubicTo(-48, -2, -30, 4, -12, 8);
-    bird.lineTo(-8, 26);                          // tail
+    bird.lineTo(-8, 26); // tail
     bird.lineTo(0, 30);
     bird.lineTo(8, 26);
     bird.lineTo(12, 8);
     bird.cubicTo(30, 4, 48, -2, 70, -4);
-    bird.cubicTo(45, -14, 20, -12, 0, 0);         // right wing
-    bird.addEllipse(QPointF(0, -4), 5, 6);        // head
+    bird.cubicTo(45, -14, 20, -12, 0, 0);  // right wing
+    bird.addEllipse(QPointF(0, -4), 5, 6); // head
     p.setPen(Qt::NoPen);
     p.setBrush(colour);
     p.drawPath(bird);

@@ -5,7 +5,8 @@
 #include <QIcon>
 #include <QPixmap>
 
-namespace kestrel {
+namespace kestrel
+{
 
 QPixmap SplashPicture();
 // Toolbar image 0 to 7 (24 x 24).

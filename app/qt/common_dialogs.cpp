@@ -7,9 +7,10 @@
 #include <QScreen>
 #include <QWidget>
 
-namespace kestrel {
+namespace kestrel
+{
 
-bool BrowseForLocation(QWidget* owner, const std::string& current, std::string& result)
+bool BrowseForLocation(QWidget *owner, const std::string &current, std::string &result)
 {
     QFileDialog dialog(owner, kBrowseTitle, QString::fromStdString(current));
     dialog.setObjectName(kBrowseTitle);
@@ -22,7 +23,7 @@ bool BrowseForLocation(QWidget* owner, const std::string& current, std::string& 
     if (!current.empty())
         dialog.selectFile(QString::fromStdString(current));
     QObject::connect(&dialog, &QFileDialog::currentChanged, &dialog,
-                     [&dialog](const QString& path) { dialog.setToolTip(path); });
+                     [&dialog](const QString &path) { dialog.setToolTip(path); });
     dialog.adjustSize();
     CenterOver(&dialog, owner);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -31,14 +32,14 @@ bool BrowseForLocation(QWidget* owner, const std::string& current, std::string& 
     return true;
 }
 
-void CenterOver(QWidget* window, QWidget* reference)
+void CenterOver(QWidget *window, QWidget *reference)
 {
     if (!window)
         return;
     QRect area;
     if (reference)
         area = reference->frameGeometry();
-    else if (QScreen* screen = QGuiApplication::primaryScreen())
+    else if (QScreen *screen = QGuiApplication::primaryScreen())
         area = screen->geometry();
     QRect frame = window->frameGeometry();
     frame.moveCenter(area.center());

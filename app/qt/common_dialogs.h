@@ -6,20 +6,21 @@
 
 class QWidget;
 
-namespace kestrel {
+namespace kestrel
+{
 
-constexpr const char* kBrowsePrompt =
+constexpr const char *kBrowsePrompt =
     "Select a storage device and/or a directory wich contains TI99 files and/or images.";
-constexpr const char* kBrowseTitle = "Select storage device and/or directory";
+constexpr const char *kBrowseTitle = "Select storage device and/or directory";
 
 // The folder browser, centred over owner (or the screen without one) and
 // starting at current. True with the chosen folder in result; false when
 // cancelled (result unchanged).
-bool BrowseForLocation(QWidget* owner, const std::string& current, std::string& result);
+bool BrowseForLocation(QWidget *owner, const std::string &current, std::string &result);
 
 // Moves window (size unchanged) so that its centre is the centre of
 // reference, or of the primary screen without one, and shows it.
-void CenterOver(QWidget* window, QWidget* reference);
+void CenterOver(QWidget *window, QWidget *reference);
 
 // Handles the events waiting now, so that windows repaint and a Cancel
 // button can be pressed during a long loop.

@@ -10,7 +10,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 
-namespace kestrel {
+namespace kestrel
+{
 
 QString NumberText(int value)
 {
@@ -31,31 +32,31 @@ QString Hex32Text(uint32_t value)
     return QString::fromLatin1(text);
 }
 
-void SetItemText(QWidget* item, const QString& text)
+void SetItemText(QWidget *item, const QString &text)
 {
-    if (auto* label = qobject_cast<QLabel*>(item))
+    if (auto *label = qobject_cast<QLabel *>(item))
         label->setText(text);
-    else if (auto* edit = qobject_cast<QLineEdit*>(item))
+    else if (auto *edit = qobject_cast<QLineEdit *>(item))
         edit->setText(text);
-    else if (auto* button = qobject_cast<QAbstractButton*>(item))
+    else if (auto *button = qobject_cast<QAbstractButton *>(item))
         button->setText(text);
     else if (item)
         item->setWindowTitle(text);
 }
 
-void SetCheck(QAbstractButton* box, bool checked)
+void SetCheck(QAbstractButton *box, bool checked)
 {
     if (box)
         box->setChecked(checked);
 }
 
-bool GetCheck(const QAbstractButton* box)
+bool GetCheck(const QAbstractButton *box)
 {
     return box && box->isChecked();
 }
 
-void FillNumberCombo(QComboBox* combo, unsigned first, unsigned last, unsigned selected,
-                     const QString& leadingText)
+void FillNumberCombo(QComboBox *combo, unsigned first, unsigned last, unsigned selected,
+                     const QString &leadingText)
 {
     if (!combo)
         return;
@@ -71,24 +72,24 @@ void FillNumberCombo(QComboBox* combo, unsigned first, unsigned last, unsigned s
     combo->setCurrentIndex(index >= 0 ? index : 0);
 }
 
-void FillTextCombo(QComboBox* combo, const std::vector<std::string>& texts, int selected)
+void FillTextCombo(QComboBox *combo, const std::vector<std::string> &texts, int selected)
 {
     if (!combo)
         return;
     combo->clear();
-    for (const auto& t : texts)
+    for (const auto &t : texts)
         combo->addItem(QString::fromStdString(t));
     if (selected >= 0 && selected < combo->count())
         combo->setCurrentIndex(selected);
 }
 
-void SetProgressRange(QProgressBar* bar, uint32_t maximum)
+void SetProgressRange(QProgressBar *bar, uint32_t maximum)
 {
     if (bar)
         bar->setRange(0, static_cast<int>(std::min<uint32_t>(maximum, INT_MAX)));
 }
 
-void SetProgressPosition(QProgressBar* bar, uint32_t position)
+void SetProgressPosition(QProgressBar *bar, uint32_t position)
 {
     if (bar)
         bar->setValue(static_cast<int>(std::min<uint32_t>(position, INT_MAX)));

@@ -5,13 +5,15 @@
 #include <QStyle>
 #include <QStyleOptionHeader>
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 constexpr int kGrip = 3;
 }
 
-HeaderBar::HeaderBar(QWidget* parent) : QWidget(parent)
+HeaderBar::HeaderBar(QWidget *parent) : QWidget(parent)
 {
     setObjectName("SysHeader32");
     setMouseTracking(true);
@@ -22,7 +24,7 @@ HeaderBar::HeaderBar(QWidget* parent) : QWidget(parent)
     }
 }
 
-void HeaderBar::SetSections(const std::array<PaneColumn, kColumnCount>& columns)
+void HeaderBar::SetSections(const std::array<PaneColumn, kColumnCount> &columns)
 {
     for (int i = 0; i < kColumnCount; ++i) {
         m_texts[i] = QString::fromStdString(columns[i].text);
@@ -75,7 +77,7 @@ QSize HeaderBar::sizeHint() const
     return QSize(Left(kColumnCount), std::max(s.height(), fontMetrics().height() + 6));
 }
 
-void HeaderBar::paintEvent(QPaintEvent*)
+void HeaderBar::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     for (int i = 0; i <= kColumnCount; ++i) {
@@ -100,7 +102,7 @@ void HeaderBar::paintEvent(QPaintEvent*)
     }
 }
 
-void HeaderBar::mousePressEvent(QMouseEvent* e)
+void HeaderBar::mousePressEvent(QMouseEvent *e)
 {
     if (e->button() != Qt::LeftButton)
         return;
@@ -115,7 +117,7 @@ void HeaderBar::mousePressEvent(QMouseEvent* e)
     update();
 }
 
-void HeaderBar::mouseMoveEvent(QMouseEvent* e)
+void HeaderBar::mouseMoveEvent(QMouseEvent *e)
 {
     int x = e->position().toPoint().x();
     if (m_dragging >= 0) {
@@ -127,7 +129,7 @@ void HeaderBar::mouseMoveEvent(QMouseEvent* e)
     setCursor(BorderAt(x) >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
 }
 
-void HeaderBar::mouseReleaseEvent(QMouseEvent* e)
+void HeaderBar::mouseReleaseEvent(QMouseEvent *e)
 {
     if (e->button() != Qt::LeftButton)
         return;

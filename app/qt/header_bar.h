@@ -10,14 +10,16 @@
 
 #include "app/shell/pane.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-class HeaderBar : public QWidget {
+class HeaderBar : public QWidget
+{
     Q_OBJECT
 public:
-    explicit HeaderBar(QWidget* parent);
+    explicit HeaderBar(QWidget *parent);
 
-    void SetSections(const std::array<PaneColumn, kColumnCount>& columns);
+    void SetSections(const std::array<PaneColumn, kColumnCount> &columns);
     // Left positions (the sum of the widths before) and widths of the items.
     void Geometry(int lefts[kColumnCount], int widths[kColumnCount]) const;
     int SectionAt(int x) const;
@@ -31,10 +33,10 @@ signals:
     void sectionsResized();
 
 protected:
-    void paintEvent(QPaintEvent*) override;
-    void mousePressEvent(QMouseEvent*) override;
-    void mouseMoveEvent(QMouseEvent*) override;
-    void mouseReleaseEvent(QMouseEvent*) override;
+    void paintEvent(QPaintEvent *) override;
+    void mousePressEvent(QMouseEvent *) override;
+    void mouseMoveEvent(QMouseEvent *) override;
+    void mouseReleaseEvent(QMouseEvent *) override;
 
 private:
     int Left(int index) const;

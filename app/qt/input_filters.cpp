@@ -2,16 +2,21 @@
 
 #include <QLineEdit>
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 bool Drops(InputFilter filter, QChar c)
 {
     switch (filter) {
-    case InputFilter::Name: return QStringLiteral(" \"*./:<>?\\|").contains(c);
-    case InputFilter::PcName: return QStringLiteral(" \"*/:<>?\\|").contains(c);
-    case InputFilter::Label: return c == ' ' || c == '.';
+    case InputFilter::Name:
+        return QStringLiteral(" \"*./:<>?\\|").contains(c);
+    case InputFilter::PcName:
+        return QStringLiteral(" \"*/:<>?\\|").contains(c);
+    case InputFilter::Label:
+        return c == ' ' || c == '.';
     case InputFilter::Hex:
         return !((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'));
     }
@@ -20,7 +25,7 @@ bool Drops(InputFilter filter, QChar c)
 
 } // namespace
 
-QString FilterText(InputFilter filter, const QString& text)
+QString FilterText(InputFilter filter, const QString &text)
 {
     QString out;
     for (QChar c : text)
@@ -29,7 +34,7 @@ QString FilterText(InputFilter filter, const QString& text)
     return out;
 }
 
-QValidator::State FilterValidator::validate(QString& input, int& pos) const
+QValidator::State FilterValidator::validate(QString &input, int &pos) const
 {
     QString kept;
     int newPos = pos;
@@ -46,7 +51,7 @@ QValidator::State FilterValidator::validate(QString& input, int& pos) const
     return Acceptable;
 }
 
-void InstallInputFilter(QLineEdit* edit, InputFilter filter)
+void InstallInputFilter(QLineEdit *edit, InputFilter filter)
 {
     if (edit)
         edit->setValidator(new FilterValidator(filter, edit));

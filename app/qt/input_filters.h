@@ -7,7 +7,8 @@
 
 class QLineEdit;
 
-namespace kestrel {
+namespace kestrel
+{
 
 enum class InputFilter {
     Name,   // drops space " * . / : < > ? \ |
@@ -17,18 +18,19 @@ enum class InputFilter {
 };
 
 // The text with the filter's characters removed.
-QString FilterText(InputFilter filter, const QString& text);
+QString FilterText(InputFilter filter, const QString &text);
 
-class FilterValidator : public QValidator {
+class FilterValidator : public QValidator
+{
 public:
-    FilterValidator(InputFilter filter, QObject* parent) : QValidator(parent), m_filter(filter) {}
-    State validate(QString& input, int& pos) const override;
+    FilterValidator(InputFilter filter, QObject *parent) : QValidator(parent), m_filter(filter) {}
+    State validate(QString &input, int &pos) const override;
 
 private:
     InputFilter m_filter;
 };
 
 // Installs the filter on an edit field.
-void InstallInputFilter(QLineEdit* edit, InputFilter filter);
+void InstallInputFilter(QLineEdit *edit, InputFilter filter);
 
 } // namespace kestrel

@@ -3,7 +3,8 @@
 
 #include <Qt>
 
-namespace kestrel {
+namespace kestrel
+{
 
 // The virtual-key number of a Qt key (keypad plus and minus become Gray +
 // and Gray -), with 0x8000 for Ctrl and 0x4000 for Shift; 0 for a key the

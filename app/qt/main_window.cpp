@@ -14,13 +14,15 @@
 #include "app/qt/artwork.h"
 #include "app/qt/common_dialogs.h"
 #include "app/qt/key_translate.h"
+#include "app/qt/text_view.h"
 #include "app/shell/key_codes.h"
 #include "app/shell/version.h"
-#include "app/qt/text_view.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 // Menu command ids of the items this window has.
 enum : int {
@@ -47,18 +49,18 @@ enum : int {
 
 } // namespace
 
-ClientArea::ClientArea(MainWindow& main) : QWidget(&main), m_main(main)
+ClientArea::ClientArea(MainWindow &main) : QWidget(&main), m_main(main)
 {
     setObjectName("KestrelClient");
     setFocusPolicy(Qt::StrongFocus);
 }
 
-bool ClientArea::event(QEvent* e)
+bool ClientArea::event(QEvent *e)
 {
     // Every key, Tab included, goes to the key interpreter rather than to
     // Qt's focus chain.
     if (e->type() == QEvent::KeyPress) {
-        auto* k = static_cast<QKeyEvent*>(e);
+        auto *k = static_cast<QKeyEvent *>(e);
         int code = TranslateKey(k->key(), k->modifiers());
         if (code != 0) {
             m_main.SendKey(code);
@@ -68,13 +70,13 @@ bool ClientArea::event(QEvent* e)
     return QWidget::event(e);
 }
 
-void ClientArea::resizeEvent(QResizeEvent* e)
+void ClientArea::resizeEvent(QResizeEvent *e)
 {
     QWidget::resizeEvent(e);
     m_main.Relayout();
 }
 
-void ClientArea::mousePressEvent(QMouseEvent* e)
+void ClientArea::mousePressEvent(QMouseEvent *e)
 {
     if (e->button() != Qt::LeftButton && e->button() != Qt::RightButton)
         return;
@@ -89,12 +91,12 @@ void ClientArea::mousePressEvent(QMouseEvent* e)
     }
 }
 
-void ClientArea::wheelEvent(QWheelEvent* e)
+void ClientArea::wheelEvent(QWheelEvent *e)
 {
     e->setAccepted(m_main.GetShell().Wheel(e->angleDelta().y()));
 }
 
-MainWindow::MainWindow(Settings& settings, QtUi& ui, LocationService& locations)
+MainWindow::MainWindow(Settings &settings, QtUi &ui, LocationService &locations)
     : m_settings(settings), m_ui(ui), m_shell(*this, locations, ui)
 {
     setObjectName("Kestrel");
@@ -155,7 +157,7 @@ void MainWindow::CreateFont()
 void MainWindow::CreatePanes()
 {
     for (int side = 0; side < 2; ++side) {
-        PaneWidgets& w = m_widgets[side];
+        PaneWidgets &w = m_widgets[side];
         w.pathLine = new QLabel(m_client);
         w.pathLine->setObjectName("static");
         w.pathLine->setProperty("controlId", side == 0 ? 1003 : 1004);
@@ -182,21 +184,21 @@ void MainWindow::CreatePanes()
         connect(w.scrollBar, &QScrollBar::actionTriggered, this,
                 [this, side](int action) { ScrollAction(side, action); });
         connect(w.list, &ListWindow::wheelTurned, this,
-                [this](int delta, bool& taken) { taken = m_shell.Wheel(delta); });
+                [this](int delta, bool &taken) { taken = m_shell.Wheel(delta); });
     }
 }
 
 void MainWindow::CreateMenus()
 {
-    auto add = [this](QMenu* menu, int id, const QString& text) {
-        QAction* a = menu->addAction(text);
+    auto add = [this](QMenu *menu, int id, const QString &text) {
+        QAction *a = menu->addAction(text);
         a->setData(id);
         a->setObjectName(QString::number(id));
         connect(a, &QAction::triggered, this, [this, id] { Command(id); });
         m_commands << a;
         return a;
     };
-    QMenu* file = menuBar()->addMenu("&File");
+    QMenu *file = menuBar()->addMenu("&File");
     add(file, kCmdSelectDirectory, "Select another directory");
     for (int id = kCmdRecentFirst; id <= kCmdRecentLast; ++id)
         m_recentItems << add(file, id, QString("&%1").arg(id - kCmdRecentFirst + 1));
@@ -205,7 +207,7 @@ void MainWindow::CreateMenus()
     add(file, kCmdSwap, "Swap file list windows\tCtrl U");
     file->addSeparator();
     add(file, kCmdExit, "E&xit");
-    QMenu* mark = menuBar()->addMenu("&Mark");
+    QMenu *mark = menuBar()->addMenu("&Mark");
     add(mark, kCmdMark, "Mark TI file\tGray +");
     add(mark, kCmdUnmark, "UnMark TI file\tGray -");
     add(mark, kCmdMarkAll, "Mark all TI files\tCtrl Gray +");
@@ -230,9 +232,9 @@ void MainWindow::UpdateRecentItems()
     CommandAction(kCmdReread)->setEnabled(true);
 }
 
-QAction* MainWindow::CommandAction(int id) const
+QAction *MainWindow::CommandAction(int id) const
 {
-    for (QAction* a : m_commands)
+    for (QAction *a : m_commands)
         if (a->data().toInt() == id)
             return a;
     return nullptr;
@@ -247,25 +249,27 @@ void MainWindow::CreateToolbar()
     m_toolbar->setFocusPolicy(Qt::NoFocus);
     struct Button {
         int image, id;
-        const char* tip;
+        const char *tip;
     };
     const Button buttons[] = {
         {0, kTbInfo, "View file, DSK or IMG info"},
         {1, kTbContents, "View file, DSK or IMG contents"},
         {2, kTbExtract, "Extract file from DSK or IMG"},
         {3, kTbConvert, "Convert TI-file to PC text file"},
-        {-1, 0, nullptr}, {-1, 0, nullptr}, {-1, 0, nullptr},
+        {-1, 0, nullptr},
+        {-1, 0, nullptr},
+        {-1, 0, nullptr},
         {4, kTbReread, "Reread directory"},
         {5, kTbSwap, "Swap file list windows"},
         {6, kTbRoot, "Goto root"},
         {7, kTbUpper, "Goto upper directory"},
     };
-    for (const Button& b : buttons) {
+    for (const Button &b : buttons) {
         if (b.image < 0) {
             m_toolbar->addSeparator();
             continue;
         }
-        QAction* a = m_toolbar->addAction(ToolbarImage(b.image), b.tip);
+        QAction *a = m_toolbar->addAction(ToolbarImage(b.image), b.tip);
         a->setToolTip(b.tip);
         a->setData(b.id);
         a->setObjectName(QString::number(b.id));
@@ -276,7 +280,7 @@ void MainWindow::CreateToolbar()
         });
         m_commands << a;
     }
-    for (QToolButton* tb : m_toolbar->findChildren<QToolButton*>())
+    for (QToolButton *tb : m_toolbar->findChildren<QToolButton *>())
         tb->setFocusPolicy(Qt::NoFocus);
 }
 
@@ -284,21 +288,47 @@ void MainWindow::Command(int id)
 {
     const int side = m_shell.ActiveSide();
     switch (id) {
-    case kCmdSelectDirectory: m_shell.ChooseLocation(side); break;
+    case kCmdSelectDirectory:
+        m_shell.ChooseLocation(side);
+        break;
     case kCmdReread:
-    case kTbReread: SendKey(kKeyCtrl | kKeyR); break;
+    case kTbReread:
+        SendKey(kKeyCtrl | kKeyR);
+        break;
     case kCmdSwap:
-    case kTbSwap: SendKey(kKeyCtrl | kKeyU); break;
-    case kCmdExit: close(); break;
-    case kCmdMark: SendKey(kKeyGrayPlus); break;
-    case kCmdUnmark: SendKey(kKeyGrayMinus); break;
-    case kCmdMarkAll: SendKey(kKeyCtrl | kKeyGrayPlus); break;
-    case kCmdUnmarkAll: SendKey(kKeyCtrl | kKeyGrayMinus); break;
-    case kTbInfo: SendKey(kKeyF2); break;
-    case kTbContents: SendKey(kKeyF3); break;
-    case kTbConvert: RunOperation(side, PaneOperation::ConvertTiToPc); break;
-    case kTbRoot: m_shell.GotoRoot(side); break;
-    case kTbUpper: m_shell.GotoUpperDirectory(side); break;
+    case kTbSwap:
+        SendKey(kKeyCtrl | kKeyU);
+        break;
+    case kCmdExit:
+        close();
+        break;
+    case kCmdMark:
+        SendKey(kKeyGrayPlus);
+        break;
+    case kCmdUnmark:
+        SendKey(kKeyGrayMinus);
+        break;
+    case kCmdMarkAll:
+        SendKey(kKeyCtrl | kKeyGrayPlus);
+        break;
+    case kCmdUnmarkAll:
+        SendKey(kKeyCtrl | kKeyGrayMinus);
+        break;
+    case kTbInfo:
+        SendKey(kKeyF2);
+        break;
+    case kTbContents:
+        SendKey(kKeyF3);
+        break;
+    case kTbConvert:
+        RunOperation(side, PaneOperation::ConvertTiToPc);
+        break;
+    case kTbRoot:
+        m_shell.GotoRoot(side);
+        break;
+    case kTbUpper:
+        m_shell.GotoUpperDirectory(side);
+        break;
     default:
         if (id >= kCmdRecentFirst && id <= kCmdRecentLast)
             m_shell.OpenRecent(side, id - kCmdRecentFirst + 1);
@@ -315,17 +345,17 @@ void MainWindow::Start()
 {
     // Stored positions count on the whole virtual desktop; a window that
     // would be off it is centred on the primary screen.
-    QScreen* screen = QGuiApplication::primaryScreen();
+    QScreen *screen = QGuiApplication::primaryScreen();
     const int menuHeight = menuBar()->sizeHint().height();
-    WindowPlacement& mp = m_settings.main;
+    WindowPlacement &mp = m_settings.main;
     int w = std::max(mp.width, kMinClientWidth);
     int h = std::max(mp.height, kMinClientHeight);
     if (screen) {
         QRect virt = screen->virtualGeometry();
         QRect full = screen->availableGeometry();
-        WindowPosition at = PlaceWindow({mp.left, mp.top}, w, h,
-                                        {virt.x(), virt.y(), virt.width(), virt.height()},
-                                        full.width(), full.height());
+        WindowPosition at =
+            PlaceWindow({mp.left, mp.top}, w, h, {virt.x(), virt.y(), virt.width(), virt.height()},
+                        full.width(), full.height());
         move(at.left, at.top);
     }
     resize(w, h + menuHeight);
@@ -363,20 +393,20 @@ void MainWindow::Relayout()
     for (int side = 0; side < 2; ++side)
         in.entryCounts[side] = m_shell.GetPane(side).Count();
     MainLayout out = ComputeLayout(in);
-    auto rect = [](const LayoutRect& r) { return QRect(r.x, r.y, r.width, r.height); };
+    auto rect = [](const LayoutRect &r) { return QRect(r.x, r.y, r.width, r.height); };
     if (m_toolbar)
         m_toolbar->setGeometry(rect(out.toolbar));
     m_centerBar->setGeometry(rect(out.centerBar));
     for (int side = 0; side < 2; ++side) {
-        const PaneLayout& pl = out.panes[side];
-        PaneWidgets& w = m_widgets[side];
+        const PaneLayout &pl = out.panes[side];
+        PaneWidgets &w = m_widgets[side];
         w.pathLine->setGeometry(rect(pl.pathLine));
         w.header->setGeometry(rect(pl.header));
         w.list->setGeometry(rect(pl.list));
         w.scrollBar->setGeometry(rect(pl.scrollBar));
         w.scrollBar->setVisible(pl.scrollBarVisible);
         w.statusLine->setGeometry(rect(pl.statusLine));
-        Pane& pane = m_shell.GetPane(side);
+        Pane &pane = m_shell.GetPane(side);
         pane.rowsPerPage = pl.rowsPerPage;
         UpdateScrollState(pane);
         UpdateScrollBar(side);
@@ -405,9 +435,9 @@ void MainWindow::RepaintAll()
 
 void MainWindow::UpdatePaneTexts(int side)
 {
-    Pane& pane = m_shell.GetPane(side);
-    PaneWidgets& w = m_widgets[side];
-    LocationService& locations = m_shell.Locations();
+    Pane &pane = m_shell.GetPane(side);
+    PaneWidgets &w = m_widgets[side];
+    LocationService &locations = m_shell.Locations();
     w.pathLine->setText(QString::fromStdString(locations.PathLine(pane.location)));
     w.statusLine->setText(QString::fromStdString(locations.StatusLine(pane.location)));
     // The active pane's path line: white on the list background.
@@ -425,8 +455,8 @@ void MainWindow::UpdatePaneTexts(int side)
 
 void MainWindow::UpdateScrollBar(int side)
 {
-    Pane& pane = m_shell.GetPane(side);
-    QScrollBar* sb = m_widgets[side].scrollBar;
+    Pane &pane = m_shell.GetPane(side);
+    QScrollBar *sb = m_widgets[side].scrollBar;
     QSignalBlocker block(sb);
     sb->setRange(0, std::max(0, pane.Count() - pane.rowsPerPage));
     sb->setPageStep(std::max(1, pane.rowsPerPage));
@@ -438,14 +468,25 @@ void MainWindow::ScrollAction(int side, int action)
 {
     kestrel::ScrollAction a = kestrel::ScrollAction::Other;
     switch (action) {
-    case QAbstractSlider::SliderSingleStepSub: a = kestrel::ScrollAction::LineUp; break;
-    case QAbstractSlider::SliderSingleStepAdd: a = kestrel::ScrollAction::LineDown; break;
-    case QAbstractSlider::SliderPageStepSub: a = kestrel::ScrollAction::PageUp; break;
-    case QAbstractSlider::SliderPageStepAdd: a = kestrel::ScrollAction::PageDown; break;
-    case QAbstractSlider::SliderMove: a = kestrel::ScrollAction::ThumbTrack; break;
-    default: break;
+    case QAbstractSlider::SliderSingleStepSub:
+        a = kestrel::ScrollAction::LineUp;
+        break;
+    case QAbstractSlider::SliderSingleStepAdd:
+        a = kestrel::ScrollAction::LineDown;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        a = kestrel::ScrollAction::PageUp;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        a = kestrel::ScrollAction::PageDown;
+        break;
+    case QAbstractSlider::SliderMove:
+        a = kestrel::ScrollAction::ThumbTrack;
+        break;
+    default:
+        break;
     }
-    QScrollBar* sb = m_widgets[side].scrollBar;
+    QScrollBar *sb = m_widgets[side].scrollBar;
     // The slider has moved already; the pane decides where it really goes.
     m_shell.Scroll(side, a, sb->sliderPosition());
     sb->setSliderPosition(m_shell.GetPane(side).top);
@@ -481,12 +522,12 @@ void MainWindow::Beep()
     QApplication::beep();
 }
 
-bool MainWindow::BrowseForLocation(const std::string& start, std::string& chosen)
+bool MainWindow::BrowseForLocation(const std::string &start, std::string &chosen)
 {
     return kestrel::BrowseForLocation(this, start, chosen);
 }
 
-void MainWindow::OpenView(int side, const CatalogEntry& entry, WindowMode mode)
+void MainWindow::OpenView(int side, const CatalogEntry &entry, WindowMode mode)
 {
     OpenTextView(this, m_ui, m_shell.GetPane(side).location, entry, mode);
 }
@@ -499,7 +540,7 @@ void MainWindow::RunOperation(int side, PaneOperation operation)
     (void)operation;
 }
 
-void MainWindow::AddRecentLocation(const std::string& path)
+void MainWindow::AddRecentLocation(const std::string &path)
 {
     kestrel::AddRecentLocation(path);
 }
@@ -509,19 +550,19 @@ std::string MainWindow::ReadRecentLocation(int number)
     return kestrel::ReadRecentLocation(number);
 }
 
-void MainWindow::closeEvent(QCloseEvent* e)
+void MainWindow::closeEvent(QCloseEvent *e)
 {
     m_timer.stop();
     if (m_splash)
         m_splash->close();
     // What the settings keep of this run: the window rectangle, the left
     // pane's order and columns, and both start locations.
-    WindowPlacement& mp = m_settings.main;
+    WindowPlacement &mp = m_settings.main;
     mp.left = frameGeometry().x();
     mp.top = frameGeometry().y();
     mp.width = m_client->width();
     mp.height = m_client->height();
-    const Pane& left = m_shell.GetPane(kLeftPane);
+    const Pane &left = m_shell.GetPane(kLeftPane);
     m_settings.sortBy = left.location.sortOrder;
     int x = 0;
     for (int i = 0; i < kColumnCount; ++i) {

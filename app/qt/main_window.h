@@ -18,7 +18,8 @@
 #include "app/shell/shell.h"
 #include "tifs/settings.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 constexpr int kTimerPeriodMs = 500;
 constexpr int kFrameWidth = 6; // the bar between the panes
@@ -27,34 +28,36 @@ class MainWindow;
 
 // The client area: lays the child windows out, takes the keys and the
 // clicks on the path lines.
-class ClientArea : public QWidget {
+class ClientArea : public QWidget
+{
     Q_OBJECT
 public:
-    explicit ClientArea(MainWindow& main);
+    explicit ClientArea(MainWindow &main);
 
 protected:
-    bool event(QEvent*) override;
-    void resizeEvent(QResizeEvent*) override;
-    void mousePressEvent(QMouseEvent*) override;
-    void wheelEvent(QWheelEvent*) override;
+    bool event(QEvent *) override;
+    void resizeEvent(QResizeEvent *) override;
+    void mousePressEvent(QMouseEvent *) override;
+    void wheelEvent(QWheelEvent *) override;
 
 private:
-    MainWindow& m_main;
+    MainWindow &m_main;
 };
 
-class MainWindow : public QMainWindow, public ShellHost {
+class MainWindow : public QMainWindow, public ShellHost
+{
     Q_OBJECT
 public:
-    MainWindow(Settings& settings, QtUi& ui, LocationService& locations);
+    MainWindow(Settings &settings, QtUi &ui, LocationService &locations);
     ~MainWindow() override;
 
-    Shell& GetShell() { return m_shell; }
-    PaneWidgets& Widgets(int side) { return m_widgets[side & 1]; }
-    const ListStyle& Style() const { return m_style; }
-    ClientArea* Client() const { return m_client; }
+    Shell &GetShell() { return m_shell; }
+    PaneWidgets &Widgets(int side) { return m_widgets[side & 1]; }
+    const ListStyle &Style() const { return m_style; }
+    ClientArea *Client() const { return m_client; }
     int Ticks() const { return m_ticks; }
-    SplashWindow* Splash() const { return m_splash; }
-    QAction* CommandAction(int id) const;
+    SplashWindow *Splash() const { return m_splash; }
+    QAction *CommandAction(int id) const;
 
     // Places the window from the settings on the virtual desktop, shows it
     // and starts timer 1 with the splash picture.
@@ -71,17 +74,17 @@ public:
     void BeginWait() override;
     void EndWait() override;
     void Beep() override;
-    bool BrowseForLocation(const std::string& start, std::string& chosen) override;
-    void OpenView(int side, const CatalogEntry& entry, WindowMode mode) override;
+    bool BrowseForLocation(const std::string &start, std::string &chosen) override;
+    void OpenView(int side, const CatalogEntry &entry, WindowMode mode) override;
     void RunOperation(int side, PaneOperation operation) override;
-    void AddRecentLocation(const std::string& path) override;
+    void AddRecentLocation(const std::string &path) override;
     std::string ReadRecentLocation(int number) override;
 
 signals:
     void firstListing();
 
 protected:
-    void closeEvent(QCloseEvent*) override;
+    void closeEvent(QCloseEvent *) override;
 
 private:
     void CreateFont();
@@ -95,20 +98,20 @@ private:
     void ScrollAction(int side, int action);
     void Tick();
 
-    Settings& m_settings;
-    QtUi& m_ui;
+    Settings &m_settings;
+    QtUi &m_ui;
     Shell m_shell;
     ListStyle m_style;
-    ClientArea* m_client = nullptr;
-    QToolBar* m_toolbar = nullptr;
-    QFrame* m_centerBar = nullptr;
+    ClientArea *m_client = nullptr;
+    QToolBar *m_toolbar = nullptr;
+    QFrame *m_centerBar = nullptr;
     PaneWidgets m_widgets[2];
     QTimer m_timer;
     QPointer<SplashWindow> m_splash;
     int m_ticks = 0;
     int m_waitDepth = 0;
-    QList<QAction*> m_commands;
-    QList<QAction*> m_recentItems;
+    QList<QAction *> m_commands;
+    QList<QAction *> m_recentItems;
 };
 
 } // namespace kestrel

@@ -4,14 +4,15 @@
 #include <QPainter>
 #include <QWheelEvent>
 
-namespace kestrel {
+namespace kestrel
+{
 
 QColor FromColorRef(uint32_t colorRef)
 {
     return QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF);
 }
 
-ListWindow::ListWindow(Shell& shell, const ListStyle& style, int side, QWidget* parent)
+ListWindow::ListWindow(Shell &shell, const ListStyle &style, int side, QWidget *parent)
     : QWidget(parent), m_shell(shell), m_style(style), m_side(side)
 {
     setObjectName("ModTiFiles");
@@ -23,27 +24,27 @@ ListWindow::ListWindow(Shell& shell, const ListStyle& style, int side, QWidget* 
 QStringList ListWindow::RowCells(int index) const
 {
     QStringList out;
-    const Pane& pane = m_shell.GetPane(m_side);
-    const CatalogEntry* e = pane.Entry(index);
+    const Pane &pane = m_shell.GetPane(m_side);
+    const CatalogEntry *e = pane.Entry(index);
     if (!e)
         return out;
-    for (const std::string& cell : m_shell.Locations().Cells(pane.location, *e))
+    for (const std::string &cell : m_shell.Locations().Cells(pane.location, *e))
         out << QString::fromStdString(cell);
     return out;
 }
 
-void ListWindow::paintEvent(QPaintEvent*)
+void ListWindow::paintEvent(QPaintEvent *)
 {
     // Qt paints into a back buffer already, so the list does not flicker.
     QPainter p(this);
-    Pane& pane = m_shell.GetPane(m_side);
+    Pane &pane = m_shell.GetPane(m_side);
     UpdateDrawnRange(pane);
     p.fillRect(rect(), m_style.background);
     p.setFont(m_style.font);
     const bool active = m_shell.ActiveSide() == m_side;
     const int lh = std::max(1, m_style.lineHeight);
     for (int i = pane.firstDrawn; i < pane.afterLastDrawn; ++i) {
-        const CatalogEntry* e = pane.Entry(i);
+        const CatalogEntry *e = pane.Entry(i);
         if (!e)
             break;
         const int y = (i - pane.firstDrawn) * lh;
@@ -57,7 +58,7 @@ void ListWindow::paintEvent(QPaintEvent*)
         p.setPen(fore);
         const auto cells = m_shell.Locations().Cells(pane.location, *e);
         for (int c = 0; c < kColumnCount; ++c) {
-            const PaneColumn& col = pane.columns[c];
+            const PaneColumn &col = pane.columns[c];
             QRect cell(col.left + 5, y, col.width - 5, lh);
             if (cell.width() <= 0)
                 continue;
@@ -69,7 +70,7 @@ void ListWindow::paintEvent(QPaintEvent*)
     }
 }
 
-void ListWindow::mousePressEvent(QMouseEvent* e)
+void ListWindow::mousePressEvent(QMouseEvent *e)
 {
     if (e->button() != Qt::LeftButton)
         return;
@@ -77,15 +78,15 @@ void ListWindow::mousePressEvent(QMouseEvent* e)
                   e->modifiers() & Qt::ShiftModifier);
 }
 
-void ListWindow::mouseDoubleClickEvent(QMouseEvent* e)
+void ListWindow::mouseDoubleClickEvent(QMouseEvent *e)
 {
     if (e->button() != Qt::LeftButton)
         return;
-    m_shell.DoubleClick(m_side, e->position().toPoint().y(),
-                        e->modifiers() & Qt::ControlModifier, e->modifiers() & Qt::ShiftModifier);
+    m_shell.DoubleClick(m_side, e->position().toPoint().y(), e->modifiers() & Qt::ControlModifier,
+                        e->modifiers() & Qt::ShiftModifier);
 }
 
-void ListWindow::wheelEvent(QWheelEvent* e)
+void ListWindow::wheelEvent(QWheelEvent *e)
 {
     bool taken = false;
     emit wheelTurned(e->angleDelta().y(), taken);

@@ -12,7 +12,8 @@
 #include "app/qt/header_bar.h"
 #include "app/shell/shell.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 // What every list is painted with.
 struct ListStyle {
@@ -23,35 +24,36 @@ struct ListStyle {
 
 QColor FromColorRef(uint32_t colorRef);
 
-class ListWindow : public QWidget {
+class ListWindow : public QWidget
+{
     Q_OBJECT
 public:
-    ListWindow(Shell& shell, const ListStyle& style, int side, QWidget* parent);
+    ListWindow(Shell &shell, const ListStyle &style, int side, QWidget *parent);
     int Side() const { return m_side; }
     // The texts of the row as last painted, for tests and the screenshot.
     QStringList RowCells(int index) const;
 
 signals:
-    void wheelTurned(int delta, bool& taken);
+    void wheelTurned(int delta, bool &taken);
 
 protected:
-    void paintEvent(QPaintEvent*) override;
-    void mousePressEvent(QMouseEvent*) override;
-    void mouseDoubleClickEvent(QMouseEvent*) override;
-    void wheelEvent(QWheelEvent*) override;
+    void paintEvent(QPaintEvent *) override;
+    void mousePressEvent(QMouseEvent *) override;
+    void mouseDoubleClickEvent(QMouseEvent *) override;
+    void wheelEvent(QWheelEvent *) override;
 
 private:
-    Shell& m_shell;
-    const ListStyle& m_style;
+    Shell &m_shell;
+    const ListStyle &m_style;
     int m_side;
 };
 
 struct PaneWidgets {
-    QLabel* pathLine = nullptr;
-    HeaderBar* header = nullptr;
-    ListWindow* list = nullptr;
-    QScrollBar* scrollBar = nullptr;
-    QLabel* statusLine = nullptr;
+    QLabel *pathLine = nullptr;
+    HeaderBar *header = nullptr;
+    ListWindow *list = nullptr;
+    QScrollBar *scrollBar = nullptr;
+    QLabel *statusLine = nullptr;
 };
 
 } // namespace kestrel

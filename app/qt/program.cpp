@@ -11,7 +11,8 @@
 #include "tifs/location_listers.h"
 #include "tifs/settings.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 Program::Program() = default;
 
@@ -21,13 +22,13 @@ Program::~Program()
         Finish();
 }
 
-int Program::Start(const std::vector<std::string>& arguments, const std::string& workingDir)
+int Program::Start(const std::vector<std::string> &arguments, const std::string &workingDir)
 {
     // A private directory for the three fixed temporary names. Should it
     // fail, the parts that need a temporary file report it when they do.
     platform::ProgramTempDir().Create();
 
-    Settings& settings = ProgramSettings();
+    Settings &settings = ProgramSettings();
     const bool metric = QLocale::system().measurementSystem() == QLocale::MetricSystem;
     LoadSettings(settings, SettingsFilePath(workingDir), metric);
     ReadEditSlotPlacements(settings);
@@ -35,7 +36,7 @@ int Program::Start(const std::vector<std::string>& arguments, const std::string&
 
     StartLocations starts = ChooseStartLocations(
         JoinCommandLine(arguments), settings.defaultPathLeft, settings.defaultPathRight,
-        [](std::string& chosen) { return BrowseForLocation(nullptr, std::string(), chosen); });
+        [](std::string &chosen) { return BrowseForLocation(nullptr, std::string(), chosen); });
     if (!starts.ok)
         return kExitStartFailed;
     settings.defaultPathLeft = starts.left;
@@ -56,7 +57,7 @@ int Program::Finish()
     if (m_window) {
         if (m_window->isVisible())
             m_window->close();
-        Settings& settings = ProgramSettings();
+        Settings &settings = ProgramSettings();
         SaveSettings(settings);
         WriteEditSlotPlacements(settings);
         m_ui.SetOwner(nullptr);
@@ -66,7 +67,7 @@ int Program::Finish()
     return 0;
 }
 
-int RunProgram(int argc, char** argv)
+int RunProgram(int argc, char **argv)
 {
     QApplication app(argc, argv);
     std::vector<std::string> arguments(argv + 1, argv + argc);
@@ -79,7 +80,7 @@ int RunProgram(int argc, char** argv)
     int rc = program.Start(arguments, QDir::currentPath().toStdString());
     if (rc >= 0)
         return rc;
-    MainWindow* window = program.Window();
+    MainWindow *window = program.Window();
     if (!screenshot.empty()) {
         // After the splash picture has gone, so that the picture shows the panes.
         QObject::connect(window, &MainWindow::firstListing, window, [window, screenshot] {

@@ -7,22 +7,24 @@
 #include <string>
 #include <vector>
 
-#include "app/shell/catalog_location_service.h"
 #include "app/qt/main_window.h"
 #include "app/qt/qt_ui.h"
+#include "app/shell/catalog_location_service.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-class Program {
+class Program
+{
 public:
     Program();
     ~Program();
 
     // Everything before the event loop. Returns -1 when the loop should
     // run, else the exit code (1: no start location was chosen).
-    int Start(const std::vector<std::string>& arguments, const std::string& workingDir);
-    MainWindow* Window() const { return m_window.get(); }
-    QtUi& GetUi() { return m_ui; }
+    int Start(const std::vector<std::string> &arguments, const std::string &workingDir);
+    MainWindow *Window() const { return m_window.get(); }
+    QtUi &GetUi() { return m_ui; }
     // After the loop: the settings and the edit-window placements are
     // written, the panes and the temporary directory go. Returns 0.
     int Finish();
@@ -36,6 +38,6 @@ private:
 
 // The whole run, for main(): "--screenshot FILE" first on the command line
 // grabs the window after the first listing into FILE and ends the program.
-int RunProgram(int argc, char** argv);
+int RunProgram(int argc, char **argv);
 
 } // namespace kestrel

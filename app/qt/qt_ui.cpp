@@ -9,15 +9,16 @@
 
 #include "app/qt/common_dialogs.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
-int ShowBox(QWidget* owner, QMessageBox::Icon icon, const char* caption, const std::string& text,
+int ShowBox(QWidget *owner, QMessageBox::Icon icon, const char *caption, const std::string &text,
             QMessageBox::StandardButtons buttons)
 {
-    QMessageBox box(icon, QString::fromUtf8(caption), QString::fromStdString(text), buttons,
-                    owner);
+    QMessageBox box(icon, QString::fromUtf8(caption), QString::fromStdString(text), buttons, owner);
     box.setObjectName(QString::fromUtf8(caption));
     return box.exec();
 }
@@ -25,43 +26,48 @@ int ShowBox(QWidget* owner, QMessageBox::Icon icon, const char* caption, const s
 Answer FromButton(int button)
 {
     switch (button) {
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    case QMessageBox::YesToAll: return Answer::All;
-    case QMessageBox::Ok: return Answer::Ok;
-    default: return Answer::Cancel;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::YesToAll:
+        return Answer::All;
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    default:
+        return Answer::Cancel;
     }
 }
 
 } // namespace
 
-void QtUi::ShowError(const std::string& text)
+void QtUi::ShowError(const std::string &text)
 {
     ShowBox(m_owner, QMessageBox::Critical, "ERROR", text, QMessageBox::Ok);
 }
 
-Answer QtUi::AskErrorQuestion(const std::string& text)
+Answer QtUi::AskErrorQuestion(const std::string &text)
 {
     return FromButton(ShowBox(m_owner, QMessageBox::Critical, "ERROR", text,
                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel));
 }
 
-void QtUi::ShowDsrError(const std::string& text)
+void QtUi::ShowDsrError(const std::string &text)
 {
     ShowBox(m_owner, QMessageBox::Critical, "DSR ERROR", text, QMessageBox::Ok);
 }
 
-void QtUi::ShowInfo(const std::string& text)
+void QtUi::ShowInfo(const std::string &text)
 {
     ShowBox(m_owner, QMessageBox::Information, "Kestrel", text, QMessageBox::Ok);
 }
 
-void QtUi::ShowWarning(const std::string& text)
+void QtUi::ShowWarning(const std::string &text)
 {
     ShowBox(m_owner, QMessageBox::Warning, "Kestrel", text, QMessageBox::Ok);
 }
 
-Answer QtUi::AskQuestion(const std::string& text, QuestionButtons buttons)
+Answer QtUi::AskQuestion(const std::string &text, QuestionButtons buttons)
 {
     QMessageBox::StandardButtons b = QMessageBox::Yes | QMessageBox::No;
     if (buttons == QuestionButtons::YesNoCancel)
@@ -71,21 +77,20 @@ Answer QtUi::AskQuestion(const std::string& text, QuestionButtons buttons)
     return FromButton(ShowBox(m_owner, QMessageBox::Question, "Kestrel", text, b));
 }
 
-Answer QtUi::AskOverwrite(const std::string& text)
+Answer QtUi::AskOverwrite(const std::string &text)
 {
-    QMessageBox box(QMessageBox::Question, "Overwrite file(s)", QString::fromStdString(text),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll |
-                        QMessageBox::Cancel,
-                    m_owner);
+    QMessageBox box(
+        QMessageBox::Question, "Overwrite file(s)", QString::fromStdString(text),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll | QMessageBox::Cancel, m_owner);
     box.setObjectName("Overwrite file(s)");
     box.button(QMessageBox::YesToAll)->setText("All");
     return FromButton(box.exec());
 }
 
-QString QtFileFilter(const std::string& filter)
+QString QtFileFilter(const std::string &filter)
 {
     std::string text = filter;
-    for (char& c : text)
+    for (char &c : text)
         if (c == '\0')
             c = '|';
     QStringList parts = QString::fromStdString(text).split('|', Qt::SkipEmptyParts);
@@ -103,9 +108,9 @@ QString QtFileFilter(const std::string& filter)
     return out.join(";;");
 }
 
-bool QtUi::ChooseFile(bool save, const std::string& title, const std::string& filter,
-                      const std::string& defaultExtension, const std::string& startDir,
-                      std::string& name)
+bool QtUi::ChooseFile(bool save, const std::string &title, const std::string &filter,
+                      const std::string &defaultExtension, const std::string &startDir,
+                      std::string &name)
 {
     QString start = QString::fromStdString(startDir);
     QString proposed = QString::fromStdString(name);
@@ -123,7 +128,7 @@ bool QtUi::ChooseFile(bool save, const std::string& title, const std::string& fi
     return true;
 }
 
-QProgressDialog* QtUi::Progress()
+QProgressDialog *QtUi::Progress()
 {
     if (!m_progress) {
         m_progress = new QProgressDialog(m_owner);
@@ -149,7 +154,7 @@ void QtUi::SetProgressPosition(uint32_t position)
     Progress()->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX)));
 }
 
-void QtUi::SetStatusText(const std::string& text)
+void QtUi::SetStatusText(const std::string &text)
 {
     Progress()->setLabelText(QString::fromStdString(text));
 }

@@ -5,9 +5,10 @@
 #include <QPainter>
 #include <QScreen>
 
-namespace kestrel {
+namespace kestrel
+{
 
-SplashWindow::SplashWindow(const QPixmap& picture)
+SplashWindow::SplashWindow(const QPixmap &picture)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_picture(picture)
 {
@@ -20,12 +21,13 @@ SplashWindow::SplashWindow(const QPixmap& picture)
 
 void SplashWindow::ShowCentredOn(QPoint mainLeftTop)
 {
-    QScreen* screen = QGuiApplication::screenAt(mainLeftTop);
+    QScreen *screen = QGuiApplication::screenAt(mainLeftTop);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (screen) {
         QRect area = screen->geometry();
-        move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
+        move(area.x() + area.width() / 2 - width() / 2,
+             area.y() + area.height() / 2 - height() / 2);
     }
     show();
     raise();
@@ -40,14 +42,14 @@ bool SplashWindow::CloseIfDue()
     return true;
 }
 
-void SplashWindow::paintEvent(QPaintEvent*)
+void SplashWindow::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.fillRect(rect(), QColor(0xC2, 0xC2, 0xC2));
     p.drawPixmap(rect(), m_picture);
 }
 
-void SplashWindow::mousePressEvent(QMouseEvent* e)
+void SplashWindow::mousePressEvent(QMouseEvent *e)
 {
     if (e->button() == Qt::LeftButton)
         close();

@@ -6,14 +6,16 @@
 #include <QPixmap>
 #include <QWidget>
 
-namespace kestrel {
+namespace kestrel
+{
 
 constexpr int kSplashMinimumMs = 1000;
 
-class SplashWindow : public QWidget {
+class SplashWindow : public QWidget
+{
     Q_OBJECT
 public:
-    explicit SplashWindow(const QPixmap& picture);
+    explicit SplashWindow(const QPixmap &picture);
     // Centred on the screen that holds the point (the main window's left edge).
     void ShowCentredOn(QPoint mainLeftTop);
     qint64 ShownMs() const { return m_clock.isValid() ? m_clock.elapsed() : 0; }
@@ -21,8 +23,8 @@ public:
     bool CloseIfDue();
 
 protected:
-    void paintEvent(QPaintEvent*) override;
-    void mousePressEvent(QMouseEvent*) override;
+    void paintEvent(QPaintEvent *) override;
+    void mousePressEvent(QMouseEvent *) override;
 
 private:
     QPixmap m_picture;

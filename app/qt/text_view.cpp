@@ -1,19 +1,21 @@
 #include "app/qt/text_view.h"
 
-#include <QPlainTextEdit>
 #include <QFontDatabase>
+#include <QPlainTextEdit>
 
 #include "viewers/tifile_view.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 // Text and hexadecimal views of TI files come from the view assembly; the
 // picture modes belong to the picture windows, which are not part of this
 // window yet, so they show nothing.
-bool ComposeView(const Location& location, const CatalogEntry& entry, WindowMode mode, Ui& ui,
-                 std::string& caption, std::string& text)
+bool ComposeView(const Location &location, const CatalogEntry &entry, WindowMode mode, Ui &ui,
+                 std::string &caption, std::string &text)
 {
     if (mode != kModeText && mode != kModeHex && mode != kModeForth)
         return false;
@@ -29,9 +31,9 @@ bool ComposeView(const Location& location, const CatalogEntry& entry, WindowMode
 
 } // namespace
 
-QWidget* ShowTextWindow(QWidget* owner, const std::string& caption, const std::string& text)
+QWidget *ShowTextWindow(QWidget *owner, const std::string &caption, const std::string &text)
 {
-    auto* edit = new QPlainTextEdit(owner);
+    auto *edit = new QPlainTextEdit(owner);
     edit->setWindowFlag(Qt::Window);
     edit->setObjectName("EditViewer");
     edit->setAttribute(Qt::WA_DeleteOnClose);
@@ -47,7 +49,7 @@ QWidget* ShowTextWindow(QWidget* owner, const std::string& caption, const std::s
     return edit;
 }
 
-void OpenTextView(QWidget* owner, Ui& ui, const Location& location, const CatalogEntry& entry,
+void OpenTextView(QWidget *owner, Ui &ui, const Location &location, const CatalogEntry &entry,
                   WindowMode mode)
 {
     std::string caption, text;

@@ -11,15 +11,16 @@
 
 class QWidget;
 
-namespace kestrel {
+namespace kestrel
+{
 
 // Composes the view of the entry and shows it; reports through ui (or beeps
 // when no view can be made of this entry yet).
-void OpenTextView(QWidget* owner, Ui& ui, const Location& location, const CatalogEntry& entry,
+void OpenTextView(QWidget *owner, Ui &ui, const Location &location, const CatalogEntry &entry,
                   WindowMode mode);
 
 // A window showing text under caption, read-only; returns it (owned by Qt,
 // deleted on close).
-QWidget* ShowTextWindow(QWidget* owner, const std::string& caption, const std::string& text);
+QWidget *ShowTextWindow(QWidget *owner, const std::string &caption, const std::string &text);
 
 } // namespace kestrel

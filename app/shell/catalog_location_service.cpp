@@ -10,15 +10,17 @@
 #include "tifs/pc_directory.h"
 #include "tifs/ti_file.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 // A container is listed again by leaving it and entering it afresh from the
 // entry that led into it, on a copy, so that a failure leaves the pane as it
 // was. Inside a container's subdirectories the level shown would be lost, so
 // those stay as they are until their module offers a way to list them again.
-bool RereadContainer(Location& location, Ui& ui)
+bool RereadContainer(Location &location, Ui &ui)
 {
     if (location.containerEntries.empty() || location.containerDepth > 1)
         return false;
@@ -34,17 +36,17 @@ bool RereadContainer(Location& location, Ui& ui)
 
 } // namespace
 
-bool CatalogLocationService::OpenLocation(Location& location, Ui& ui)
+bool CatalogLocationService::OpenLocation(Location &location, Ui &ui)
 {
     return kestrel::OpenLocation(location, ui);
 }
 
-bool CatalogLocationService::OpenEntry(Location& location, const CatalogEntry& entry, Ui& ui)
+bool CatalogLocationService::OpenEntry(Location &location, const CatalogEntry &entry, Ui &ui)
 {
     return kestrel::OpenEntry(location, entry, ui);
 }
 
-bool CatalogLocationService::Reread(Location& location, Ui& ui)
+bool CatalogLocationService::Reread(Location &location, Ui &ui)
 {
     if (location.kind == kLocPcDirectory) {
         location.entries.clear();
@@ -53,12 +55,12 @@ bool CatalogLocationService::Reread(Location& location, Ui& ui)
     return RereadContainer(location, ui);
 }
 
-void CatalogLocationService::Sort(Location& location)
+void CatalogLocationService::Sort(Location &location)
 {
     SortCatalog(location);
 }
 
-int CatalogLocationService::IsGifFile(const Location& location, const CatalogEntry& entry, Ui& ui)
+int CatalogLocationService::IsGifFile(const Location &location, const CatalogEntry &entry, Ui &ui)
 {
     const std::string path = JoinPcPath(location.path, entry.pcName);
     std::ifstream in(path, std::ios::binary);
@@ -73,18 +75,18 @@ int CatalogLocationService::IsGifFile(const Location& location, const CatalogEnt
     return std::memcmp(data + kHeaderSize, "GIF", 3) == 0 ? 1 : 0;
 }
 
-std::array<std::string, kColumnCount> CatalogLocationService::Cells(const Location& location,
-                                                                    const CatalogEntry& entry)
+std::array<std::string, kColumnCount> CatalogLocationService::Cells(const Location &location,
+                                                                    const CatalogEntry &entry)
 {
     return EntryCells(entry, location);
 }
 
-std::string CatalogLocationService::StatusLine(const Location& location)
+std::string CatalogLocationService::StatusLine(const Location &location)
 {
     return kestrel::StatusLine(location);
 }
 
-std::string CatalogLocationService::PathLine(const Location& location)
+std::string CatalogLocationService::PathLine(const Location &location)
 {
     return PathLineText(location);
 }

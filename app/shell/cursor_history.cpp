@@ -2,11 +2,13 @@
 
 #include <algorithm>
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
-int SetCursorIfInside(Pane& pane, int index)
+int SetCursorIfInside(Pane &pane, int index)
 {
     if (index < 0 || index >= pane.Count())
         return -1;
@@ -16,24 +18,24 @@ int SetCursorIfInside(Pane& pane, int index)
 
 } // namespace
 
-int PlaceCursorAtPixel(Pane& pane, int y, int lineHeight)
+int PlaceCursorAtPixel(Pane &pane, int y, int lineHeight)
 {
     if (y < 0 || lineHeight <= 0)
         return -1;
     return SetCursorIfInside(pane, y / lineHeight + pane.firstDrawn);
 }
 
-int PushCursor(Pane& pane)
+int PushCursor(Pane &pane)
 {
-    CursorHistory& h = pane.history;
+    CursorHistory &h = pane.history;
     if (h.depth >= 0 && h.depth < kHistorySize)
         h.indices[h.depth++] = pane.cursor;
     return SetCursorIfInside(pane, pane.firstDrawn);
 }
 
-int PopCursor(Pane& pane)
+int PopCursor(Pane &pane)
 {
-    CursorHistory& h = pane.history;
+    CursorHistory &h = pane.history;
     int target = pane.firstDrawn;
     if (h.depth >= 1 && h.depth <= kHistorySize) {
         int saved = h.indices[--h.depth];
@@ -46,7 +48,7 @@ int PopCursor(Pane& pane)
     return SetCursorIfInside(pane, target);
 }
 
-void DropCursor(Pane& pane)
+void DropCursor(Pane &pane)
 {
     if (pane.history.depth > 0)
         --pane.history.depth;

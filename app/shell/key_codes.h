@@ -4,7 +4,8 @@
 // exactly like its key.
 #pragma once
 
-namespace kestrel {
+namespace kestrel
+{
 
 constexpr int kKeyCtrl = 0x8000;
 constexpr int kKeyShift = 0x4000;

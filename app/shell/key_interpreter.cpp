@@ -6,11 +6,13 @@
 #include "app/shell/marking.h"
 #include "app/shell/shell.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
-bool IsDisFix128(const CatalogEntry& e)
+bool IsDisFix128(const CatalogEntry &e)
 {
     return e.ti.kind == kKindDisFix && e.ti.recordLength == 128;
 }
@@ -19,8 +21,14 @@ bool IsDisFix128(const CatalogEntry& e)
 bool F3Opens(uint16_t kind)
 {
     switch (kind) {
-    case kKindSubdir: case kKindUpDir: case kKindDsk: case kKindPc99Sd: case kKindPc99Dd:
-    case kKindPartitionedImage: case kKindHdImage: case kKindCf7Image:
+    case kKindSubdir:
+    case kKindUpDir:
+    case kKindDsk:
+    case kKindPc99Sd:
+    case kKindPc99Dd:
+    case kKindPartitionedImage:
+    case kKindHdImage:
+    case kKindCf7Image:
     case kKindCf7ImageVolume:
         return true;
     default:
@@ -31,8 +39,8 @@ bool F3Opens(uint16_t kind)
 // Kinds that have no hexadecimal view.
 bool F4Beeps(uint16_t kind)
 {
-    return kind == kKindSubdir || kind == kKindUpDir || kind == kKindDsk ||
-           kind == kKindPc99Sd || kind == kKindPc99Dd || kind == kKindPartitionedImage;
+    return kind == kKindSubdir || kind == kKindUpDir || kind == kKindDsk || kind == kKindPc99Sd ||
+           kind == kKindPc99Dd || kind == kKindPartitionedImage;
 }
 
 } // namespace
@@ -44,7 +52,7 @@ void Shell::Key(int code)
     const bool shift = !ctrl && (code & kKeyShift) != 0;
     if (Busy())
         return;
-    Pane& p = Active();
+    Pane &p = Active();
     // An empty or failed pane has nothing to act on; only switching panes
     // and making a directory still make sense there.
     if (p.Empty() && key != kKeyTab && key != kKeyF7)
@@ -140,7 +148,7 @@ void Shell::Key(int code)
     }
 }
 
-void Shell::MoveUp(Pane& p)
+void Shell::MoveUp(Pane &p)
 {
     if (p.cursor > 0)
         --p.cursor;
@@ -151,7 +159,7 @@ void Shell::MoveUp(Pane& p)
     Redraw(m_active);
 }
 
-void Shell::MoveDown(Pane& p)
+void Shell::MoveDown(Pane &p)
 {
     if (p.cursor + 1 < p.Count())
         ++p.cursor;
@@ -164,7 +172,7 @@ void Shell::MoveDown(Pane& p)
 
 void Shell::MarkKey(int key, bool ctrl)
 {
-    Pane& p = Active();
+    Pane &p = Active();
     if (ctrl) {
         MarkAll(p, key == kKeyGrayPlus);
         Redraw(m_active);
@@ -178,8 +186,8 @@ void Shell::MarkKey(int key, bool ctrl)
 
 void Shell::ViewKey(int key, bool ctrl, bool shift)
 {
-    Pane& p = Active();
-    const CatalogEntry* e = p.CursorEntry();
+    Pane &p = Active();
+    const CatalogEntry *e = p.CursorEntry();
     if (!e)
         return;
     if (key == kKeyF3) {
@@ -203,8 +211,8 @@ void Shell::ViewKey(int key, bool ctrl, bool shift)
 
 void Shell::PictureKey(int key, bool shift)
 {
-    Pane& p = Active();
-    const CatalogEntry* e = p.CursorEntry();
+    Pane &p = Active();
+    const CatalogEntry *e = p.CursorEntry();
     if (!e)
         return;
     if (key == kKeyF8) {

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
-namespace kestrel {
+namespace kestrel
+{
 
-MainLayout ComputeLayout(const LayoutInput& in)
+MainLayout ComputeLayout(const LayoutInput &in)
 {
     MainLayout out;
     const int w = std::max(in.clientWidth, 0);
@@ -19,7 +20,7 @@ MainLayout ComputeLayout(const LayoutInput& in)
     const int paneLefts[2] = {0, barX + in.frameWidth};
 
     for (int side = 0; side < 2; ++side) {
-        PaneLayout& p = out.panes[side];
+        PaneLayout &p = out.panes[side];
         const int x = paneLefts[side];
         const int t = areaTop + 4;
         p.pathLine = {x, t, paneWidth, kPathLineHeight};
@@ -40,7 +41,7 @@ MainLayout ComputeLayout(const LayoutInput& in)
     return out;
 }
 
-void NormalizeClientSize(int& width, int& height, int lineHeight)
+void NormalizeClientSize(int &width, int &height, int lineHeight)
 {
     width = std::max(width, kMinClientWidth);
     if (lineHeight > 0 && height % lineHeight != 0)

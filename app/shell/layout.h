@@ -3,11 +3,12 @@
 // widgets are moved to these rectangles; rows per page comes from here.
 #pragma once
 
-namespace kestrel {
+namespace kestrel
+{
 
 struct LayoutRect {
     int x = 0, y = 0, width = 0, height = 0;
-    bool operator==(const LayoutRect&) const = default;
+    bool operator==(const LayoutRect &) const = default;
 };
 
 constexpr int kToolbarHeight = 32;
@@ -22,9 +23,9 @@ struct LayoutInput {
     int clientWidth = kDefaultClientWidth;
     int clientHeight = kDefaultClientHeight;
     bool toolbar = true;
-    int frameWidth = 6;      // width of the bar between the panes
+    int frameWidth = 6; // width of the bar between the panes
     int headerHeight = 20;
-    int lineHeight = 16;     // one list row
+    int lineHeight = 16; // one list row
     int scrollBarWidth = 16;
     int entryCounts[2] = {0, 0};
 };
@@ -41,10 +42,10 @@ struct MainLayout {
     PaneLayout panes[2];
 };
 
-MainLayout ComputeLayout(const LayoutInput& in);
+MainLayout ComputeLayout(const LayoutInput &in);
 
 // The client size kept for the settings: the width raised to the minimum,
 // the height raised to the next whole multiple of the line height.
-void NormalizeClientSize(int& width, int& height, int lineHeight);
+void NormalizeClientSize(int &width, int &height, int lineHeight);
 
 } // namespace kestrel

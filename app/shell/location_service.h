@@ -11,31 +11,33 @@
 #include "tifs/settings.h"
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-class LocationService {
+class LocationService
+{
 public:
     virtual ~LocationService() = default;
 
     // Lists location.path afresh (a PC directory, or an image file). On
     // failure the catalog is left empty after reporting message 0.
-    virtual bool OpenLocation(Location& location, Ui& ui) = 0;
+    virtual bool OpenLocation(Location &location, Ui &ui) = 0;
     // Lists what the entry leads to: a subdirectory, an image, an archive,
     // a volume, or one level up for the ".." entry. False after reporting,
     // or when the entry leads nowhere.
-    virtual bool OpenEntry(Location& location, const CatalogEntry& entry, Ui& ui) = 0;
+    virtual bool OpenEntry(Location &location, const CatalogEntry &entry, Ui &ui) = 0;
     // Lists the location again at the level shown.
-    virtual bool Reread(Location& location, Ui& ui) = 0;
+    virtual bool Reread(Location &location, Ui &ui) = 0;
     // Sorts the catalog by location.sortOrder (5 keeps the scan order).
-    virtual void Sort(Location& location) = 0;
+    virtual void Sort(Location &location) = 0;
     // 1 when the file's data begins with "GIF", 0 when not, -1 when it could
     // not be read (already reported).
-    virtual int IsGifFile(const Location& location, const CatalogEntry& entry, Ui& ui) = 0;
+    virtual int IsGifFile(const Location &location, const CatalogEntry &entry, Ui &ui) = 0;
 
-    virtual std::array<std::string, kColumnCount> Cells(const Location& location,
-                                                        const CatalogEntry& entry) = 0;
-    virtual std::string StatusLine(const Location& location) = 0;
-    virtual std::string PathLine(const Location& location) = 0;
+    virtual std::array<std::string, kColumnCount> Cells(const Location &location,
+                                                        const CatalogEntry &entry) = 0;
+    virtual std::string StatusLine(const Location &location) = 0;
+    virtual std::string PathLine(const Location &location) = 0;
 };
 
 } // namespace kestrel

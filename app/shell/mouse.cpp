@@ -5,11 +5,13 @@
 #include "app/shell/marking.h"
 #include "app/shell/shell.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
-bool OpensAsText(const CatalogEntry& e)
+bool OpensAsText(const CatalogEntry &e)
 {
     return (e.ti.kind == kKindDisVar && e.ti.recordLength == 80) || e.ti.kind == kKindProgram;
 }
@@ -26,7 +28,7 @@ void Shell::Click(int side, int y, bool ctrl, bool shift)
         m_active = side;
         Redraw(previous);
     }
-    Pane& p = m_panes[side];
+    Pane &p = m_panes[side];
     if (!shift) {
         if (!ctrl)
             p.anchor = -1;
@@ -61,7 +63,7 @@ void Shell::DoubleClick(int side, int y, bool ctrl, bool shift)
         m_active = side;
         Redraw(previous);
     }
-    Pane& p = m_panes[side];
+    Pane &p = m_panes[side];
     if (!shift) {
         if (!ctrl)
             p.anchor = -1;
@@ -74,7 +76,7 @@ void Shell::DoubleClick(int side, int y, bool ctrl, bool shift)
     Redraw(side);
     if (row < 0)
         return;
-    const CatalogEntry& e = *p.Entry(row);
+    const CatalogEntry &e = *p.Entry(row);
     if (OpensAsText(e)) {
         if (!ctrl)
             m_host.OpenView(side, e, kModeText);

@@ -9,9 +9,10 @@
 #include "app/shell/shell.h"
 #include "tifs/messages.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-void CopyLocationState(Location& to, const Location& from)
+void CopyLocationState(Location &to, const Location &from)
 {
     to.kind = from.kind;
     to.startPath = from.startPath;
@@ -34,7 +35,7 @@ void CopyLocationState(Location& to, const Location& from)
     to.sortOrder = from.sortOrder;
 }
 
-void ResetToStartLocation(Location& location)
+void ResetToStartLocation(Location &location)
 {
     Location fresh;
     fresh.startPath = location.startPath;
@@ -44,14 +45,14 @@ void ResetToStartLocation(Location& location)
     CopyLocationState(location, fresh);
 }
 
-Shell::Shell(ShellHost& host, LocationService& locations, Ui& ui)
+Shell::Shell(ShellHost &host, LocationService &locations, Ui &ui)
     : m_host(host), m_locations(locations), m_ui(ui)
 {
 }
 
 void Shell::Redraw(int side)
 {
-    Pane& p = m_panes[side & 1];
+    Pane &p = m_panes[side & 1];
     UpdateScrollState(p);
     UpdateDrawnRange(p);
     m_host.RepaintPane(side & 1);
@@ -59,19 +60,19 @@ void Shell::Redraw(int side)
 
 void Shell::RedrawBoth()
 {
-    for (Pane& p : m_panes) {
+    for (Pane &p : m_panes) {
         UpdateScrollState(p);
         UpdateDrawnRange(p);
     }
     m_host.RepaintAll();
 }
 
-void Shell::SetStartLocations(const std::string& left, const std::string& right, int sortOrder,
+void Shell::SetStartLocations(const std::string &left, const std::string &right, int sortOrder,
                               const int widths[kColumnCount])
 {
-    const std::string* starts[2] = {&left, &right};
+    const std::string *starts[2] = {&left, &right};
     for (int side = 0; side < 2; ++side) {
-        Pane& p = m_panes[side];
+        Pane &p = m_panes[side];
         p.location.startPath = *starts[side];
         p.location.sortOrder = sortOrder;
         ResetToStartLocation(p.location);
@@ -85,12 +86,12 @@ void Shell::ListBothPanes()
     m_host.BeginWait();
     {
         BusyScope busy(m_busy);
-        for (Pane& p : m_panes) {
+        for (Pane &p : m_panes) {
             ClearCatalog(p);
             m_locations.OpenLocation(p.location, m_ui);
         }
     }
-    for (Pane& p : m_panes) {
+    for (Pane &p : m_panes) {
         m_locations.Sort(p.location);
         p.top = 0;
         UpdateScrollState(p);
@@ -104,7 +105,7 @@ void Shell::ListBothPanes()
 
 void Shell::AfterListing(int side)
 {
-    Pane& p = m_panes[side];
+    Pane &p = m_panes[side];
     m_locations.Sort(p.location);
     UpdateScrollState(p);
     UpdateDrawnRange(p);
@@ -116,7 +117,7 @@ void Shell::SortAndShow(int side, int order)
         return;
     if (order < 0)
         return;
-    Pane& p = m_panes[side & 1];
+    Pane &p = m_panes[side & 1];
     p.location.sortOrder = order;
     m_locations.Sort(p.location);
     UpdateDrawnRange(p);
@@ -125,8 +126,7 @@ void Shell::SortAndShow(int side, int order)
     Redraw(side & 1);
 }
 
-void Shell::ColumnsResized(int side, const int lefts[kColumnCount],
-                           const int widths[kColumnCount])
+void Shell::ColumnsResized(int side, const int lefts[kColumnCount], const int widths[kColumnCount])
 {
     if (Busy())
         return;
@@ -138,7 +138,7 @@ void Shell::OpenEntry(int side, int index)
 {
     if (Busy())
         return;
-    const CatalogEntry* e = m_panes[side & 1].Entry(index);
+    const CatalogEntry *e = m_panes[side & 1].Entry(index);
     if (!e)
         return;
     // The listing replaces the catalog that holds the entry.
@@ -146,10 +146,10 @@ void Shell::OpenEntry(int side, int index)
     OpenEntryOf(side & 1, entry);
 }
 
-bool Shell::OpenEntryOf(int side, const CatalogEntry& entry)
+bool Shell::OpenEntryOf(int side, const CatalogEntry &entry)
 {
-    Pane& p = m_panes[side];
-    Location& loc = p.location;
+    Pane &p = m_panes[side];
+    Location &loc = p.location;
     uint16_t kind = entry.ti.kind;
 
     if (kind == kKindDisFix) {
@@ -171,8 +171,14 @@ bool Shell::OpenEntryOf(int side, const CatalogEntry& entry)
         if (entry.ti.recordLength != 128 || entry.ti.sectors < 1)
             return false;
         break;
-    case kKindSubdir: case kKindUpDir: case kKindDsk: case kKindPc99Sd: case kKindPc99Dd:
-    case kKindPartitionedImage: case kKindHdImage: case kKindCf7Image:
+    case kKindSubdir:
+    case kKindUpDir:
+    case kKindDsk:
+    case kKindPc99Sd:
+    case kKindPc99Dd:
+    case kKindPartitionedImage:
+    case kKindHdImage:
+    case kKindCf7Image:
         break;
     case kKindCf7ImageVolume:
         if (entry.disk.totalSectors == 0) {
@@ -211,9 +217,9 @@ void Shell::OpenEntryInOtherPane(int index)
 {
     if (Busy())
         return;
-    Pane& a = Active();
-    Pane& o = Other();
-    const CatalogEntry* e = a.Entry(index);
+    Pane &a = Active();
+    Pane &o = Other();
+    const CatalogEntry *e = a.Entry(index);
     if (!e)
         return;
     CatalogEntry entry = *e;
@@ -233,7 +239,7 @@ void Shell::Reread(int side)
 {
     if (Busy())
         return;
-    Pane& p = m_panes[side & 1];
+    Pane &p = m_panes[side & 1];
     {
         BusyScope busy(m_busy);
         m_locations.Reread(p.location, m_ui);
@@ -246,7 +252,7 @@ void Shell::Reread(int side)
 
 bool Shell::ListStartLocation(int side)
 {
-    Pane& p = m_panes[side];
+    Pane &p = m_panes[side];
     ResetToStartLocation(p.location);
     ClearCatalog(p);
     // A new root has nothing to go back to.
@@ -281,7 +287,7 @@ void Shell::ChooseLocation(int side)
 {
     if (Busy())
         return;
-    Pane& p = m_panes[side & 1];
+    Pane &p = m_panes[side & 1];
     std::string chosen;
     if (!m_host.BrowseForLocation(p.location.startPath, chosen))
         return;
@@ -308,7 +314,7 @@ void Shell::GotoUpperDirectory(int side)
 {
     if (Busy())
         return;
-    const CatalogEntry* first = m_panes[side & 1].Entry(0);
+    const CatalogEntry *first = m_panes[side & 1].Entry(0);
     if (first && first->ti.kind == kKindUpDir)
         OpenEntry(side & 1, 0);
 }
@@ -318,7 +324,7 @@ void Shell::Swap()
     if (Busy())
         return;
     std::swap(m_panes[0], m_panes[1]);
-    Pane& a = Active();
+    Pane &a = Active();
     if (a.cursor >= a.Count())
         a.cursor = 0;
     m_host.ColumnsChanged(0);

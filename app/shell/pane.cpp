@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
-namespace kestrel {
+namespace kestrel
+{
 
-const char* const kColumnTitles[kColumnCount] = {"Pc Name", "Ti Name", "Size",
+const char *const kColumnTitles[kColumnCount] = {"Pc Name", "Ti Name", "Size",
                                                  "Type",    "Attr",    "Description"};
 
 Pane::Pane()
@@ -17,21 +18,21 @@ Pane::Pane()
     }
 }
 
-CatalogEntry* Pane::Entry(int index)
+CatalogEntry *Pane::Entry(int index)
 {
     if (index < 0 || index >= Count())
         return nullptr;
     return location.entries[index].get();
 }
 
-const CatalogEntry* Pane::Entry(int index) const
+const CatalogEntry *Pane::Entry(int index) const
 {
     if (index < 0 || index >= Count())
         return nullptr;
     return location.entries[index].get();
 }
 
-void SetColumnWidths(Pane& pane, const int widths[kColumnCount])
+void SetColumnWidths(Pane &pane, const int widths[kColumnCount])
 {
     int left = 0;
     for (int i = 0; i < kColumnCount; ++i) {
@@ -41,7 +42,7 @@ void SetColumnWidths(Pane& pane, const int widths[kColumnCount])
     }
 }
 
-void SetColumnGeometry(Pane& pane, const int lefts[kColumnCount], const int widths[kColumnCount])
+void SetColumnGeometry(Pane &pane, const int lefts[kColumnCount], const int widths[kColumnCount])
 {
     for (int i = 0; i < kColumnCount; ++i) {
         pane.columns[i].left = lefts[i];
@@ -49,21 +50,21 @@ void SetColumnGeometry(Pane& pane, const int lefts[kColumnCount], const int widt
     }
 }
 
-void UpdateScrollState(Pane& pane)
+void UpdateScrollState(Pane &pane)
 {
     pane.countCopy = pane.Count();
     pane.maxTop = pane.countCopy - pane.rowsPerPage;
     pane.top = std::clamp(pane.top, 0, std::max(0, pane.maxTop));
 }
 
-void UpdateDrawnRange(Pane& pane)
+void UpdateDrawnRange(Pane &pane)
 {
     pane.firstDrawn = std::max(pane.top, 0);
     int rows = std::max(pane.rowsPerPage, 0);
     pane.afterLastDrawn = std::max(pane.firstDrawn, std::min(pane.Count(), pane.firstDrawn + rows));
 }
 
-void ClearCatalog(Pane& pane)
+void ClearCatalog(Pane &pane)
 {
     pane.location.entries.clear();
     pane.countCopy = 0;

@@ -11,20 +11,22 @@
 #include "app/shell/shell_host.h"
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-class Shell {
+class Shell
+{
 public:
-    Shell(ShellHost& host, LocationService& locations, Ui& ui);
+    Shell(ShellHost &host, LocationService &locations, Ui &ui);
 
-    Pane& GetPane(int side) { return m_panes[side & 1]; }
-    const Pane& GetPane(int side) const { return m_panes[side & 1]; }
-    Pane& Active() { return m_panes[m_active]; }
-    Pane& Other() { return m_panes[1 - m_active]; }
+    Pane &GetPane(int side) { return m_panes[side & 1]; }
+    const Pane &GetPane(int side) const { return m_panes[side & 1]; }
+    Pane &Active() { return m_panes[m_active]; }
+    Pane &Other() { return m_panes[1 - m_active]; }
     int ActiveSide() const { return m_active; }
     void SetActiveSide(int side) { m_active = side & 1; }
-    LocationService& Locations() { return m_locations; }
-    Ui& GetUi() { return m_ui; }
+    LocationService &Locations() { return m_locations; }
+    Ui &GetUi() { return m_ui; }
 
     int LineHeight() const { return m_lineHeight; }
     void SetLineHeight(int pixels) { m_lineHeight = pixels > 0 ? pixels : 1; }
@@ -32,7 +34,7 @@ public:
 
     // Both panes start at their start locations, unlisted, with these
     // columns and the sort order "sortby".
-    void SetStartLocations(const std::string& left, const std::string& right, int sortOrder,
+    void SetStartLocations(const std::string &left, const std::string &right, int sortOrder,
                            const int widths[kColumnCount]);
     // The first timer tick: list both panes, sort, cursor to the top row.
     void ListBothPanes();
@@ -74,18 +76,18 @@ public:
     void RedrawBoth();
 
 private:
-    void MoveDown(Pane& pane);
-    void MoveUp(Pane& pane);
+    void MoveDown(Pane &pane);
+    void MoveUp(Pane &pane);
     void MarkKey(int key, bool ctrl);
     void ViewKey(int key, bool ctrl, bool shift);
     void PictureKey(int key, bool shift);
-    bool OpenEntryOf(int side, const CatalogEntry& entry);
+    bool OpenEntryOf(int side, const CatalogEntry &entry);
     void AfterListing(int side);
     bool ListStartLocation(int side);
 
-    ShellHost& m_host;
-    LocationService& m_locations;
-    Ui& m_ui;
+    ShellHost &m_host;
+    LocationService &m_locations;
+    Ui &m_ui;
     std::array<Pane, 2> m_panes;
     int m_active = kLeftPane;
     int m_lineHeight = 16;
@@ -93,9 +95,9 @@ private:
     int m_busy = 0;
 
     struct BusyScope {
-        explicit BusyScope(int& counter) : m_counter(counter) { ++m_counter; }
+        explicit BusyScope(int &counter) : m_counter(counter) { ++m_counter; }
         ~BusyScope() { --m_counter; }
-        int& m_counter;
+        int &m_counter;
     };
 };
 

@@ -7,7 +7,8 @@
 
 #include "tifs/catalog_entry.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 // View modes of a text or picture window.
 enum WindowMode : int {
@@ -32,7 +33,8 @@ enum class PaneOperation {
     ShowGifExternal, // a GIF file handed to the external viewer
 };
 
-class ShellHost {
+class ShellHost
+{
 public:
     virtual ~ShellHost() = default;
 
@@ -48,14 +50,14 @@ public:
     virtual void Beep() = 0;
 
     // The folder browser, starting at start; false when cancelled.
-    virtual bool BrowseForLocation(const std::string& start, std::string& chosen) = 0;
+    virtual bool BrowseForLocation(const std::string &start, std::string &chosen) = 0;
 
     // A text or picture window on an entry of a pane.
-    virtual void OpenView(int side, const CatalogEntry& entry, WindowMode mode) = 0;
+    virtual void OpenView(int side, const CatalogEntry &entry, WindowMode mode) = 0;
     virtual void RunOperation(int side, PaneOperation operation) = 0;
 
     // Recent locations, newest first, numbers 1 to 5.
-    virtual void AddRecentLocation(const std::string& path) = 0;
+    virtual void AddRecentLocation(const std::string &path) = 0;
     virtual std::string ReadRecentLocation(int number) = 0;
 };
 

@@ -1,8 +1,9 @@
 #include "app/shell/startup.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-std::string JoinCommandLine(const std::vector<std::string>& arguments)
+std::string JoinCommandLine(const std::vector<std::string> &arguments)
 {
     std::string line;
     for (size_t i = 0; i < arguments.size(); ++i) {
@@ -13,9 +14,9 @@ std::string JoinCommandLine(const std::vector<std::string>& arguments)
     return line;
 }
 
-StartLocations ChooseStartLocations(const std::string& commandLine, const std::string& left,
-                                    const std::string& right,
-                                    const std::function<bool(std::string&)>& browse)
+StartLocations ChooseStartLocations(const std::string &commandLine, const std::string &left,
+                                    const std::string &right,
+                                    const std::function<bool(std::string &)> &browse)
 {
     StartLocations out;
     if (!commandLine.empty()) {

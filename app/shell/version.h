@@ -6,7 +6,8 @@
 
 #include "tifs/settings.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 // kProgramName ("Kestrel") comes with the settings.
 constexpr int kVersionMajor = 8;
@@ -18,8 +19,8 @@ constexpr long kVersionBuild = 20210408;
 inline std::string MainWindowTitle()
 {
     char text[64];
-    std::snprintf(text, sizeof text, "%s %d.%d%c %06ld", kProgramName, kVersionMajor,
-                  kVersionMinor, kVersionLetter, kVersionBuild);
+    std::snprintf(text, sizeof text, "%s %d.%d%c %06ld", kProgramName, kVersionMajor, kVersionMinor,
+                  kVersionLetter, kVersionBuild);
     return text;
 }
 

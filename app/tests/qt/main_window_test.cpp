@@ -6,22 +6,24 @@
 #include <cstring>
 
 #include "app/qt/input_filters.h"
-#include "tifs/location_listers.h"
 #include "app/qt/key_translate.h"
 #include "app/shell/key_codes.h"
 #include "app/tests/qt/program_fixture.h"
+#include "tifs/location_listers.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 TEST_F(ProgramTest, WindowTitleSizesAndFirstTickListsBothPanesSorted)
 {
-    for (const char* name : {"ZETA", "ALPHA", "MIKE", "BRAVO"})
+    for (const char *name : {"ZETA", "ALPHA", "MIKE", "BRAVO"})
         WriteTiFile(root / "files" / name);
     QElapsedTimer sinceStart;
     sinceStart.start();
     ASSERT_EQ(Start({Folder()}), -1);
-    MainWindow& w = Window();
+    MainWindow &w = Window();
     EXPECT_EQ(w.objectName(), "Kestrel");
     EXPECT_EQ(w.windowTitle(), "Kestrel 8.2c 20210408");
     EXPECT_EQ(w.minimumSize(), QSize(460, 120));
@@ -30,7 +32,7 @@ TEST_F(ProgramTest, WindowTitleSizesAndFirstTickListsBothPanesSorted)
     ASSERT_TRUE(w.Splash() != nullptr);
 
     for (int side = 0; side < 2; ++side) {
-        Pane& pane = GetShell().GetPane(side);
+        Pane &pane = GetShell().GetPane(side);
         ASSERT_EQ(pane.Count(), 4) << side;
         EXPECT_EQ(Cell(side, 0, 0), "ALPHA");
         EXPECT_EQ(Cell(side, 1, 0), "BRAVO");
@@ -48,7 +50,7 @@ TEST_F(ProgramTest, WindowTitleSizesAndFirstTickListsBothPanesSorted)
 
 TEST_F(ProgramTest, KeysReachTheInterpreterAndTabMovesTheActivePane)
 {
-    for (const char* name : {"A1", "A2", "A3"})
+    for (const char *name : {"A1", "A2", "A3"})
         WriteTiFile(root / "files" / name);
     Start({Folder()});
     Press(Qt::Key_Down);
@@ -62,7 +64,7 @@ TEST_F(ProgramTest, KeysReachTheInterpreterAndTabMovesTheActivePane)
     Press(Qt::Key_Tab);
     EXPECT_EQ(GetShell().ActiveSide(), 0);
     // A click in the right list makes it active and moves its cursor.
-    ListWindow* list = Window().Widgets(1).list;
+    ListWindow *list = Window().Widgets(1).list;
     const int y = Window().Style().lineHeight + 1;
     QMouseEvent click(QEvent::MouseButtonPress, QPointF(20, y), list->mapToGlobal(QPointF(20, y)),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -71,7 +73,7 @@ TEST_F(ProgramTest, KeysReachTheInterpreterAndTabMovesTheActivePane)
     EXPECT_EQ(GetShell().GetPane(1).cursor, 1);
     EXPECT_FALSE(GetShell().GetPane(1).Entry(0)->marked);
     // A press on the left path line (right button too) makes the left pane active.
-    QLabel* path = Window().Widgets(0).pathLine;
+    QLabel *path = Window().Widgets(0).pathLine;
     QPointF mid(path->width() / 2, path->height() / 2);
     QMouseEvent press(QEvent::MouseButtonPress, mid, path->mapToGlobal(mid), Qt::RightButton,
                       Qt::RightButton, Qt::NoModifier);
@@ -87,7 +89,7 @@ TEST_F(ProgramTest, SubdirectoryFromEntry12AndBackRestoresTheCursor)
         WriteTiFile(root / "files" / ("F" + std::to_string(100 + i)));
     }
     Start({Folder()});
-    Pane& left = GetShell().GetPane(0);
+    Pane &left = GetShell().GetPane(0);
     ASSERT_GE(left.Count(), 40);
     for (int i = 0; i < 12; ++i)
         Press(Qt::Key_Down);
@@ -110,7 +112,7 @@ TEST_F(ProgramTest, SubdirectoryFromEntry12AndBackRestoresTheCursor)
 std::vector<uint8_t> SmallFloppyImage()
 {
     std::vector<uint8_t> image(360 * 256, 0);
-    uint8_t* vib = image.data();
+    uint8_t *vib = image.data();
     std::memcpy(vib, "MIMAGE    ", 10);
     vib[10] = 360 >> 8;
     vib[11] = 360 & 0xFF;
@@ -120,22 +122,22 @@ std::vector<uint8_t> SmallFloppyImage()
     vib[17] = 40;
     vib[18] = 1;
     vib[19] = 1;
-    vib[56] = 0x03;       // sectors 0 and 1
-    vib[56 + 4] = 0x04;   // sector 34
+    vib[56] = 0x03;     // sectors 0 and 1
+    vib[56 + 4] = 0x04; // sector 34
     for (int i = 56 + 45; i < 256; ++i)
-        vib[i] = 0xFF;    // beyond the disk
-    vib[56 + 0] |= 0x04;  // sector 2: the FDR
-    uint8_t* fdir = image.data() + 256;
+        vib[i] = 0xFF;   // beyond the disk
+    vib[56 + 0] |= 0x04; // sector 2: the FDR
+    uint8_t *fdir = image.data() + 256;
     fdir[1] = 2;
-    uint8_t* fdr = image.data() + 2 * 256;
+    uint8_t *fdr = image.data() + 2 * 256;
     std::memcpy(fdr, "HELLO     ", 10);
     fdr[12] = 0x80; // DIS/VAR
     fdr[13] = 3;
-    fdr[15] = 1;    // one sector
+    fdr[15] = 1; // one sector
     fdr[16] = 7;
     fdr[17] = 80;
-    fdr[18] = 1;    // one record
-    fdr[28] = 34;   // cluster at 34, highest offset 0
+    fdr[18] = 1;  // one record
+    fdr[28] = 34; // cluster at 34, highest offset 0
     const char record[] = "\x05HELLO\xFF";
     std::memcpy(image.data() + 34 * 256, record, 7);
     return image;
@@ -155,9 +157,10 @@ TEST_F(ProgramTest, FloppyImageFromEntry12AndBackRestoresTheCursor)
         WriteTiFile(root / "files" / ("Z" + std::to_string(10 + i)));
     std::vector<uint8_t> image = SmallFloppyImage();
     std::ofstream(root / "files" / "mimage.dsk", std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+        .write(reinterpret_cast<const char *>(image.data()),
+               static_cast<std::streamsize>(image.size()));
     Start({Folder()});
-    Pane& left = GetShell().GetPane(0);
+    Pane &left = GetShell().GetPane(0);
     ASSERT_EQ(left.Count(), 20);
     ASSERT_EQ(left.Entry(12)->ti.kind, kKindDsk) << left.Entry(12)->pcName;
     for (int i = 0; i < 12; ++i)
@@ -186,7 +189,7 @@ TEST_F(ProgramTest, USwapsContentsAndColumnWidthsAndHeaderClickSorts)
     WriteTiFile(root / "files" / "other" / "TWO");
     WriteTiFile(root / "files" / "other" / "THREE");
     Start({Folder()});
-    Shell& shell = GetShell();
+    Shell &shell = GetShell();
     shell.GetPane(1).location.startPath = Folder() + "/other";
     shell.GotoRoot(1);
     ASSERT_EQ(shell.GetPane(1).Count(), 2);
@@ -205,7 +208,7 @@ TEST_F(ProgramTest, USwapsContentsAndColumnWidthsAndHeaderClickSorts)
     EXPECT_EQ(gotWidths[5], 100);
 
     // A click on "Pc Name" sorts by PC name.
-    HeaderBar* header = Window().Widgets(0).header;
+    HeaderBar *header = Window().Widgets(0).header;
     QPointF at(20, 5);
     QMouseEvent press(QEvent::MouseButtonPress, at, header->mapToGlobal(at), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
@@ -253,7 +256,8 @@ TEST_F(ProgramTest, StoredPlacementAndSettingsAreUsedOnTheNextStart)
 {
     WriteTiFile(root / "files" / "ONE");
     std::ofstream(IniPath()) << "[Kestrel]\nwidth=700\nheight=300\nsortby=0\n"
-                                "hdrsize=80 90\ndefault_path_left=" << Folder() << "\n";
+                                "hdrsize=80 90\ndefault_path_left="
+                             << Folder() << "\n";
     Start({});
     EXPECT_EQ(Window().Client()->size(), QSize(700, 300));
     EXPECT_EQ(GetShell().GetPane(1).location.startPath, Folder());
@@ -267,20 +271,19 @@ TEST_F(ProgramTest, HeaderDragFeedsHdrsizeAndSplashClosesOnClick)
 {
     WriteTiFile(root / "files" / "ONE");
     Start({Folder()});
-    SplashWindow* splash = Window().Splash();
+    SplashWindow *splash = Window().Splash();
     ASSERT_TRUE(splash != nullptr);
     QPointF inside(10, 10);
-    QMouseEvent click(QEvent::MouseButtonPress, inside, splash->mapToGlobal(inside),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent click(QEvent::MouseButtonPress, inside, splash->mapToGlobal(inside), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(splash, &click);
     EXPECT_TRUE(WaitFor([&] { return Window().Splash() == nullptr; }, 500));
 
     // Drag the right edge of "Pc Name" 20 pixels to the right.
-    HeaderBar* header = Window().Widgets(0).header;
+    HeaderBar *header = Window().Widgets(0).header;
     auto send = [&](QEvent::Type type, int x, Qt::MouseButtons buttons) {
         QPointF at(x, 5);
-        QMouseEvent e(type, at, header->mapToGlobal(at), Qt::LeftButton, buttons,
-                      Qt::NoModifier);
+        QMouseEvent e(type, at, header->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
         QApplication::sendEvent(header, &e);
     };
     send(QEvent::MouseButtonPress, 100, Qt::LeftButton);
@@ -299,7 +302,7 @@ TEST_F(ProgramTest, MenuCommandsSendTheirKeysAndRecentItemsFollowTheList)
 {
     WriteTiFile(root / "files" / "ONE");
     Start({Folder()});
-    QAction* reread = Window().CommandAction(40063);
+    QAction *reread = Window().CommandAction(40063);
     ASSERT_TRUE(reread != nullptr);
     EXPECT_EQ(reread->text(), "Reread directory\tCtrl R");
     WriteTiFile(root / "files" / "TWO");
@@ -310,7 +313,7 @@ TEST_F(ProgramTest, MenuCommandsSendTheirKeysAndRecentItemsFollowTheList)
     Window().CommandAction(40041)->trigger();
     EXPECT_FALSE(GetShell().GetPane(0).Entry(1)->marked);
 
-    QMenu* file = Window().menuBar()->findChildren<QMenu*>().value(0);
+    QMenu *file = Window().menuBar()->findChildren<QMenu *>().value(0);
     ASSERT_TRUE(file != nullptr);
     emit file->aboutToShow();
     EXPECT_FALSE(Window().CommandAction(40054)->isEnabled());
@@ -330,20 +333,20 @@ TEST_F(ProgramTest, F3OnADisVar80FileOpensAReadOnlyTextWindow)
     bytes[9] = 1;     // sectors
     bytes[10] = 0x80; // DIS/VAR
     bytes[11] = 3;
-    bytes[12] = 7;    // end of file offset
+    bytes[12] = 7; // end of file offset
     bytes[13] = 80;
-    bytes[14] = 1;    // one record
+    bytes[14] = 1; // one record
     const char record[] = "\x05HELLO\xFF";
     std::copy(record, record + 7, bytes.begin() + 128);
     std::ofstream(root / "files" / "TEXT", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), 384);
+        .write(reinterpret_cast<const char *>(bytes.data()), 384);
     Start({Folder()});
     ASSERT_EQ(GetShell().GetPane(0).Count(), 1);
     Press(Qt::Key_F3);
-    QPlainTextEdit* view = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
+    QPlainTextEdit *view = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
         if (w->objectName() == "EditViewer" && w->isVisible())
-            view = qobject_cast<QPlainTextEdit*>(w);
+            view = qobject_cast<QPlainTextEdit *>(w);
     ASSERT_TRUE(view != nullptr);
     EXPECT_TRUE(view->isReadOnly());
     EXPECT_TRUE(view->toPlainText().contains("HELLO")) << view->toPlainText().toStdString();

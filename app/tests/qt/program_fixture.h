@@ -20,13 +20,15 @@
 
 #include "app/qt/program.h"
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
 struct SeenBox {
     std::string title, text;
 };
 
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public ::testing::Test
+{
 protected:
     std::filesystem::path root;
     std::unique_ptr<Program> program;
@@ -43,7 +45,7 @@ protected:
         // Every box the program shows is read and closed, as a user would.
         boxWatcher.setInterval(20);
         QObject::connect(&boxWatcher, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 boxes.push_back({box->windowTitle().toStdString(), box->text().toStdString()});
                 box->done(QMessageBox::Ok);
             }
@@ -62,19 +64,19 @@ protected:
     }
 
     // A TIFILES DIS/VAR 80 file of one sector, named by its PC name.
-    void WriteTiFile(const std::filesystem::path& path, uint8_t recordLength = 80,
+    void WriteTiFile(const std::filesystem::path &path, uint8_t recordLength = 80,
                      uint8_t flags = 0x80)
     {
         std::vector<uint8_t> bytes(128 + 256, 0);
         const char magic[] = "\x07TIFILES";
         std::copy(magic, magic + 8, bytes.begin());
-        bytes[9] = 1;     // one sector
+        bytes[9] = 1; // one sector
         bytes[10] = flags;
         bytes[11] = static_cast<uint8_t>(recordLength ? 256 / (recordLength + 1) : 0);
         bytes[12] = 10;
         bytes[13] = recordLength;
         std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
+            .write(reinterpret_cast<const char *>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
     }
 
@@ -82,7 +84,7 @@ protected:
     std::string IniPath() const { return (root / "work" / "Kestrel.ini").string(); }
 
     // Starts the program with these arguments and waits for the first listing.
-    int Start(const std::vector<std::string>& arguments, bool wait = true)
+    int Start(const std::vector<std::string> &arguments, bool wait = true)
     {
         program = std::make_unique<Program>();
         int rc = program->Start(arguments, (root / "work").string());
@@ -92,7 +94,7 @@ protected:
         return rc;
     }
 
-    static bool WaitFor(const std::function<bool()>& done, int ms)
+    static bool WaitFor(const std::function<bool()> &done, int ms)
     {
         QElapsedTimer clock;
         clock.start();
@@ -104,8 +106,8 @@ protected:
         return true;
     }
 
-    MainWindow& Window() { return *program->Window(); }
-    Shell& GetShell() { return Window().GetShell(); }
+    MainWindow &Window() { return *program->Window(); }
+    Shell &GetShell() { return Window().GetShell(); }
 
     void Press(int qtKey, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {

@@ -11,10 +11,11 @@
 
 #include "app/shell/location_service.h"
 #include "app/shell/shell_host.h"
-#include "tifs/messages.h"
 #include "tests/support/recording_ui.h"
+#include "tifs/messages.h"
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
 struct FakeEntry {
     std::string name;
@@ -22,16 +23,17 @@ struct FakeEntry {
     uint16_t recordLength = 80;
 };
 
-class FakeLocations : public LocationService {
+class FakeLocations : public LocationService
+{
 public:
     std::map<std::string, std::vector<FakeEntry>> tree;
     int opens = 0;
     std::function<void()> whileListing; // runs in the middle of every listing
 
     // A folder of count DIS/VAR 80 files named F000, F001, ...
-    void AddFiles(const std::string& path, int count, bool withUp = false)
+    void AddFiles(const std::string &path, int count, bool withUp = false)
     {
-        auto& list = tree[path];
+        auto &list = tree[path];
         if (withUp)
             list.push_back({"..", kKindUpDir, 0});
         for (int i = 0; i < count; ++i) {
@@ -41,7 +43,7 @@ public:
         }
     }
 
-    bool List(Location& location, Ui& ui)
+    bool List(Location &location, Ui &ui)
     {
         ++opens;
         location.entries.clear();
@@ -52,8 +54,8 @@ public:
             ReportSystemError(ui, 2, 0, {location.path});
             return false;
         }
-        for (const FakeEntry& f : it->second) {
-            CatalogEntry* e = AddEntry(location.entries);
+        for (const FakeEntry &f : it->second) {
+            CatalogEntry *e = AddEntry(location.entries);
             e->pcName = f.name;
             e->ti.tiName = f.name;
             e->ti.kind = f.kind;
@@ -63,8 +65,8 @@ public:
         return true;
     }
 
-    bool OpenLocation(Location& location, Ui& ui) override { return List(location, ui); }
-    bool OpenEntry(Location& location, const CatalogEntry& entry, Ui& ui) override
+    bool OpenLocation(Location &location, Ui &ui) override { return List(location, ui); }
+    bool OpenEntry(Location &location, const CatalogEntry &entry, Ui &ui) override
     {
         std::string before = location.path;
         if (entry.ti.kind == kKindUpDir) {
@@ -83,26 +85,26 @@ public:
         }
         return true;
     }
-    bool Reread(Location& location, Ui& ui) override { return List(location, ui); }
-    void Sort(Location& location) override
+    bool Reread(Location &location, Ui &ui) override { return List(location, ui); }
+    void Sort(Location &location) override
     {
         if (location.sortOrder < 0 || location.sortOrder > 4)
             return;
         std::stable_sort(location.entries.begin(), location.entries.end(),
-                         [](const auto& a, const auto& b) {
+                         [](const auto &a, const auto &b) {
                              bool au = a->ti.kind == kKindUpDir, bu = b->ti.kind == kKindUpDir;
                              if (au != bu)
                                  return au;
                              return a->ti.tiName < b->ti.tiName;
                          });
     }
-    int IsGifFile(const Location&, const CatalogEntry&, Ui&) override { return 0; }
-    std::array<std::string, kColumnCount> Cells(const Location&, const CatalogEntry& e) override
+    int IsGifFile(const Location &, const CatalogEntry &, Ui &) override { return 0; }
+    std::array<std::string, kColumnCount> Cells(const Location &, const CatalogEntry &e) override
     {
         return {e.pcName, e.ti.tiName, "", "", "", ""};
     }
-    std::string StatusLine(const Location&) override { return "status"; }
-    std::string PathLine(const Location& l) override { return " " + l.path; }
+    std::string StatusLine(const Location &) override { return "status"; }
+    std::string PathLine(const Location &l) override { return " " + l.path; }
 };
 
 struct ViewCall {
@@ -111,7 +113,8 @@ struct ViewCall {
     WindowMode mode;
 };
 
-class RecordingHost : public ShellHost {
+class RecordingHost : public ShellHost
+{
 public:
     int repaints = 0, fullRepaints = 0, beeps = 0, waits = 0, columnUpdates = 0;
     std::vector<ViewCall> views;
@@ -125,7 +128,7 @@ public:
     void ColumnsChanged(int) override { ++columnUpdates; }
     void BeginWait() override { ++waits; }
     void Beep() override { ++beeps; }
-    bool BrowseForLocation(const std::string& start, std::string& chosen) override
+    bool BrowseForLocation(const std::string &start, std::string &chosen) override
     {
         browseStart = start;
         if (browseAnswers.empty())
@@ -134,12 +137,15 @@ public:
         browseAnswers.erase(browseAnswers.begin());
         return true;
     }
-    void OpenView(int side, const CatalogEntry& entry, WindowMode mode) override
+    void OpenView(int side, const CatalogEntry &entry, WindowMode mode) override
     {
         views.push_back({side, entry.pcName, mode});
     }
     void RunOperation(int, PaneOperation op) override { operations.push_back(op); }
-    void AddRecentLocation(const std::string& path) override { recent.insert(recent.begin(), path); }
+    void AddRecentLocation(const std::string &path) override
+    {
+        recent.insert(recent.begin(), path);
+    }
     std::string ReadRecentLocation(int n) override
     {
         return n >= 1 && n <= static_cast<int>(recent.size()) ? recent[n - 1] : std::string();

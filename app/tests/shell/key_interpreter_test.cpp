@@ -1,7 +1,9 @@
 #include "app/tests/shell/shell_fixture.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 TEST_F(ShellTest, PageDownOnShortListKeepsTopAndTakesLastEntry)
 {
@@ -64,8 +66,11 @@ TEST_F(ShellTest, DownScrollsOnlyPastTheLastDrawnRowAndUpAboveTheFirst)
 
 TEST_F(ShellTest, MarkingKeysWithAndWithoutCtrl)
 {
-    locations.tree["/a"] = {{"..", kKindUpDir, 0}, {"SUB", kKindSubdir, 0}, {"A", kKindDisVar, 80},
-                            {"B", kKindProgram, 0}, {"C", kKindDos, 0}};
+    locations.tree["/a"] = {{"..", kKindUpDir, 0},
+                            {"SUB", kKindSubdir, 0},
+                            {"A", kKindDisVar, 80},
+                            {"B", kKindProgram, 0},
+                            {"C", kKindDos, 0}};
     Start("/a", "/a", 10, 5);
     // Ctrl+Gray + marks every markable entry, not ".." or a subdirectory.
     shell.Key(kKeyCtrl | kKeyGrayPlus);
@@ -155,8 +160,8 @@ TEST_F(ShellTest, EmptyOrFailedPaneIgnoresEverythingButTabAndF7)
     for (int side = 0; side < 2; ++side) {
         shell.SetActiveSide(side);
         int opens = locations.opens;
-        for (int key : {kKeyEnter, kKeyCtrl | kKeyEnter, kKeyF3, kKeyF4, kKeyF2, kKeyF5,
-                        kKeyDelete, kKeyCtrl | kKeyR, kKeyU, kKeyGrayPlus, kKeyF8, kKeyF9})
+        for (int key : {kKeyEnter, kKeyCtrl | kKeyEnter, kKeyF3, kKeyF4, kKeyF2, kKeyF5, kKeyDelete,
+                        kKeyCtrl | kKeyR, kKeyU, kKeyGrayPlus, kKeyF8, kKeyF9})
             shell.Key(key);
         EXPECT_EQ(locations.opens, opens);
         EXPECT_TRUE(host.views.empty());
@@ -178,9 +183,9 @@ TEST_F(ShellTest, EmptyOrFailedPaneIgnoresEverythingButTabAndF7)
 
 TEST_F(ShellTest, ViewAndPictureKeysByEntryKind)
 {
-    locations.tree["/a"] = {{"SUB", kKindSubdir, 0},   {"DV80", kKindDisVar, 80},
+    locations.tree["/a"] = {{"SUB", kKindSubdir, 0},     {"DV80", kKindDisVar, 80},
                             {"DF128", kKindDisFix, 128}, {"PROG", kKindProgram, 0},
-                            {"IMG", kKindDsk, 0},       {"IF20", kKindIntFix, 20}};
+                            {"IMG", kKindDsk, 0},        {"IF20", kKindIntFix, 20}};
     locations.tree["/a/SUB"] = {};
     Start("/a", "/a", 10, 5);
     auto at = [&](int index) { Left().cursor = index; };

@@ -3,8 +3,10 @@
 #include "app/shell/layout.h"
 #include "app/shell/startup.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
 TEST(MainLayout, DefaultWindowNumbers)
 {
@@ -14,8 +16,8 @@ TEST(MainLayout, DefaultWindowNumbers)
     MainLayout out = ComputeLayout(in);
     EXPECT_EQ(out.toolbar, (LayoutRect{0, 0, 600, 32}));
     EXPECT_EQ(out.centerBar, (LayoutRect{297, 32, 6, 200}));
-    const PaneLayout& l = out.panes[0];
-    const PaneLayout& r = out.panes[1];
+    const PaneLayout &l = out.panes[0];
+    const PaneLayout &r = out.panes[1];
     EXPECT_EQ(l.pathLine, (LayoutRect{0, 36, 297, 20}));
     EXPECT_EQ(l.header, (LayoutRect{0, 56, 297, 20}));
     EXPECT_EQ(l.statusLine, (LayoutRect{0, 212, 297, 20}));
@@ -67,9 +69,12 @@ TEST(MainLayout, ClientSizeKeptForTheSettings)
 TEST(StartLocations, CommandLineWinsForBothPanes)
 {
     bool asked = false;
-    auto browse = [&](std::string&) { asked = true; return true; };
-    StartLocations s = ChooseStartLocations(JoinCommandLine({"/home/me/My", "TI"}), "/l", "/r",
-                                            browse);
+    auto browse = [&](std::string &) {
+        asked = true;
+        return true;
+    };
+    StartLocations s =
+        ChooseStartLocations(JoinCommandLine({"/home/me/My", "TI"}), "/l", "/r", browse);
     EXPECT_TRUE(s.ok);
     EXPECT_EQ(s.left, "/home/me/My TI");
     EXPECT_EQ(s.right, "/home/me/My TI");
@@ -79,7 +84,10 @@ TEST(StartLocations, CommandLineWinsForBothPanes)
 
 TEST(StartLocations, EmptySidesTakeTheOtherAndBothEmptyAsk)
 {
-    auto never = [](std::string&) -> bool { ADD_FAILURE() << "browser shown"; return false; };
+    auto never = [](std::string &) -> bool {
+        ADD_FAILURE() << "browser shown";
+        return false;
+    };
     StartLocations s = ChooseStartLocations("", "", "/r", never);
     EXPECT_EQ(s.left, "/r");
     EXPECT_EQ(s.right, "/r");
@@ -87,9 +95,12 @@ TEST(StartLocations, EmptySidesTakeTheOtherAndBothEmptyAsk)
     EXPECT_EQ(s.left, "/l");
     EXPECT_EQ(s.right, "/l");
 
-    auto cancel = [](std::string&) { return false; };
+    auto cancel = [](std::string &) { return false; };
     EXPECT_FALSE(ChooseStartLocations("", "", "", cancel).ok);
-    auto choose = [](std::string& out) { out = "/chosen"; return true; };
+    auto choose = [](std::string &out) {
+        out = "/chosen";
+        return true;
+    };
     s = ChooseStartLocations("", "", "", choose);
     EXPECT_TRUE(s.ok);
     EXPECT_EQ(s.left, "/chosen");
@@ -100,7 +111,7 @@ TEST(StartLocations, EmptySidesTakeTheOtherAndBothEmptyAsk)
 TEST(StartLocations, LongLocationsAreCutTo300)
 {
     std::string longPath(400, 'x');
-    auto never = [](std::string&) { return false; };
+    auto never = [](std::string &) { return false; };
     StartLocations s = ChooseStartLocations(longPath, "", "", never);
     EXPECT_EQ(s.left.size(), 300u);
     s = ChooseStartLocations("", longPath, "", never);

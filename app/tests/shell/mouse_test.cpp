@@ -1,10 +1,15 @@
 #include "app/tests/shell/shell_fixture.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 // Rows are 10 pixels high in the fixture: row n is at y = n * 10 + 5.
-int Row(int n) { return n * 10 + 5; }
+int Row(int n)
+{
+    return n * 10 + 5;
+}
 
 TEST_F(ShellTest, ShiftClickMarksTheRangeAndUnmarksTheRest)
 {
@@ -27,8 +32,10 @@ TEST_F(ShellTest, ShiftClickMarksTheRangeAndUnmarksTheRest)
 
 TEST_F(ShellTest, CtrlClickTogglesAndKeepsOtherMarks)
 {
-    locations.tree["/a"] = {{"..", kKindUpDir, 0}, {"A", kKindDisVar, 80},
-                            {"B", kKindDisVar, 80}, {"C", kKindDisVar, 80}};
+    locations.tree["/a"] = {{"..", kKindUpDir, 0},
+                            {"A", kKindDisVar, 80},
+                            {"B", kKindDisVar, 80},
+                            {"C", kKindDisVar, 80}};
     Start("/a", "/a", 20, 5);
     shell.Click(0, Row(1), true, false);
     shell.Click(0, Row(3), true, false);
@@ -61,8 +68,10 @@ TEST_F(ShellTest, ClickMakesItsPaneActive)
 
 TEST_F(ShellTest, DoubleClickViewsTextAndProgramsOpensTheRest)
 {
-    locations.tree["/a"] = {{"DV80", kKindDisVar, 80}, {"PROG", kKindProgram, 0},
-                            {"DV40", kKindDisVar, 40}, {"SUB", kKindSubdir, 0}};
+    locations.tree["/a"] = {{"DV80", kKindDisVar, 80},
+                            {"PROG", kKindProgram, 0},
+                            {"DV40", kKindDisVar, 40},
+                            {"SUB", kKindSubdir, 0}};
     locations.AddFiles("/a/SUB", 1, true);
     Start("/a", "/a", 20, 5);
     Left().Entry(2)->marked = true;
@@ -120,10 +129,27 @@ TEST_F(ShellTest, WheelOnlyWhenSwitchedOnAndScrollBarLimits)
 TEST_F(ShellTest, NothingBreaksOnEmptyOneAndHugeLists)
 {
     const int sizes[] = {0, 1, 10000};
-    const int keys[] = {kKeyTab, kKeyEnter, kKeyPageUp, kKeyPageDown, kKeyEnd, kKeyHome,
-                        kKeyUp, kKeyDown, kKeyInsert, kKeyGrayPlus, kKeyGrayMinus,
-                        kKeyCtrl | kKeyGrayPlus, kKeyShift | kKeyUp, kKeyShift | kKeyDown,
-                        kKeyR, kKeyF2, kKeyF3, kKeyF4, kKeyF8, kKeyF9, kKeyU};
+    const int keys[] = {kKeyTab,
+                        kKeyEnter,
+                        kKeyPageUp,
+                        kKeyPageDown,
+                        kKeyEnd,
+                        kKeyHome,
+                        kKeyUp,
+                        kKeyDown,
+                        kKeyInsert,
+                        kKeyGrayPlus,
+                        kKeyGrayMinus,
+                        kKeyCtrl | kKeyGrayPlus,
+                        kKeyShift | kKeyUp,
+                        kKeyShift | kKeyDown,
+                        kKeyR,
+                        kKeyF2,
+                        kKeyF3,
+                        kKeyF4,
+                        kKeyF8,
+                        kKeyF9,
+                        kKeyU};
     for (int size : sizes) {
         const std::string path = "/n" + std::to_string(size);
         locations.AddFiles(path, size);
@@ -136,7 +162,7 @@ TEST_F(ShellTest, NothingBreaksOnEmptyOneAndHugeLists)
                 shell.DoubleClick(1 - shell.ActiveSide(), Row(9), false, false);
                 shell.Scroll(0, ScrollAction::PageDown);
                 for (int side = 0; side < 2; ++side) {
-                    const Pane& p = shell.GetPane(side);
+                    const Pane &p = shell.GetPane(side);
                     EXPECT_GE(p.top, 0);
                     EXPECT_LE(p.top, std::max(0, p.Count() - p.rowsPerPage));
                     if (p.Count() > 0) {

@@ -1,8 +1,10 @@
 #include "app/shell/cursor_history.h"
 #include "app/tests/shell/shell_fixture.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 TEST(CursorHistory, PushPopAndDrop)
 {
@@ -163,8 +165,7 @@ TEST_F(ShellTest, CtrlEnterOpensInTheOtherPaneAndKeepsTheActiveOne)
 
 TEST_F(ShellTest, DescriptionHeaderKeepsOrderButMovesCursorToFirstVisibleRow)
 {
-    locations.tree["/a"] = {{"C", kKindDisVar, 80}, {"A", kKindDisVar, 80},
-                            {"B", kKindDisVar, 80}};
+    locations.tree["/a"] = {{"C", kKindDisVar, 80}, {"A", kKindDisVar, 80}, {"B", kKindDisVar, 80}};
     Start("/a", "/a", 10, 5);
     shell.Key(kKeyEnd);
     shell.SortAndShow(0, 5);

@@ -9,16 +9,18 @@
 #include "app/tests/shell/fake_locations.h"
 #include "tests/support/recording_ui.h"
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
-class ShellTest : public ::testing::Test {
+class ShellTest : public ::testing::Test
+{
 protected:
     FakeLocations locations;
     RecordingHost host;
     RecordingUi ui;
     Shell shell{host, locations, ui};
 
-    void Start(const std::string& left, const std::string& right, int rows, int sortOrder = 1)
+    void Start(const std::string &left, const std::string &right, int rows, int sortOrder = 1)
     {
         const int widths[kColumnCount] = {100, 100, 100, 100, 100, 100};
         shell.SetStartLocations(left, right, sortOrder, widths);
@@ -27,9 +29,9 @@ protected:
         shell.SetLineHeight(10);
         shell.ListBothPanes();
     }
-    Pane& Left() { return shell.GetPane(0); }
-    Pane& Right() { return shell.GetPane(1); }
-    std::vector<int> Marked(const Pane& p)
+    Pane &Left() { return shell.GetPane(0); }
+    Pane &Right() { return shell.GetPane(1); }
+    std::vector<int> Marked(const Pane &p)
     {
         std::vector<int> out;
         for (int i = 0; i < p.Count(); ++i)
