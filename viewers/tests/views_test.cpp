@@ -15,6 +15,7 @@
 #include "viewers/sector_range_view.h"
 #include "viewers/tifile_view.h"
 #include "viewers/view_caption.h"
+#include "tifs/location_listers.h"
 
 namespace kestrel {
 namespace {
@@ -297,6 +298,49 @@ TEST_F(ViewFiles, CapacityLimitsTheRecordView)
     EXPECT_TRUE(m_ui.Silent());
     EXPECT_EQ(HexViewCapacity(1), 384u * 26 / 16 + 384 * 5 + 128);
     EXPECT_EQ(ForthViewCapacity(41), 41u * 256 + 11 * 62);
+}
+
+// A container module stand-in: "saves" an entry by copying a prepared file.
+std::string g_savedSource;
+bool CopySaver(const Location&, const CatalogEntry&, const std::string& target, Ui&)
+{
+    std::error_code error;
+    fs::copy_file(g_savedSource, target, fs::copy_options::overwrite_existing, error);
+    return !error;
+}
+bool FailingSaver(const Location&, const CatalogEntry&, const std::string&, Ui&) { return false; }
+
+TEST_F(ViewFiles, FileInsideAContainerGoesThroughTheTemporaryFile)
+{
+    const std::vector<testing::BasicLine> lines = {
+        {5, testing::TokenLine().Keyword(0x8B).Bytes()}};
+    const CatalogEntry inDirectory =
+        Put("END", testing::ProgramTiFile(testing::BuildProgramFile(lines)));
+    g_savedSource = (m_dir / "END").string();
+    RegisterLocationListers();
+    const EntrySaver floppySaver = FindEntrySaver(kLocDskImage);
+    RegisterEntrySaver(kLocDskImage, CopySaver);
+
+    Location disk;
+    disk.kind = kLocDskImage;
+    disk.path = "/images/work.dsk";
+    disk.insideContainer = true;
+    disk.containerDepth = 1;
+    CatalogEntry entry = inDirectory;
+    entry.pcName = disk.path;
+    entry.ti.tiName = "PROG      ";
+    TextView view;
+    const std::string temp = (m_dir / "ti_tmp.$$$").string();
+    ASSERT_TRUE(ComposeTiFileView(disk, entry, kViewAuto, temp, m_ui, view));
+    EXPECT_EQ(view.text, "5 END\r\n");
+    EXPECT_EQ(view.caption, "Kestrel - /images/work.dsk->PROG");
+    EXPECT_EQ(view.recordName, "PROG");
+    EXPECT_TRUE(fs::exists(temp)); // kept for the next request
+
+    RegisterEntrySaver(kLocDskImage, FailingSaver);
+    EXPECT_FALSE(ComposeTiFileView(disk, entry, kViewAuto, temp, m_ui, view));
+    EXPECT_FALSE(view.hasText);
+    RegisterEntrySaver(kLocDskImage, floppySaver);
 }
 
 TEST(ViewCaption, TruncationAbove61440Characters)
