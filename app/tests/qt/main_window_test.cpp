@@ -5,11 +5,18 @@
 
 #include <cstring>
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+
+#include "app/qt/dialog_helpers.h"
 #include "app/qt/input_filters.h"
 #include "app/qt/key_translate.h"
 #include "app/shell/key_codes.h"
 #include "app/tests/qt/program_fixture.h"
 #include "tifs/location_listers.h"
+#include "tifs/messages.h"
 
 namespace kestrel::testing
 {
@@ -383,6 +390,88 @@ TEST(KeyTranslation, QtKeysBecomeVirtualKeyCodes)
     EXPECT_EQ(TranslateKey(Qt::Key_Enter, Qt::KeypadModifier), kKeyEnter);
     EXPECT_EQ(TranslateKey(Qt::Key_Backtab, Qt::ShiftModifier), kKeyShift | kKeyTab);
     EXPECT_EQ(TranslateKey(Qt::Key_unknown, Qt::NoModifier), 0);
+}
+
+} // namespace
+} // namespace kestrel::testing
+
+namespace kestrel::testing
+{
+namespace
+{
+
+TEST(DialogHelpers, NumbersCombosAndFilters)
+{
+    EXPECT_EQ(Hex16Text(0x1F), ">001F");
+    EXPECT_EQ(Hex32Text(0xABCDEF), ">00ABCDEF");
+    EXPECT_EQ(NumberText(-5), "-5");
+    QComboBox combo;
+    FillNumberCombo(&combo, 1, 4, 3);
+    EXPECT_EQ(combo.count(), 4);
+    EXPECT_EQ(combo.currentText(), " 3");
+    FillNumberCombo(&combo, 1, 4, 9, "none");
+    EXPECT_EQ(combo.count(), 5);
+    EXPECT_EQ(combo.currentIndex(), 0);
+    FillTextCombo(&combo, {"a", "b"}, 1);
+    EXPECT_EQ(combo.currentText(), "b");
+    QLineEdit edit;
+    SetItemHex16(&edit, 0x100);
+    EXPECT_EQ(edit.text(), ">0100");
+    QCheckBox box;
+    SetCheck(&box, true);
+    EXPECT_TRUE(GetCheck(&box));
+    QProgressBar bar;
+    SetProgressRange(&bar, 100000);
+    SetProgressPosition(&bar, 70000);
+    EXPECT_EQ(bar.maximum(), 100000);
+    EXPECT_EQ(bar.value(), 70000);
+
+    EXPECT_EQ(QtFileFilter("Disk images (*.dsk)|*.dsk|All files|*.*"),
+              "Disk images (*.dsk);;All files (*.*)");
+    EXPECT_EQ(QtFileFilter("Text|*.txt;*.lst"), "Text (*.txt *.lst)");
+    EXPECT_EQ(QtFileFilter("*.dsk"), "*.dsk");
+}
+
+TEST(QtUiBoxes, CaptionsIconsAndOwner)
+{
+    QWidget owner;
+    QtUi ui;
+    ui.SetOwner(&owner);
+    struct Seen {
+        QString title, text;
+        QMessageBox::Icon icon;
+        QWidget *parent;
+    };
+    std::vector<Seen> seen;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            seen.push_back({box->windowTitle(), box->text(), box->icon(), box->parentWidget()});
+            QAbstractButton *all = nullptr;
+            for (QAbstractButton *b : box->buttons())
+                if (b->text() == "All")
+                    all = b;
+            if (all)
+                all->click();
+            else
+                box->done(QMessageBox::No);
+        }
+    });
+    watcher.start(10);
+    ReportError(ui, 99);
+    EXPECT_EQ(ui.LastMessage(), 99);
+    ui.ShowDsrError("dsr");
+    ui.ShowInfo("info");
+    EXPECT_EQ(ui.AskOverwrite("X exists"), Answer::All);
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0].title, "ERROR");
+    EXPECT_EQ(seen[0].text, "Unknown error <99>");
+    EXPECT_EQ(seen[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(seen[0].parent, &owner);
+    EXPECT_EQ(seen[1].title, "DSR ERROR");
+    EXPECT_EQ(seen[2].title, "Kestrel");
+    EXPECT_EQ(seen[2].icon, QMessageBox::Information);
+    EXPECT_EQ(seen[3].title, "Overwrite file(s)");
 }
 
 } // namespace
