@@ -7,8 +7,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScreen>
 
 #include "app/qt/dialog_helpers.h"
 #include "app/qt/input_filters.h"
@@ -262,11 +264,15 @@ TEST_F(ProgramTest, FirstStartWritesTheDefaultsAtExit)
 TEST_F(ProgramTest, StoredPlacementAndSettingsAreUsedOnTheNextStart)
 {
     WriteTiFile(root / "files" / "ONE");
-    std::ofstream(IniPath()) << "[Kestrel]\nwidth=700\nheight=300\nsortby=0\n"
+    std::ofstream(IniPath()) << "[Kestrel]\nleft=-5000\ntop=10\nwidth=700\nheight=300\nsortby=0\n"
                                 "hdrsize=80 90\ndefault_path_left="
                              << Folder() << "\n";
     Start({});
     EXPECT_EQ(Window().Client()->size(), QSize(700, 300));
+    // Off the desktop on the left: centred on the screen instead.
+    QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(Window().frameGeometry().x(), screen.width() / 2 - 350);
+    EXPECT_EQ(Window().frameGeometry().y(), screen.height() / 2 - 150);
     EXPECT_EQ(GetShell().GetPane(1).location.startPath, Folder());
     EXPECT_EQ(GetShell().GetPane(0).location.sortOrder, 0);
     EXPECT_EQ(GetShell().GetPane(1).columns[1].width, 90);
