@@ -8,20 +8,22 @@
 #include "cli/terminal_ui.h"
 #include "viewers/sector_range_view.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "sectors IMAGE FIRST COUNT";
 
-int UsageError(const char* why)
+int UsageError(const char *why)
 {
     std::fprintf(stderr, "kestrel-cli: %s\nusage: kestrel-cli %s\n", why, kUsage);
     return 1;
 }
 
 // Decimal, or hexadecimal with ">" or "0x" in front.
-bool ParseNumber(const std::string& text, uint32_t& value)
+bool ParseNumber(const std::string &text, uint32_t &value)
 {
     std::string digits = text;
     int base = 10;
@@ -35,7 +37,7 @@ bool ParseNumber(const std::string& text, uint32_t& value)
     if (digits.empty() || digits[0] == '-' || digits[0] == '+') {
         return false;
     }
-    char* end = nullptr;
+    char *end = nullptr;
     const unsigned long long v = std::strtoull(digits.c_str(), &end, base);
     if (*end != '\0' || v > 0xFFFFFFFFull) {
         return false;
@@ -44,9 +46,9 @@ bool ParseNumber(const std::string& text, uint32_t& value)
     return true;
 }
 
-int RunSectors(CommandContext& context)
+int RunSectors(CommandContext &context)
 {
-    const auto& args = context.args;
+    const auto &args = context.args;
     if (args.size() != 3) {
         return UsageError("IMAGE, FIRST and COUNT expected");
     }

@@ -2,8 +2,8 @@
 // for a file, its caption on the first line.
 #include <cstdio>
 #include <filesystem>
-#include <system_error>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/command.h"
@@ -14,21 +14,23 @@
 #include "viewers/tifile_view.h"
 #include "viewers/view_caption.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "view [--hex | --forth] LOCATION/FILE";
 constexpr int kMsgCantRead = 4;
 constexpr int kMsgNoSuchFile = 46;
 
-int UsageError(const char* why)
+int UsageError(const char *why)
 {
     std::fprintf(stderr, "kestrel-cli: %s\nusage: kestrel-cli %s\n", why, kUsage);
     return 1;
 }
 
-void Print(const std::string& caption, const std::string& text)
+void Print(const std::string &caption, const std::string &text)
 {
     std::fwrite(caption.data(), 1, caption.size(), stdout);
     std::fputc('\n', stdout);
@@ -36,12 +38,12 @@ void Print(const std::string& caption, const std::string& text)
 }
 
 // A plain PC file is shown as it is, under its PC name.
-bool ViewPcFile(const Location& location, const CatalogEntry& entry, Ui& ui, TextView& view)
+bool ViewPcFile(const Location &location, const CatalogEntry &entry, Ui &ui, TextView &view)
 {
-    const std::string path =
-        location.path.empty() || location.path.back() == '/' ? location.path + entry.pcName
-                                                             : location.path + "/" + entry.pcName;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    const std::string path = location.path.empty() || location.path.back() == '/'
+                                 ? location.path + entry.pcName
+                                 : location.path + "/" + entry.pcName;
+    std::FILE *file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         ReportError(ui, 1, {path});
         return false;
@@ -60,11 +62,11 @@ bool ViewPcFile(const Location& location, const CatalogEntry& entry, Ui& ui, Tex
     return true;
 }
 
-int RunView(CommandContext& context)
+int RunView(CommandContext &context)
 {
     int mode = kViewAuto;
     std::string target;
-    for (const std::string& arg : context.args) {
+    for (const std::string &arg : context.args) {
         if (arg == "--hex" || arg == "--forth") {
             if (mode != kViewAuto) {
                 return UsageError("--hex and --forth exclude each other");
@@ -82,7 +84,7 @@ int RunView(CommandContext& context)
         return UsageError("LOCATION/FILE missing");
     }
 
-    TerminalUi& ui = *context.ui;
+    TerminalUi &ui = *context.ui;
     Location location;
     std::string leaf;
     // A PC file given by its own path is looked up in its folder; a path
@@ -101,7 +103,7 @@ int RunView(CommandContext& context)
     if (leaf.empty()) {
         return UsageError("the path names a location, not a file");
     }
-    const CatalogEntry* found = FindEntryByName(location, leaf);
+    const CatalogEntry *found = FindEntryByName(location, leaf);
     if (found == nullptr) {
         ReportError(ui, kMsgNoSuchFile, {leaf});
         return 1;

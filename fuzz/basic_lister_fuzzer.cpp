@@ -14,7 +14,7 @@
 #include "viewers/record_text.cpp"
 #include "viewers/text_block.cpp"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 4) {
         return 0;
@@ -36,13 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // Small buffers so that the full-buffer paths run as well.
     std::vector<char> out(1 + count % 2048);
-    char* end = out.data() + out.size();
+    char *end = out.data() + out.size();
     uint32_t records = 0;
     uint32_t forthSectors = 0;
-    char* fixed = out.data();
-    char* variable = out.data();
-    char* forth = out.data();
-    char* hex = out.data();
+    char *fixed = out.data();
+    char *variable = out.data();
+    char *forth = out.data();
+    char *hex = out.data();
     for (size_t pos = 0; pos < size; pos += 256) {
         const size_t length = size - pos < 256 ? size - pos : 256;
         if (fixed) {

@@ -9,42 +9,90 @@
 #include "tests/support/basic_builder.h"
 #include "tests/support/record_builder.h"
 
-namespace kestrel::samples {
-namespace {
+namespace kestrel::samples
+{
+namespace
+{
 
 using testing::BasicLine;
 using testing::TokenLine;
 
 // Token codes of the demo program.
-constexpr uint8_t kCall = 0x9D, kPrint = 0x9C, kFor = 0x8C, kTo = 0xB1, kNext = 0x96,
-                  kIf = 0x84, kThen = 0xB0, kGoto = 0x86, kRem = 0x9A, kEquals = 0xBE,
-                  kPlus = 0xC1, kSemicolon = 0xB4, kSeparator = 0x82, kOpenParen = 0xB7,
-                  kCloseParen = 0xB6, kComma = 0xB3, kLess = 0xBF, kInput = 0x92, kEnd = 0x8B,
-                  kDisplay = 0xA2, kAt = 0xF0, kSeg = 0xD8, kLen = 0xD5, kColon = 0xB5;
+constexpr uint8_t kCall = 0x9D, kPrint = 0x9C, kFor = 0x8C, kTo = 0xB1, kNext = 0x96, kIf = 0x84,
+                  kThen = 0xB0, kGoto = 0x86, kRem = 0x9A, kEquals = 0xBE, kPlus = 0xC1,
+                  kSemicolon = 0xB4, kSeparator = 0x82, kOpenParen = 0xB7, kCloseParen = 0xB6,
+                  kComma = 0xB3, kLess = 0xBF, kInput = 0x92, kEnd = 0x8B, kDisplay = 0xA2,
+                  kAt = 0xF0, kSeg = 0xD8, kLen = 0xD5, kColon = 0xB5;
 
 std::vector<BasicLine> DemoProgram()
 {
     return {
         {100, TokenLine().Keyword(kRem).Literal("KESTREL DEMO").Bytes()},
-        {110, TokenLine().Keyword(kCall).Unquoted("CLEAR").Keyword(kSeparator).Keyword(kCall)
-                  .Unquoted("SCREEN").Keyword(kOpenParen).Unquoted("8").Keyword(kCloseParen)
+        {110, TokenLine()
+                  .Keyword(kCall)
+                  .Unquoted("CLEAR")
+                  .Keyword(kSeparator)
+                  .Keyword(kCall)
+                  .Unquoted("SCREEN")
+                  .Keyword(kOpenParen)
+                  .Unquoted("8")
+                  .Keyword(kCloseParen)
                   .Bytes()},
-        {120, TokenLine().Keyword(kDisplay).Keyword(kAt).Keyword(kOpenParen).Unquoted("3")
-                  .Keyword(kComma).Unquoted("5").Keyword(kCloseParen).Keyword(kColon)
-                  .Quoted("HELLO FROM \"KESTREL\"").Bytes()},
-        {130, TokenLine().Keyword(kFor).Literal("I").Keyword(kEquals).Unquoted("1").Keyword(kTo)
-                  .Unquoted("5").Bytes()},
-        {140, TokenLine().Keyword(kPrint).Literal("I").Keyword(kSemicolon).Keyword(kSeg)
-                  .Keyword(kOpenParen).Quoted("ABCDE").Keyword(kComma).Unquoted("1")
-                  .Keyword(kComma).Literal("I").Keyword(kCloseParen).Bytes()},
+        {120, TokenLine()
+                  .Keyword(kDisplay)
+                  .Keyword(kAt)
+                  .Keyword(kOpenParen)
+                  .Unquoted("3")
+                  .Keyword(kComma)
+                  .Unquoted("5")
+                  .Keyword(kCloseParen)
+                  .Keyword(kColon)
+                  .Quoted("HELLO FROM \"KESTREL\"")
+                  .Bytes()},
+        {130, TokenLine()
+                  .Keyword(kFor)
+                  .Literal("I")
+                  .Keyword(kEquals)
+                  .Unquoted("1")
+                  .Keyword(kTo)
+                  .Unquoted("5")
+                  .Bytes()},
+        {140, TokenLine()
+                  .Keyword(kPrint)
+                  .Literal("I")
+                  .Keyword(kSemicolon)
+                  .Keyword(kSeg)
+                  .Keyword(kOpenParen)
+                  .Quoted("ABCDE")
+                  .Keyword(kComma)
+                  .Unquoted("1")
+                  .Keyword(kComma)
+                  .Literal("I")
+                  .Keyword(kCloseParen)
+                  .Bytes()},
         {150, TokenLine().Keyword(kNext).Literal("I").Bytes()},
-        {160, TokenLine().Keyword(kInput).Quoted("YOUR NAME? ").Keyword(kColon).Literal("N$")
+        {160,
+         TokenLine().Keyword(kInput).Quoted("YOUR NAME? ").Keyword(kColon).Literal("N$").Bytes()},
+        {170, TokenLine()
+                  .Keyword(kIf)
+                  .Keyword(kLen)
+                  .Keyword(kOpenParen)
+                  .Literal("N$")
+                  .Keyword(kCloseParen)
+                  .Keyword(kLess)
+                  .Unquoted("1")
+                  .Keyword(kThen)
+                  .LineRef(160)
                   .Bytes()},
-        {170, TokenLine().Keyword(kIf).Keyword(kLen).Keyword(kOpenParen).Literal("N$")
-                  .Keyword(kCloseParen).Keyword(kLess).Unquoted("1").Keyword(kThen).LineRef(160)
+        {180, TokenLine()
+                  .Keyword(kPrint)
+                  .Quoted("HI, ")
+                  .Keyword(kPlus)
+                  .Literal("N$")
+                  .Keyword(kSeparator)
+                  .Keyword(kGoto)
+                  .LineRef(200)
                   .Bytes()},
-        {180, TokenLine().Keyword(kPrint).Quoted("HI, ").Keyword(kPlus).Literal("N$")
-                  .Keyword(kSeparator).Keyword(kGoto).LineRef(200).Bytes()},
         {200, TokenLine().Keyword(kEnd).Bytes()},
     };
 }
@@ -53,13 +101,14 @@ std::vector<std::vector<std::string>> ForthScreens()
 {
     return {
         {"( SQUARES AND CUBES )", ": SQUARE ( N -- N*N ) DUP * ;",
-         ": CUBE ( N -- N*N*N ) DUP SQUARE * ;", ": TABLE 11 1 DO I . I SQUARE . I CUBE . CR LOOP ;"},
+         ": CUBE ( N -- N*N*N ) DUP SQUARE * ;",
+         ": TABLE 11 1 DO I . I SQUARE . I CUBE . CR LOOP ;"},
         {"( GREETINGS )", ": HELLO .\" HELLO FROM KESTREL\" CR ;", ": GREET 3 0 DO HELLO LOOP ;"},
         {"( COUNTDOWN )", ": COUNTDOWN 0 SWAP DO I . -1 +LOOP ;", "10 COUNTDOWN"},
     };
 }
 
-bool Write(const std::string& path, const testing::TiFileData& file)
+bool Write(const std::string &path, const testing::TiFileData &file)
 {
     if (!testing::WriteFileBytes(path, file.Bytes())) {
         std::fprintf(stderr, "kestrel-samples: cannot write %s\n", path.c_str());
@@ -68,13 +117,13 @@ bool Write(const std::string& path, const testing::TiFileData& file)
     return true;
 }
 
-testing::TiFileData Named(testing::TiFileData file, const char* name)
+testing::TiFileData Named(testing::TiFileData file, const char *name)
 {
     file.spec.name = name;
     return file;
 }
 
-bool MakeBasicSamples(const std::string& demoDir)
+bool MakeBasicSamples(const std::string &demoDir)
 {
     const auto program = DemoProgram();
     bool ok = Write(demoDir + "/DEMO",
@@ -86,7 +135,8 @@ bool MakeBasicSamples(const std::string& demoDir)
                Named(testing::MergeTiFile(testing::BuildMergeFile(program)), "DEMO-M")) &&
          ok;
     // Forth screens are only recognised in files of more than 40 sectors.
-    ok = Write(demoDir + "/FORTHSCR", Named(testing::ForthScreenFile(ForthScreens(), 32), "FORTHSCR")) &&
+    ok = Write(demoDir + "/FORTHSCR",
+               Named(testing::ForthScreenFile(ForthScreens(), 32), "FORTHSCR")) &&
          ok;
     ok = Write(demoDir + "/LETTER",
                Named(testing::VariableRecordFile(false, 80,
@@ -96,7 +146,7 @@ bool MakeBasicSamples(const std::string& demoDir)
                      "LETTER")) &&
          ok;
     std::vector<std::string> scores;
-    const char* const names[] = {"ALICE", "BOB", "CAROL", "DAVE", "EVE"};
+    const char *const names[] = {"ALICE", "BOB", "CAROL", "DAVE", "EVE"};
     for (int i = 0; i < 5; ++i) {
         std::string record(32, '\0');
         record.replace(0, std::string(names[i]).size(), names[i]);

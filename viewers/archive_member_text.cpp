@@ -4,9 +4,11 @@
 #include "tifs/ti_file.h"
 #include "viewers/record_text.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantWriteSector = 7;
 // The most text one sector gives: 256 empty variable records of CR LF each,
@@ -15,23 +17,23 @@ constexpr size_t kSectorTextCapacity = 2 * kSectorSize + 8;
 
 } // namespace
 
-bool ArchiveMemberToPcText(const uint8_t* sectors, uint32_t sectorCount, const CatalogEntry& entry,
-                           std::FILE* output, const std::string& archivePath,
-                           ArchiveTextState& state, Ui& ui)
+bool ArchiveMemberToPcText(const uint8_t *sectors, uint32_t sectorCount, const CatalogEntry &entry,
+                           std::FILE *output, const std::string &archivePath,
+                           ArchiveTextState &state, Ui &ui)
 {
     const uint16_t kind = entry.ti.kind;
     char text[kSectorTextCapacity];
     for (uint32_t s = 0; s < sectorCount; ++s) {
-        const uint8_t* sector = sectors + static_cast<size_t>(s) * kSectorSize;
+        const uint8_t *sector = sectors + static_cast<size_t>(s) * kSectorSize;
         ++state.sectorNumber;
-        const char* data = text;
+        const char *data = text;
         size_t length = 0;
         if (kind == kKindProgram) {
-            data = reinterpret_cast<const char*>(sector);
+            data = reinterpret_cast<const char *>(sector);
             length = kSectorSize;
         } else {
-            char* end = text + sizeof text;
-            char* out = nullptr;
+            char *end = text + sizeof text;
+            char *out = nullptr;
             if (kind == kKindDisVar || kind == kKindIntVar) {
                 out = VariableRecordsToText(sector, kSectorSize, text, end);
             } else {

@@ -9,7 +9,8 @@
 #include "tifs/catalog_entry.h"
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 // What runs on across the calls of one conversion. A fresh state starts a
 // conversion: sector numbers in messages count from 1 again.
@@ -23,8 +24,8 @@ struct ArchiveTextState {
 // a variable-length member through VariableRecordsToText. A write that does
 // not complete reports message 7 with the running sector number and
 // archivePath and returns false; the conversion ends there.
-bool ArchiveMemberToPcText(const uint8_t* sectors, uint32_t sectorCount, const CatalogEntry& entry,
-                           std::FILE* output, const std::string& archivePath,
-                           ArchiveTextState& state, Ui& ui);
+bool ArchiveMemberToPcText(const uint8_t *sectors, uint32_t sectorCount, const CatalogEntry &entry,
+                           std::FILE *output, const std::string &archivePath,
+                           ArchiveTextState &state, Ui &ui);
 
 } // namespace kestrel

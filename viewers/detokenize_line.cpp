@@ -2,9 +2,10 @@
 
 #include <cstdio>
 
-namespace kestrel {
+namespace kestrel
+{
 
-char* DetokenizeLine(char* out, uint8_t length, const uint8_t* tokens)
+char *DetokenizeLine(char *out, uint8_t length, const uint8_t *tokens)
 {
     bool pendingSpace = false; // the keyword before asked for a blank
     bool afterLiteral = false;
@@ -74,7 +75,7 @@ char* DetokenizeLine(char* out, uint8_t length, const uint8_t* tokens)
             continue;
         }
 
-        const KeywordInfo& keyword = LookupKeyword(b);
+        const KeywordInfo &keyword = LookupKeyword(b);
         if (b == kTokenColon) {
             // Two colons side by side would read as the statement separator.
             if (afterColon) {
@@ -89,7 +90,7 @@ char* DetokenizeLine(char* out, uint8_t length, const uint8_t* tokens)
         } else if (pendingSpace && keyword.spaceBefore) {
             *out++ = ' ';
         }
-        for (const char* t = keyword.text; *t; ++t) {
+        for (const char *t = keyword.text; *t; ++t) {
             *out++ = *t;
         }
         pendingSpace = keyword.spaceAfter;

@@ -6,7 +6,8 @@
 
 #include "viewers/keyword_table.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 // The most text one token byte can produce: a blank and the longest keyword.
 // A quoted string yields at most 2n + 3 characters for its n + 2 bytes and a
@@ -26,6 +27,6 @@ constexpr size_t kListingLineSize = 6 + kDetokenizedLineSize;
 // the end of the length, whichever comes first; a string or line number cut
 // short by the length is written as far as its bytes go. Never reads outside
 // tokens[0 .. length). Returns the position of the NUL.
-char* DetokenizeLine(char* out, uint8_t length, const uint8_t* tokens);
+char *DetokenizeLine(char *out, uint8_t length, const uint8_t *tokens);
 
 } // namespace kestrel

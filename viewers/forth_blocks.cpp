@@ -7,9 +7,11 @@
 
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr ptrdiff_t kForthReserve = 6;
 constexpr size_t kBlockSize = 1024;
@@ -17,7 +19,7 @@ constexpr size_t kLineWidth = 64;
 constexpr size_t kBlocksTested = 3;
 constexpr uint16_t kSmallestForthFile = 41; // sectors
 
-bool Full(char* out, char* end)
+bool Full(char *out, char *end)
 {
     if (end - out >= kForthReserve) {
         return false;
@@ -28,7 +30,7 @@ bool Full(char* out, char* end)
     return true;
 }
 
-bool PutText(char*& out, char* end, const char* text)
+bool PutText(char *&out, char *end, const char *text)
 {
     for (; *text; ++text) {
         if (Full(out, end)) {
@@ -39,7 +41,7 @@ bool PutText(char*& out, char* end, const char* text)
     return true;
 }
 
-bool BlockLooksLikeForth(const uint8_t* block)
+bool BlockLooksLikeForth(const uint8_t *block)
 {
     std::string text(kBlockSize, ' ');
     for (size_t i = 0; i < kBlockSize; ++i) {
@@ -47,14 +49,13 @@ bool BlockLooksLikeForth(const uint8_t* block)
     }
     const size_t colon = text.find(": ");
     const size_t semicolon = text.find(" ;");
-    return colon != std::string::npos && semicolon != std::string::npos &&
-           semicolon >= colon + 3;
+    return colon != std::string::npos && semicolon != std::string::npos && semicolon >= colon + 3;
 }
 
 } // namespace
 
-char* ForthBlocksToText(const uint8_t* data, size_t length, uint32_t& sectorCounter, char* out,
-                        char* end)
+char *ForthBlocksToText(const uint8_t *data, size_t length, uint32_t &sectorCounter, char *out,
+                        char *end)
 {
     if (sectorCounter % 4 == 0) {
         char heading[32];
@@ -81,10 +82,10 @@ char* ForthBlocksToText(const uint8_t* data, size_t length, uint32_t& sectorCoun
     return out;
 }
 
-bool LooksLikeForthData(const uint8_t* data, size_t size)
+bool LooksLikeForthData(const uint8_t *data, size_t size)
 {
     for (size_t b = 0; b < kBlocksTested && (b + 1) * kBlockSize <= size; ++b) {
-        const uint8_t* block = data + b * kBlockSize;
+        const uint8_t *block = data + b * kBlockSize;
         for (size_t i = 0; i < kBlockSize; ++i) {
             if (!IsPrintable(block[i])) {
                 return false;
@@ -97,7 +98,7 @@ bool LooksLikeForthData(const uint8_t* data, size_t size)
     return false;
 }
 
-bool LooksLikeForthBlocks(const CatalogEntry& entry, std::FILE* file)
+bool LooksLikeForthBlocks(const CatalogEntry &entry, std::FILE *file)
 {
     if (entry.ti.sectors < kSmallestForthFile) {
         return false;

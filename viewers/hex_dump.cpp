@@ -6,17 +6,17 @@
 
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-char* HexDumpLines(const uint8_t* data, size_t length, uint32_t startOffset, char* out,
-                   char* end)
+char *HexDumpLines(const uint8_t *data, size_t length, uint32_t startOffset, char *out, char *end)
 {
     static const char kDigits[] = "0123456789ABCDEF";
     for (size_t pos = 0; pos < length; pos += 16) {
         const size_t count = length - pos < 16 ? length - pos : 16;
         char line[kHexDumpLineLength + 1];
         std::snprintf(line, sizeof line, "%08X", static_cast<unsigned>(startOffset + pos));
-        char* p = line + 8;
+        char *p = line + 8;
         for (size_t i = 0; i < count; ++i) {
             *p++ = ' ';
             *p++ = kDigits[data[pos + i] >> 4];

@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace kestrel {
+namespace kestrel
+{
 
 // Length of one dump line of 16 bytes, CR LF included.
 constexpr size_t kHexDumpLineLength = 8 + 16 * 3 + 1 + 16 + 2;
@@ -15,7 +16,6 @@ constexpr size_t kHexDumpLineLength = 8 + 16 * 3 + 1 + 16 + 2;
 // only when it ends below `end`; otherwise a NUL is written at the output
 // position and the result is null (buffer full). Returns the new output
 // position; the text behind it is not terminated.
-char* HexDumpLines(const uint8_t* data, size_t length, uint32_t startOffset, char* out,
-                   char* end);
+char *HexDumpLines(const uint8_t *data, size_t length, uint32_t startOffset, char *out, char *end);
 
 } // namespace kestrel

@@ -7,7 +7,8 @@
 
 #include <cstdint>
 
-namespace kestrel {
+namespace kestrel
+{
 
 // Codes that the line decoder handles before it consults the table.
 constexpr uint8_t kTokenQuotedString = 0xC7;
@@ -17,15 +18,15 @@ constexpr uint8_t kTokenColon = 0xB5;
 constexpr uint8_t kTokenStatementSeparator = 0x82;
 
 struct KeywordInfo {
-    const char* text;  // printed text; "" for a code without text
-    bool attach;       // follows a literal without a space
-    bool spaceBefore;  // takes a space when the token before asked for one
-    bool spaceAfter;   // asks for a space in front of what follows
+    const char *text; // printed text; "" for a code without text
+    bool attach;      // follows a literal without a space
+    bool spaceBefore; // takes a space when the token before asked for one
+    bool spaceAfter;  // asks for a space in front of what follows
 };
 
 // The entry of a token code; codes below 0x80 are literals and get the
 // empty entry.
-const KeywordInfo& LookupKeyword(uint8_t code);
+const KeywordInfo &LookupKeyword(uint8_t code);
 
 // The longest printed keyword text, for sizing line buffers.
 constexpr unsigned kLongestKeywordText = 10; // "SEQUENTIAL"

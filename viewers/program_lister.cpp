@@ -11,9 +11,11 @@
 #include "tifs/ti_file.h"
 #include "viewers/detokenize_line.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr long kDataStart = 128; // behind the PC header
 
@@ -46,16 +48,16 @@ bool HeaderIsValid(uint16_t check, uint16_t tableEnd, uint16_t tableStart, uint1
 {
     const uint16_t x = static_cast<uint16_t>(tableEnd ^ tableStart);
     const uint16_t negated = static_cast<uint16_t>(0x10000 - x);
-    return tableEnd != tableStart && (check == x || check == negated) &&
-           tableEnd >= tableStart && top >= tableEnd && top >= tableStart;
+    return tableEnd != tableStart && (check == x || check == negated) && tableEnd >= tableStart &&
+           top >= tableEnd && top >= tableStart;
 }
 
-void Rewind(std::FILE* file)
+void Rewind(std::FILE *file)
 {
     std::fseek(file, kDataStart, SEEK_SET);
 }
 
-size_t ReadUpTo(std::FILE* file, uint8_t* buffer, size_t size)
+size_t ReadUpTo(std::FILE *file, uint8_t *buffer, size_t size)
 {
     size_t got = 0;
     while (got < size) {
@@ -69,11 +71,11 @@ size_t ReadUpTo(std::FILE* file, uint8_t* buffer, size_t size)
 }
 
 // "%d " and the decoded tokens, appended as one line.
-bool AppendLine(TextBlock& text, uint16_t lineNumber, uint8_t length, const uint8_t* tokens)
+bool AppendLine(TextBlock &text, uint16_t lineNumber, uint8_t length, const uint8_t *tokens)
 {
     char line[kListingLineSize];
     const int prefix = std::snprintf(line, sizeof line, "%u ", static_cast<unsigned>(lineNumber));
-    const char* end = DetokenizeLine(line + prefix, length, tokens);
+    const char *end = DetokenizeLine(line + prefix, length, tokens);
     return text.Append(std::string_view(line, static_cast<size_t>(end - line)));
 }
 
@@ -81,8 +83,8 @@ bool AppendLine(TextBlock& text, uint16_t lineNumber, uint8_t length, const uint
 // its line-number table. The table is visited from its last entry to its
 // first, which lists the lines in ascending order since the table is kept
 // in descending order.
-int ListImageLines(const uint8_t* image, size_t size, uint16_t tableStart, uint16_t tableEnd,
-                   TextBlock& text, Ui& ui)
+int ListImageLines(const uint8_t *image, size_t size, uint16_t tableStart, uint16_t tableEnd,
+                   TextBlock &text, Ui &ui)
 {
     const size_t tableSize = static_cast<size_t>(tableEnd - tableStart) + 1;
     bool listedAny = false;
@@ -114,13 +116,14 @@ int ListImageLines(const uint8_t* image, size_t size, uint16_t tableStart, uint1
 }
 
 // Collects the records of a long-format file into the program image.
-class LongImage {
+class LongImage
+{
 public:
     bool Allocate()
     {
         try {
             m_bytes.reserve(kLongImageCapacity);
-        } catch (const std::bad_alloc&) {
+        } catch (const std::bad_alloc &) {
             return false;
         }
         return true;
@@ -128,7 +131,7 @@ public:
 
     // Adds the record of one sector of which `got` bytes were read. False
     // when no further record can be taken (image full, record cut short).
-    bool AddSector(const uint8_t* sector, size_t got)
+    bool AddSector(const uint8_t *sector, size_t got)
     {
         if (got == 0) {
             return false;
@@ -141,14 +144,14 @@ public:
         return take == length && m_bytes.size() < kLongImageCapacity;
     }
 
-    const uint8_t* Data() const { return m_bytes.data(); }
+    const uint8_t *Data() const { return m_bytes.data(); }
     size_t Size() const { return m_bytes.size(); }
 
 private:
     std::vector<uint8_t> m_bytes;
 };
 
-bool DecodeLongHeader(const uint8_t* sector, uint16_t& tableStart, uint16_t& tableEnd)
+bool DecodeLongHeader(const uint8_t *sector, uint16_t &tableStart, uint16_t &tableEnd)
 {
     if (sector[kLongMagic] != 0xAB || sector[kLongMagic + 1] != 0xCD) {
         return false;
@@ -160,11 +163,12 @@ bool DecodeLongHeader(const uint8_t* sector, uint16_t& tableStart, uint16_t& tab
 }
 
 // Walks the records of MERGE sectors, one sector at a time.
-class MergeWalker {
+class MergeWalker
+{
 public:
     enum Step { kNextSector, kDone, kFailed };
 
-    MergeWalker(TextBlock& text, Ui& ui) : m_text(text), m_ui(ui) {}
+    MergeWalker(TextBlock &text, Ui &ui) : m_text(text), m_ui(ui) {}
 
     // The block exists even when no line follows: an empty MERGE file is an
     // empty listing, not a file to be shown another way.
@@ -177,7 +181,7 @@ public:
         return true;
     }
 
-    Step AddSector(const uint8_t* sector, size_t got)
+    Step AddSector(const uint8_t *sector, size_t got)
     {
         size_t pos = 0;
         while (pos < got) {
@@ -203,14 +207,14 @@ public:
     }
 
 private:
-    TextBlock& m_text;
-    Ui& m_ui;
+    TextBlock &m_text;
+    Ui &m_ui;
 };
 
 } // namespace
 
-int ListProgramImageData(const uint8_t* data, size_t size, const std::string& path,
-                         TextBlock& text, Ui& ui)
+int ListProgramImageData(const uint8_t *data, size_t size, const std::string &path, TextBlock &text,
+                         Ui &ui)
 {
     if (size < kProgramHeaderSize) {
         ReportError(ui, kMsgCantRead, {path});
@@ -226,12 +230,12 @@ int ListProgramImageData(const uint8_t* data, size_t size, const std::string& pa
                           tableEnd, text, ui);
 }
 
-int ListProgramImage(std::FILE* file, const std::string& path, TextBlock& text, Ui& ui)
+int ListProgramImage(std::FILE *file, const std::string &path, TextBlock &text, Ui &ui)
 {
     std::vector<uint8_t> data;
     try {
         data.resize(kProgramReadLimit);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::bad_alloc &) {
         Rewind(file);
         ReportError(ui, kMsgNoMemory);
         return kListReported;
@@ -244,8 +248,8 @@ int ListProgramImage(std::FILE* file, const std::string& path, TextBlock& text, 
     return result;
 }
 
-int ListLongProgramData(const uint8_t* data, size_t size, uint16_t recordCount,
-                        const std::string& path, TextBlock& text, Ui& ui)
+int ListLongProgramData(const uint8_t *data, size_t size, uint16_t recordCount,
+                        const std::string &path, TextBlock &text, Ui &ui)
 {
     if (size < kSectorSize) {
         ReportError(ui, kMsgCantRead, {path});
@@ -273,8 +277,8 @@ int ListLongProgramData(const uint8_t* data, size_t size, uint16_t recordCount,
     return ListImageLines(image.Data(), image.Size(), tableStart, tableEnd, text, ui);
 }
 
-int ListLongProgram(std::FILE* file, const std::string& path, uint16_t recordCount,
-                    TextBlock& text, Ui& ui)
+int ListLongProgram(std::FILE *file, const std::string &path, uint16_t recordCount, TextBlock &text,
+                    Ui &ui)
 {
     uint8_t sector[kSectorSize];
     if (ReadUpTo(file, sector, kSectorSize) < kSectorSize) {
@@ -307,8 +311,8 @@ int ListLongProgram(std::FILE* file, const std::string& path, uint16_t recordCou
     return result;
 }
 
-int ListMergeData(const uint8_t* data, size_t size, uint16_t sectorCount,
-                  const std::string& path, TextBlock& text, Ui& ui)
+int ListMergeData(const uint8_t *data, size_t size, uint16_t sectorCount, const std::string &path,
+                  TextBlock &text, Ui &ui)
 {
     (void)path; // nothing in a MERGE listing is reported against the file
     MergeWalker walker(text, ui);
@@ -332,8 +336,8 @@ int ListMergeData(const uint8_t* data, size_t size, uint16_t sectorCount,
     return kListed;
 }
 
-int ListMergeFile(std::FILE* file, const std::string& path, uint16_t sectorCount,
-                  TextBlock& text, Ui& ui)
+int ListMergeFile(std::FILE *file, const std::string &path, uint16_t sectorCount, TextBlock &text,
+                  Ui &ui)
 {
     (void)path;
     MergeWalker walker(text, ui);

@@ -3,14 +3,16 @@
 #include "tifs/ti_file.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 // Room for a byte, CR LF and the closing NUL.
 constexpr ptrdiff_t kRecordReserve = 4;
 
-bool Full(char*& out, char* end, ptrdiff_t reserve)
+bool Full(char *&out, char *end, ptrdiff_t reserve)
 {
     if (end - out >= reserve) {
         return false;
@@ -21,12 +23,15 @@ bool Full(char*& out, char* end, ptrdiff_t reserve)
     return true;
 }
 
-char Shown(uint8_t c) { return IsPrintable(c) ? static_cast<char>(c) : '.'; }
+char Shown(uint8_t c)
+{
+    return IsPrintable(c) ? static_cast<char>(c) : '.';
+}
 
 } // namespace
 
-char* FixedRecordsToText(bool raw, const uint8_t* data, size_t length, uint32_t& recordCounter,
-                         const CatalogEntry& entry, char* out, char* end)
+char *FixedRecordsToText(bool raw, const uint8_t *data, size_t length, uint32_t &recordCounter,
+                         const CatalogEntry &entry, char *out, char *end)
 {
     const size_t recordLength = entry.ti.recordLength;
     if (recordLength == 0) {
@@ -61,7 +66,7 @@ char* FixedRecordsToText(bool raw, const uint8_t* data, size_t length, uint32_t&
     return out;
 }
 
-char* VariableRecordsToText(const uint8_t* data, size_t length, char* out, char* end)
+char *VariableRecordsToText(const uint8_t *data, size_t length, char *out, char *end)
 {
     size_t pos = 0;
     while (pos < length) {

@@ -10,7 +10,8 @@
 
 #include "tifs/catalog_entry.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 // The records of a fixed-length sector: records-per-sector records of
 // record-length bytes from offset 0 (a descriptor without a records-per-
@@ -20,13 +21,13 @@ namespace kestrel {
 // and nothing is added. recordCounter runs across the sectors of a file:
 // once it reached the level-3 count (when that is non-zero) no further
 // record is written.
-char* FixedRecordsToText(bool raw, const uint8_t* data, size_t length, uint32_t& recordCounter,
-                         const CatalogEntry& entry, char* out, char* end);
+char *FixedRecordsToText(bool raw, const uint8_t *data, size_t length, uint32_t &recordCounter,
+                         const CatalogEntry &entry, char *out, char *end);
 
 // The records of a variable-length sector: length byte n and n bytes, from
 // offset 0, as long as the record stays within the sector (so the 0xFF end
 // mark ends it). Non-printable bytes become "."; each record, even an empty
 // one, ends with CR LF.
-char* VariableRecordsToText(const uint8_t* data, size_t length, char* out, char* end);
+char *VariableRecordsToText(const uint8_t *data, size_t length, char *out, char *end);
 
 } // namespace kestrel

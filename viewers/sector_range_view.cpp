@@ -11,9 +11,11 @@
 #include "viewers/hex_dump.h"
 #include "viewers/view_caption.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantOpen = 1;
 constexpr int kMsgCantReadSector = 6;
@@ -22,12 +24,12 @@ constexpr int kMsgSeek = 14;
 constexpr size_t kTextPerSector = 1300;
 
 struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+    void operator()(std::FILE *file) const { std::fclose(file); }
 };
 
 } // namespace
 
-bool ComposeSectorRangeView(const SectorRange& range, Ui& ui, TextView& view)
+bool ComposeSectorRangeView(const SectorRange &range, Ui &ui, TextView &view)
 {
     view = TextView();
     view.recordName = range.label;
@@ -40,9 +42,8 @@ bool ComposeSectorRangeView(const SectorRange& range, Ui& ui, TextView& view)
         ReportError(ui, kMsgCantOpen, {range.imagePath});
         return false;
     }
-    const uint64_t position = range.offsetInBytes
-                                  ? range.baseOffset + firstSector * kSectorSize
-                                  : (range.baseOffset + firstSector) * kSectorSize;
+    const uint64_t position = range.offsetInBytes ? range.baseOffset + firstSector * kSectorSize
+                                                  : (range.baseOffset + firstSector) * kSectorSize;
     if (position > static_cast<uint64_t>(INT64_MAX) ||
         fseeko(file.get(), static_cast<off_t>(position), SEEK_SET) != 0) {
         ReportError(ui, kMsgSeek, {range.imagePath});
@@ -56,7 +57,7 @@ bool ComposeSectorRangeView(const SectorRange& range, Ui& ui, TextView& view)
         const uint64_t wanted = sectorCount * kTextPerSector;
         const uint64_t keep = kViewTextLimit + kTextPerSector;
         text.reserve(static_cast<size_t>(wanted < keep ? wanted : keep));
-    } catch (const std::exception&) {
+    } catch (const std::exception &) {
         ReportError(ui, kMsgNoMemory);
         return false;
     }
@@ -68,8 +69,8 @@ bool ComposeSectorRangeView(const SectorRange& range, Ui& ui, TextView& view)
                         {static_cast<long long>(firstSector + s), range.imagePath});
             break;
         }
-        char* end = HexDumpLines(sector, kSectorSize, static_cast<uint32_t>(s * kSectorSize),
-                                 line, line + sizeof line);
+        char *end = HexDumpLines(sector, kSectorSize, static_cast<uint32_t>(s * kSectorSize), line,
+                                 line + sizeof line);
         if (text.size() <= kViewTextLimit) {
             text.append(line, static_cast<size_t>(end - line));
         }
@@ -83,9 +84,9 @@ bool ComposeSectorRangeView(const SectorRange& range, Ui& ui, TextView& view)
         cut = true;
     }
     view.text = std::move(text);
-    view.caption = FormatText("%s: FirstSector: >%04X  NumberOfSectors: >%04X",
-                              {range.label, static_cast<long long>(firstSector),
-                               static_cast<long long>(sectorCount)});
+    view.caption = FormatText(
+        "%s: FirstSector: >%04X  NumberOfSectors: >%04X",
+        {range.label, static_cast<long long>(firstSector), static_cast<long long>(sectorCount)});
     if (cut) {
         view.caption += kTruncatedSuffix;
     }

@@ -8,12 +8,13 @@
 #include "tifs/ui.h"
 #include "viewers/text_view.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 struct SectorRange {
     std::string imagePath;
-    std::string label;          // kept in the window's record, leads the caption
-    bool offsetInBytes = true;  // baseOffset counts bytes (else sectors)
+    std::string label;         // kept in the window's record, leads the caption
+    bool offsetInBytes = true; // baseOffset counts bytes (else sectors)
     uint64_t baseOffset = 0;
     uint32_t sectorsPerAu = 1;
     uint32_t firstAu = 0;
@@ -27,6 +28,6 @@ struct SectorRange {
 // over 61440 characters is cut there and "\r\n (truncated to 60Kb)" written
 // behind it. Caption "%s: FirstSector: >%04X  NumberOfSectors: >%04X",
 // with " (truncated to 60Kb)" when cut. Returns view.hasText.
-bool ComposeSectorRangeView(const SectorRange& range, Ui& ui, TextView& view);
+bool ComposeSectorRangeView(const SectorRange &range, Ui &ui, TextView &view);
 
 } // namespace kestrel

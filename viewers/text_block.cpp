@@ -4,15 +4,16 @@
 #include <stdexcept>
 #include <utility>
 
-namespace kestrel {
+namespace kestrel
+{
 
 bool TextBlock::Append(std::string_view line)
 {
     try {
         m_text.append(line);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::bad_alloc &) {
         return false;
-    } catch (const std::length_error&) {
+    } catch (const std::length_error &) {
         return false;
     }
     m_exists = true;

@@ -7,15 +7,17 @@
 #include <string>
 #include <string_view>
 
-namespace kestrel {
+namespace kestrel
+{
 
-class TextBlock {
+class TextBlock
+{
 public:
     // False while no line was appended (the block does not exist yet).
     bool Exists() const { return m_exists; }
-    const char* Data() const { return m_text.c_str(); }
+    const char *Data() const { return m_text.c_str(); }
     size_t Length() const { return m_text.size(); }
-    const std::string& Text() const { return m_text; }
+    const std::string &Text() const { return m_text; }
 
     // Appends a line (its text up to the NUL). False when memory is
     // exhausted; the block then keeps what it held.

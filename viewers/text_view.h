@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace kestrel {
+namespace kestrel
+{
 
 // View modes of a TI file view.
 enum ViewMode : int {
@@ -17,10 +18,10 @@ struct TextView {
     // False when a failure ended the view before any text (messages 1, 4,
     // 13, 14): the window stays without text and keeps its caption.
     bool hasText = false;
-    std::string text;               // CR LF line ends, read-only in the window
+    std::string text; // CR LF line ends, read-only in the window
     std::string caption = "Kestrel";
-    std::string recordName;         // file name or label kept in the window's record
-    int mode = kViewAuto;           // the mode the view ended up in (0 becomes 7 for Forth)
+    std::string recordName; // file name or label kept in the window's record
+    int mode = kViewAuto;   // the mode the view ended up in (0 becomes 7 for Forth)
 };
 
 } // namespace kestrel

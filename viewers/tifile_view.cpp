@@ -15,9 +15,11 @@
 #include "viewers/record_text.h"
 #include "viewers/view_caption.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantOpen = 1;
 constexpr int kMsgCantRead = 4;
@@ -27,11 +29,11 @@ constexpr int kMsgSeek = 14;
 constexpr uint8_t kShortReadFill = 0xCC;
 
 struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+    void operator()(std::FILE *file) const { std::fclose(file); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-std::string JoinPcPath(const std::string& directory, const std::string& name)
+std::string JoinPcPath(const std::string &directory, const std::string &name)
 {
     if (directory.empty()) {
         return name;
@@ -43,26 +45,27 @@ std::string JoinPcPath(const std::string& directory, const std::string& name)
 }
 
 // The zero-filled text buffer of a view, with its fixed capacity.
-class ViewBuffer {
+class ViewBuffer
+{
 public:
     bool Allocate(size_t capacity)
     {
         try {
             m_bytes.assign(capacity, '\0');
-        } catch (const std::bad_alloc&) {
+        } catch (const std::bad_alloc &) {
             return false;
-        } catch (const std::length_error&) {
+        } catch (const std::length_error &) {
             return false;
         }
         m_out = m_bytes.data();
         return true;
     }
 
-    char*& Out() { return m_out; }
-    char* End() { return m_bytes.data() + m_bytes.size(); }
+    char *&Out() { return m_out; }
+    char *End() { return m_bytes.data() + m_bytes.size(); }
 
     // Copies a fixed text; false when it does not fit (a NUL ends the text).
-    bool Put(const char* text)
+    bool Put(const char *text)
     {
         const size_t n = std::strlen(text);
         if (m_out == nullptr || static_cast<size_t>(End() - m_out) <= n) {
@@ -80,19 +83,19 @@ public:
     // The text: everything up to the first NUL.
     std::string Text() const
     {
-        const char* begin = m_bytes.data();
+        const char *begin = m_bytes.data();
         return std::string(begin, strnlen(begin, m_bytes.size()));
     }
 
 private:
     std::vector<char> m_bytes;
-    char* m_out = nullptr;
+    char *m_out = nullptr;
 };
 
 // Reads the next sector of the file's data. False (message 6 reported)
 // when nothing came; a short read is filled up with 0xCC.
-bool ReadViewSector(std::FILE* file, unsigned number, const std::string& path, uint8_t* sector,
-                    Ui& ui)
+bool ReadViewSector(std::FILE *file, unsigned number, const std::string &path, uint8_t *sector,
+                    Ui &ui)
 {
     size_t got = 0;
     while (got < kSectorSize) {
@@ -110,11 +113,14 @@ bool ReadViewSector(std::FILE* file, unsigned number, const std::string& path, u
     return true;
 }
 
-bool IsVariableKind(uint16_t kind) { return kind == kKindDisVar || kind == kKindIntVar; }
+bool IsVariableKind(uint16_t kind)
+{
+    return kind == kKindDisVar || kind == kKindIntVar;
+}
 
 // The hexadecimal view: the header block, then the data sectors.
-bool ComposeHexView(std::FILE* file, const uint8_t* header, const std::string& path,
-                    const CatalogEntry& entry, Ui& ui, ViewBuffer& buffer)
+bool ComposeHexView(std::FILE *file, const uint8_t *header, const std::string &path,
+                    const CatalogEntry &entry, Ui &ui, ViewBuffer &buffer)
 {
     if (!buffer.Allocate(HexViewCapacity(entry.ti.sectors))) {
         ReportError(ui, kMsgNoMemory);
@@ -142,8 +148,8 @@ bool ComposeHexView(std::FILE* file, const uint8_t* header, const std::string& p
 }
 
 // Records, or Forth screens, of a data file.
-bool ComposeDataView(std::FILE* file, const std::string& path, const CatalogEntry& entry,
-                     bool forth, Ui& ui, ViewBuffer& buffer)
+bool ComposeDataView(std::FILE *file, const std::string &path, const CatalogEntry &entry,
+                     bool forth, Ui &ui, ViewBuffer &buffer)
 {
     const uint16_t sectors = entry.ti.sectors;
     if (!buffer.Allocate(forth ? ForthViewCapacity(sectors) : RecordViewCapacity(sectors))) {
@@ -158,14 +164,13 @@ bool ComposeDataView(std::FILE* file, const std::string& path, const CatalogEntr
         if (!ReadViewSector(file, s + 1, path, sector, ui)) {
             break;
         }
-        char*& out = buffer.Out();
+        char *&out = buffer.Out();
         if (variable) {
             out = VariableRecordsToText(sector, kSectorSize, out, buffer.End());
         } else if (forth) {
             out = ForthBlocksToText(sector, kSectorSize, counter, out, buffer.End());
         } else {
-            out = FixedRecordsToText(false, sector, kSectorSize, counter, entry, out,
-                                     buffer.End());
+            out = FixedRecordsToText(false, sector, kSectorSize, counter, entry, out, buffer.End());
         }
         if (out == nullptr) {
             break;
@@ -192,8 +197,8 @@ size_t RecordViewCapacity(uint16_t sectors)
     return (static_cast<size_t>(sectors) + 8) * kSectorSize;
 }
 
-bool ComposeTiFileText(const std::string& pcPath, const CatalogEntry& entry, int mode, Ui& ui,
-                       TextView& view)
+bool ComposeTiFileText(const std::string &pcPath, const CatalogEntry &entry, int mode, Ui &ui,
+                       TextView &view)
 {
     view.hasText = false;
     view.text.clear();
@@ -255,8 +260,8 @@ bool ComposeTiFileText(const std::string& pcPath, const CatalogEntry& entry, int
     return true;
 }
 
-bool ComposeTiFileView(const Location& location, const CatalogEntry& entry, int mode,
-                       const std::string& tempFile, Ui& ui, TextView& view)
+bool ComposeTiFileView(const Location &location, const CatalogEntry &entry, int mode,
+                       const std::string &tempFile, Ui &ui, TextView &view)
 {
     view = TextView();
     view.mode = mode;
@@ -288,10 +293,10 @@ bool ComposeTiFileView(const Location& location, const CatalogEntry& entry, int 
     return true;
 }
 
-bool ComposeTiFileView(const Location& location, const CatalogEntry& entry, int mode, Ui& ui,
-                       TextView& view)
+bool ComposeTiFileView(const Location &location, const CatalogEntry &entry, int mode, Ui &ui,
+                       TextView &view)
 {
-    platform::TempDir& temp = platform::ProgramTempDir();
+    platform::TempDir &temp = platform::ProgramTempDir();
     if (!temp.Created()) {
         temp.Create();
     }

@@ -2,9 +2,10 @@
 
 #include "tifs/catalog.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-std::string ViewFileName(const Location& location, const CatalogEntry& entry)
+std::string ViewFileName(const Location &location, const CatalogEntry &entry)
 {
     if (location.kind == kLocPcDirectory && !location.insideContainer) {
         return entry.pcName;
@@ -16,7 +17,7 @@ std::string ViewFileName(const Location& location, const CatalogEntry& entry)
     return name;
 }
 
-std::string FileViewCaption(const Location& location, const std::string& fileName)
+std::string FileViewCaption(const Location &location, const std::string &fileName)
 {
     // The path line's text begins with a blank of its own.
     std::string where = PathLineText(location);
@@ -26,7 +27,7 @@ std::string FileViewCaption(const Location& location, const std::string& fileNam
     return std::string(kProgramName) + " - " + where + "->" + fileName;
 }
 
-void MarkTruncated(std::string& caption, size_t textLength)
+void MarkTruncated(std::string &caption, size_t textLength)
 {
     if (textLength > kViewTextLimit) {
         caption += kTruncatedSuffix;

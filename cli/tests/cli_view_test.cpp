@@ -10,7 +10,8 @@
 #include "tests/support/basic_builder.h"
 #include "tests/support/record_builder.h"
 
-namespace {
+namespace
+{
 
 namespace fs = std::filesystem;
 using kestrel::testing::TokenLine;
@@ -20,11 +21,11 @@ struct CliResult {
     std::string out;
 };
 
-CliResult RunCli(const std::string& args)
+CliResult RunCli(const std::string &args)
 {
     CliResult run;
     const std::string command = std::string(KESTREL_BIN_DIR) + "/kestrel-cli " + args + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
+    FILE *pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
         return run;
     }
@@ -38,7 +39,8 @@ CliResult RunCli(const std::string& args)
     return run;
 }
 
-class CliView : public ::testing::Test {
+class CliView : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -57,13 +59,16 @@ TEST_F(CliView, PrintsCaptionThenListingOfEachForm)
         {10, TokenLine().Keyword(0x9C).Quoted("HI").Bytes()},
         {20, TokenLine().Keyword(0x86).LineRef(10).Bytes()}};
     namespace t = kestrel::testing;
-    ASSERT_TRUE(t::WriteFileBytes(m_dir + "/P", t::ProgramTiFile(t::BuildProgramFile(lines)).Bytes()));
-    ASSERT_TRUE(t::WriteFileBytes(m_dir + "/L", t::LongProgramTiFile(t::BuildLongProgram(lines)).Bytes()));
+    ASSERT_TRUE(
+        t::WriteFileBytes(m_dir + "/P", t::ProgramTiFile(t::BuildProgramFile(lines)).Bytes()));
+    ASSERT_TRUE(
+        t::WriteFileBytes(m_dir + "/L", t::LongProgramTiFile(t::BuildLongProgram(lines)).Bytes()));
     ASSERT_TRUE(t::WriteFileBytes(m_dir + "/M", t::MergeTiFile(t::BuildMergeFile(lines)).Bytes()));
-    for (const char* name : {"P", "L", "M"}) {
+    for (const char *name : {"P", "L", "M"}) {
         const CliResult run = RunCli("view '" + m_dir + "/" + name + "'");
         EXPECT_EQ(run.status, 0) << run.out;
-        EXPECT_EQ(run.out, "Kestrel - " + m_dir + "->" + name + "\n10 PRINT \"HI\"\r\n20 GOTO 10\r\n");
+        EXPECT_EQ(run.out,
+                  "Kestrel - " + m_dir + "->" + name + "\n10 PRINT \"HI\"\r\n20 GOTO 10\r\n");
     }
     const CliResult hex = RunCli("view --hex '" + m_dir + "/P'");
     EXPECT_NE(hex.out.find("\n[File header information]\r\n"), std::string::npos);

@@ -2,17 +2,19 @@
 
 #include <algorithm>
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
-namespace {
+namespace
+{
 
-void PutWord(std::vector<uint8_t>& out, size_t pos, uint16_t value)
+void PutWord(std::vector<uint8_t> &out, size_t pos, uint16_t value)
 {
     out[pos] = static_cast<uint8_t>(value >> 8);
     out[pos + 1] = static_cast<uint8_t>(value);
 }
 
-void PushWord(std::vector<uint8_t>& out, uint16_t value)
+void PushWord(std::vector<uint8_t> &out, uint16_t value)
 {
     out.push_back(static_cast<uint8_t>(value >> 8));
     out.push_back(static_cast<uint8_t>(value));
@@ -20,19 +22,19 @@ void PushWord(std::vector<uint8_t>& out, uint16_t value)
 
 } // namespace
 
-TokenLine& TokenLine::Keyword(uint8_t code)
+TokenLine &TokenLine::Keyword(uint8_t code)
 {
     m_bytes.push_back(code);
     return *this;
 }
 
-TokenLine& TokenLine::Literal(const std::string& text)
+TokenLine &TokenLine::Literal(const std::string &text)
 {
     m_bytes.insert(m_bytes.end(), text.begin(), text.end());
     return *this;
 }
 
-TokenLine& TokenLine::Quoted(const std::string& text)
+TokenLine &TokenLine::Quoted(const std::string &text)
 {
     m_bytes.push_back(0xC7);
     m_bytes.push_back(static_cast<uint8_t>(text.size()));
@@ -40,7 +42,7 @@ TokenLine& TokenLine::Quoted(const std::string& text)
     return *this;
 }
 
-TokenLine& TokenLine::Unquoted(const std::string& text)
+TokenLine &TokenLine::Unquoted(const std::string &text)
 {
     m_bytes.push_back(0xC8);
     m_bytes.push_back(static_cast<uint8_t>(text.size()));
@@ -48,14 +50,14 @@ TokenLine& TokenLine::Unquoted(const std::string& text)
     return *this;
 }
 
-TokenLine& TokenLine::LineRef(uint16_t number)
+TokenLine &TokenLine::LineRef(uint16_t number)
 {
     m_bytes.push_back(0xC9);
     PushWord(m_bytes, number);
     return *this;
 }
 
-TokenLine& TokenLine::Raw(const std::vector<uint8_t>& bytes)
+TokenLine &TokenLine::Raw(const std::vector<uint8_t> &bytes)
 {
     m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
     return *this;
@@ -68,14 +70,14 @@ std::vector<uint8_t> TokenLine::Bytes() const
     return bytes;
 }
 
-ProgramImage BuildImage(const std::vector<BasicLine>& lines, const ProgramOptions& options)
+ProgramImage BuildImage(const std::vector<BasicLine> &lines, const ProgramOptions &options)
 {
     // The table is kept in descending order of line numbers.
     std::vector<BasicLine> sorted = lines;
     std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const BasicLine& a, const BasicLine& b) { return a.number > b.number; });
+                     [](const BasicLine &a, const BasicLine &b) { return a.number > b.number; });
     size_t size = sorted.size() * 4;
-    for (const BasicLine& line : sorted) {
+    for (const BasicLine &line : sorted) {
         size += 1 + line.tokens.size();
     }
     ProgramImage p;
@@ -89,7 +91,7 @@ ProgramImage BuildImage(const std::vector<BasicLine>& lines, const ProgramOption
     // Lines are stored from the top down, the first table entry's line last.
     size_t pos = sorted.size() * 4;
     for (size_t i = sorted.size(); i-- > 0;) {
-        const BasicLine& line = sorted[i];
+        const BasicLine &line = sorted[i];
         p.image.push_back(static_cast<uint8_t>(line.tokens.size()));
         const uint16_t pointer = static_cast<uint16_t>(p.tableStart + pos + 1);
         p.image.insert(p.image.end(), line.tokens.begin(), line.tokens.end());
@@ -100,8 +102,8 @@ ProgramImage BuildImage(const std::vector<BasicLine>& lines, const ProgramOption
     return p;
 }
 
-std::vector<uint8_t> BuildProgramFile(const std::vector<BasicLine>& lines,
-                                      const ProgramOptions& options)
+std::vector<uint8_t> BuildProgramFile(const std::vector<BasicLine> &lines,
+                                      const ProgramOptions &options)
 {
     const ProgramImage p = BuildImage(lines, options);
     std::vector<uint8_t> out;
@@ -113,8 +115,8 @@ std::vector<uint8_t> BuildProgramFile(const std::vector<BasicLine>& lines,
     return out;
 }
 
-std::vector<uint8_t> BuildLongProgram(const std::vector<BasicLine>& lines,
-                                      const ProgramOptions& options)
+std::vector<uint8_t> BuildLongProgram(const std::vector<BasicLine> &lines,
+                                      const ProgramOptions &options)
 {
     ProgramOptions longOptions = options;
     if (longOptions.top == 0) {
@@ -141,7 +143,7 @@ std::vector<uint8_t> BuildLongProgram(const std::vector<BasicLine>& lines,
     return out;
 }
 
-std::vector<uint8_t> BuildMergeFile(const std::vector<BasicLine>& lines)
+std::vector<uint8_t> BuildMergeFile(const std::vector<BasicLine> &lines)
 {
     std::vector<uint8_t> out;
     std::vector<uint8_t> sector;
@@ -151,7 +153,7 @@ std::vector<uint8_t> BuildMergeFile(const std::vector<BasicLine>& lines)
         out.insert(out.end(), sector.begin(), sector.end());
         sector.clear();
     };
-    auto addRecord = [&](uint16_t number, const std::vector<uint8_t>& tokens) {
+    auto addRecord = [&](uint16_t number, const std::vector<uint8_t> &tokens) {
         const size_t length = 2 + tokens.size();
         if (sector.size() + 1 + length + 1 > 256) {
             closeSector();
@@ -160,7 +162,7 @@ std::vector<uint8_t> BuildMergeFile(const std::vector<BasicLine>& lines)
         PushWord(sector, number);
         sector.insert(sector.end(), tokens.begin(), tokens.end());
     };
-    for (const BasicLine& line : lines) {
+    for (const BasicLine &line : lines) {
         addRecord(line.number, line.tokens);
     }
     addRecord(0xFFFF, {});

@@ -9,18 +9,20 @@
 #include <string>
 #include <vector>
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
 // One line's tokens, built from its parts; the ending 0 is added by Bytes().
-class TokenLine {
+class TokenLine
+{
 public:
-    TokenLine& Keyword(uint8_t code);
-    TokenLine& Literal(const std::string& text);      // bytes below 0x80, copied as they are
-    TokenLine& Quoted(const std::string& text);       // 0xC7 n text
-    TokenLine& Unquoted(const std::string& text);     // 0xC8 n text
-    TokenLine& LineRef(uint16_t number);              // 0xC9 word
-    TokenLine& Raw(const std::vector<uint8_t>& bytes);
-    std::vector<uint8_t> Bytes() const;               // with the ending 0
+    TokenLine &Keyword(uint8_t code);
+    TokenLine &Literal(const std::string &text);  // bytes below 0x80, copied as they are
+    TokenLine &Quoted(const std::string &text);   // 0xC7 n text
+    TokenLine &Unquoted(const std::string &text); // 0xC8 n text
+    TokenLine &LineRef(uint16_t number);          // 0xC9 word
+    TokenLine &Raw(const std::vector<uint8_t> &bytes);
+    std::vector<uint8_t> Bytes() const; // with the ending 0
 
 private:
     std::vector<uint8_t> m_bytes;
@@ -45,20 +47,20 @@ struct ProgramImage {
     uint16_t check = 0;
     std::vector<uint8_t> image; // from address tableStart
 };
-ProgramImage BuildImage(const std::vector<BasicLine>& lines, const ProgramOptions& options = {});
+ProgramImage BuildImage(const std::vector<BasicLine> &lines, const ProgramOptions &options = {});
 
 // PROGRAM file data: the 8-byte header (check, tableEnd, tableStart, top)
 // and the image.
-std::vector<uint8_t> BuildProgramFile(const std::vector<BasicLine>& lines,
-                                      const ProgramOptions& options = {});
+std::vector<uint8_t> BuildProgramFile(const std::vector<BasicLine> &lines,
+                                      const ProgramOptions &options = {});
 
 // Long-format sectors: the header record 0xAB 0xCD start end check top,
 // then the image in records of up to 254 bytes, one per sector.
-std::vector<uint8_t> BuildLongProgram(const std::vector<BasicLine>& lines,
-                                      const ProgramOptions& options = {});
+std::vector<uint8_t> BuildLongProgram(const std::vector<BasicLine> &lines,
+                                      const ProgramOptions &options = {});
 
 // MERGE sectors: records "L, line number, tokens" packed into sectors, each
 // sector closed by 0xFF, the last record the line number 0xFFFF.
-std::vector<uint8_t> BuildMergeFile(const std::vector<BasicLine>& lines);
+std::vector<uint8_t> BuildMergeFile(const std::vector<BasicLine> &lines);
 
 } // namespace kestrel::testing

@@ -5,29 +5,40 @@
 
 #include "tifs/ti_file.h"
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
-namespace {
+namespace
+{
 
 constexpr size_t kSector = 256;
 
-uint16_t SectorsFor(size_t bytes) { return static_cast<uint16_t>((bytes + kSector - 1) / kSector); }
+uint16_t SectorsFor(size_t bytes)
+{
+    return static_cast<uint16_t>((bytes + kSector - 1) / kSector);
+}
 
 uint16_t KindOf(uint8_t flags)
 {
     switch (flags & kFlagTypeMask) {
-    case 0x00: return kKindDisFix;
-    case 0x80: return kKindDisVar;
-    case 0x02: return kKindIntFix;
-    case 0x82: return kKindIntVar;
-    case 0x01: return kKindProgram;
-    default: return kKindUnknown;
+    case 0x00:
+        return kKindDisFix;
+    case 0x80:
+        return kKindDisVar;
+    case 0x02:
+        return kKindIntFix;
+    case 0x82:
+        return kKindIntVar;
+    case 0x01:
+        return kKindProgram;
+    default:
+        return kKindUnknown;
     }
 }
 
 } // namespace
 
-std::vector<uint8_t> TifilesHeader(const TiFileSpec& spec)
+std::vector<uint8_t> TifilesHeader(const TiFileSpec &spec)
 {
     std::vector<uint8_t> h(128, 0);
     const char magic[] = "\x07TIFILES";
@@ -59,7 +70,7 @@ std::vector<uint8_t> TiFileData::Bytes() const
     return bytes;
 }
 
-CatalogEntry TiFileData::Entry(const std::string& pcName) const
+CatalogEntry TiFileData::Entry(const std::string &pcName) const
 {
     CatalogEntry e;
     e.pcName = pcName;
@@ -85,7 +96,7 @@ CatalogEntry TiFileData::Entry(const std::string& pcName) const
 }
 
 TiFileData FixedRecordFile(bool internal, uint8_t recordLength,
-                           const std::vector<std::string>& records)
+                           const std::vector<std::string> &records)
 {
     TiFileData f;
     f.spec.flags = internal ? kFlagInternal : 0;
@@ -98,8 +109,8 @@ TiFileData FixedRecordFile(bool internal, uint8_t recordLength,
     for (size_t r = 0; r < records.size(); ++r) {
         const size_t at = (r / perSector) * kSector + (r % perSector) * recordLength;
         for (size_t i = 0; i < recordLength; ++i) {
-            f.data[at + i] = i < records[r].size() ? static_cast<uint8_t>(records[r][i])
-                                                   : (internal ? 0 : ' ');
+            f.data[at + i] =
+                i < records[r].size() ? static_cast<uint8_t>(records[r][i]) : (internal ? 0 : ' ');
         }
     }
     f.spec.sectors = static_cast<uint16_t>(sectors);
@@ -109,7 +120,7 @@ TiFileData FixedRecordFile(bool internal, uint8_t recordLength,
 }
 
 TiFileData VariableRecordFile(bool internal, uint8_t recordLength,
-                              const std::vector<std::string>& records)
+                              const std::vector<std::string> &records)
 {
     TiFileData f;
     f.spec.flags = static_cast<uint8_t>(kFlagVariable | (internal ? kFlagInternal : 0));
@@ -123,13 +134,14 @@ TiFileData VariableRecordFile(bool internal, uint8_t recordLength,
         f.data.insert(f.data.end(), sector.begin(), sector.end());
         sector.clear();
     };
-    for (const std::string& record : records) {
+    for (const std::string &record : records) {
         const size_t n = std::min<size_t>(record.size(), recordLength);
         if (sector.size() + 1 + n + 1 > kSector) {
             close();
         }
         sector.push_back(static_cast<uint8_t>(n));
-        sector.insert(sector.end(), record.begin(), record.begin() + static_cast<std::ptrdiff_t>(n));
+        sector.insert(sector.end(), record.begin(),
+                      record.begin() + static_cast<std::ptrdiff_t>(n));
     }
     if (!sector.empty() || f.data.empty()) {
         close();
@@ -139,14 +151,14 @@ TiFileData VariableRecordFile(bool internal, uint8_t recordLength,
     return f;
 }
 
-TiFileData ForthScreenFile(const std::vector<std::vector<std::string>>& screens,
+TiFileData ForthScreenFile(const std::vector<std::vector<std::string>> &screens,
                            unsigned extraSectors)
 {
     TiFileData f;
     f.spec.flags = 0;
     f.spec.recordLength = 128;
     f.spec.recordsPerSector = 2;
-    for (const auto& screen : screens) {
+    for (const auto &screen : screens) {
         std::vector<uint8_t> block(1024, ' ');
         for (size_t l = 0; l < screen.size() && l < 16; ++l) {
             for (size_t i = 0; i < screen[l].size() && i < 64; ++i) {
@@ -161,7 +173,7 @@ TiFileData ForthScreenFile(const std::vector<std::vector<std::string>>& screens,
     return f;
 }
 
-TiFileData ProgramTiFile(const std::vector<uint8_t>& programData)
+TiFileData ProgramTiFile(const std::vector<uint8_t> &programData)
 {
     TiFileData f;
     f.spec.flags = kFlagProgram;
@@ -172,7 +184,7 @@ TiFileData ProgramTiFile(const std::vector<uint8_t>& programData)
     return f;
 }
 
-TiFileData LongProgramTiFile(const std::vector<uint8_t>& sectors)
+TiFileData LongProgramTiFile(const std::vector<uint8_t> &sectors)
 {
     TiFileData f;
     f.spec.flags = kFlagInternal | kFlagVariable;
@@ -184,7 +196,7 @@ TiFileData LongProgramTiFile(const std::vector<uint8_t>& sectors)
     return f;
 }
 
-TiFileData MergeTiFile(const std::vector<uint8_t>& sectors)
+TiFileData MergeTiFile(const std::vector<uint8_t> &sectors)
 {
     TiFileData f;
     f.spec.flags = kFlagVariable;
@@ -196,9 +208,9 @@ TiFileData MergeTiFile(const std::vector<uint8_t>& sectors)
     return f;
 }
 
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+bool WriteFileBytes(const std::string &path, const std::vector<uint8_t> &bytes)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE *file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         return false;
     }

@@ -11,8 +11,10 @@
 #include "viewers/keyword_table.h"
 #include "viewers/program_lister.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
 using testing::BasicLine;
 using testing::RecordingUi;
@@ -24,7 +26,7 @@ constexpr uint8_t kIf = 0x84, kGoto = 0x86, kPrint = 0x9C, kCall = 0x9D, kThen =
                   kVariable = 0xF3, kInternal = 0xF5, kRem = 0x9A, kDisplay = 0xA2, kAt = 0xF0,
                   kComma = 0xB3, kOpenParen = 0xB7, kCloseParen = 0xB6, kHash = 0xFD;
 
-std::string Detokenize(const TokenLine& line)
+std::string Detokenize(const TokenLine &line)
 {
     const std::vector<uint8_t> bytes = line.Bytes();
     char out[kDetokenizedLineSize];
@@ -36,8 +38,9 @@ std::string Detokenize(const TokenLine& line)
 
 TEST(DetokenizeLine, ExamplesOfTheListingRules)
 {
-    EXPECT_EQ(Detokenize(TokenLine().Keyword(kPrint).Literal("A").Keyword(kSemicolon).Unquoted("10")),
-              "PRINT A;10");
+    EXPECT_EQ(
+        Detokenize(TokenLine().Keyword(kPrint).Literal("A").Keyword(kSemicolon).Unquoted("10")),
+        "PRINT A;10");
     EXPECT_EQ(Detokenize(TokenLine()
                              .Keyword(kIf)
                              .Literal("X")
@@ -58,29 +61,39 @@ TEST(DetokenizeLine, ExamplesOfTheListingRules)
 TEST(DetokenizeLine, SpacingClasses)
 {
     // space-before only: a function after a keyword that asked for a blank.
-    EXPECT_EQ(Detokenize(TokenLine().Keyword(kPrint).Keyword(kLen).Keyword(kOpenParen).Literal("A$")
+    EXPECT_EQ(Detokenize(TokenLine()
+                             .Keyword(kPrint)
+                             .Keyword(kLen)
+                             .Keyword(kOpenParen)
+                             .Literal("A$")
                              .Keyword(kCloseParen)),
               "PRINT LEN(A$)");
     // a function right after a literal still gets its blank (not attach).
     EXPECT_EQ(Detokenize(TokenLine().Literal("X").Keyword(kLen)), "X LEN");
     // space-after only: VARIABLE asks for a blank, INTERNAL (no property) gets none after it.
-    EXPECT_EQ(Detokenize(TokenLine().Keyword(kOpen).Keyword(kHash).Unquoted("1").Keyword(kComma)
-                             .Keyword(kInternal).Keyword(kComma).Keyword(kVariable).Unquoted("80")),
+    EXPECT_EQ(Detokenize(TokenLine()
+                             .Keyword(kOpen)
+                             .Keyword(kHash)
+                             .Unquoted("1")
+                             .Keyword(kComma)
+                             .Keyword(kInternal)
+                             .Keyword(kComma)
+                             .Keyword(kVariable)
+                             .Unquoted("80")),
               "OPEN #1,INTERNAL,VARIABLE 80");
     // no property: no blank before it after a keyword that asked for one.
     EXPECT_EQ(Detokenize(TokenLine().Keyword(kPrint).Keyword(kInternal)), "PRINTINTERNAL");
     // attach: operators follow literals directly.
     EXPECT_EQ(Detokenize(TokenLine().Literal("A").Keyword(kEquals).Literal("B")), "A=B");
     // both: a keyword between literals.
-    EXPECT_EQ(Detokenize(TokenLine().Keyword(kDisplay).Keyword(kAt).Keyword(kOpenParen)
-                             .Unquoted("1")),
-              "DISPLAY AT(1");
+    EXPECT_EQ(
+        Detokenize(TokenLine().Keyword(kDisplay).Keyword(kAt).Keyword(kOpenParen).Unquoted("1")),
+        "DISPLAY AT(1");
 }
 
 TEST(DetokenizeLine, ColonsQuotesAndUndefinedCodes)
 {
-    EXPECT_EQ(Detokenize(TokenLine().Keyword(kPrint).Keyword(kColon).Keyword(kColon)),
-              "PRINT : :");
+    EXPECT_EQ(Detokenize(TokenLine().Keyword(kPrint).Keyword(kColon).Keyword(kColon)), "PRINT : :");
     EXPECT_EQ(Detokenize(TokenLine().Literal("A").Keyword(kColon)), "A:");
     EXPECT_EQ(Detokenize(TokenLine().Keyword(kPrint).Quoted("SAY \"HI\"")),
               "PRINT \"SAY \"\"HI\"\"\"");
@@ -113,7 +126,7 @@ TEST(DetokenizeLine, WorstCaseLineFitsTheBuffer)
     std::vector<uint8_t> tokens(255, 0xF6); // SEQUENTIAL, the longest text
     tokens[0] = 'A';
     std::vector<char> out(kDetokenizedLineSize, 'x');
-    char* end = DetokenizeLine(out.data(), 255, tokens.data());
+    char *end = DetokenizeLine(out.data(), 255, tokens.data());
     EXPECT_LT(end, out.data() + out.size());
     // Every code from 0x80 up has a table entry (possibly empty).
     for (unsigned code = 0x80; code <= 0xFF; ++code) {
@@ -132,7 +145,7 @@ std::vector<BasicLine> SampleProgram()
     };
 }
 
-const char* const kSampleListing = "10 CALL CLEAR\r\n20 PRINT \"HELLO\"\r\n30 GOTO 10\r\n";
+const char *const kSampleListing = "10 CALL CLEAR\r\n20 PRINT \"HELLO\"\r\n30 GOTO 10\r\n";
 
 TEST(ProgramLister, ThreeFormsListTheSameProgram)
 {
@@ -167,7 +180,8 @@ TEST(ProgramLister, LongProgramSpanningManyRecords)
     std::vector<BasicLine> lines;
     std::string expected;
     for (uint16_t n = 1; n <= 300; ++n) {
-        lines.push_back({n, TokenLine().Keyword(kPrint).Quoted("LINE " + std::to_string(n)).Bytes()});
+        lines.push_back(
+            {n, TokenLine().Keyword(kPrint).Quoted("LINE " + std::to_string(n)).Bytes()});
         expected += std::to_string(n) + " PRINT \"LINE " + std::to_string(n) + "\"\r\n";
     }
     RecordingUi ui;
@@ -199,7 +213,8 @@ TEST(ProgramLister, InvalidHeadersAreNotPrograms)
               kListNotProgram);
     auto badCheck = image;
     badCheck[1] ^= 1;
-    EXPECT_EQ(ListProgramImageData(badCheck.data(), badCheck.size(), "p", text, ui), kListNotProgram);
+    EXPECT_EQ(ListProgramImageData(badCheck.data(), badCheck.size(), "p", text, ui),
+              kListNotProgram);
     auto inverted = image; // tableEnd below tableStart, check recomputed
     std::swap(inverted[2], inverted[4]);
     std::swap(inverted[3], inverted[5]);
@@ -265,7 +280,7 @@ TEST(ProgramLister, RandomBytesNeverCrash)
     RecordingUi ui;
     for (int round = 0; round < 2000; ++round) {
         std::vector<uint8_t> data(256 + random() % 2000);
-        for (auto& b : data) {
+        for (auto &b : data) {
             b = static_cast<uint8_t>(random());
         }
         if (round % 2 == 0) {
@@ -283,9 +298,9 @@ TEST(ProgramLister, RandomBytesNeverCrash)
         TextBlock a, b, c;
         ListProgramImageData(data.data(), data.size(), "r", a, ui);
         ListLongProgramData(data.data(), data.size(), static_cast<uint16_t>(random()), "r", b, ui);
-        EXPECT_EQ(ListMergeData(data.data(), data.size(), static_cast<uint16_t>(random()), "r", c,
-                                ui),
-                  kListed);
+        EXPECT_EQ(
+            ListMergeData(data.data(), data.size(), static_cast<uint16_t>(random()), "r", c, ui),
+            kListed);
     }
     EXPECT_TRUE(ui.Silent());
 }
@@ -344,7 +359,7 @@ TEST(MergeLister, AllFfAndEmptyFilesGiveAnEmptyListing)
 TEST(ProgramLister, FileFormsRewindWhenNotAProgram)
 {
     RecordingUi ui;
-    std::FILE* file = std::tmpfile();
+    std::FILE *file = std::tmpfile();
     ASSERT_NE(file, nullptr);
     std::vector<uint8_t> bytes(128, 0);
     for (int i = 0; i < 600; ++i) {

@@ -13,15 +13,17 @@
 #include "tests/support/recording_ui.h"
 #include "viewers/program_lister.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
 namespace fs = std::filesystem;
 
-std::vector<uint8_t> ReadAll(const std::string& path)
+std::vector<uint8_t> ReadAll(const std::string &path)
 {
     std::vector<uint8_t> bytes;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE *file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         return bytes;
     }
@@ -43,7 +45,7 @@ struct DiskFile {
 
 // Just enough of a floppy reader for these disks: the root file index in
 // sector 1 and each file's data chain.
-std::map<std::string, DiskFile> ReadDisk(const std::vector<uint8_t>& image)
+std::map<std::string, DiskFile> ReadDisk(const std::vector<uint8_t> &image)
 {
     std::map<std::string, DiskFile> files;
     auto sector = [&](size_t n) { return image.data() + n * 256; };
@@ -53,8 +55,8 @@ std::map<std::string, DiskFile> ReadDisk(const std::vector<uint8_t>& image)
         if (fdrSector == 0 || fdrSector >= total) {
             break;
         }
-        const uint8_t* fdr = sector(fdrSector);
-        std::string name(reinterpret_cast<const char*>(fdr), 10);
+        const uint8_t *fdr = sector(fdrSector);
+        std::string name(reinterpret_cast<const char *>(fdr), 10);
         name.erase(name.find_last_not_of(' ') + 1);
         DiskFile file;
         file.flags = fdr[12];
@@ -78,7 +80,7 @@ std::map<std::string, DiskFile> ReadDisk(const std::vector<uint8_t>& image)
     return files;
 }
 
-std::string WithoutWhitespace(const std::string& text)
+std::string WithoutWhitespace(const std::string &text)
 {
     std::string out;
     for (unsigned char c : text) {
@@ -90,20 +92,20 @@ std::string WithoutWhitespace(const std::string& text)
 }
 
 // The records of a DIS/VAR listing file joined into text.
-std::string RecordsText(const DiskFile& file)
+std::string RecordsText(const DiskFile &file)
 {
     std::string text;
     for (size_t s = 0; s < file.level3 && (s + 1) * 256 <= file.data.size(); ++s) {
-        const uint8_t* sector = file.data.data() + s * 256;
+        const uint8_t *sector = file.data.data() + s * 256;
         for (size_t pos = 0; pos < 256 && sector[pos] != 0xFF && pos + 1 + sector[pos] <= 256;
              pos += 1 + sector[pos]) {
-            text.append(reinterpret_cast<const char*>(sector + pos + 1), sector[pos]);
+            text.append(reinterpret_cast<const char *>(sector + pos + 1), sector[pos]);
         }
     }
     return text;
 }
 
-void CompareDisk(const std::string& diskPath, size_t expectedPrograms)
+void CompareDisk(const std::string &diskPath, size_t expectedPrograms)
 {
     const auto image = ReadAll(diskPath);
     if (image.empty()) {
@@ -112,7 +114,7 @@ void CompareDisk(const std::string& diskPath, size_t expectedPrograms)
     const auto files = ReadDisk(image);
     size_t compared = 0;
     testing::RecordingUi ui;
-    for (const auto& [name, file] : files) {
+    for (const auto &[name, file] : files) {
         if (file.flags & 0x01) {
             const auto merge = files.find(name + "-M");
             const auto listing = files.find(name + "-L");
@@ -120,9 +122,9 @@ void CompareDisk(const std::string& diskPath, size_t expectedPrograms)
                 continue;
             }
             TextBlock programText;
-            ASSERT_EQ(ListProgramImageData(file.data.data(), file.data.size(), name, programText,
-                                           ui),
-                      kListed)
+            ASSERT_EQ(
+                ListProgramImageData(file.data.data(), file.data.size(), name, programText, ui),
+                kListed)
                 << name;
             if (merge != files.end()) {
                 TextBlock mergeText;

@@ -8,6 +8,7 @@
 #include "tests/support/basic_builder.h"
 #include "tests/support/record_builder.h"
 #include "tests/support/recording_ui.h"
+#include "tifs/location_listers.h"
 #include "viewers/archive_member_text.h"
 #include "viewers/forth_blocks.h"
 #include "viewers/hex_dump.h"
@@ -15,16 +16,18 @@
 #include "viewers/sector_range_view.h"
 #include "viewers/tifile_view.h"
 #include "viewers/view_caption.h"
-#include "tifs/location_listers.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
 namespace fs = std::filesystem;
 using testing::RecordingUi;
 using testing::TiFileData;
 
-class ViewFiles : public ::testing::Test {
+class ViewFiles : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -36,13 +39,13 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    CatalogEntry Put(const std::string& name, const TiFileData& file)
+    CatalogEntry Put(const std::string &name, const TiFileData &file)
     {
         EXPECT_TRUE(testing::WriteFileBytes((m_dir / name).string(), file.Bytes()));
         return file.Entry(name);
     }
 
-    TextView View(const CatalogEntry& entry, int mode)
+    TextView View(const CatalogEntry &entry, int mode)
     {
         TextView view;
         ComposeTiFileView(m_location, entry, mode, (m_dir / "tmp.$$$").string(), m_ui, view);
@@ -54,10 +57,10 @@ protected:
     RecordingUi m_ui;
 };
 
-std::string Lines(std::initializer_list<const char*> lines)
+std::string Lines(std::initializer_list<const char *> lines)
 {
     std::string text;
-    for (const char* line : lines) {
+    for (const char *line : lines) {
         text += line;
         text += "\r\n";
     }
@@ -73,7 +76,7 @@ TEST(HexDumpLines, FormatsLinesAndStopsWhenFull)
     data[0] = 0x00;
     data[1] = 0x7F;
     char out[200];
-    char* end = HexDumpLines(data, 32, 0x1F0, out, out + sizeof out);
+    char *end = HexDumpLines(data, 32, 0x1F0, out, out + sizeof out);
     ASSERT_NE(end, nullptr);
     ASSERT_EQ(end - out, 2 * static_cast<long>(kHexDumpLineLength));
     *end = 0;
@@ -94,7 +97,7 @@ TEST(RecordText, FixedRecordsPerSectorAndLevel3Count)
     std::fill(f.data.begin() + 240, f.data.begin() + 256, 'Z');
     std::vector<char> out(4096);
     uint32_t counter = 0;
-    char* p = FixedRecordsToText(false, f.data.data(), 256, counter, entry, out.data(),
+    char *p = FixedRecordsToText(false, f.data.data(), 256, counter, entry, out.data(),
                                  out.data() + out.size());
     p = FixedRecordsToText(false, f.data.data() + 256, 256, counter, entry, p,
                            out.data() + out.size());
@@ -124,7 +127,7 @@ TEST(RecordText, VariableRecordsEndAtTheSectorMark)
 {
     TiFileData f = testing::VariableRecordFile(false, 80, {"ALPHA", "", std::string("B\x01", 2)});
     std::vector<char> out(1024);
-    char* p = VariableRecordsToText(f.data.data(), 256, out.data(), out.data() + out.size());
+    char *p = VariableRecordsToText(f.data.data(), 256, out.data(), out.data() + out.size());
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(std::string(out.data(), p), "ALPHA\r\n\r\nB.\r\n");
 }
@@ -139,7 +142,7 @@ TEST(ForthBlocks, TextOfOneBlock)
     TiFileData f = testing::ForthScreenFile({ColonScreen()});
     std::vector<char> out(8192);
     uint32_t counter = 0;
-    char* p = out.data();
+    char *p = out.data();
     for (int s = 0; s < 4; ++s) {
         p = ForthBlocksToText(f.data.data() + s * 256, 256, counter, p, out.data() + out.size());
         ASSERT_NE(p, nullptr);
@@ -158,18 +161,18 @@ TEST(ForthBlocks, DetectionNeedsMoreThan40SectorsAndAColonDefinition)
 {
     EXPECT_TRUE(testing::ForthScreenFile({ColonScreen()}).data.size() == 1024);
     const std::string block = ": X ;" + std::string(1019, ' ');
-    EXPECT_TRUE(LooksLikeForthData(reinterpret_cast<const uint8_t*>(block.data()), 1024));
+    EXPECT_TRUE(LooksLikeForthData(reinterpret_cast<const uint8_t *>(block.data()), 1024));
     const std::string tooClose = ":  ;" + std::string(1020, ' ');
-    EXPECT_FALSE(LooksLikeForthData(reinterpret_cast<const uint8_t*>(tooClose.data()), 1024));
+    EXPECT_FALSE(LooksLikeForthData(reinterpret_cast<const uint8_t *>(tooClose.data()), 1024));
     const std::string noDefinition = ":;" + std::string(1022, ' ');
-    EXPECT_FALSE(LooksLikeForthData(reinterpret_cast<const uint8_t*>(noDefinition.data()), 1024));
+    EXPECT_FALSE(LooksLikeForthData(reinterpret_cast<const uint8_t *>(noDefinition.data()), 1024));
     std::string binary = block;
     binary[500] = '\x01';
-    EXPECT_FALSE(LooksLikeForthData(reinterpret_cast<const uint8_t*>(binary.data()), 1024));
+    EXPECT_FALSE(LooksLikeForthData(reinterpret_cast<const uint8_t *>(binary.data()), 1024));
     // The second block may carry the definition; a block cut short is skipped.
     const std::string twoBlocks = std::string(1024, 'A') + block;
-    EXPECT_TRUE(LooksLikeForthData(reinterpret_cast<const uint8_t*>(twoBlocks.data()), 2048));
-    EXPECT_FALSE(LooksLikeForthData(reinterpret_cast<const uint8_t*>(twoBlocks.data()), 2047));
+    EXPECT_TRUE(LooksLikeForthData(reinterpret_cast<const uint8_t *>(twoBlocks.data()), 2048));
+    EXPECT_FALSE(LooksLikeForthData(reinterpret_cast<const uint8_t *>(twoBlocks.data()), 2047));
 }
 
 TEST_F(ViewFiles, ForthScreensFrom41SectorsRecordsAt40)
@@ -226,10 +229,10 @@ TEST_F(ViewFiles, LongAndMergeFormsListLikeThePrograms)
         {100, testing::TokenLine().Keyword(0x9D).Unquoted("CLEAR").Bytes()},
         {110, testing::TokenLine().Keyword(0x86).LineRef(100).Bytes()}};
     const std::string listing = "100 CALL CLEAR\r\n110 GOTO 100\r\n";
-    EXPECT_EQ(View(Put("L", testing::LongProgramTiFile(testing::BuildLongProgram(lines))),
-                   kViewAuto)
-                  .text,
-              listing);
+    EXPECT_EQ(
+        View(Put("L", testing::LongProgramTiFile(testing::BuildLongProgram(lines))), kViewAuto)
+            .text,
+        listing);
     EXPECT_EQ(View(Put("M", testing::MergeTiFile(testing::BuildMergeFile(lines))), kViewAuto).text,
               listing);
     // INT/VAR 254 that is no long-format program shows its records.
@@ -278,7 +281,8 @@ TEST_F(ViewFiles, FailuresAndShortFiles)
     testing::WriteFileBytes((m_dir / "CUT").string(), bytes);
     view = View(f.Entry("CUT"), kViewAuto);
     ASSERT_TRUE(view.hasText);
-    EXPECT_EQ(m_ui.Errors().back(), "Can't read sector <3> from <" + (m_dir / "CUT").string() + ">");
+    EXPECT_EQ(m_ui.Errors().back(),
+              "Can't read sector <3> from <" + (m_dir / "CUT").string() + ">");
     EXPECT_EQ(std::count(view.text.begin(), view.text.end(), '\n'), 4);
     EXPECT_NE(view.text.find("C" + std::string(127, ' ') + "\r\n" + std::string(128, '.')),
               std::string::npos);
@@ -302,18 +306,20 @@ TEST_F(ViewFiles, CapacityLimitsTheRecordView)
 
 // A container module stand-in: "saves" an entry by copying a prepared file.
 std::string g_savedSource;
-bool CopySaver(const Location&, const CatalogEntry&, const std::string& target, Ui&)
+bool CopySaver(const Location &, const CatalogEntry &, const std::string &target, Ui &)
 {
     std::error_code error;
     fs::copy_file(g_savedSource, target, fs::copy_options::overwrite_existing, error);
     return !error;
 }
-bool FailingSaver(const Location&, const CatalogEntry&, const std::string&, Ui&) { return false; }
+bool FailingSaver(const Location &, const CatalogEntry &, const std::string &, Ui &)
+{
+    return false;
+}
 
 TEST_F(ViewFiles, FileInsideAContainerGoesThroughTheTemporaryFile)
 {
-    const std::vector<testing::BasicLine> lines = {
-        {5, testing::TokenLine().Keyword(0x8B).Bytes()}};
+    const std::vector<testing::BasicLine> lines = {{5, testing::TokenLine().Keyword(0x8B).Bytes()}};
     const CatalogEntry inDirectory =
         Put("END", testing::ProgramTiFile(testing::BuildProgramFile(lines)));
     g_savedSource = (m_dir / "END").string();
@@ -409,17 +415,17 @@ TEST_F(ViewFiles, ArchiveMemberTextThroughTheFormatters)
 {
     TiFileData fixed = testing::FixedRecordFile(false, 10, {"ABC", "DEF"});
     const std::string out = (m_dir / "member.txt").string();
-    std::FILE* file = std::fopen(out.c_str(), "wb");
+    std::FILE *file = std::fopen(out.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     ArchiveTextState state;
-    ASSERT_TRUE(ArchiveMemberToPcText(fixed.data.data(), 1, fixed.Entry("M"), file, "a.ark", state,
-                                      m_ui));
+    ASSERT_TRUE(
+        ArchiveMemberToPcText(fixed.data.data(), 1, fixed.Entry("M"), file, "a.ark", state, m_ui));
     std::fclose(file);
     EXPECT_EQ(fs::file_size(out), 20u);
     EXPECT_EQ(state.sectorNumber, 1u);
 
     // A write that fails reports the running sector number.
-    std::FILE* readOnly = std::fopen(out.c_str(), "rb");
+    std::FILE *readOnly = std::fopen(out.c_str(), "rb");
     TiFileData variable = testing::VariableRecordFile(false, 80, {"X"});
     ArchiveTextState second;
     EXPECT_FALSE(ArchiveMemberToPcText(variable.data.data(), 1, variable.Entry("V"), readOnly,
