@@ -61,7 +61,8 @@ bool ClientArea::event(QEvent *e)
     // Qt's focus chain.
     if (e->type() == QEvent::KeyPress) {
         auto *k = static_cast<QKeyEvent *>(e);
-        int code = TranslateKey(k->key(), k->modifiers());
+        // Alt belongs to the menu bar's mnemonics.
+        int code = (k->modifiers() & Qt::AltModifier) ? 0 : TranslateKey(k->key(), k->modifiers());
         if (code != 0) {
             m_main.SendKey(code);
             return true;
