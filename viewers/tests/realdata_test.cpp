@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "tests/support/recording_ui.h"
+#include "tifs/catalog.h"
+#include "tifs/location_listers.h"
 #include "viewers/program_lister.h"
+#include "viewers/tifile_view.h"
 
 namespace kestrel
 {
@@ -180,6 +183,57 @@ TEST(RealPrograms, LongFormatAndProgramImageListAlike)
     EXPECT_EQ(a.Text(), b.Text());
     EXPECT_NE(a.Text().find("100 "), std::string::npos);
     EXPECT_NE(a.Text().find("!TEXT"), std::string::npos);
+}
+
+} // namespace
+} // namespace kestrel
+
+namespace kestrel
+{
+namespace
+{
+
+// The same programs read through the project's own floppy reader: each
+// PROGRAM file and its MERGE twin, viewed inside the image, list alike.
+TEST(RealPrograms, ViewedInsideTheDiskImage)
+{
+    const std::string disk = std::string(KESTREL_REALDATA) + "/xdt99/disk/basic1.dsk";
+    if (!fs::exists(disk)) {
+        GTEST_SKIP() << disk << " is not available";
+    }
+    RegisterLocationListers();
+    testing::RecordingUi ui;
+    Location location;
+    if (!ResolveLocationPath(location, disk, ui) || location.kind != kLocDskImage) {
+        GTEST_SKIP() << "no floppy reader linked in";
+    }
+    const fs::path temp =
+        fs::temp_directory_path() / ("kestrel-dskview-" + std::to_string(::getpid()));
+    size_t compared = 0;
+    for (const auto &item : location.entries) {
+        const CatalogEntry &entry = *item;
+        if (entry.ti.kind != kKindProgram) {
+            continue;
+        }
+        std::string name = entry.ti.tiName;
+        name.erase(name.find_last_not_of(' ') + 1);
+        const CatalogEntry *merge = FindEntryByName(location, name + "-M");
+        if (merge == nullptr) {
+            continue;
+        }
+        const CatalogEntry mergeEntry = *merge;
+        TextView programView, mergeView;
+        ASSERT_TRUE(ComposeTiFileView(location, entry, kViewAuto, temp.string(), ui, programView));
+        ASSERT_TRUE(
+            ComposeTiFileView(location, mergeEntry, kViewAuto, temp.string(), ui, mergeView));
+        EXPECT_EQ(programView.text, mergeView.text) << name;
+        EXPECT_FALSE(programView.text.empty());
+        EXPECT_EQ(programView.caption, "Kestrel - " + location.path + "->" + name);
+        ++compared;
+    }
+    fs::remove(temp);
+    EXPECT_GE(compared, 5u);
+    EXPECT_TRUE(ui.Errors().empty());
 }
 
 } // namespace
