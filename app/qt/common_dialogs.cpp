@@ -20,8 +20,9 @@ bool BrowseForLocation(QWidget *owner, const std::string &current, std::string &
     // prompt and the selected folder as the status text.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setLabelText(QFileDialog::LookIn, kBrowsePrompt);
+    // Opened inside the current folder, so that choosing at once keeps it.
     if (!current.empty())
-        dialog.selectFile(QString::fromStdString(current));
+        dialog.setDirectory(QString::fromStdString(current));
     QObject::connect(&dialog, &QFileDialog::currentChanged, &dialog,
                      [&dialog](const QString &path) { dialog.setToolTip(path); });
     dialog.adjustSize();

@@ -7,11 +7,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QScreen>
 
+#include "app/qt/common_dialogs.h"
 #include "app/qt/dialog_helpers.h"
 #include "app/qt/input_filters.h"
 #include "app/qt/key_translate.h"
@@ -259,6 +261,63 @@ TEST_F(ProgramTest, FirstStartWritesTheDefaultsAtExit)
     EXPECT_NE(ini.find("hdrsize=100 100 100 100 100 100"), std::string::npos) << ini;
     EXPECT_NE(ini.find("default_path_left=" + Folder()), std::string::npos) << ini;
     EXPECT_NE(ini.find("default_path_right=" + Folder()), std::string::npos) << ini;
+}
+
+// Answers the folder browser once it is shown: with folder, as it stands
+// ("*"), or cancels it ("").
+void AnswerBrowser(const std::string &folder, std::string *seenTitle)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, folder, seenTitle] {
+        QFileDialog *dialog = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *d = qobject_cast<QFileDialog *>(w); d && d->isVisible())
+                dialog = d;
+        if (!dialog)
+            return;
+        *seenTitle = dialog->windowTitle().toStdString();
+        if (folder.empty()) {
+            dialog->reject();
+        } else {
+            if (folder != "*")
+                dialog->setDirectory(QString::fromStdString(folder));
+            static_cast<QDialog *>(dialog)->accept();
+        }
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start();
+}
+
+TEST_F(ProgramTest, FirstStartWithoutLocationAsksForAFolder)
+{
+    std::string title;
+    AnswerBrowser(std::string(), &title);
+    EXPECT_EQ(Start({}), 1);
+    EXPECT_EQ(title, "Select storage device and/or directory");
+    program->Finish();
+    EXPECT_TRUE(ReadIni().empty()); // nothing is written after a cancelled start
+
+    WriteTiFile(root / "files" / "ONE");
+    title.clear();
+    AnswerBrowser(Folder(), &title);
+    ASSERT_EQ(Start({}), -1);
+    EXPECT_FALSE(title.empty());
+    EXPECT_EQ(GetShell().GetPane(0).location.path, Folder());
+    EXPECT_EQ(GetShell().GetPane(1).location.path, Folder());
+    EXPECT_EQ(GetShell().GetPane(1).Count(), 1);
+}
+
+TEST_F(ProgramTest, BrowserStartsInTheCurrentFolderAndChoosingAtOnceKeepsIt)
+{
+    std::string title, chosen = "unchanged";
+    AnswerBrowser("*", &title);
+    EXPECT_TRUE(BrowseForLocation(nullptr, Folder(), chosen));
+    EXPECT_EQ(chosen, Folder());
+    AnswerBrowser("", &title);
+    EXPECT_FALSE(BrowseForLocation(nullptr, Folder(), chosen));
+    EXPECT_EQ(chosen, Folder());
 }
 
 TEST_F(ProgramTest, StoredPlacementAndSettingsAreUsedOnTheNextStart)
