@@ -111,5 +111,54 @@ TEST_F(ArcRealData, EveryMemberOfEveryArchiveMatchesItsLooseCopy)
     CheckArchive("archive.tfi", 5);
 }
 
+TEST_F(ArcRealData, ArchivesOfEveryRealTiFileRoundTrip)
+{
+    std::vector<testing::ArcMember> members;
+    for (const auto& item : fs::directory_iterator(kFiles)) {
+        std::string ext = item.path().extension().string();
+        if (ext != ".tfi" && ext != ".v9t9") {
+            continue;
+        }
+        testing::ArcMember member;
+        if (testing::ReadTiFileMember(item.path().string(), member)) {
+            members.push_back(member);
+        }
+    }
+    ASSERT_GT(members.size(), 20u);
+    ASSERT_LE(members.size(), 127u);
+    for (bool compressed : {false, true}) {
+        SCOPED_TRACE(compressed);
+        std::string name = compressed ? "all.ark" : "all.arc";
+        ASSERT_TRUE(WriteBytes((m_dir / name).string(),
+                               testing::ArcFileBytes(testing::BuildArcSectors(members, compressed),
+                                                     compressed)));
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(ReadBytes((m_dir / name).string(), bytes));
+        CatalogEntry entry;
+        entry.pcName = name;
+        ASSERT_TRUE(DecodeHeader(bytes.data(), name, false, entry.ti));
+        Location location;
+        location.path = m_dir.string();
+        RecordingUi ui;
+        ASSERT_TRUE(OpenArchive(location, entry, false, "", ui));
+        ASSERT_EQ(location.entries.size(), members.size());
+        for (size_t i = 0; i < members.size(); ++i) {
+            const CatalogEntry& e = *location.entries[i];
+            EXPECT_EQ(e.ti.tiName, members[i].ti.tiName);
+            std::string target = (m_dir / ("m" + std::to_string(i))).string();
+            ASSERT_TRUE(ExtractArchiveMember(location, e, kExtractTiFile, target, ui));
+            std::vector<uint8_t> got;
+            ASSERT_TRUE(ReadBytes(target, got));
+            TiFileDescriptor d = members[i].ti;
+            d.flags &= ~kFlagArchive;
+            std::vector<uint8_t> expected(kHeaderSize);
+            MakeV9t9Header(d, expected.data());
+            expected.insert(expected.end(), members[i].data.begin(), members[i].data.end());
+            EXPECT_EQ(got, expected) << e.ti.tiName;
+        }
+        EXPECT_TRUE(ui.Silent());
+    }
+}
+
 } // namespace
 } // namespace kestrel
