@@ -10,7 +10,8 @@
 #include "tests/support/arc_writer.h"
 #include "tifs/arc/lzw_decoder.h"
 
-namespace {
+namespace
+{
 
 using Clock = std::chrono::steady_clock;
 
@@ -18,14 +19,15 @@ using Clock = std::chrono::steady_clock;
 std::vector<uint8_t> SampleData(size_t size)
 {
     std::mt19937 rng(42);
-    const char* words[] = {"100 CALL CLEAR", " :: ", "PRINT \"SCORE\";S", "GOTO 200",
-                           "FOR I=1 TO 10", "NEXT I", "\r\n"};
+    const char *words[] = {
+        "100 CALL CLEAR", " :: ", "PRINT \"SCORE\";S", "GOTO 200", "FOR I=1 TO 10",
+        "NEXT I",         "\r\n"};
     std::vector<uint8_t> out;
     while (out.size() < size) {
         if (rng() % 5 == 0) {
             out.push_back(static_cast<uint8_t>(rng()));
         } else {
-            const char* w = words[rng() % 7];
+            const char *w = words[rng() % 7];
             out.insert(out.end(), w, w + std::strlen(w));
         }
     }

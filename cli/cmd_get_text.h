@@ -9,15 +9,16 @@
 #include "tifs/location.h"
 #include "tifs/ui.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
 // True when the location is an archive, so that --text can be served.
-bool IsArchiveLocation(const Location& location);
+bool IsArchiveLocation(const Location &location);
 
 // Writes member (an entry of the archive that location shows) as PC text to
 // target; an empty target means the PC form of the member's TI name in the
 // current directory. False after a reported failure.
-bool GetArchiveMemberAsText(const Location& location, const CatalogEntry& member,
-                            const std::string& target, Ui& ui);
+bool GetArchiveMemberAsText(const Location &location, const CatalogEntry &member,
+                            const std::string &target, Ui &ui);
 
 } // namespace kestrel::cli

@@ -13,44 +13,49 @@
 #include "tifs/arc/lzw_decoder.h"
 #include "tifs/ti_header.h"
 
-namespace {
+namespace
+{
 
-class QuietUi : public kestrel::Ui {
+class QuietUi : public kestrel::Ui
+{
 public:
-    void ShowError(const std::string&) override {}
-    kestrel::Answer AskErrorQuestion(const std::string&) override { return kestrel::Answer::Cancel; }
-    void ShowDsrError(const std::string&) override {}
-    void ShowInfo(const std::string&) override {}
-    void ShowWarning(const std::string&) override {}
-    kestrel::Answer AskQuestion(const std::string&, kestrel::QuestionButtons) override
+    void ShowError(const std::string &) override {}
+    kestrel::Answer AskErrorQuestion(const std::string &) override
     {
         return kestrel::Answer::Cancel;
     }
-    kestrel::Answer AskOverwrite(const std::string&) override { return kestrel::Answer::Cancel; }
-    bool ChooseFile(bool, const std::string&, const std::string&, const std::string&,
-                    const std::string&, std::string&) override
+    void ShowDsrError(const std::string &) override {}
+    void ShowInfo(const std::string &) override {}
+    void ShowWarning(const std::string &) override {}
+    kestrel::Answer AskQuestion(const std::string &, kestrel::QuestionButtons) override
+    {
+        return kestrel::Answer::Cancel;
+    }
+    kestrel::Answer AskOverwrite(const std::string &) override { return kestrel::Answer::Cancel; }
+    bool ChooseFile(bool, const std::string &, const std::string &, const std::string &,
+                    const std::string &, std::string &) override
     {
         return false;
     }
 };
 
-std::string ScratchPath(const char* name)
+std::string ScratchPath(const char *name)
 {
-    const char* base = std::getenv("TMPDIR");
+    const char *base = std::getenv("TMPDIR");
     return std::string(base && *base ? base : "/tmp") + "/kestrel-arc-fuzz-" +
            std::to_string(::getpid()) + "-" + name;
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     using namespace kestrel;
     if (size < 1) {
         return 0;
     }
     bool compressed = (data[0] & 1) != 0;
-    const uint8_t* body = data + 1;
+    const uint8_t *body = data + 1;
     size_t bodySize = size - 1;
 
     // The decoder alone, straight from memory.
@@ -75,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     DecodeFileType(ti);
     uint8_t header[kHeaderSize];
     MakeTifilesHeader(ti, header);
-    std::FILE* file = std::fopen(archivePath.c_str(), "wb");
+    std::FILE *file = std::fopen(archivePath.c_str(), "wb");
     if (file == nullptr) {
         return 0;
     }
@@ -94,8 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             member.archiveMember = static_cast<uint8_t>(i + 1);
             member.compressed = isCompressed;
             ExtractArchiveMember(archive, member, kExtractTiFile, targetPath, ui);
-            ArchiveTextWriter discard = [](const uint8_t*, size_t, const CatalogEntry&,
-                                           std::FILE*, int, Ui&) { return true; };
+            ArchiveTextWriter discard = [](const uint8_t *, size_t, const CatalogEntry &,
+                                           std::FILE *, int, Ui &) { return true; };
             ExtractArchiveMember(archive, member, 2, targetPath, ui, discard);
         }
     }

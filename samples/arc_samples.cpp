@@ -10,16 +10,18 @@
 #include "samples/sample.h"
 #include "tests/support/arc_writer.h"
 
-namespace kestrel::samples {
-namespace {
+namespace kestrel::samples
+{
+namespace
+{
 
 using testing::ArcMember;
 using testing::ArcMemberFrom;
 
 // DISPLAY VARIABLE records: a length byte and the text, 0xFF after the last
 // record of each sector; returns the member with level-3 = sectors used.
-ArcMember VariableTextMember(const std::string& name, uint8_t recordLength,
-                             const std::vector<std::string>& lines)
+ArcMember VariableTextMember(const std::string &name, uint8_t recordLength,
+                             const std::vector<std::string> &lines)
 {
     std::vector<uint8_t> data;
     std::vector<uint8_t> sector;
@@ -48,8 +50,8 @@ ArcMember VariableTextMember(const std::string& name, uint8_t recordLength,
 }
 
 // FIXED records of one length, space-padded (DISPLAY) or zero-padded.
-ArcMember FixedMember(const std::string& name, uint8_t flags, uint8_t recordLength,
-                      const std::vector<std::string>& records)
+ArcMember FixedMember(const std::string &name, uint8_t flags, uint8_t recordLength,
+                      const std::vector<std::string> &records)
 {
     uint8_t perSector = static_cast<uint8_t>(256 / recordLength);
     std::vector<uint8_t> data;
@@ -107,7 +109,7 @@ std::vector<ArcMember> GameMembers()
     };
 }
 
-bool WriteArchive(const std::string& path, const std::vector<ArcMember>& members, bool compressed)
+bool WriteArchive(const std::string &path, const std::vector<ArcMember> &members, bool compressed)
 {
     std::vector<uint8_t> bytes =
         testing::ArcFileBytes(testing::BuildArcSectors(members, compressed), compressed);
@@ -118,7 +120,7 @@ bool WriteArchive(const std::string& path, const std::vector<ArcMember>& members
     return true;
 }
 
-bool MakeArchives(const std::string& demoDir)
+bool MakeArchives(const std::string &demoDir)
 {
     std::vector<ArcMember> members = GameMembers();
     return WriteArchive(demoDir + "/games.ark", members, true) &&

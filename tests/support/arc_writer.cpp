@@ -8,14 +8,17 @@
 #include "tifs/byte_order.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
-namespace {
+namespace
+{
 
 constexpr size_t kRecordSize = 18;
 constexpr size_t kRecordsPerBlock = 14;
 
-class BitWriter {
+class BitWriter
+{
 public:
     void Put(unsigned code, unsigned width)
     {
@@ -45,7 +48,7 @@ private:
 
 } // namespace
 
-ArcMember ArcMemberFrom(const std::string& tiName, uint8_t flags, uint8_t recordLength,
+ArcMember ArcMemberFrom(const std::string &tiName, uint8_t flags, uint8_t recordLength,
                         uint8_t recordsPerSector, uint8_t eofOffset, uint16_t level3,
                         std::vector<uint8_t> data)
 {
@@ -62,7 +65,7 @@ ArcMember ArcMemberFrom(const std::string& tiName, uint8_t flags, uint8_t record
     return member;
 }
 
-bool ReadTiFileMember(const std::string& path, ArcMember& member)
+bool ReadTiFileMember(const std::string &path, ArcMember &member)
 {
     std::vector<uint8_t> bytes;
     if (!ReadBytes(path, bytes) || bytes.size() < kHeaderSize) {
@@ -83,7 +86,7 @@ bool ReadTiFileMember(const std::string& path, ArcMember& member)
     return true;
 }
 
-void EncodeArcRecord(const TiFileDescriptor& ti, bool compressed, uint8_t* record)
+void EncodeArcRecord(const TiFileDescriptor &ti, bool compressed, uint8_t *record)
 {
     std::memset(record, 0, kRecordSize);
     std::string name = PadTiName(ti.tiName);
@@ -101,9 +104,10 @@ void EncodeArcRecord(const TiFileDescriptor& ti, bool compressed, uint8_t* recor
     }
 }
 
-std::vector<uint8_t> ArcPlainSectors(const std::vector<ArcMember>& members, bool compressed)
+std::vector<uint8_t> ArcPlainSectors(const std::vector<ArcMember> &members, bool compressed)
 {
-    size_t blocks = members.empty() ? 1 : (members.size() + kRecordsPerBlock - 1) / kRecordsPerBlock;
+    size_t blocks =
+        members.empty() ? 1 : (members.size() + kRecordsPerBlock - 1) / kRecordsPerBlock;
     std::vector<uint8_t> out(blocks * kSectorSize, 0);
     for (size_t i = 0; i < members.size(); ++i) {
         size_t block = i / kRecordsPerBlock;
@@ -112,13 +116,13 @@ std::vector<uint8_t> ArcPlainSectors(const std::vector<ArcMember>& members, bool
                         out.data() + block * kSectorSize + slot * kRecordSize);
     }
     std::memcpy(out.data() + (blocks - 1) * kSectorSize + 252, "END!", 4);
-    for (const ArcMember& member : members) {
+    for (const ArcMember &member : members) {
         out.insert(out.end(), member.data.begin(), member.data.end());
     }
     return out;
 }
 
-std::vector<uint8_t> LzwCompress(const std::vector<uint8_t>& data, LzwOptions options)
+std::vector<uint8_t> LzwCompress(const std::vector<uint8_t> &data, LzwOptions options)
 {
     constexpr unsigned kClear = 256, kEnd = 257, kFirst = 258, kTable = 4096;
     BitWriter bits;
@@ -168,7 +172,7 @@ std::vector<uint8_t> LzwCompress(const std::vector<uint8_t>& data, LzwOptions op
     return bits.Finish();
 }
 
-std::vector<uint8_t> BuildArcSectors(const std::vector<ArcMember>& members, bool compressed,
+std::vector<uint8_t> BuildArcSectors(const std::vector<ArcMember> &members, bool compressed,
                                      LzwOptions options)
 {
     std::vector<uint8_t> plain = ArcPlainSectors(members, compressed);
@@ -176,7 +180,7 @@ std::vector<uint8_t> BuildArcSectors(const std::vector<ArcMember>& members, bool
 }
 
 std::vector<uint8_t> TiFileBytes(uint8_t flags, uint8_t recordLength, uint8_t recordsPerSector,
-                                 uint16_t level3, const std::vector<uint8_t>& data)
+                                 uint16_t level3, const std::vector<uint8_t> &data)
 {
     TiFileDescriptor d;
     d.flags = flags;
@@ -191,21 +195,22 @@ std::vector<uint8_t> TiFileBytes(uint8_t flags, uint8_t recordLength, uint8_t re
     return bytes;
 }
 
-std::vector<uint8_t> ArcFileBytes(const std::vector<uint8_t>& sectors, bool compressed)
+std::vector<uint8_t> ArcFileBytes(const std::vector<uint8_t> &sectors, bool compressed)
 {
     uint16_t count = static_cast<uint16_t>(sectors.size() / kSectorSize);
     return TiFileBytes(compressed ? kFlagInternal : 0, 128, 2, static_cast<uint16_t>(count * 2),
                        sectors);
 }
 
-bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+bool WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char *>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
-bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes)
+bool ReadBytes(const std::string &path, std::vector<uint8_t> &bytes)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {

@@ -10,7 +10,8 @@
 
 #include "tifs/ti_file.h"
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
 // One member: its TI fields (tiName, flags, sectors, recordsPerSector,
 // eofOffset, recordLength as the FDR stores it: 0 for PROGRAM, level3Count)
@@ -22,22 +23,22 @@ struct ArcMember {
 
 // A member from TI fields and data bytes; the data is zero-padded to whole
 // sectors and sectors set from it.
-ArcMember ArcMemberFrom(const std::string& tiName, uint8_t flags, uint8_t recordLength,
+ArcMember ArcMemberFrom(const std::string &tiName, uint8_t flags, uint8_t recordLength,
                         uint8_t recordsPerSector, uint8_t eofOffset, uint16_t level3,
                         std::vector<uint8_t> data);
 
 // Reads a PC file with a TIFILES or V9T9 header into a member (fields from
 // the header, data padded to the header's sector count). False when the file
 // cannot be read or holds no TI file header.
-bool ReadTiFileMember(const std::string& path, ArcMember& member);
+bool ReadTiFileMember(const std::string &path, ArcMember &member);
 
 // The 18-byte directory record of a member.
-void EncodeArcRecord(const TiFileDescriptor& ti, bool compressed, uint8_t* record);
+void EncodeArcRecord(const TiFileDescriptor &ti, bool compressed, uint8_t *record);
 
 // The directory blocks (at least one; "END!" in the last) followed by the
 // members' sectors: the uncompressed archive's sectors, and the data that
 // the compressed form compresses.
-std::vector<uint8_t> ArcPlainSectors(const std::vector<ArcMember>& members, bool compressed);
+std::vector<uint8_t> ArcPlainSectors(const std::vector<ArcMember> &members, bool compressed);
 
 struct LzwOptions {
     bool clearWhenFull = true; // send a clear code when the table is full
@@ -46,22 +47,22 @@ struct LzwOptions {
 // An LZW stream as the decompressor reads it: a clear code first, 9 to 12
 // bit codes most significant bit first, the end code last, zero-padded to a
 // whole number of 256-byte sectors.
-std::vector<uint8_t> LzwCompress(const std::vector<uint8_t>& data, LzwOptions options = {});
+std::vector<uint8_t> LzwCompress(const std::vector<uint8_t> &data, LzwOptions options = {});
 
 // The archive's sectors in either form.
-std::vector<uint8_t> BuildArcSectors(const std::vector<ArcMember>& members, bool compressed,
+std::vector<uint8_t> BuildArcSectors(const std::vector<ArcMember> &members, bool compressed,
                                      LzwOptions options = {});
 
 // A whole archive as a PC file: a TIFILES header (DIS/FIX 128 or INT/FIX 128,
 // two records per sector, level-3 count = 2 x sectors) followed by sectors.
-std::vector<uint8_t> ArcFileBytes(const std::vector<uint8_t>& sectors, bool compressed);
+std::vector<uint8_t> ArcFileBytes(const std::vector<uint8_t> &sectors, bool compressed);
 
 // A PC file with a TIFILES header of the given type in front of data bytes
 // padded to whole sectors (for archives that are not archives, GIF files …).
 std::vector<uint8_t> TiFileBytes(uint8_t flags, uint8_t recordLength, uint8_t recordsPerSector,
-                                 uint16_t level3, const std::vector<uint8_t>& data);
+                                 uint16_t level3, const std::vector<uint8_t> &data);
 
-bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
-bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes);
+bool WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes);
+bool ReadBytes(const std::string &path, std::vector<uint8_t> &bytes);
 
 } // namespace kestrel::testing

@@ -10,17 +10,18 @@
 #include "tifs/messages.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 // After the image modules: an archive is a TI file, never an image.
 constexpr int kArchivePathListerPriority = 100;
 
-bool OpenArchiveEntry(Location& location, const CatalogEntry& entry, Ui& ui)
+bool OpenArchiveEntry(Location &location, const CatalogEntry &entry, Ui &ui)
 {
-    if (entry.archiveMember == 0 &&
-        (entry.ti.recordLength != 128 || entry.ti.sectors == 0)) {
+    if (entry.archiveMember == 0 && (entry.ti.recordLength != 128 || entry.ti.sectors == 0)) {
         return false; // Enter does nothing on other fixed-length files
     }
     std::string workFile;
@@ -35,13 +36,13 @@ bool OpenArchiveEntry(Location& location, const CatalogEntry& entry, Ui& ui)
     return OpenArchive(location, entry, true, workFile, ui);
 }
 
-bool ArchiveLevelUp(Location& location, Ui& ui)
+bool ArchiveLevelUp(Location &location, Ui &ui)
 {
     return LeaveArchive(location, ui);
 }
 
-bool SaveArchiveMember(const Location& location, const CatalogEntry& entry,
-                       const std::string& target, Ui& ui)
+bool SaveArchiveMember(const Location &location, const CatalogEntry &entry,
+                       const std::string &target, Ui &ui)
 {
     return ExtractArchiveMember(location, entry, kExtractTiFile, target, ui);
 }
@@ -49,11 +50,11 @@ bool SaveArchiveMember(const Location& location, const CatalogEntry& entry,
 // An archive file named as a location itself (a start location, or a path
 // of the command line that ends in one): listed as if entered from the
 // directory that holds it, but without a ".." entry, as images are.
-bool ListArchivePath(Location& location, const std::string& path, Ui& ui, bool& reported)
+bool ListArchivePath(Location &location, const std::string &path, Ui &ui, bool &reported)
 {
     reported = false;
     uint8_t header[kHeaderSize];
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE *file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         return false;
     }
@@ -90,16 +91,15 @@ bool ListArchivePath(Location& location, const std::string& path, Ui& ui, bool& 
 
 std::string ArchiveWorkFile()
 {
-    platform::TempDir& temp = platform::ProgramTempDir();
+    platform::TempDir &temp = platform::ProgramTempDir();
     if (!temp.Created()) {
         temp.Create();
     }
     return temp.ArchiveFile();
 }
 
-bool SaveArchiveMemberAsText(const Location& location, const CatalogEntry& member,
-                             const std::string& target, const ArchiveTextWriter& textWriter,
-                             Ui& ui)
+bool SaveArchiveMemberAsText(const Location &location, const CatalogEntry &member,
+                             const std::string &target, const ArchiveTextWriter &textWriter, Ui &ui)
 {
     return ExtractArchiveMember(location, member, 2, target, ui, textWriter);
 }

@@ -6,14 +6,15 @@
 #include "tifs/byte_order.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-bool HasEndMark(const uint8_t* block)
+bool HasEndMark(const uint8_t *block)
 {
     return std::memcmp(block + kArcEndMarkOffset, kArcEndMark, sizeof kArcEndMark) == 0;
 }
 
-TiFileDescriptor DecodeArchiveRecord(const uint8_t* record, bool compressed)
+TiFileDescriptor DecodeArchiveRecord(const uint8_t *record, bool compressed)
 {
     TiFileDescriptor d;
     d.tiName = CopyTiName(record + arcrec::kName);
@@ -22,24 +23,23 @@ TiFileDescriptor DecodeArchiveRecord(const uint8_t* record, bool compressed)
     d.sectors = GetWordBE(record, arcrec::kSectors);
     d.eofOffset = record[arcrec::kEofOffset];
     d.recordLength = record[arcrec::kRecordLength];
-    d.level3Count = compressed ? GetWordLE(record, arcrec::kLevel3)
-                               : GetWordBE(record, arcrec::kLevel3);
+    d.level3Count =
+        compressed ? GetWordLE(record, arcrec::kLevel3) : GetWordBE(record, arcrec::kLevel3);
     d.headerKind = kHeaderV9t9;
     DecodeFileType(d);
     return d;
 }
 
-ArchiveDirectory ParseUncompressedDirectory(const uint8_t* data, size_t length)
+ArchiveDirectory ParseUncompressedDirectory(const uint8_t *data, size_t length)
 {
     ArchiveDirectory directory;
     size_t blocks = std::min(length / kSectorSize, kArcMaxDirectoryBlocks);
     for (size_t b = 0; b < blocks; ++b) {
-        const uint8_t* block = data + b * kSectorSize;
+        const uint8_t *block = data + b * kSectorSize;
         directory.blocks = b + 1;
         for (size_t r = 0; r < kArcRecordsPerBlock; ++r) {
-            const uint8_t* record = block + r * arcrec::kSize;
-            if (directory.members.size() >= kArcMaxMembers ||
-                (record[0] == 0 && record[1] == 0)) {
+            const uint8_t *record = block + r * arcrec::kSize;
+            if (directory.members.size() >= kArcMaxMembers || (record[0] == 0 && record[1] == 0)) {
                 return directory;
             }
             directory.members.push_back(DecodeArchiveRecord(record, false));
@@ -51,7 +51,7 @@ ArchiveDirectory ParseUncompressedDirectory(const uint8_t* data, size_t length)
     return directory;
 }
 
-bool CompressedDirectoryCollector::AddBlock(const uint8_t* block)
+bool CompressedDirectoryCollector::AddBlock(const uint8_t *block)
 {
     if (m_complete) {
         return true;

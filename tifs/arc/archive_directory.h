@@ -10,9 +10,11 @@
 
 #include "tifs/ti_file.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace arcrec {
+namespace arcrec
+{
 constexpr size_t kName = 0; // 10 bytes
 constexpr size_t kFlags = 10;
 constexpr size_t kRecordsPerSector = 11;
@@ -39,27 +41,28 @@ struct ArchiveDirectory {
 };
 
 // True when a 256-byte directory block carries "END!".
-bool HasEndMark(const uint8_t* block);
+bool HasEndMark(const uint8_t *block);
 
 // Decodes one 18-byte record: TI name by the name copy rule, type decoded,
 // header kind V9T9.
-TiFileDescriptor DecodeArchiveRecord(const uint8_t* record, bool compressed);
+TiFileDescriptor DecodeArchiveRecord(const uint8_t *record, bool compressed);
 
 // Walks the directory of an uncompressed archive from its first sectors
 // (length bytes, at most ten blocks are looked at): records in order, 14 per
 // block, ending at a record whose first two bytes are zero, after the block
 // that carries "END!", or at 127 members. blocks is the number of blocks
 // walked: the data of the first member starts there.
-ArchiveDirectory ParseUncompressedDirectory(const uint8_t* data, size_t length);
+ArchiveDirectory ParseUncompressedDirectory(const uint8_t *data, size_t length);
 
 // Collects the directory of a compressed archive from its decompressed
 // blocks: each block gives its first 252 bytes of records, until 127 records
 // are stored; the block with "END!" ends the directory, and so does the
 // tenth block (a directory cannot be longer).
-class CompressedDirectoryCollector {
+class CompressedDirectoryCollector
+{
 public:
     // Takes one decompressed block; returns true once the directory is complete.
-    bool AddBlock(const uint8_t* block);
+    bool AddBlock(const uint8_t *block);
     bool Complete() const { return m_complete; }
     // The records stored so far, walked until one starts with a zero byte.
     ArchiveDirectory Directory() const;

@@ -10,16 +10,18 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+    void operator()(std::FILE *file) const { std::fclose(file); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-std::string TrimmedTiName(const std::string& tiName)
+std::string TrimmedTiName(const std::string &tiName)
 {
     std::string name = tiName;
     while (!name.empty() && name.back() == ' ') {
@@ -28,7 +30,7 @@ std::string TrimmedTiName(const std::string& tiName)
     return name;
 }
 
-bool ChooseTarget(const CatalogEntry& member, int form, Ui& ui, std::string& target)
+bool ChooseTarget(const CatalogEntry &member, int form, Ui &ui, std::string &target)
 {
     std::string name = TiNameToPcName(member.ti.tiName, ProgramSettings().zubCompatible);
     bool text = form != kExtractTiFile;
@@ -42,9 +44,10 @@ bool ChooseTarget(const CatalogEntry& member, int form, Ui& ui, std::string& tar
 }
 
 // The partly written file beside the target; removed unless it was renamed.
-class PartFile {
+class PartFile
+{
 public:
-    explicit PartFile(const std::string& target) : m_path(target + ".part$$$") {}
+    explicit PartFile(const std::string &target) : m_path(target + ".part$$$") {}
     ~PartFile()
     {
         m_file.reset();
@@ -53,8 +56,8 @@ public:
         }
     }
     bool Open() { return (m_file = FilePtr(std::fopen(m_path.c_str(), "wb"))) != nullptr; }
-    std::FILE* File() { return m_file.get(); }
-    bool Commit(const std::string& target)
+    std::FILE *File() { return m_file.get(); }
+    bool Commit(const std::string &target)
     {
         bool closed = std::fclose(m_file.release()) == 0;
         if (!closed || std::rename(m_path.c_str(), target.c_str()) != 0) {
@@ -72,7 +75,7 @@ private:
 
 } // namespace
 
-void MakeExtractedMemberHeader(const TiFileDescriptor& member, bool tifiles, uint8_t* header)
+void MakeExtractedMemberHeader(const TiFileDescriptor &member, bool tifiles, uint8_t *header)
 {
     TiFileDescriptor d = member;
     d.flags = static_cast<uint16_t>(d.flags & ~kFlagArchive);
@@ -83,8 +86,8 @@ void MakeExtractedMemberHeader(const TiFileDescriptor& member, bool tifiles, uin
     }
 }
 
-bool ExtractArchiveMember(const ArchiveFile& archive, const CatalogEntry& member, int form,
-                          const std::string& target, Ui& ui, const ArchiveTextWriter& textWriter)
+bool ExtractArchiveMember(const ArchiveFile &archive, const CatalogEntry &member, int form,
+                          const std::string &target, Ui &ui, const ArchiveTextWriter &textWriter)
 {
     if (member.archiveMember == 0) {
         ReportError(ui, 17, {archive.displayName});
@@ -103,7 +106,7 @@ bool ExtractArchiveMember(const ArchiveFile& archive, const CatalogEntry& member
         ReportSystemError(ui, errno, 2, {path});
         return false;
     }
-    std::FILE* out = part.File();
+    std::FILE *out = part.File();
     if (!text) {
         uint8_t header[kHeaderSize];
         MakeExtractedMemberHeader(member.ti, ProgramSettings().extractTiFiles, header);
@@ -113,15 +116,15 @@ bool ExtractArchiveMember(const ArchiveFile& archive, const CatalogEntry& member
         }
     }
     int callIndex = 0;
-    ArchiveSectorSink sink = [&](const uint8_t* data, size_t count, size_t firstSector) {
+    ArchiveSectorSink sink = [&](const uint8_t *data, size_t count, size_t firstSector) {
         ui.PumpPendingMessages();
         if (text) {
             return textWriter(data, count, member, out, callIndex++, ui);
         }
         for (size_t s = 0; s < count; ++s) {
             if (std::fwrite(data + s * kSectorSize, 1, kSectorSize, out) != kSectorSize) {
-                ReportError(ui, 7, {static_cast<long long>(firstSector + s + 1),
-                                    archive.displayName});
+                ReportError(ui, 7,
+                            {static_cast<long long>(firstSector + s + 1), archive.displayName});
                 return false;
             }
         }
@@ -138,7 +141,7 @@ bool ExtractArchiveMember(const ArchiveFile& archive, const CatalogEntry& member
     return true;
 }
 
-ArchiveFile ArchiveOfLocation(const Location& location)
+ArchiveFile ArchiveOfLocation(const Location &location)
 {
     ArchiveFile archive;
     archive.path = location.path;
@@ -153,11 +156,10 @@ ArchiveFile ArchiveOfLocation(const Location& location)
     return archive;
 }
 
-bool ExtractArchiveMember(const Location& location, const CatalogEntry& member, int form,
-                          const std::string& target, Ui& ui, const ArchiveTextWriter& textWriter)
+bool ExtractArchiveMember(const Location &location, const CatalogEntry &member, int form,
+                          const std::string &target, Ui &ui, const ArchiveTextWriter &textWriter)
 {
-    return ExtractArchiveMember(ArchiveOfLocation(location), member, form, target, ui,
-                                textWriter);
+    return ExtractArchiveMember(ArchiveOfLocation(location), member, form, target, ui, textWriter);
 }
 
 } // namespace kestrel

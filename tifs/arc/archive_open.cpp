@@ -5,11 +5,13 @@
 #include "tifs/location_listers.h"
 #include "tifs/messages.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
-std::string TrimmedTiName(const std::string& tiName)
+std::string TrimmedTiName(const std::string &tiName)
 {
     std::string name = tiName;
     while (!name.empty() && name.back() == ' ') {
@@ -18,7 +20,7 @@ std::string TrimmedTiName(const std::string& tiName)
     return name;
 }
 
-std::string JoinPath(const std::string& dir, const std::string& name)
+std::string JoinPath(const std::string &dir, const std::string &name)
 {
     if (dir.empty()) {
         return name;
@@ -28,8 +30,8 @@ std::string JoinPath(const std::string& dir, const std::string& name)
 
 } // namespace
 
-bool OpenArchive(Location& location, const CatalogEntry& entry, bool addParent,
-                 const std::string& workFile, Ui& ui)
+bool OpenArchive(Location &location, const CatalogEntry &entry, bool addParent,
+                 const std::string &workFile, Ui &ui)
 {
     if (entry.archiveMember != 0 || location.kind == kLocArchive) {
         ReportError(ui, 18, {TrimmedTiName(entry.ti.tiName)});
@@ -63,13 +65,13 @@ bool OpenArchive(Location& location, const CatalogEntry& entry, bool addParent,
 
     Catalog entries;
     if (addParent) {
-        CatalogEntry* up = AddEntry(entries);
+        CatalogEntry *up = AddEntry(entries);
         up->ti.kind = kKindUpDir;
         up->ti.tiName = "..";
         up->pcName = "..";
     }
     for (size_t i = 0; i < directory.members.size(); ++i) {
-        CatalogEntry* member = AddEntry(entries);
+        CatalogEntry *member = AddEntry(entries);
         member->pcName = archive.path;
         member->ti = directory.members[i];
         member->archiveMember = static_cast<uint8_t>(i + 1);
@@ -86,7 +88,7 @@ bool OpenArchive(Location& location, const CatalogEntry& entry, bool addParent,
     return true;
 }
 
-bool LeaveArchive(Location& location, Ui& ui)
+bool LeaveArchive(Location &location, Ui &ui)
 {
     if (location.kind != kLocArchive) {
         return false;

@@ -15,7 +15,8 @@
 #include "tifs/location.h"
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 // Lists the members of the archive entry into the location, with a ".."
 // entry first when addParent is set; the location kind becomes 8 and the
@@ -24,13 +25,13 @@ namespace kestrel {
 // compressed. Reports 18 "Can't unark arked archive, first extract <%s>"
 // for an entry that is itself a member, and what the reader reports (see
 // archive_reader.h). On failure the location is left exactly as it was.
-bool OpenArchive(Location& location, const CatalogEntry& entry, bool addParent,
-                 const std::string& workFile, Ui& ui);
+bool OpenArchive(Location &location, const CatalogEntry &entry, bool addParent,
+                 const std::string &workFile, Ui &ui);
 
 // Returns from an archive to the location that holds it: restores its path
 // and kind, drops the archive's container entry and lists that location
 // again with OpenLocation (a PC directory by a scan, a container by its path
 // through the registered path listers). False when the location is no archive.
-bool LeaveArchive(Location& location, Ui& ui);
+bool LeaveArchive(Location &location, Ui &ui);
 
 } // namespace kestrel

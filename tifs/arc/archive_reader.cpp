@@ -9,20 +9,23 @@
 #include "tifs/messages.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+    void operator()(std::FILE *file) const { std::fclose(file); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // The compressed stream: everything after the header, as the file holds it.
-class FileByteSource : public ArcByteSource {
+class FileByteSource : public ArcByteSource
+{
 public:
-    explicit FileByteSource(std::FILE* file) : m_file(file) {}
-    size_t Read(uint8_t* buffer, size_t capacity) override
+    explicit FileByteSource(std::FILE *file) : m_file(file) {}
+    size_t Read(uint8_t *buffer, size_t capacity) override
     {
         if (m_failed) {
             return 0;
@@ -35,12 +38,12 @@ public:
     }
 
 private:
-    std::FILE* m_file;
+    std::FILE *m_file;
     bool m_failed = false;
 };
 
 // Opens the archive and checks its header. Returns null after reporting.
-FilePtr OpenArchiveFile(const ArchiveFile& archive, uint8_t* header, Ui& ui)
+FilePtr OpenArchiveFile(const ArchiveFile &archive, uint8_t *header, Ui &ui)
 {
     FilePtr file(std::fopen(archive.path.c_str(), "rb"));
     if (!file) {
@@ -55,20 +58,21 @@ FilePtr OpenArchiveFile(const ArchiveFile& archive, uint8_t* header, Ui& ui)
     return file;
 }
 
-bool SameMember(const TiFileDescriptor& a, const TiFileDescriptor& b)
+bool SameMember(const TiFileDescriptor &a, const TiFileDescriptor &b)
 {
     return PadTiName(a.tiName) == PadTiName(b.tiName) && a.flags == b.flags &&
            a.sectors == b.sectors;
 }
 
 // Feeds whole sectors to the sink in chunks of a fixed number of sectors.
-class ChunkCollector {
+class ChunkCollector
+{
 public:
-    ChunkCollector(const ArchiveSectorSink& sink, size_t chunkSectors)
+    ChunkCollector(const ArchiveSectorSink &sink, size_t chunkSectors)
         : m_sink(sink), m_buffer(chunkSectors * kSectorSize), m_capacity(chunkSectors)
     {
     }
-    bool Add(const uint8_t* sector)
+    bool Add(const uint8_t *sector)
     {
         std::memcpy(m_buffer.data() + m_count * kSectorSize, sector, kSectorSize);
         if (++m_count == m_capacity) {
@@ -89,7 +93,7 @@ public:
     }
 
 private:
-    const ArchiveSectorSink& m_sink;
+    const ArchiveSectorSink &m_sink;
     std::vector<uint8_t> m_buffer;
     size_t m_capacity;
     size_t m_count = 0;
@@ -97,7 +101,7 @@ private:
 };
 
 // Decompresses the directory blocks from the start of the stream.
-LzwStatus ReadCompressedDirectory(LzwDecoder& decoder, ArchiveDirectory& directory)
+LzwStatus ReadCompressedDirectory(LzwDecoder &decoder, ArchiveDirectory &directory)
 {
     CompressedDirectoryCollector collector;
     uint8_t block[kLzwBlockSize];
@@ -114,7 +118,7 @@ LzwStatus ReadCompressedDirectory(LzwDecoder& decoder, ArchiveDirectory& directo
     return status;
 }
 
-uint64_t SectorsBefore(const ArchiveDirectory& directory, size_t index)
+uint64_t SectorsBefore(const ArchiveDirectory &directory, size_t index)
 {
     uint64_t sectors = 0;
     for (size_t i = 0; i < index && i < directory.members.size(); ++i) {
@@ -123,11 +127,11 @@ uint64_t SectorsBefore(const ArchiveDirectory& directory, size_t index)
     return sectors;
 }
 
-bool ReadUncompressedMember(std::FILE* file, const ArchiveFile& archive,
-                            const ArchiveDirectory& directory, size_t index,
-                            const ArchiveSectorSink& sink, Ui& ui)
+bool ReadUncompressedMember(std::FILE *file, const ArchiveFile &archive,
+                            const ArchiveDirectory &directory, size_t index,
+                            const ArchiveSectorSink &sink, Ui &ui)
 {
-    const TiFileDescriptor& member = directory.members[index];
+    const TiFileDescriptor &member = directory.members[index];
     uint64_t first = directory.blocks + SectorsBefore(directory, index);
     uint64_t offset = kHeaderSize + first * kSectorSize;
     if (fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0) {
@@ -140,8 +144,9 @@ bool ReadUncompressedMember(std::FILE* file, const ArchiveFile& archive,
         size_t count = std::min<size_t>(kArcUncompressedChunkSectors, member.sectors - done);
         size_t got = std::fread(chunk.data(), 1, count * kSectorSize, file);
         if (got != count * kSectorSize) {
-            ReportError(ui, 6, {static_cast<long long>(first + done + got / kSectorSize),
-                                archive.displayName});
+            ReportError(
+                ui, 6,
+                {static_cast<long long>(first + done + got / kSectorSize), archive.displayName});
             return false;
         }
         if (!sink(chunk.data(), count, done)) {
@@ -152,11 +157,11 @@ bool ReadUncompressedMember(std::FILE* file, const ArchiveFile& archive,
     return true;
 }
 
-bool ReadCompressedMember(LzwDecoder& decoder, const ArchiveFile& archive,
-                          const ArchiveDirectory& directory, size_t index,
-                          const ArchiveSectorSink& sink, Ui& ui)
+bool ReadCompressedMember(LzwDecoder &decoder, const ArchiveFile &archive,
+                          const ArchiveDirectory &directory, size_t index,
+                          const ArchiveSectorSink &sink, Ui &ui)
 {
-    const TiFileDescriptor& member = directory.members[index];
+    const TiFileDescriptor &member = directory.members[index];
     uint64_t skip = SectorsBefore(directory, index);
     uint64_t blockNumber = directory.blocks;
     uint8_t block[kLzwBlockSize];
@@ -177,7 +182,7 @@ bool ReadCompressedMember(LzwDecoder& decoder, const ArchiveFile& archive,
 
 } // namespace
 
-ArchiveForm ArchiveFormOf(const TiFileDescriptor& archive)
+ArchiveForm ArchiveFormOf(const TiFileDescriptor &archive)
 {
     if (archive.recordLength != 128) {
         return ArchiveForm::None;
@@ -191,8 +196,8 @@ ArchiveForm ArchiveFormOf(const TiFileDescriptor& archive)
     return ArchiveForm::None;
 }
 
-bool ReadArchiveDirectory(const ArchiveFile& archive, ArchiveDirectory& directory,
-                          bool& compressed, Ui& ui)
+bool ReadArchiveDirectory(const ArchiveFile &archive, ArchiveDirectory &directory, bool &compressed,
+                          Ui &ui)
 {
     directory = {};
     uint8_t header[kHeaderSize];
@@ -227,8 +232,8 @@ bool ReadArchiveDirectory(const ArchiveFile& archive, ArchiveDirectory& director
     return true;
 }
 
-bool ReadArchiveMember(const ArchiveFile& archive, size_t index,
-                       const TiFileDescriptor& expected, const ArchiveSectorSink& sink, Ui& ui)
+bool ReadArchiveMember(const ArchiveFile &archive, size_t index, const TiFileDescriptor &expected,
+                       const ArchiveSectorSink &sink, Ui &ui)
 {
     uint8_t header[kHeaderSize];
     FilePtr file = OpenArchiveFile(archive, header, ui);
@@ -241,8 +246,7 @@ bool ReadArchiveMember(const ArchiveFile& archive, size_t index,
         std::vector<uint8_t> blocks(kArcMaxDirectoryBlocks * kSectorSize);
         size_t got = std::fread(blocks.data(), 1, blocks.size(), file.get());
         directory = ParseUncompressedDirectory(blocks.data(), got);
-        if (index >= directory.members.size() ||
-            !SameMember(directory.members[index], expected)) {
+        if (index >= directory.members.size() || !SameMember(directory.members[index], expected)) {
             ReportError(ui, 17, {archive.displayName});
             return false;
         }

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-namespace kestrel {
+namespace kestrel
+{
 
-size_t MemoryByteSource::Read(uint8_t* buffer, size_t capacity)
+size_t MemoryByteSource::Read(uint8_t *buffer, size_t capacity)
 {
     size_t count = std::min(capacity, m_size - m_position);
     if (count > 0) {
@@ -22,7 +23,7 @@ LzwDecoder::LzwDecoder()
     Reset(nullptr);
 }
 
-void LzwDecoder::Reset(ArcByteSource* source)
+void LzwDecoder::Reset(ArcByteSource *source)
 {
     m_source = source;
     m_chunkLength = 0;
@@ -58,7 +59,7 @@ bool LzwDecoder::RefillInput()
     return true;
 }
 
-bool LzwDecoder::ReadCode(uint16_t& code)
+bool LzwDecoder::ReadCode(uint16_t &code)
 {
     // Taking whole bytes most significant bit first is the same bit order as
     // taking the stream as big-endian words.
@@ -122,7 +123,7 @@ bool LzwDecoder::Expand(uint16_t code)
     return true;
 }
 
-LzwStatus LzwDecoder::NextBlock(uint8_t* block, size_t& filled)
+LzwStatus LzwDecoder::NextBlock(uint8_t *block, size_t &filled)
 {
     filled = 0;
     std::memset(block, 0, kLzwBlockSize);

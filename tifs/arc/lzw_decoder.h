@@ -15,7 +15,8 @@
 #include <cstdint>
 #include <vector>
 
-namespace kestrel {
+namespace kestrel
+{
 
 constexpr uint16_t kLzwClearCode = 256;
 constexpr uint16_t kLzwEndCode = 257;
@@ -28,20 +29,22 @@ constexpr size_t kLzwChunkSectors = 25; // the input is read this many sectors a
 
 // Where the compressed bytes come from. Read fills up to capacity bytes and
 // returns how many it gave; 0 means the input has ended (or could not be read).
-class ArcByteSource {
+class ArcByteSource
+{
 public:
     virtual ~ArcByteSource() = default;
-    virtual size_t Read(uint8_t* buffer, size_t capacity) = 0;
+    virtual size_t Read(uint8_t *buffer, size_t capacity) = 0;
 };
 
 // A source over bytes in memory (tests, fuzzing, archives already read).
-class MemoryByteSource : public ArcByteSource {
+class MemoryByteSource : public ArcByteSource
+{
 public:
-    MemoryByteSource(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    size_t Read(uint8_t* buffer, size_t capacity) override;
+    MemoryByteSource(const uint8_t *data, size_t size) : m_data(data), m_size(size) {}
+    size_t Read(uint8_t *buffer, size_t capacity) override;
 
 private:
-    const uint8_t* m_data;
+    const uint8_t *m_data;
     size_t m_size;
     size_t m_position = 0;
 };
@@ -52,17 +55,18 @@ enum class LzwStatus {
     Damaged, // a code the table cannot hold yet, or a non-literal after a clear code
 };
 
-class LzwDecoder {
+class LzwDecoder
+{
 public:
     LzwDecoder();
 
     // Starts a new decompression reading from source (not owned).
-    void Reset(ArcByteSource* source);
+    void Reset(ArcByteSource *source);
 
     // Produces the next 256-byte block into block (the unused tail of a
     // short, flushed block is zero). filled tells how many bytes came from
     // the stream. After End or Damaged every further call returns the same.
-    LzwStatus NextBlock(uint8_t* block, size_t& filled);
+    LzwStatus NextBlock(uint8_t *block, size_t &filled);
 
     // Diagnostics for tests and benchmarks.
     unsigned Width() const { return m_width; }
@@ -70,12 +74,12 @@ public:
     uint16_t NextFreeCode() const { return m_nextFree; }
 
 private:
-    bool ReadCode(uint16_t& code);
+    bool ReadCode(uint16_t &code);
     bool RefillInput();
     // Decodes one code into the pending string; false on a damaged stream.
     bool Expand(uint16_t code);
 
-    ArcByteSource* m_source = nullptr;
+    ArcByteSource *m_source = nullptr;
     std::vector<uint8_t> m_chunk; // input chunk of 25 sectors
     size_t m_chunkLength = 0;
     size_t m_chunkPosition = 0;
@@ -86,7 +90,7 @@ private:
     unsigned m_width = kLzwMinWidth;
     unsigned m_maxWidthSeen = kLzwMinWidth;
     uint16_t m_nextFree = kLzwFirstFreeCode;
-    int m_previous = -1; // previous code, -1 right after a clear code
+    int m_previous = -1;            // previous code, -1 right after a clear code
     std::vector<uint16_t> m_prefix; // per code: the code of the string without its last byte
     std::vector<uint8_t> m_suffix;  // per code: the last byte
     std::vector<uint8_t> m_first;   // per code: the first byte of its string

@@ -17,8 +17,10 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
 namespace fs = std::filesystem;
 using testing::ArcFileBytes;
@@ -44,17 +46,18 @@ std::vector<uint8_t> Pattern(size_t size, unsigned seed)
 std::vector<ArcMember> MixedMembers()
 {
     return {
-        ArcMemberFrom("LISTING", 0x80, 80, 3, 0x49, 4, Pattern(900, 1)),    // DIS/VAR 80
-        ArcMemberFrom("RECORDS", 0x00, 128, 2, 0, 5, Pattern(640, 2)),     // DIS/FIX 128
-        ArcMemberFrom("DATA", 0x82, 254, 1, 0x20, 3, Pattern(700, 3)),     // INT/VAR 254
-        ArcMemberFrom("TABLE", 0x02, 32, 8, 0, 20, Pattern(700, 4)),       // INT/FIX 32
-        ArcMemberFrom("GAME", 0x01, 0, 0, 0x10, 0, Pattern(3 * 256, 5)),   // PROGRAM
-        ArcMemberFrom("LOCKED", 0x09, 0, 0, 0, 0, Pattern(256, 6)),        // protected PROGRAM
-        ArcMemberFrom("ARCHIVED", 0x90, 80, 3, 0x10, 1, Pattern(100, 7)),  // archive bit set
+        ArcMemberFrom("LISTING", 0x80, 80, 3, 0x49, 4, Pattern(900, 1)),  // DIS/VAR 80
+        ArcMemberFrom("RECORDS", 0x00, 128, 2, 0, 5, Pattern(640, 2)),    // DIS/FIX 128
+        ArcMemberFrom("DATA", 0x82, 254, 1, 0x20, 3, Pattern(700, 3)),    // INT/VAR 254
+        ArcMemberFrom("TABLE", 0x02, 32, 8, 0, 20, Pattern(700, 4)),      // INT/FIX 32
+        ArcMemberFrom("GAME", 0x01, 0, 0, 0x10, 0, Pattern(3 * 256, 5)),  // PROGRAM
+        ArcMemberFrom("LOCKED", 0x09, 0, 0, 0, 0, Pattern(256, 6)),       // protected PROGRAM
+        ArcMemberFrom("ARCHIVED", 0x90, 80, 3, 0x10, 1, Pattern(100, 7)), // archive bit set
     };
 }
 
-class ArcArchiveTest : public ::testing::Test {
+class ArcArchiveTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -71,16 +74,16 @@ protected:
         fs::remove_all(m_dir);
         ProgramSettings().extractTiFiles = false;
     }
-    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+    std::string Path(const std::string &name) const { return (m_dir / name).string(); }
 
     // Writes an archive PC file and returns its catalog entry in the directory.
-    CatalogEntry WriteArchive(const std::string& name, const std::vector<ArcMember>& members,
+    CatalogEntry WriteArchive(const std::string &name, const std::vector<ArcMember> &members,
                               bool compressed, testing::LzwOptions options = {})
     {
-        return WriteFile(name, ArcFileBytes(BuildArcSectors(members, compressed, options),
-                                            compressed));
+        return WriteFile(name,
+                         ArcFileBytes(BuildArcSectors(members, compressed, options), compressed));
     }
-    CatalogEntry WriteFile(const std::string& name, const std::vector<uint8_t>& bytes)
+    CatalogEntry WriteFile(const std::string &name, const std::vector<uint8_t> &bytes)
     {
         EXPECT_TRUE(WriteBytes(Path(name), bytes));
         CatalogEntry entry;
@@ -97,7 +100,7 @@ protected:
         return location;
     }
     // What extraction must produce for a member: its header, then its sectors.
-    static std::vector<uint8_t> ExpectedFile(const ArcMember& member, bool tifiles)
+    static std::vector<uint8_t> ExpectedFile(const ArcMember &member, bool tifiles)
     {
         TiFileDescriptor d = member.ti;
         d.flags &= ~kFlagArchive;
@@ -119,8 +122,8 @@ TEST_F(ArcArchiveTest, BothFormsListTheSameMembersAndExtractByteIdenticalFiles)
     std::vector<ArcMember> members = MixedMembers();
     for (bool compressed : {false, true}) {
         for (bool tifiles : {false, true}) {
-            SCOPED_TRACE(::testing::Message() << "compressed " << compressed << " tifiles "
-                                              << tifiles);
+            SCOPED_TRACE(::testing::Message()
+                         << "compressed " << compressed << " tifiles " << tifiles);
             ProgramSettings().extractTiFiles = tifiles;
             CatalogEntry archive = WriteArchive("mixed.ark", members, compressed);
             Location location = DirectoryLocation();
@@ -135,7 +138,7 @@ TEST_F(ArcArchiveTest, BothFormsListTheSameMembersAndExtractByteIdenticalFiles)
             ASSERT_EQ(location.entries.size(), members.size() + 1);
             EXPECT_EQ(location.entries[0]->ti.kind, kKindUpDir);
             for (size_t i = 0; i < members.size(); ++i) {
-                const CatalogEntry& e = *location.entries[i + 1];
+                const CatalogEntry &e = *location.entries[i + 1];
                 EXPECT_EQ(e.ti.tiName, members[i].ti.tiName);
                 EXPECT_EQ(e.ti.flags, members[i].ti.flags);
                 EXPECT_EQ(e.ti.sectors, members[i].ti.sectors);
@@ -176,7 +179,7 @@ TEST_F(ArcArchiveTest, FifteenMembersTakeTwoDirectoryBlocks)
     for (int i = 0; i < 14; ++i) {
         before += members[i].ti.sectors;
     }
-    const uint8_t* expected = sectors.data() + (2 + before) * 256;
+    const uint8_t *expected = sectors.data() + (2 + before) * 256;
     ASSERT_EQ(std::memcmp(expected, members[14].data.data(), members[14].data.size()), 0);
 
     for (bool compressed : {false, true}) {
@@ -185,8 +188,8 @@ TEST_F(ArcArchiveTest, FifteenMembersTakeTwoDirectoryBlocks)
         RecordingUi ui;
         ASSERT_TRUE(OpenArchive(location, archive, false, "", ui));
         ASSERT_EQ(location.entries.size(), 15u);
-        ASSERT_TRUE(ExtractArchiveMember(location, *location.entries[14], kExtractTiFile,
-                                         Path("f15"), ui));
+        ASSERT_TRUE(
+            ExtractArchiveMember(location, *location.entries[14], kExtractTiFile, Path("f15"), ui));
         std::vector<uint8_t> got;
         ASSERT_TRUE(ReadBytes(Path("f15"), got));
         EXPECT_EQ(got, ExpectedFile(members[14], false));
@@ -323,8 +326,8 @@ TEST_F(ArcArchiveTest, TwelveBitArchiveWithoutClearCodesExtracts)
     RecordingUi ui;
     ASSERT_TRUE(OpenArchive(location, archive, false, "", ui));
     ASSERT_EQ(location.entries.size(), 2u);
-    ASSERT_TRUE(ExtractArchiveMember(location, *location.entries[1], kExtractTiFile,
-                                     Path("after"), ui));
+    ASSERT_TRUE(
+        ExtractArchiveMember(location, *location.entries[1], kExtractTiFile, Path("after"), ui));
     std::vector<uint8_t> got;
     ASSERT_TRUE(ReadBytes(Path("after"), got));
     EXPECT_EQ(got, ExpectedFile(members[1], false));
@@ -348,8 +351,8 @@ TEST_F(ArcArchiveTest, MemberRunningPastTheArchiveReportsAndKeepsTheTarget)
         ASSERT_TRUE(OpenArchive(location, entry, false, "", ui));
         ASSERT_EQ(location.entries.size(), 1u);
         ASSERT_TRUE(WriteBytes(Path("keep"), {1, 2, 3}));
-        EXPECT_FALSE(ExtractArchiveMember(location, *location.entries[0], kExtractTiFile,
-                                          Path("keep"), ui));
+        EXPECT_FALSE(
+            ExtractArchiveMember(location, *location.entries[0], kExtractTiFile, Path("keep"), ui));
         ASSERT_EQ(ui.Errors().size(), 1u);
         EXPECT_EQ(ui.LastMessage(), 6);
         EXPECT_NE(ui.Errors()[0].find("Can't read sector <"), std::string::npos);
@@ -392,8 +395,8 @@ TEST_F(ArcArchiveTest, ExtractionRefusesAMemberTheArchiveNoLongerHolds)
 
 TEST_F(ArcArchiveTest, TextExtractionHandsChunksToTheConverter)
 {
-    std::vector<ArcMember> members = {ArcMemberFrom("LONG", 0x80, 80, 3, 0x10, 60,
-                                                    Pattern(60 * 256, 41))};
+    std::vector<ArcMember> members = {
+        ArcMemberFrom("LONG", 0x80, 80, 3, 0x10, 60, Pattern(60 * 256, 41))};
     for (bool compressed : {false, true}) {
         CatalogEntry archive = WriteArchive("text.ark", members, compressed);
         Location location = DirectoryLocation();
@@ -401,15 +404,15 @@ TEST_F(ArcArchiveTest, TextExtractionHandsChunksToTheConverter)
         ASSERT_TRUE(OpenArchive(location, archive, false, "", ui));
         std::vector<size_t> counts;
         std::vector<int> calls;
-        ArchiveTextWriter writer = [&](const uint8_t* data, size_t count, const CatalogEntry& e,
-                                       std::FILE* out, int callIndex, Ui&) {
+        ArchiveTextWriter writer = [&](const uint8_t *data, size_t count, const CatalogEntry &e,
+                                       std::FILE *out, int callIndex, Ui &) {
             EXPECT_EQ(e.ti.tiName, "LONG      ");
             counts.push_back(count);
             calls.push_back(callIndex);
             return std::fwrite(data, 1, count * 256, out) == count * 256;
         };
-        ASSERT_TRUE(SaveArchiveMemberAsText(location, *location.entries[0], Path("long.txt"),
-                                            writer, ui));
+        ASSERT_TRUE(
+            SaveArchiveMemberAsText(location, *location.entries[0], Path("long.txt"), writer, ui));
         std::vector<uint8_t> got;
         ASSERT_TRUE(ReadBytes(Path("long.txt"), got));
         EXPECT_EQ(got, members[0].data);
@@ -425,8 +428,7 @@ TEST_F(ArcArchiveTest, TextExtractionHandsChunksToTheConverter)
 TEST_F(ArcArchiveTest, ChooserProposesThePcNameWhenNoTargetIsGiven)
 {
     CatalogEntry archive =
-        WriteArchive("c.ark", {ArcMemberFrom("A:B", 0x01, 0, 0, 0x20, 0, Pattern(256, 2))},
-                     false);
+        WriteArchive("c.ark", {ArcMemberFrom("A:B", 0x01, 0, 0, 0x20, 0, Pattern(256, 2))}, false);
     std::string savedSettings = ProgramSettings().path;
     ProgramSettings().path = Path("Kestrel.ini");
     Location location = DirectoryLocation();

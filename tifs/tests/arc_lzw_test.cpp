@@ -7,8 +7,10 @@
 #include "tests/support/arc_writer.h"
 #include "tifs/arc/lzw_decoder.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
 using testing::LzwCompress;
 using testing::LzwOptions;
@@ -21,7 +23,7 @@ struct Decoded {
     std::vector<size_t> fills;
 };
 
-Decoded DecodeAll(const std::vector<uint8_t>& stream, size_t maxBlocks = 1u << 20)
+Decoded DecodeAll(const std::vector<uint8_t> &stream, size_t maxBlocks = 1u << 20)
 {
     MemoryByteSource source(stream.data(), stream.size());
     LzwDecoder decoder;
@@ -43,7 +45,7 @@ Decoded DecodeAll(const std::vector<uint8_t>& stream, size_t maxBlocks = 1u << 2
 }
 
 // Codes packed most significant bit first, as a damaged or hand-made stream.
-std::vector<uint8_t> PackCodes(const std::vector<std::pair<unsigned, unsigned>>& codes)
+std::vector<uint8_t> PackCodes(const std::vector<std::pair<unsigned, unsigned>> &codes)
 {
     std::vector<uint8_t> out;
     uint32_t acc = 0;
@@ -65,13 +67,13 @@ std::vector<uint8_t> PackCodes(const std::vector<std::pair<unsigned, unsigned>>&
 std::vector<uint8_t> NoisyText(size_t size, unsigned seed)
 {
     std::mt19937 rng(seed);
-    const char* words[] = {"CALL ", "CLEAR", " PRINT", "\"HELLO\"", "::", "100 ", "GOTO "};
+    const char *words[] = {"CALL ", "CLEAR", " PRINT", "\"HELLO\"", "::", "100 ", "GOTO "};
     std::vector<uint8_t> out;
     while (out.size() < size) {
         if (rng() % 4 == 0) {
             out.push_back(static_cast<uint8_t>(rng()));
         } else {
-            const char* w = words[rng() % 7];
+            const char *w = words[rng() % 7];
             out.insert(out.end(), w, w + std::strlen(w));
         }
     }
@@ -86,12 +88,12 @@ TEST(LzwDecoder, RoundTripsTextRunsAndNoise)
     inputs.push_back(std::vector<uint8_t>(256 * 30, 0xAA)); // one long run: KwKwK codes throughout
     std::vector<uint8_t> noise(256 * 50);
     std::mt19937 rng(7);
-    for (auto& b : noise) {
+    for (auto &b : noise) {
         b = static_cast<uint8_t>(rng());
     }
     inputs.push_back(noise);
     inputs.push_back(std::vector<uint8_t>(256, 0)); // a single block
-    for (const auto& input : inputs) {
+    for (const auto &input : inputs) {
         Decoded d = DecodeAll(LzwCompress(input));
         EXPECT_EQ(d.last, LzwStatus::End);
         EXPECT_EQ(d.bytes, input);
@@ -213,7 +215,7 @@ TEST(LzwDecoder, RandomBytesNeverHangOrOverrun)
     std::mt19937 rng(11);
     for (int round = 0; round < 300; ++round) {
         std::vector<uint8_t> stream(1 + rng() % 3000);
-        for (auto& b : stream) {
+        for (auto &b : stream) {
             b = static_cast<uint8_t>(rng());
         }
         stream[0] = 0x80;

@@ -13,8 +13,10 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
 namespace fs = std::filesystem;
 using testing::ReadBytes;
@@ -23,7 +25,8 @@ using testing::WriteBytes;
 
 const fs::path kFiles = fs::path(KESTREL_REALDATA) / "xdt99" / "files";
 
-class ArcRealData : public ::testing::Test {
+class ArcRealData : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -44,7 +47,7 @@ protected:
 
     // Lists the archive (a PC file with its header) and checks every member
     // against the loose copy <member>.tfi beside the archive.
-    void CheckArchive(const std::string& archiveName, size_t expectedMembers)
+    void CheckArchive(const std::string &archiveName, size_t expectedMembers)
     {
         std::vector<uint8_t> bytes;
         ASSERT_TRUE(ReadBytes((m_dir / archiveName).string(), bytes));
@@ -56,9 +59,9 @@ protected:
         RecordingUi ui;
         ASSERT_TRUE(OpenArchive(location, entry, false, "", ui));
         ASSERT_EQ(location.entries.size(), expectedMembers);
-        for (const auto& member : location.entries) {
+        for (const auto &member : location.entries) {
             std::string name = member->ti.tiName.substr(0, member->ti.tiName.find(' '));
-            for (char& c : name) {
+            for (char &c : name) {
                 c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
             }
             SCOPED_TRACE(archiveName + " member " + name);
@@ -99,9 +102,9 @@ TEST_F(ArcRealData, EveryMemberOfEveryArchiveMatchesItsLooseCopy)
 {
     // The *_ark files are bare archive sectors; give them the header of an
     // INT/FIX 128 file as a disk would.
-    const char* bare[] = {"arkfile1t_ark", "arkfile2t_ark", "arkfile3b_ark", "arkfile4b_ark",
-                          "arkfile5t_ark", "arkfileall_ark"};
-    for (const char* name : bare) {
+    const char *bare[] = {"arkfile1t_ark", "arkfile2t_ark", "arkfile3b_ark",
+                          "arkfile4b_ark", "arkfile5t_ark", "arkfileall_ark"};
+    for (const char *name : bare) {
         std::vector<uint8_t> sectors;
         ASSERT_TRUE(ReadBytes((kFiles / name).string(), sectors));
         ASSERT_TRUE(WriteBytes((m_dir / name).string(), testing::ArcFileBytes(sectors, true)));
@@ -114,7 +117,7 @@ TEST_F(ArcRealData, EveryMemberOfEveryArchiveMatchesItsLooseCopy)
 TEST_F(ArcRealData, ArchivesOfEveryRealTiFileRoundTrip)
 {
     std::vector<testing::ArcMember> members;
-    for (const auto& item : fs::directory_iterator(kFiles)) {
+    for (const auto &item : fs::directory_iterator(kFiles)) {
         std::string ext = item.path().extension().string();
         if (ext != ".tfi" && ext != ".v9t9") {
             continue;
@@ -129,9 +132,9 @@ TEST_F(ArcRealData, ArchivesOfEveryRealTiFileRoundTrip)
     for (bool compressed : {false, true}) {
         SCOPED_TRACE(compressed);
         std::string name = compressed ? "all.ark" : "all.arc";
-        ASSERT_TRUE(WriteBytes((m_dir / name).string(),
-                               testing::ArcFileBytes(testing::BuildArcSectors(members, compressed),
-                                                     compressed)));
+        ASSERT_TRUE(WriteBytes(
+            (m_dir / name).string(),
+            testing::ArcFileBytes(testing::BuildArcSectors(members, compressed), compressed)));
         std::vector<uint8_t> bytes;
         ASSERT_TRUE(ReadBytes((m_dir / name).string(), bytes));
         CatalogEntry entry;
@@ -143,7 +146,7 @@ TEST_F(ArcRealData, ArchivesOfEveryRealTiFileRoundTrip)
         ASSERT_TRUE(OpenArchive(location, entry, false, "", ui));
         ASSERT_EQ(location.entries.size(), members.size());
         for (size_t i = 0; i < members.size(); ++i) {
-            const CatalogEntry& e = *location.entries[i];
+            const CatalogEntry &e = *location.entries[i];
             EXPECT_EQ(e.ti.tiName, members[i].ti.tiName);
             std::string target = (m_dir / ("m" + std::to_string(i))).string();
             ASSERT_TRUE(ExtractArchiveMember(location, e, kExtractTiFile, target, ui));
