@@ -5,15 +5,17 @@
 
 #include "tokenizer/keyword_table.h"
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
-namespace {
+namespace
+{
 
 constexpr char kDelimiters[] = " !#&()*+,-/:;<=>^";
 
 bool IsDelimiter(char c)
 {
-    for (const char* d = kDelimiters; *d; ++d) {
+    for (const char *d = kDelimiters; *d; ++d) {
         if (*d == c)
             return true;
     }
@@ -22,14 +24,14 @@ bool IsDelimiter(char c)
 
 std::string Upper(std::string s)
 {
-    for (char& c : s) {
+    for (char &c : s) {
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     }
     return s;
 }
 
-std::string TrimBlanks(const std::string& s)
+std::string TrimBlanks(const std::string &s)
 {
     size_t b = 0;
     size_t e = s.size();
@@ -40,7 +42,7 @@ std::string TrimBlanks(const std::string& s)
     return s.substr(b, e - b);
 }
 
-bool IsBlank(const std::string& s)
+bool IsBlank(const std::string &s)
 {
     for (char c : s) {
         if (c != ' ')
@@ -51,7 +53,7 @@ bool IsBlank(const std::string& s)
 
 // A tagged string: code, length byte, characters. Callers keep the text
 // within 255 characters (lines are at most 255 characters long).
-std::string Tagged(uint8_t code, const std::string& text)
+std::string Tagged(uint8_t code, const std::string &text)
 {
     std::string out;
     out.push_back(static_cast<char>(code));
@@ -60,7 +62,7 @@ std::string Tagged(uint8_t code, const std::string& text)
     return out;
 }
 
-bool IsSingleCode(const std::string& converted, uint8_t code)
+bool IsSingleCode(const std::string &converted, uint8_t code)
 {
     return converted.size() == 1 && static_cast<uint8_t>(converted[0]) == code;
 }
@@ -70,7 +72,7 @@ enum class SplitResult { Ok, TooLong, Unclosed };
 // Step 1: the text into word slots. On failure the slots hold what was
 // collected so far; an unclosed string keeps the rest of the line as typed in
 // its slot (`unclosed`), so that none of its characters is lost.
-SplitResult SplitWords(const std::string& text, std::vector<std::string>& slots, size_t& unclosed)
+SplitResult SplitWords(const std::string &text, std::vector<std::string> &slots, size_t &unclosed)
 {
     slots.assign(kWordSlots, std::string());
     unclosed = kWordSlots;
@@ -115,7 +117,7 @@ SplitResult SplitWords(const std::string& text, std::vector<std::string>& slots,
 // Step 2: the items of a DATA statement, from the fifth character on, with a
 // comma word between them. False when the words pass 128 or a string is
 // never closed. A doubled quote inside a quoted item belongs to the item.
-bool SplitDataItems(const std::string& text, std::vector<std::string>& words)
+bool SplitDataItems(const std::string &text, std::vector<std::string> &words)
 {
     words.clear();
     size_t pos = 4;
@@ -163,7 +165,7 @@ bool SplitDataItems(const std::string& text, std::vector<std::string>& words)
     return true;
 }
 
-std::string CollapseDoubledQuotes(const std::string& s)
+std::string CollapseDoubledQuotes(const std::string &s)
 {
     std::string out;
     for (size_t i = 0; i < s.size(); ++i) {
@@ -174,10 +176,10 @@ std::string CollapseDoubledQuotes(const std::string& s)
     return out;
 }
 
-std::string ConvertDataWords(const std::vector<std::string>& words, const Logger& log)
+std::string ConvertDataWords(const std::vector<std::string> &words, const Logger &log)
 {
     std::string tokens(1, static_cast<char>(kTokenData));
-    for (const std::string& raw : words) {
+    for (const std::string &raw : words) {
         log(5, "  DATA [" + raw + "]");
         const std::string word = TrimBlanks(raw);
         if (word == ",") {
@@ -192,7 +194,7 @@ std::string ConvertDataWords(const std::vector<std::string>& words, const Logger
     return tokens;
 }
 
-bool IsNumberWord(const std::string& w)
+bool IsNumberWord(const std::string &w)
 {
     if (w.empty())
         return false;
@@ -205,7 +207,7 @@ bool IsNumberWord(const std::string& w)
     return true;
 }
 
-bool IsDigits(const std::string& w)
+bool IsDigits(const std::string &w)
 {
     if (w.empty())
         return false;
@@ -217,7 +219,7 @@ bool IsDigits(const std::string& w)
 }
 
 // The decimal value of a number's leading digits; false above 65535.
-bool LineNumberValue(const std::string& w, unsigned& value)
+bool LineNumberValue(const std::string &w, unsigned &value)
 {
     value = 0;
     for (char c : w) {
@@ -239,11 +241,11 @@ struct Word {
 
 // A number with a signed exponent ("1E-3") was cut apart by the delimiter
 // rule; the interpreter needs it as one constant.
-void JoinSignedExponents(std::vector<Word>& words)
+void JoinSignedExponents(std::vector<Word> &words)
 {
     for (size_t k = 0; k + 2 < words.size(); ++k) {
-        Word& w = words[k];
-        const std::string& sign = words[k + 1].text;
+        Word &w = words[k];
+        const std::string &sign = words[k + 1].text;
         if (w.comment || !IsNumberWord(w.text) || w.text.back() != 'E' ||
             (sign != "-" && sign != "+") || !IsDigits(words[k + 2].text))
             continue;
@@ -256,7 +258,7 @@ void JoinSignedExponents(std::vector<Word>& words)
 
 // An IMAGE statement's format is taken as typed: everything behind the
 // keyword is one unquoted string unless it is a single quoted string.
-bool ImageFormat(const std::string& text, std::string& format)
+bool ImageFormat(const std::string &text, std::string &format)
 {
     size_t b = 5;
     while (b < text.size() && text[b] == ' ')
@@ -283,7 +285,7 @@ bool ImageFormat(const std::string& text, std::string& format)
 
 } // namespace
 
-std::string TokenDump(const std::string& tokens)
+std::string TokenDump(const std::string &tokens)
 {
     std::string out;
     char hex[4];
@@ -291,7 +293,7 @@ std::string TokenDump(const std::string& tokens)
         const auto b = static_cast<uint8_t>(ch);
         std::snprintf(hex, sizeof hex, "%02X", b);
         out += hex;
-        const char* name = b >= 0x80 ? KeywordName(b) : nullptr;
+        const char *name = b >= 0x80 ? KeywordName(b) : nullptr;
         if (name) {
             out += "[";
             out += name;
@@ -309,7 +311,7 @@ std::string TokenDump(const std::string& tokens)
     return out;
 }
 
-bool AtomizeLine(ProgramLine& line, const Logger& log)
+bool AtomizeLine(ProgramLine &line, const Logger &log)
 {
     const std::string number = std::to_string(line.number);
     std::vector<std::string> slots;
@@ -330,8 +332,8 @@ bool AtomizeLine(ProgramLine& line, const Logger& log)
         line.tokens = ConvertDataWords(items, log);
     } else if (std::string format; Upper(slots[0]) == "IMAGE" && ImageFormat(line.text, format)) {
         trace = slots[0] + "|" + format + "|";
-        line.tokens = std::string(1, static_cast<char>(TokenOf("IMAGE"))) +
-                      Tagged(kTokenUnquoted, format);
+        line.tokens =
+            std::string(1, static_cast<char>(TokenOf("IMAGE"))) + Tagged(kTokenUnquoted, format);
     } else {
         // Step 3: "::" typed without a space between its colons.
         for (size_t i = 0; i + 1 < kWordSlots; ++i) {
@@ -358,8 +360,8 @@ bool AtomizeLine(ProgramLine& line, const Logger& log)
         }
         // Step 5: a string typed with a doubled quote was split in two.
         for (size_t i = 0; i + 1 < kWordSlots; ++i) {
-            std::string& a = slots[i];
-            std::string& b = slots[i + 1];
+            std::string &a = slots[i];
+            std::string &b = slots[i + 1];
             if (!comment[i] && i != unclosed && i + 1 != unclosed && !a.empty() &&
                 a.back() == '"' && !b.empty() && b[0] == '"') {
                 b = a.substr(0, a.size() - 1) + b;
@@ -377,11 +379,11 @@ bool AtomizeLine(ProgramLine& line, const Logger& log)
         std::vector<std::string> out;
         bool firstIsComment = false;
         for (size_t k = 0; k < words.size(); ++k) {
-            const std::string& w = words[k].text;
+            const std::string &w = words[k].text;
             trace += w + "|";
             std::string converted;
             bool done = false;
-            const std::string* prev = k >= 1 ? &out[k - 1] : nullptr;
+            const std::string *prev = k >= 1 ? &out[k - 1] : nullptr;
             if (words[k].comment) {
                 // Comment text is kept as typed: a comment that happens to
                 // read like a keyword, number or string is still a comment.
@@ -393,9 +395,11 @@ bool AtomizeLine(ProgramLine& line, const Logger& log)
                 done = true;
             } else if (words[k].number || IsNumberWord(w)) {
                 bool lineNumber = false;
-                if (prev && prev->size() == 1 && IsLineNumberContext(static_cast<uint8_t>((*prev)[0])))
+                if (prev && prev->size() == 1 &&
+                    IsLineNumberContext(static_cast<uint8_t>((*prev)[0])))
                     lineNumber = true;
-                else if (prev && IsSingleCode(*prev, kTokenComma) && k >= 2 && out[k - 2].size() == 3 &&
+                else if (prev && IsSingleCode(*prev, kTokenComma) && k >= 2 &&
+                         out[k - 2].size() == 3 &&
                          static_cast<uint8_t>(out[k - 2][0]) == kTokenLineNumber)
                     lineNumber = true;
                 if (lineNumber) {
@@ -409,7 +413,8 @@ bool AtomizeLine(ProgramLine& line, const Logger& log)
                     converted = Tagged(kTokenUnquoted, Upper(w));
                 }
                 done = true;
-            } else if (prev && (IsSingleCode(*prev, kTokenCall) || IsSingleCode(*prev, kTokenSub))) {
+            } else if (prev &&
+                       (IsSingleCode(*prev, kTokenCall) || IsSingleCode(*prev, kTokenSub))) {
                 converted = Tagged(kTokenUnquoted, Upper(w));
                 done = true;
             }
@@ -429,18 +434,18 @@ bool AtomizeLine(ProgramLine& line, const Logger& log)
             }
             out.push_back(std::move(converted));
         }
-        for (const std::string& c : out)
+        for (const std::string &c : out)
             line.tokens += c;
     }
     log(5, number + " " + line.text + " -> " + trace + " -> " + TokenDump(line.tokens));
     return true;
 }
 
-bool AtomizeProgram(LineTable& table, const Logger& log)
+bool AtomizeProgram(LineTable &table, const Logger &log)
 {
     table.programSize = 0;
     unsigned size = 0;
-    for (ProgramLine& line : table.lines) {
+    for (ProgramLine &line : table.lines) {
         if (!AtomizeLine(line, log))
             return false;
         size += static_cast<unsigned>(line.tokens.size()) + 6;

@@ -9,7 +9,8 @@
 
 #include "tokenizer/line_table.h"
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
 constexpr size_t kWordSlots = 128;
 
@@ -18,12 +19,12 @@ constexpr size_t kWordSlots = 128;
 // False for a failure that ends the whole conversion: more than 128 words in
 // a DATA line, a DATA string without its closing quote, a referenced line
 // number above 65535, or a program size above 65535.
-bool AtomizeProgram(LineTable& table, const Logger& log);
+bool AtomizeProgram(LineTable &table, const Logger &log);
 
 // Tokenizes one line (number for the log lines only); false as above.
-bool AtomizeLine(ProgramLine& line, const Logger& log);
+bool AtomizeLine(ProgramLine &line, const Logger &log);
 
 // Trace form: "9C[PRINT] 41 (?A)".
-std::string TokenDump(const std::string& tokens);
+std::string TokenDump(const std::string &tokens);
 
 } // namespace kestrel::tokenizer

@@ -5,9 +5,10 @@
 #include <cstdio>
 #include <vector>
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
-inline bool WriteAll(std::FILE* out, const std::vector<uint8_t>& bytes)
+inline bool WriteAll(std::FILE *out, const std::vector<uint8_t> &bytes)
 {
     if (!out)
         return false;

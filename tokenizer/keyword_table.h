@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string>
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
 constexpr uint8_t kTokenElse = 0x81;
 constexpr uint8_t kTokenSeparator = 0x82; // "::"
@@ -30,7 +31,7 @@ constexpr uint8_t kTokenLineNumber = 0xC9;
 constexpr uint8_t kTokenUsing = 0xED;
 
 struct Keyword {
-    const char* name;
+    const char *name;
     uint8_t code;
 };
 
@@ -38,10 +39,10 @@ constexpr int kKeywordCount = 112;
 extern const Keyword kKeywords[kKeywordCount];
 
 // The code of a word (trimmed of characters up to 0x20, upper-cased), or -1.
-int TokenOf(const std::string& word);
+int TokenOf(const std::string &word);
 
 // The table name of a code, or null when no entry has it.
-const char* KeywordName(uint8_t code);
+const char *KeywordName(uint8_t code);
 
 // A number right behind one of these codes is a line number.
 bool IsLineNumberContext(uint8_t code);

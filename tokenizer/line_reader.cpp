@@ -2,14 +2,15 @@
 
 #include <cstdint>
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
 bool IsTrimmed(unsigned char c)
 {
     return c <= ' ' || c == 0x7F;
 }
 
-std::string TrimLine(const std::string& s)
+std::string TrimLine(const std::string &s)
 {
     size_t b = 0;
     size_t e = s.size();
@@ -20,7 +21,7 @@ std::string TrimLine(const std::string& s)
     return s.substr(b, e - b);
 }
 
-void StoreProgramLine(const std::string& raw, LineTable& table, const Logger& log)
+void StoreProgramLine(const std::string &raw, LineTable &table, const Logger &log)
 {
     const std::string line = TrimLine(raw);
     if (line.empty())
@@ -45,7 +46,7 @@ void StoreProgramLine(const std::string& raw, LineTable& table, const Logger& lo
     table.lines.push_back(std::move(entry));
 }
 
-bool ReadProgramLines(std::FILE* input, LineTable& table, const Logger& log)
+bool ReadProgramLines(std::FILE *input, LineTable &table, const Logger &log)
 {
     std::string current;
     char buffer[4096];

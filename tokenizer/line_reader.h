@@ -10,17 +10,18 @@
 
 #include "tokenizer/line_table.h"
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
 // Characters removed at both ends of input lines: blanks and control codes.
 bool IsTrimmed(unsigned char c);
-std::string TrimLine(const std::string& s);
+std::string TrimLine(const std::string &s);
 
 // Reads the open input to its end. False when reading itself fails (the
 // lines read so far stay in the table).
-bool ReadProgramLines(std::FILE* input, LineTable& table, const Logger& log);
+bool ReadProgramLines(std::FILE *input, LineTable &table, const Logger &log);
 
 // Stores one raw input line (without its line end); logs it when it is strange.
-void StoreProgramLine(const std::string& raw, LineTable& table, const Logger& log);
+void StoreProgramLine(const std::string &raw, LineTable &table, const Logger &log);
 
 } // namespace kestrel::tokenizer

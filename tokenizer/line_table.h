@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
 constexpr size_t kMaxLines = 1024;
 constexpr size_t kMaxTextLength = 255;
@@ -28,6 +29,6 @@ struct LineTable {
 };
 
 // The run log as the steps see it: a level (0 errors ... 5 traces) and one line of text.
-using Logger = std::function<void(int level, const std::string& message)>;
+using Logger = std::function<void(int level, const std::string &message)>;
 
 } // namespace kestrel::tokenizer

@@ -4,12 +4,14 @@
 #include "tokenizer/tifiles_header.h"
 #include "tokenizer/work_buffer.h"
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
-namespace {
+namespace
+{
 
 // A record (with its length byte) needs room for the 0xFF mark behind it.
-void MakeRoom(WorkBuffer& body, size_t recordSize)
+void MakeRoom(WorkBuffer &body, size_t recordSize)
 {
     const size_t room = 256 - body.Size() % 256;
     if (room <= recordSize) {
@@ -20,10 +22,10 @@ void MakeRoom(WorkBuffer& body, size_t recordSize)
 
 } // namespace
 
-bool BuildMergeFile(const LineTable& table, std::vector<uint8_t>& file)
+bool BuildMergeFile(const LineTable &table, std::vector<uint8_t> &file)
 {
     WorkBuffer body;
-    for (const ProgramLine& line : table.lines) {
+    for (const ProgramLine &line : table.lines) {
         const size_t length = line.tokens.size() + 3;
         if (line.number < 0 || line.number > 0xFFFF || length > kMergeRecordLength)
             return false;
@@ -58,7 +60,7 @@ bool BuildMergeFile(const LineTable& table, std::vector<uint8_t>& file)
     return true;
 }
 
-bool WriteMergeFile(std::FILE* out, const LineTable& table)
+bool WriteMergeFile(std::FILE *out, const LineTable &table)
 {
     std::vector<uint8_t> file;
     return BuildMergeFile(table, file) && WriteAll(out, file);

@@ -12,13 +12,14 @@
 
 #include "tokenizer/line_table.h"
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
 constexpr size_t kMergeRecordLength = 163;
 
 // The complete file, TIFILES header and body; false on failure.
-bool BuildMergeFile(const LineTable& table, std::vector<uint8_t>& file);
+bool BuildMergeFile(const LineTable &table, std::vector<uint8_t> &file);
 
-bool WriteMergeFile(std::FILE* out, const LineTable& table);
+bool WriteMergeFile(std::FILE *out, const LineTable &table);
 
 } // namespace kestrel::tokenizer

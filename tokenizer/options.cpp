@@ -3,11 +3,13 @@
 #include <cctype>
 #include <climits>
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
-namespace {
+namespace
+{
 
-std::string Trim(const std::string& s)
+std::string Trim(const std::string &s)
 {
     size_t b = 0;
     size_t e = s.size();
@@ -18,7 +20,7 @@ std::string Trim(const std::string& s)
     return s.substr(b, e - b);
 }
 
-bool ParseDecimal(const std::string& text, int& value)
+bool ParseDecimal(const std::string &text, int &value)
 {
     size_t i = 0;
     bool negative = false;
@@ -46,7 +48,7 @@ bool ParseDecimal(const std::string& text, int& value)
 
 } // namespace
 
-int VerbosityOption(const std::string& options)
+int VerbosityOption(const std::string &options)
 {
     int verbosity = kDefaultVerbosity;
     size_t start = 0;

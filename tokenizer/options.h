@@ -4,12 +4,13 @@
 
 #include <string>
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
 constexpr int kDefaultVerbosity = 3;
 
 // The verbosity that the options ask for; the default when v is absent or
 // its value is not a decimal integer that fits an int.
-int VerbosityOption(const std::string& options);
+int VerbosityOption(const std::string &options);
 
 } // namespace kestrel::tokenizer

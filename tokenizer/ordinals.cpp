@@ -8,11 +8,11 @@
 #define KESTREL_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
-KESTREL_EXPORT void* LibraryOrdinal(unsigned ordinal)
+KESTREL_EXPORT void *LibraryOrdinal(unsigned ordinal)
 {
     switch (ordinal) {
     case 1:
-        return reinterpret_cast<void*>(&kestrel::tokenizer::XBTokenize);
+        return reinterpret_cast<void *>(&kestrel::tokenizer::XBTokenize);
     default:
         return nullptr;
     }

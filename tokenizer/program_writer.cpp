@@ -5,15 +5,17 @@
 #include "tokenizer/tifiles_header.h"
 #include "tokenizer/work_buffer.h"
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
-namespace {
+namespace
+{
 
 constexpr size_t kImageHeader = 8;
 constexpr size_t kMaxProgramTokens = 253;
 
 // One sector of the long format: length byte, record, 0xFF, zero fill.
-void PutLongRecord(std::vector<uint8_t>& file, const uint8_t* bytes, size_t count)
+void PutLongRecord(std::vector<uint8_t> &file, const uint8_t *bytes, size_t count)
 {
     const size_t start = file.size();
     file.push_back(static_cast<uint8_t>(count));
@@ -24,13 +26,13 @@ void PutLongRecord(std::vector<uint8_t>& file, const uint8_t* bytes, size_t coun
 
 } // namespace
 
-bool BuildProgramImage(const LineTable& table, std::vector<uint8_t>& image)
+bool BuildProgramImage(const LineTable &table, std::vector<uint8_t> &image)
 {
     const size_t n = table.lines.size();
     if (n == 0)
         return false;
     size_t programSize = 0;
-    for (const ProgramLine& line : table.lines) {
+    for (const ProgramLine &line : table.lines) {
         if (line.number < 0 || line.number > 0xFFFF || line.tokens.size() > kMaxProgramTokens)
             return false;
         programSize += line.tokens.size() + 6;
@@ -45,7 +47,7 @@ bool BuildProgramImage(const LineTable& table, std::vector<uint8_t>& image)
     // Texts from the last line to the first, so the first line ends at top.
     std::vector<uint16_t> textSize(n);
     for (size_t i = n; i-- > 0;) {
-        const ProgramLine& line = table.lines[i];
+        const ProgramLine &line = table.lines[i];
         body.Put(static_cast<uint8_t>(line.tokens.size() + 1));
         body.PutText(line.tokens);
         body.Put(0);
@@ -60,7 +62,7 @@ bool BuildProgramImage(const LineTable& table, std::vector<uint8_t>& image)
         pointer[e] = static_cast<uint16_t>(a + 2);
     }
     for (size_t e = 0; e < n; ++e) {
-        const ProgramLine& line = table.lines[n - 1 - e];
+        const ProgramLine &line = table.lines[n - 1 - e];
         body.SetWord(kImageHeader + 4 * e, static_cast<uint16_t>(line.number));
         body.SetWord(kImageHeader + 4 * e + 2, pointer[e]);
     }
@@ -74,7 +76,7 @@ bool BuildProgramImage(const LineTable& table, std::vector<uint8_t>& image)
     return true;
 }
 
-bool BuildProgramFile(const LineTable& table, const Logger& log, std::vector<uint8_t>& file)
+bool BuildProgramFile(const LineTable &table, const Logger &log, std::vector<uint8_t> &file)
 {
     std::vector<uint8_t> image;
     if (!BuildProgramImage(table, image))
@@ -113,14 +115,14 @@ bool BuildProgramFile(const LineTable& table, const Logger& log, std::vector<uin
     PutWordBE(first, 6, GetWordBE(image.data(), 0)); // check
     PutWordBE(first, 8, GetWordBE(image.data(), 6)); // top
     PutLongRecord(file, first, sizeof first);
-    const uint8_t* data = image.data() + kImageHeader;
+    const uint8_t *data = image.data() + kImageHeader;
     for (size_t r = 0; r < fullRecords; ++r)
         PutLongRecord(file, data + r * kLongRecordLength, kLongRecordLength);
     PutLongRecord(file, data + fullRecords * kLongRecordLength, lastLength);
     return true;
 }
 
-bool WriteProgramFile(std::FILE* out, const LineTable& table, const Logger& log)
+bool WriteProgramFile(std::FILE *out, const LineTable &table, const Logger &log)
 {
     std::vector<uint8_t> file;
     return BuildProgramFile(table, log, file) && WriteAll(out, file);

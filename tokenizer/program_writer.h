@@ -13,7 +13,8 @@
 
 #include "tokenizer/line_table.h"
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
 constexpr uint16_t kVdpTop = 0x37D7;
 constexpr uint16_t kCpuTop = 0xFFE7;
@@ -21,11 +22,11 @@ constexpr uint16_t kVdpLimit = 0x2DFF;
 constexpr size_t kLongRecordLength = 254;
 
 // The memory image with its 8-byte header, top chosen by the program size.
-bool BuildProgramImage(const LineTable& table, std::vector<uint8_t>& image);
+bool BuildProgramImage(const LineTable &table, std::vector<uint8_t> &image);
 
 // The complete file, TIFILES header and body; false on failure.
-bool BuildProgramFile(const LineTable& table, const Logger& log, std::vector<uint8_t>& file);
+bool BuildProgramFile(const LineTable &table, const Logger &log, std::vector<uint8_t> &file);
 
-bool WriteProgramFile(std::FILE* out, const LineTable& table, const Logger& log);
+bool WriteProgramFile(std::FILE *out, const LineTable &table, const Logger &log);
 
 } // namespace kestrel::tokenizer

@@ -1,8 +1,9 @@
 #include "tokenizer/run_log.h"
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
-bool RunLog::Open(const std::string& path)
+bool RunLog::Open(const std::string &path)
 {
     Close();
     // Text mode: the log is a text file for the platform's editors.
@@ -17,7 +18,7 @@ void RunLog::Close()
     m_file = nullptr;
 }
 
-void RunLog::Write(int level, const std::string& message)
+void RunLog::Write(int level, const std::string &message)
 {
     if (!m_file || level > m_verbosity)
         return;

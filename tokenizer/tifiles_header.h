@@ -7,7 +7,8 @@
 
 #include "tifs/byte_order.h"
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
 constexpr size_t kHeaderSize = 128;
 
@@ -20,7 +21,7 @@ struct WrittenHeader {
     uint16_t level3Records = 0;
 };
 
-inline std::array<uint8_t, kHeaderSize> EncodeHeader(const WrittenHeader& h)
+inline std::array<uint8_t, kHeaderSize> EncodeHeader(const WrittenHeader &h)
 {
     std::array<uint8_t, kHeaderSize> out{};
     const char magic[] = "\x07TIFILES";

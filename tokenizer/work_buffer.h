@@ -8,17 +8,19 @@
 #include <string>
 #include <vector>
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
 constexpr size_t kWorkBufferSize = 32768;
 
-class WorkBuffer {
+class WorkBuffer
+{
 public:
     WorkBuffer() { m_bytes.reserve(kWorkBufferSize); }
 
     size_t Size() const { return m_bytes.size(); }
     bool Ok() const { return !m_overflow; }
-    const std::vector<uint8_t>& Bytes() const { return m_bytes; }
+    const std::vector<uint8_t> &Bytes() const { return m_bytes; }
 
     void Put(uint8_t b)
     {
@@ -32,7 +34,7 @@ public:
         Put(static_cast<uint8_t>(w >> 8));
         Put(static_cast<uint8_t>(w & 0xFF));
     }
-    void PutText(const std::string& s)
+    void PutText(const std::string &s)
     {
         for (char c : s)
             Put(static_cast<uint8_t>(c));

@@ -11,12 +11,14 @@
 #include "tokenizer/program_writer.h"
 #include "tokenizer/run_log.h"
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
-namespace {
+namespace
+{
 
 struct FileCloser {
-    void operator()(std::FILE* f) const
+    void operator()(std::FILE *f) const
     {
         if (f)
             std::fclose(f);
@@ -26,10 +28,9 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // Creates the output, writes it with `write` and closes it; false when any
 // of the three fails.
-template <typename Writer>
-bool WriteOutput(const std::string& path, Writer write)
+template <typename Writer> bool WriteOutput(const std::string &path, Writer write)
 {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::FILE *f = std::fopen(path.c_str(), "wb");
     if (!f)
         return false;
     const bool written = write(f);
@@ -37,8 +38,8 @@ bool WriteOutput(const std::string& path, Writer write)
     return written && closed;
 }
 
-int32_t Convert(const std::string& inputPath, const std::string& programPath,
-                const std::string& mergePath, const Logger& log)
+int32_t Convert(const std::string &inputPath, const std::string &programPath,
+                const std::string &mergePath, const Logger &log)
 {
     int32_t result = kRcSuccess;
     LineTable table;
@@ -67,7 +68,7 @@ int32_t Convert(const std::string& inputPath, const std::string& programPath,
         }
         if (!mergePath.empty() && result == kRcSuccess) {
             log(2, "Writing MERGE-File " + mergePath + ".");
-            if (!WriteOutput(mergePath, [&](std::FILE* f) { return WriteMergeFile(f, table); })) {
+            if (!WriteOutput(mergePath, [&](std::FILE *f) { return WriteMergeFile(f, table); })) {
                 log(0, "Error writing MERGE-File " + mergePath + ".");
                 result = kRcWriteMerge;
             }
@@ -75,7 +76,7 @@ int32_t Convert(const std::string& inputPath, const std::string& programPath,
         if (!programPath.empty() && result == kRcSuccess) {
             log(2, "Writing PROGRAM-File " + programPath + ".");
             if (!WriteOutput(programPath,
-                             [&](std::FILE* f) { return WriteProgramFile(f, table, log); })) {
+                             [&](std::FILE *f) { return WriteProgramFile(f, table, log); })) {
                 log(0, "Error writing PROGRAM-File " + programPath + ".");
                 result = kRcWriteProgram;
             }
@@ -86,23 +87,23 @@ int32_t Convert(const std::string& inputPath, const std::string& programPath,
     return result;
 }
 
-std::string Arg(const char* s)
+std::string Arg(const char *s)
 {
     return s ? std::string(s) : std::string();
 }
 
 } // namespace
 
-extern "C" int32_t XBTokenize(const char* inputPath, const char* programPath,
-                              const char* mergePath, const char* logPath, const char* options)
+extern "C" int32_t XBTokenize(const char *inputPath, const char *programPath, const char *mergePath,
+                              const char *logPath, const char *options)
 {
     try {
         RunLog log(VerbosityOption(Arg(options)));
         const std::string logFile = Arg(logPath);
         if (!logFile.empty() && !log.Open(logFile))
             return kRcCreateLog;
-        const int32_t result = Convert(Arg(inputPath), Arg(programPath), Arg(mergePath),
-                                       log.AsLogger());
+        const int32_t result =
+            Convert(Arg(inputPath), Arg(programPath), Arg(mergePath), log.AsLogger());
         log.Close();
         return result;
     } catch (...) {

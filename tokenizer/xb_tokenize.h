@@ -16,7 +16,8 @@
 
 #include <cstdint>
 
-namespace kestrel::tokenizer {
+namespace kestrel::tokenizer
+{
 
 constexpr int32_t kRcSuccess = 0;
 constexpr int32_t kRcOpenInput = 10;
@@ -26,7 +27,7 @@ constexpr int32_t kRcWriteMerge = 30;
 constexpr int32_t kRcWriteProgram = 40;
 constexpr int32_t kRcCreateLog = 50;
 
-extern "C" int32_t XBTokenize(const char* inputPath, const char* programPath,
-                              const char* mergePath, const char* logPath, const char* options);
+extern "C" int32_t XBTokenize(const char *inputPath, const char *programPath, const char *mergePath,
+                              const char *logPath, const char *options);
 
 } // namespace kestrel::tokenizer

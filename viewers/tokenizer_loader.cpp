@@ -7,16 +7,18 @@
 #include "tifs/messages.h"
 #include "tifs/settings.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 struct TokenizerBinding {
     platform::Library library;
     XBTokenizeFunction entry = nullptr;
 };
 
-TokenizerBinding& Binding()
+TokenizerBinding &Binding()
 {
     static TokenizerBinding binding;
     return binding;
@@ -31,18 +33,16 @@ std::string CurrentDirectory()
 
 } // namespace
 
-std::string TokenizerLibraryPath(const std::string& dllDirectory, const std::string& currentDir)
+std::string TokenizerLibraryPath(const std::string &dllDirectory, const std::string &currentDir)
 {
     std::string dir = dllDirectory.empty() ? std::string("./") : dllDirectory;
-#if !defined(_WIN32)
-    for (char& c : dir) {
-        if (c == '\\')
-            c = '/';
+    constexpr char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+    if constexpr (separator == '/') {
+        for (char &c : dir) {
+            if (c == '\\')
+                c = '/';
+        }
     }
-    const char separator = '/';
-#else
-    const char separator = '\\';
-#endif
     if (dir[0] == '.')
         dir = currentDir + separator + dir;
     if (dir.back() != '/' && dir.back() != '\\')
@@ -50,14 +50,14 @@ std::string TokenizerLibraryPath(const std::string& dllDirectory, const std::str
     return dir + platform::LibraryFileName("Wendover32");
 }
 
-bool LoadTokenizerLibrary(Ui& ui)
+bool LoadTokenizerLibrary(Ui &ui)
 {
     return LoadTokenizerLibrary(ui, ProgramSettings().dllDirectory);
 }
 
-bool LoadTokenizerLibrary(Ui& ui, const std::string& dllDirectory)
+bool LoadTokenizerLibrary(Ui &ui, const std::string &dllDirectory)
 {
-    TokenizerBinding& b = Binding();
+    TokenizerBinding &b = Binding();
     if (b.library.Loaded() && b.entry)
         return true;
     const std::string path = TokenizerLibraryPath(dllDirectory, CurrentDirectory());
@@ -88,7 +88,7 @@ XBTokenizeFunction TokenizerEntry()
 
 void UnloadTokenizerLibrary()
 {
-    TokenizerBinding& b = Binding();
+    TokenizerBinding &b = Binding();
     b.entry = nullptr;
     b.library.Unload();
 }

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 std::string B(std::initializer_list<int> bytes)
 {
@@ -95,8 +97,8 @@ TEST_F(Atomizer, CommentsKeepTheirText)
 
 TEST_F(Atomizer, DataStatements)
 {
-    EXPECT_EQ(Hex(TokensOf("DATA 1,\"A,B\",X")),
-              Hex(B({0x93, 0xC8, 1}) + "1" + B({0xB3, 0xC7, 3}) + "A,B" + B({0xB3, 0xC8, 1}) + "X"));
+    EXPECT_EQ(Hex(TokensOf("DATA 1,\"A,B\",X")), Hex(B({0x93, 0xC8, 1}) + "1" + B({0xB3, 0xC7, 3}) +
+                                                     "A,B" + B({0xB3, 0xC8, 1}) + "X"));
     // Items keep their case and inner blanks; empty items yield nothing.
     EXPECT_EQ(Hex(TokensOf("data Hello World,,x")),
               Hex(B({0x93, 0xC8, 11}) + "Hello World" + B({0xB3, 0xB3, 0xC8, 1}) + "x"));
@@ -128,7 +130,7 @@ TEST_F(Atomizer, TracesAtLevelFive)
 {
     const TokenizerRun run = Run("10 PRINT A\n20 DATA 1,X\n", false, true, "v=5");
     ASSERT_EQ(run.rc, 0);
-    auto has = [&](const std::string& l) {
+    auto has = [&](const std::string &l) {
         return std::find(run.log.begin(), run.log.end(), l) != run.log.end();
     };
     EXPECT_TRUE(has("10 PRINT A -> PRINT|A| -> 9C[PRINT] 41 (?A)"));
@@ -164,14 +166,14 @@ TEST_F(Atomizer, UncaughtFailuresEndTheConversion)
     const std::vector<std::string> inputs = {data + "\n", "10 GOTO 65536\n",
                                              "10 DATA \"never closed\n",
                                              "10 GOTO 99999999999999999999\n"};
-    for (const std::string& input : inputs) {
+    for (const std::string &input : inputs) {
         const TokenizerRun run = Run(input, true, true);
         EXPECT_EQ(run.rc, 20) << input;
         EXPECT_FALSE(run.programWritten);
         EXPECT_FALSE(run.mergeWritten);
-        EXPECT_NE(std::find(run.log.begin(), run.log.end(),
-                            "Error converting file " + PathOf("in.txt")),
-                  run.log.end());
+        EXPECT_NE(
+            std::find(run.log.begin(), run.log.end(), "Error converting file " + PathOf("in.txt")),
+            run.log.end());
     }
     // 63 DATA items and their commas still fit the 128 words.
     std::string fits = "10 DATA 1";

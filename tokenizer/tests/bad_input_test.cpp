@@ -3,8 +3,10 @@
 
 #include <random>
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 using BadInput = TokenizerTest;
 
@@ -39,7 +41,9 @@ TEST_F(BadInput, NulBytesAndLongLines)
     EXPECT_EQ(run.rc, 0);
     const auto records = MergeRecords(run.merge);
     ASSERT_GE(records.size(), 1u);
-    EXPECT_EQ(records[0].tokens, std::string("\x9C\xC7\x03" "A\0B", 6));
+    EXPECT_EQ(records[0].tokens, std::string("\x9C\xC7\x03"
+                                             "A\0B",
+                                             6));
 }
 
 TEST_F(BadInput, ManyDataItemsAndHugeNumbers)

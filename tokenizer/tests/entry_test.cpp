@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 using Entry = TokenizerTest;
 
-bool Contains(const std::vector<std::string>& log, const std::string& line)
+bool Contains(const std::vector<std::string> &log, const std::string &line)
 {
     return std::find(log.begin(), log.end(), line) != log.end();
 }
@@ -39,8 +41,8 @@ TEST_F(Entry, MissingInput)
     const std::string log = PathOf("run.log");
     const std::string prg = PathOf("out.prg");
     EXPECT_EQ(s_entry(missing.c_str(), prg.c_str(), nullptr, log.c_str(), ""), 10);
-    EXPECT_EQ(ReadLines(log), (std::vector<std::string>{"Error opening file " + missing,
-                                                        "Errors found, RC=10"}));
+    EXPECT_EQ(ReadLines(log),
+              (std::vector<std::string>{"Error opening file " + missing, "Errors found, RC=10"}));
     EXPECT_FALSE(std::filesystem::exists(prg));
 }
 
@@ -73,12 +75,12 @@ TEST_F(Entry, VerbosityOption)
     EXPECT_EQ(Run(text, false, true, "v=1").log,
               std::vector<std::string>{"Line 1is strange [no number]"});
     // v=5 adds the traces; keys ignore case, items are separated by ';'.
-    for (const char* options : {"v=5", "V=5", "x=1;v=5", " v = 5 ;"}) {
+    for (const char *options : {"v=5", "V=5", "x=1;v=5", " v = 5 ;"}) {
         const TokenizerRun run = Run(text, false, true, options);
         EXPECT_TRUE(Contains(run.log, "10 PRINT A -> PRINT|A| -> 9C[PRINT] 41 (?A)")) << options;
     }
     // A value that is no number keeps the default 3.
-    for (const char* options : {"v=five", "v=", "v=5x", "v"}) {
+    for (const char *options : {"v=five", "v=", "v=5x", "v"}) {
         const TokenizerRun run = Run(text, false, true, options);
         EXPECT_TRUE(Contains(run.log, "1 lines read.")) << options;
         EXPECT_TRUE(Contains(run.log, "")) << options;
@@ -156,7 +158,7 @@ TEST_F(Entry, ExportsOnlyTheOrdinalTable)
 {
     const std::string path =
         std::string(KESTREL_BIN_DIR) + "/" + platform::LibraryFileName("Wendover32");
-    FILE* nm = popen(("nm -D --defined-only '" + path + "' 2>/dev/null").c_str(), "r");
+    FILE *nm = popen(("nm -D --defined-only '" + path + "' 2>/dev/null").c_str(), "r");
     ASSERT_NE(nm, nullptr);
     std::vector<std::string> symbols;
     char line[512];

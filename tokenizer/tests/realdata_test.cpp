@@ -5,12 +5,15 @@
 #include <map>
 #include <set>
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 // A minimal reader of a sector-dump floppy image, enough for this test:
 // file index in sector 1, FDRs with 3-byte data-chain entries.
-class DiskImage {
+class DiskImage
+{
 public:
     explicit DiskImage(Bytes bytes) : m_bytes(std::move(bytes)) {}
 
@@ -20,14 +23,14 @@ public:
         Bytes data; // whole sectors in file order
     };
 
-    bool Find(const std::string& name, File& file) const
+    bool Find(const std::string &name, File &file) const
     {
         for (size_t i = 0; i < 127; ++i) {
             const uint16_t fdr = Word(256 + 2 * i);
             if (fdr == 0 || !Has(fdr))
                 return false;
             const size_t f = fdr * 256u;
-            std::string fdrName(reinterpret_cast<const char*>(&m_bytes[f]), 10);
+            std::string fdrName(reinterpret_cast<const char *>(&m_bytes[f]), 10);
             while (!fdrName.empty() && fdrName.back() == ' ')
                 fdrName.pop_back();
             if (fdrName != name)
@@ -62,7 +65,7 @@ private:
 };
 
 // Records of a variable-length file: per sector, length-prefixed, to 0xFF.
-std::vector<std::string> VariableRecords(const Bytes& data)
+std::vector<std::string> VariableRecords(const Bytes &data)
 {
     std::vector<std::string> out;
     for (size_t s = 0; s + 256 <= data.size(); s += 256) {
@@ -71,7 +74,7 @@ std::vector<std::string> VariableRecords(const Bytes& data)
             const size_t len = data[s + p];
             if (p + 1 + len > 256)
                 break;
-            out.emplace_back(reinterpret_cast<const char*>(&data[s + p + 1]), len);
+            out.emplace_back(reinterpret_cast<const char *>(&data[s + p + 1]), len);
             p += 1 + len;
         }
     }
@@ -80,12 +83,12 @@ std::vector<std::string> VariableRecords(const Bytes& data)
 
 // The listing as text: DIS/VAR 80 records, a record of 80 characters going
 // on in the next; or plain text with LF line ends in a PROGRAM-typed file.
-std::string ListingText(const DiskImage::File& file)
+std::string ListingText(const DiskImage::File &file)
 {
     std::string text;
     if (file.flags & 0x80) {
         bool continued = false;
-        for (const std::string& r : VariableRecords(file.data)) {
+        for (const std::string &r : VariableRecords(file.data)) {
             if (!continued && !text.empty())
                 text += "\n";
             text += r;
@@ -100,13 +103,14 @@ std::string ListingText(const DiskImage::File& file)
     return text + "\n";
 }
 
-std::map<uint16_t, std::string> MergeLines(const Bytes& body)
+std::map<uint16_t, std::string> MergeLines(const Bytes &body)
 {
     std::map<uint16_t, std::string> lines;
-    for (const std::string& r : VariableRecords(body)) {
+    for (const std::string &r : VariableRecords(body)) {
         if (r.size() < 3)
             continue;
-        const auto line = static_cast<uint16_t>(static_cast<uint8_t>(r[0]) << 8 | static_cast<uint8_t>(r[1]));
+        const auto line =
+            static_cast<uint16_t>(static_cast<uint8_t>(r[0]) << 8 | static_cast<uint8_t>(r[1]));
         if (line == 0xFFFF)
             break;
         lines[line] = r.substr(2);
@@ -115,7 +119,7 @@ std::map<uint16_t, std::string> MergeLines(const Bytes& body)
 }
 
 // Line number -> tokens (with the ending 0) of a PROGRAM memory image.
-std::map<uint16_t, std::string> ProgramLines(const Bytes& image)
+std::map<uint16_t, std::string> ProgramLines(const Bytes &image)
 {
     std::map<uint16_t, std::string> lines;
     if (image.size() < 8)
@@ -131,7 +135,7 @@ std::map<uint16_t, std::string> ProgramLines(const Bytes& image)
         const size_t len = image[at - 1];
         if (at + len > image.size())
             break;
-        lines[word(entry)] = std::string(reinterpret_cast<const char*>(&image[at]), len);
+        lines[word(entry)] = std::string(reinterpret_cast<const char *>(&image[at]), len);
     }
     return lines;
 }
@@ -141,8 +145,12 @@ std::map<uint16_t, std::string> ProgramLines(const Bytes& image)
 // list, UALPHA is not in our keyword table, REM behind CALL still starts a
 // comment; STATMNTS line 10 is listed by the TI differently from its tokens.
 const std::map<std::string, std::set<uint16_t>> kByDesign = {
-    {"COMMENTS", {15}},   {"NUMBERS", {14, 15, 17, 20}}, {"LOWRCASE", {6}},
-    {"RELXPARS", {11}},   {"GIBBRISH", {}},              {"KEYWORDS", {74}},
+    {"COMMENTS", {15}},
+    {"NUMBERS", {14, 15, 17, 20}},
+    {"LOWRCASE", {6}},
+    {"RELXPARS", {11}},
+    {"GIBBRISH", {}},
+    {"KEYWORDS", {74}},
     {"STATMNTS", {2, 10, 37, 38, 59, 61}},
 };
 
@@ -154,7 +162,7 @@ TEST_F(RealData, ListingsTokenizeToTheTisFiles)
     if (!std::filesystem::exists(path))
         GTEST_SKIP() << "no real data at " << path;
     const DiskImage disk(ReadBytes(path));
-    for (const auto& [name, exceptions] : kByDesign) {
+    for (const auto &[name, exceptions] : kByDesign) {
         SCOPED_TRACE(name);
         DiskImage::File listing, program, merge;
         ASSERT_TRUE(disk.Find(name + "-L", listing));
@@ -171,10 +179,11 @@ TEST_F(RealData, ListingsTokenizeToTheTisFiles)
         const auto theirImage = ProgramLines(program.data);
         ASSERT_EQ(ourImage.size(), theirs.size());
         ASSERT_EQ(ourImage.size(), theirImage.size());
-        for (const auto& [line, tokens] : theirs) {
+        for (const auto &[line, tokens] : theirs) {
             if (exceptions.count(line))
                 continue;
-            EXPECT_EQ(Hex(ours.count(line) ? ours.at(line) : ""), Hex(tokens)) << "MERGE line " << line;
+            EXPECT_EQ(Hex(ours.count(line) ? ours.at(line) : ""), Hex(tokens))
+                << "MERGE line " << line;
             EXPECT_EQ(Hex(ourImage.count(line) ? ourImage.at(line) : ""),
                       Hex(theirImage.count(line) ? theirImage.at(line) : "-"))
                 << "PROGRAM line " << line;

@@ -5,10 +5,11 @@
 #include <fstream>
 #include <sstream>
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
 XBTokenizeFn TokenizerTest::s_entry = nullptr;
-platform::Library* TokenizerTest::s_library = nullptr;
+platform::Library *TokenizerTest::s_library = nullptr;
 
 void TokenizerTest::SetUpTestSuite()
 {
@@ -41,14 +42,14 @@ void TokenizerTest::TearDown()
         std::filesystem::remove_all(m_dir, ec);
 }
 
-void TokenizerTest::WriteText(const std::string& name, const std::string& text) const
+void TokenizerTest::WriteText(const std::string &name, const std::string &text) const
 {
     std::ofstream out(PathOf(name), std::ios::binary);
     out << text;
 }
 
-TokenizerRun TokenizerTest::Run(const std::string& text, bool program, bool merge,
-                                const std::string& options, bool log)
+TokenizerRun TokenizerTest::Run(const std::string &text, bool program, bool merge,
+                                const std::string &options, bool log)
 {
     WriteText("in.txt", text);
     std::error_code ec;
@@ -71,7 +72,7 @@ TokenizerRun TokenizerTest::Run(const std::string& text, bool program, bool merg
     return run;
 }
 
-std::string TokenizerTest::TokensOf(const std::string& statement, const std::string& options)
+std::string TokenizerTest::TokensOf(const std::string &statement, const std::string &options)
 {
     const TokenizerRun run = Run("10 " + statement + "\n", false, true, options);
     EXPECT_EQ(run.rc, 0) << statement;
@@ -81,13 +82,13 @@ std::string TokenizerTest::TokensOf(const std::string& statement, const std::str
     return records[0].tokens;
 }
 
-Bytes ReadBytes(const std::string& path)
+Bytes ReadBytes(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::string> ReadLines(const std::string& path)
+std::vector<std::string> ReadLines(const std::string &path)
 {
     std::vector<std::string> lines;
     std::ifstream in(path, std::ios::binary);
@@ -97,7 +98,7 @@ std::vector<std::string> ReadLines(const std::string& path)
     return lines;
 }
 
-std::vector<MergeRecord> MergeRecords(const Bytes& file)
+std::vector<MergeRecord> MergeRecords(const Bytes &file)
 {
     std::vector<MergeRecord> out;
     for (size_t sector = 128; sector + 256 <= file.size(); sector += 256) {
@@ -106,18 +107,18 @@ std::vector<MergeRecord> MergeRecords(const Bytes& file)
             const size_t len = file[sector + p];
             if (p + 1 + len > 256 || len < 3)
                 return out;
-            const uint8_t* r = &file[sector + p + 1];
+            const uint8_t *r = &file[sector + p + 1];
             const uint16_t line = static_cast<uint16_t>(r[0] << 8 | r[1]);
             if (line == 0xFFFF)
                 return out;
-            out.push_back({line, std::string(reinterpret_cast<const char*>(r + 2), len - 3)});
+            out.push_back({line, std::string(reinterpret_cast<const char *>(r + 2), len - 3)});
             p += 1 + len;
         }
     }
     return out;
 }
 
-std::string Hex(const std::string& bytes)
+std::string Hex(const std::string &bytes)
 {
     std::string out;
     char b[4];
@@ -130,7 +131,7 @@ std::string Hex(const std::string& bytes)
     return out;
 }
 
-std::string Hex(const Bytes& bytes)
+std::string Hex(const Bytes &bytes)
 {
     return Hex(std::string(bytes.begin(), bytes.end()));
 }

@@ -3,10 +3,12 @@
 
 #include <algorithm>
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
-uint16_t Word(const Bytes& b, size_t pos)
+uint16_t Word(const Bytes &b, size_t pos)
 {
     return static_cast<uint16_t>(b.at(pos) << 8 | b.at(pos + 1));
 }
@@ -28,7 +30,7 @@ Bytes Header(uint16_t sectors, uint8_t flags, uint8_t recs, uint8_t eof, uint8_t
     return h;
 }
 
-Bytes HeaderOf(const Bytes& file)
+Bytes HeaderOf(const Bytes &file)
 {
     return Bytes(file.begin(), file.begin() + std::min<size_t>(128, file.size()));
 }
@@ -50,9 +52,9 @@ TEST_F(Writers, TwoLineProgramImage)
     EXPECT_EQ(Hex(HeaderOf(run.program)), Hex(Header(1, 0x01, 0, 28, 0, 0)));
     const Bytes expected = {
         0x00, 0x0F, 0x37, 0xCB, 0x37, 0xC4, 0x37, 0xD7, // check, end, start, top
-        0x00, 20, 0x37, 0xCD, 0x00, 10, 0x37, 0xD4,     // table: line 20 first
-        0x06, 0x86, 0xC9, 0x00, 10, 0x82, 0x00,         // line 20 at 0x37CC
-        0x04, 0x9C, 'A', 0xB4, 0x00,                    // line 10 ends at top
+        0x00, 20,   0x37, 0xCD, 0x00, 10,   0x37, 0xD4, // table: line 20 first
+        0x06, 0x86, 0xC9, 0x00, 10,   0x82, 0x00,       // line 20 at 0x37CC
+        0x04, 0x9C, 'A',  0xB4, 0x00,                   // line 10 ends at top
     };
     EXPECT_EQ(Hex(Bytes(run.program.begin() + 128, run.program.begin() + 128 + 28)), Hex(expected));
     EXPECT_TRUE(std::all_of(run.program.begin() + 156, run.program.end(),
@@ -69,7 +71,7 @@ TEST_F(Writers, LinesAreWrittenInInputOrder)
     EXPECT_EQ(records[1].line, 10);
     EXPECT_EQ(records[2].line, 20);
     // Table entry 0 describes the last input line.
-    const Bytes& p = run.program;
+    const Bytes &p = run.program;
     EXPECT_EQ(Word(p, 128 + 8), 20);
     EXPECT_EQ(Word(p, 128 + 12), 10);
     EXPECT_EQ(Word(p, 128 + 16), 30);
@@ -100,8 +102,8 @@ TEST_F(Writers, VdpLimitAndLongFormat)
     ASSERT_EQ(fits.rc, 0);
     EXPECT_EQ(fits.program[10], 0x01);
     EXPECT_EQ(Word(fits.program, 128 + 6), 0x37D7);
-    EXPECT_EQ(std::count(fits.log.begin(), fits.log.end(),
-                         "Program requires 32k Extension to load."), 0);
+    EXPECT_EQ(
+        std::count(fits.log.begin(), fits.log.end(), "Program requires 32k Extension to load."), 0);
 
     TokenizerRun big = Run(text + RemLine(200, 4), true, false);
     ASSERT_EQ(big.rc, 0);
@@ -109,16 +111,17 @@ TEST_F(Writers, VdpLimitAndLongFormat)
     const size_t sectors = s / 254 + 2;
     ASSERT_EQ(big.program.size(), 128 + sectors * 256);
     EXPECT_EQ(Hex(HeaderOf(big.program)),
-              Hex(Header(static_cast<uint16_t>(sectors), 0x82, 1,
-                         static_cast<uint8_t>(s % 254 + 1), 254, static_cast<uint16_t>(sectors))));
-    const auto warn = std::find(big.log.begin(), big.log.end(),
-                                "Warning: Program too large for VDP RAM, use Long Format for CPU RAM");
+              Hex(Header(static_cast<uint16_t>(sectors), 0x82, 1, static_cast<uint8_t>(s % 254 + 1),
+                         254, static_cast<uint16_t>(sectors))));
+    const auto warn =
+        std::find(big.log.begin(), big.log.end(),
+                  "Warning: Program too large for VDP RAM, use Long Format for CPU RAM");
     ASSERT_NE(warn, big.log.end());
     ASSERT_NE(warn + 1, big.log.end());
     EXPECT_EQ(*(warn + 1), "Program requires 32k Extension to load.");
 
     // Record 1: AB CD, start, end, check, top FFE7; then 0xFF and zeros.
-    const Bytes& f = big.program;
+    const Bytes &f = big.program;
     const uint16_t start = Word(f, 128 + 3);
     const uint16_t end = Word(f, 128 + 5);
     EXPECT_EQ(f[128], 10);
@@ -157,11 +160,11 @@ TEST_F(Writers, MergeFileLayout)
     ASSERT_EQ(run.merge.size(), 128u + 256u);
     // Body: 7 + 9 bytes of records, the end record and its mark: 20 bytes.
     EXPECT_EQ(Hex(HeaderOf(run.merge)), Hex(Header(1, 0x80, 1, 19, 163, 1)));
-    const Bytes body = {6, 0, 10, 0x9C, 'A', 0xB4, 0, 8, 0, 20, 0x86, 0xC9, 0, 10, 0x82, 0,
-                        2, 0xFF, 0xFF, 0xFF};
+    const Bytes body = {6,    0,    10, 0x9C, 'A',  0xB4, 0, 8,    0,    20,
+                        0x86, 0xC9, 0,  10,   0x82, 0,    2, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(Hex(Bytes(run.merge.begin() + 128, run.merge.begin() + 148)), Hex(body));
-    EXPECT_TRUE(std::all_of(run.merge.begin() + 148, run.merge.end(),
-                            [](uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(run.merge.begin() + 148, run.merge.end(), [](uint8_t b) { return b == 0; }));
 }
 
 TEST_F(Writers, MergeRecordMovesWhenNoRoomForTheMark)
@@ -171,7 +174,7 @@ TEST_F(Writers, MergeRecordMovesWhenNoRoomForTheMark)
     // for 0xFF, so it goes to the next sector.
     const TokenizerRun run = Run(RemLine(1, 158) + RemLine(2, 90), false, true);
     ASSERT_EQ(run.rc, 0);
-    const Bytes& m = run.merge;
+    const Bytes &m = run.merge;
     ASSERT_EQ(m.size(), 128u + 512u);
     EXPECT_EQ(m[128 + 162], 0xFF);
     EXPECT_TRUE(std::all_of(m.begin() + 128 + 163, m.begin() + 128 + 256,

@@ -11,12 +11,15 @@
 #include "viewers/keyword_table.h"
 #include "viewers/tokenizer_loader.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
 const std::string kLibraryName = platform::LibraryFileName("Wendover32");
 
-class TokenizerLoader : public ::testing::Test {
+class TokenizerLoader : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -80,7 +83,8 @@ TEST_F(TokenizerLoader, MissingLibraryIsReportedAndRetried)
 // keyword tables agree: every keyword the lister prints is read back by the
 // tokenizer as the same code, and a listing tokenized again gives the same
 // tokens.
-class TokenizerRoundTrip : public TokenizerLoader {
+class TokenizerRoundTrip : public TokenizerLoader
+{
 protected:
     void SetUp() override
     {
@@ -106,7 +110,7 @@ protected:
     };
 
     // Tokenizes the text into a MERGE file and returns its records.
-    std::vector<Line> Tokenize(const std::string& text)
+    std::vector<Line> Tokenize(const std::string &text)
     {
         const std::string in = (m_dir / "in.txt").string();
         const std::string out = (m_dir / "out").string();
@@ -124,27 +128,28 @@ protected:
                 const auto number = static_cast<uint16_t>(bytes[p + 1] << 8 | bytes[p + 2]);
                 if (number == 0xFFFF)
                     return lines;
-                lines.push_back({number, std::string(bytes.begin() + p + 3, bytes.begin() + p + len)});
+                lines.push_back(
+                    {number, std::string(bytes.begin() + p + 3, bytes.begin() + p + len)});
                 p += 1 + len;
             }
         }
         return lines;
     }
 
-    static std::string Listing(const std::vector<Line>& lines)
+    static std::string Listing(const std::vector<Line> &lines)
     {
         std::string text;
         std::vector<char> buffer(kDetokenizedLineSize);
-        for (const Line& l : lines) {
+        for (const Line &l : lines) {
             std::string tokens = l.tokens + std::string(1, '\0');
             DetokenizeLine(buffer.data(), static_cast<uint8_t>(tokens.size()),
-                           reinterpret_cast<const uint8_t*>(tokens.data()));
+                           reinterpret_cast<const uint8_t *>(tokens.data()));
             text += std::to_string(l.number) + " " + buffer.data();
         }
         return text;
     }
 
-    void ExpectRoundTrip(const std::string& program)
+    void ExpectRoundTrip(const std::string &program)
     {
         const std::vector<Line> first = Tokenize(program);
         ASSERT_FALSE(first.empty());
@@ -181,7 +186,7 @@ TEST_F(TokenizerRoundTrip, EveryListedKeywordReadsBackAsItsCode)
         program += std::to_string(number++) + " " + line + "\n";
         const std::vector<Line> lines = Tokenize("1 " + line + "\n");
         ASSERT_EQ(lines.size(), 1u) << text;
-        const std::string& t = lines[0].tokens;
+        const std::string &t = lines[0].tokens;
         const size_t at = code == 0x9A || code == 0x83 ? 0 : 4;
         if (listerOnly.count(code))
             EXPECT_NE(t.find(text), std::string::npos) << text;
