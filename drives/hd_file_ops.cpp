@@ -1,0 +1,285 @@
+#include "drives/hd_file_ops.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "drives/dsr_error.h"
+#include "drives/hd_binding.h"
+#include "drives/hd_lister.h"
+#include "drives/hd_location.h"
+#include "platform/temp_dir.h"
+#include "tifs/location_listers.h"
+#include "tifs/messages.h"
+#include "tifs/pc_directory.h"
+#include "tifs/settings.h"
+#include "tifs/ti_header.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr int kMsgCantOpenRead = 1;
+constexpr int kMsgCantOpenWrite = 2;
+constexpr int kMsgCantReadSector = 6;
+constexpr int kMsgCantWriteSector = 7;
+constexpr int kMsgCantRename = 19;
+constexpr int kMsgCantDelete = 20;
+constexpr int kMsgCantChangeAttributes = 57;
+constexpr int32_t kMissing = -1;
+
+const std::string& TemporaryFile(Ui& ui)
+{
+    platform::TempDir& program = platform::ProgramTempDir();
+    if (program.Created()) {
+        return program.GeneralFile();
+    }
+    // Outside the program (the command line, tests) a private one of our own.
+    static platform::TempDir own;
+    if (!own.Created() && !own.Create()) {
+        ReportSystemError(ui, own.Error(), kMsgCantOpenWrite, {std::string("ti_tmp.$$$")});
+    }
+    return own.GeneralFile();
+}
+
+bool IsHdLocation(const Location& location)
+{
+    return location.kind == kLocHdImage || location.kind == kLocHdPartition;
+}
+
+void RelistIfShown(Location& location, Ui& ui)
+{
+    if (IsHdLocation(location) && !location.containerEntries.empty()) {
+        RereadHdLocation(location, ui);
+    }
+}
+
+} // namespace
+
+int CopyEntryToHd(Ui& ui, const Location& destination, const Location& source,
+                  const CatalogEntry& entry, const std::string& pcFile, HdCopyBatch& batch)
+{
+    if (!PointHdLibrary(destination, ui)) {
+        return 2;
+    }
+    HdBinding& b = TheHdBinding();
+    const std::string name = HdName(entry.ti.tiName);
+    brackenly::FileRequest request = HdRequestFromEntry(entry);
+    const std::string directoryPath = HdTiPath(destination);
+    const std::string filePath = HdTiPath(destination, entry.ti.tiName);
+
+    uint8_t flags = 0;
+    if (b.fileStatus(&request, filePath.c_str(), &flags) != kMissing) {
+        if (!batch.overwriteAll) {
+            std::string shown = TiNameToPcName(entry.ti.tiName, ProgramSettings().zubCompatible);
+            Answer answer = ui.AskOverwrite(
+                FormatText("%s <%s> allready exist. Overwrite?", {"HD image", shown}));
+            if (answer == Answer::No) {
+                return 0;
+            }
+            if (answer == Answer::Cancel) {
+                return 2;
+            }
+            if (answer == Answer::All) {
+                batch.overwriteAll = true;
+            }
+        }
+        int32_t deleted = b.deleteFile(&request, filePath.c_str());
+        if (deleted != 0) {
+            ReportDsrError(ui, deleted, kMsgCantDelete, {name});
+            return 2;
+        }
+    }
+
+    std::string path = pcFile;
+    if (path.empty()) {
+        if (source.kind != kLocPcDirectory) {
+            EntrySaver saver = FindEntrySaver(source.kind);
+            path = TemporaryFile(ui);
+            if (saver == nullptr || path.empty() || !saver(source, entry, path, ui)) {
+                return 0;
+            }
+        } else {
+            path = JoinPcPath(source.path, entry.pcName);
+        }
+    }
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (in == nullptr) {
+        ReportSystemError(ui, errno, kMsgCantOpenRead, {path});
+        return 0;
+    }
+    uint8_t buffer[256];
+    if (std::fread(buffer, 1, kHeaderSize, in) != kHeaderSize) {
+        std::fclose(in);
+        ReportError(ui, kMsgCantReadSector, {0, path});
+        return 0;
+    }
+
+    int32_t status = b.createSectorFile(&request, directoryPath.c_str(), name.c_str());
+    if (status == 0) {
+        for (uint32_t n = 0; n < entry.ti.sectors; ++n) {
+            size_t got = std::fread(buffer, 1, 256, in);
+            if (got != 256) {
+                if (got > 0 && n + 1 == entry.ti.sectors &&
+                    entry.ti.headerKind == kHeaderClassic99) {
+                    // Classic99 files end where their data ends, inside the
+                    // last sector; the rest of that sector is zero on disk.
+                    std::memset(buffer + got, 0, 256 - got);
+                } else {
+                    ReportError(ui, kMsgCantReadSector, {static_cast<long long>(n), path});
+                    status = 0;
+                    break;
+                }
+            }
+            int32_t written =
+                b.writeFileSector(&request, directoryPath.c_str(), name.c_str(), n, buffer);
+            if (written != 0) {
+                ReportDsrError(ui, written, kMsgCantWriteSector,
+                               {static_cast<long long>(n), directoryPath});
+                status = written;
+                break;
+            }
+        }
+    } else {
+        ReportDsrError(ui, status, kMsgCantWriteSector, {0, directoryPath});
+    }
+    std::fclose(in);
+    return b.close(&request, status) != 0 ? 2 : 0;
+}
+
+int CopyEntriesToHd(Ui& ui, Location& destination, Location& source,
+                    const std::vector<const CatalogEntry*>& entries)
+{
+    HdCopyBatch batch;
+    int copied = 0;
+    ui.SetProgressRange(static_cast<uint32_t>(entries.size()));
+    uint32_t position = 0;
+    for (const CatalogEntry* e : entries) {
+        if (ui.CancelPressed()) {
+            break;
+        }
+        ui.SetProgressPosition(++position);
+        ui.PumpPendingMessages();
+        if (e == nullptr || !IsTiFileKind(e->ti.kind)) {
+            continue;
+        }
+        int before = ui.LastMessage();
+        ui.SetLastMessage(0);
+        int result = CopyEntryToHd(ui, destination, source, *e, std::string(), batch);
+        bool failed = ui.LastMessage() != 0;
+        if (!failed) {
+            ui.SetLastMessage(before);
+        }
+        if (result == 2) {
+            break;
+        }
+        for (auto& own : source.entries) {
+            if (own.get() == e) {
+                own->marked = false;
+            }
+        }
+        if (!failed) {
+            ++copied;
+        }
+    }
+    RelistIfShown(destination, ui);
+    return copied;
+}
+
+int DeleteHdEntries(Ui& ui, Location& location, const std::vector<const CatalogEntry*>& entries)
+{
+    if (!PointHdLibrary(location, ui)) {
+        return 0;
+    }
+    HdBinding& b = TheHdBinding();
+    const std::string directoryPath = HdTiPath(location);
+    int deleted = 0;
+    for (const CatalogEntry* e : entries) {
+        if (e == nullptr) {
+            continue;
+        }
+        const std::string name = HdName(e->ti.tiName);
+        brackenly::FileRequest request = HdRequestFromEntry(*e);
+        int32_t answer = 0;
+        if (e->ti.kind == kKindSubdir) {
+            answer = b.deleteDirectory(&request, directoryPath.c_str(), name.c_str());
+        } else if (IsTiFileKind(e->ti.kind) || e->ti.kind == kKindUnknown) {
+            const std::string filePath = HdTiPath(location, e->ti.tiName);
+            answer = b.deleteFile(&request, filePath.c_str());
+        } else {
+            continue; // ".." and anything else that is no file stays
+        }
+        if (answer != 0) {
+            ReportDsrError(ui, answer, kMsgCantDelete, {name});
+            break;
+        }
+        ++deleted;
+    }
+    RelistIfShown(location, ui);
+    return deleted;
+}
+
+bool RenameHdEntry(Ui& ui, const Location& location, CatalogEntry& entry,
+                   const std::string& newName)
+{
+    const std::string oldName = HdName(entry.ti.tiName);
+    const std::string wanted = HdName(newName);
+    if (PadTiName(wanted) == PadTiName(oldName)) {
+        return true; // nothing to do, and no call for it
+    }
+    if (!IsTiFileKind(entry.ti.kind) && entry.ti.kind != kKindSubdir) {
+        ReportDsrError(ui, 96, kMsgCantRename, {oldName, wanted});
+        return false;
+    }
+    if (!PointHdLibrary(location, ui)) {
+        return false;
+    }
+    HdBinding& b = TheHdBinding();
+    const std::string directoryPath = HdTiPath(location);
+    brackenly::FileRequest request = HdRequestFromEntry(entry);
+    int32_t answer = entry.ti.kind == kKindSubdir
+                         ? b.renameDirectory(&request, directoryPath.c_str(), wanted.c_str(),
+                                             oldName.c_str())
+                         : b.renameFile(&request, directoryPath.c_str(), wanted.c_str(),
+                                        oldName.c_str());
+    if (answer != 0) {
+        ReportDsrError(ui, answer, kMsgCantRename, {oldName, wanted});
+        return false;
+    }
+    entry.ti.tiName = PadTiName(wanted);
+    return true;
+}
+
+bool SetHdProtection(Ui& ui, const Location& location, const CatalogEntry& entry)
+{
+    if (!PointHdLibrary(location, ui)) {
+        return false;
+    }
+    HdBinding& b = TheHdBinding();
+    const std::string directoryPath = HdTiPath(location);
+    const std::string name = HdName(entry.ti.tiName);
+    brackenly::FileRequest request = HdRequestFromEntry(entry);
+    int32_t answer = b.setProtection(&request, directoryPath.c_str(), name.c_str(),
+                                     (entry.ti.flags & kFlagProtected) ? 1 : 0);
+    if (answer != 0) {
+        ReportDsrError(ui, answer, kMsgCantChangeAttributes);
+        return false;
+    }
+    return true;
+}
+
+int CreateHdDirectory(Ui& ui, Location& location, const std::string& typedName)
+{
+    if (!PointHdLibrary(location, ui)) {
+        return -2;
+    }
+    HdBinding& b = TheHdBinding();
+    const std::string directoryPath = HdTiPath(location);
+    const std::string name = HdName(PcNameToTiName(typedName));
+    brackenly::FileRequest request = HdRequest();
+    int32_t answer = b.createDirectory(&request, directoryPath.c_str(), name.c_str());
+    RelistIfShown(location, ui);
+    return answer;
+}
+
+} // namespace kestrel

@@ -1,0 +1,14 @@
+#include "ops/register_all.h"
+
+#include "drives/drives_registration.h"
+#include "tifs/location_listers.h"
+
+namespace kestrel {
+
+void RegisterAllListers()
+{
+    RegisterLocationListers();
+    RegisterDriveListers();
+}
+
+} // namespace kestrel
