@@ -13,8 +13,9 @@
 
 #include "app/qt/artwork.h"
 #include "app/qt/common_dialogs.h"
+#include "app/qt/edit_window.h"
+#include "app/qt/find_dialog.h"
 #include "app/qt/key_translate.h"
-#include "app/qt/text_view.h"
 #include "app/shell/key_codes.h"
 #include "app/shell/version.h"
 
@@ -530,7 +531,11 @@ bool MainWindow::BrowseForLocation(const std::string &start, std::string &chosen
 
 void MainWindow::OpenView(int side, const CatalogEntry &entry, WindowMode mode)
 {
-    OpenTextView(this, m_ui, m_shell.GetPane(side).location, entry, mode);
+    // Text, hexadecimal and Forth views go to a text window; the picture
+    // modes come with the picture decoders and show nothing until then.
+    if (mode != kModeText && mode != kModeHex && mode != kModeForth)
+        return;
+    OpenTextWindow(this, m_ui, &m_shell.GetPane(side).location, &entry, mode);
 }
 
 void MainWindow::RunOperation(int side, PaneOperation operation)

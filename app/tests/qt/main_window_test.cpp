@@ -415,16 +415,18 @@ TEST_F(ProgramTest, F3OnADisVar80FileOpensAReadOnlyTextWindow)
     Start({Folder()});
     ASSERT_EQ(GetShell().GetPane(0).Count(), 1);
     Press(Qt::Key_F3);
-    QPlainTextEdit *view = nullptr;
+    QWidget *window = nullptr;
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w->objectName() == "EditViewer" && w->isVisible())
-            view = qobject_cast<QPlainTextEdit *>(w);
+            window = w;
+    ASSERT_TRUE(window != nullptr);
+    QPlainTextEdit *view = window->findChild<QPlainTextEdit *>();
     ASSERT_TRUE(view != nullptr);
     EXPECT_TRUE(view->isReadOnly());
     EXPECT_TRUE(view->toPlainText().contains("HELLO")) << view->toPlainText().toStdString();
-    EXPECT_TRUE(view->windowTitle().startsWith("Kestrel")) << view->windowTitle().toStdString();
+    EXPECT_TRUE(window->windowTitle().startsWith("Kestrel")) << window->windowTitle().toStdString();
     EXPECT_TRUE(boxes.empty());
-    view->close();
+    window->close();
 }
 
 TEST(InputFilters, DropTheirCharacters)
