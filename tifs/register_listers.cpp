@@ -1,6 +1,7 @@
 #include "tifs/location_listers.h"
 
 #include "tifs/arc/arc_registration.h"
+#include "tifs/floppy/floppy_registration.h"
 
 namespace kestrel
 {
@@ -14,6 +15,7 @@ void RegisterLocationListers()
     done = true;
     // Each container module of tifs adds its registration call here.
     RegisterArchiveListers();
+    RegisterFloppyListers();
 }
 
 } // namespace kestrel

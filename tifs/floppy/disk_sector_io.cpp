@@ -1,0 +1,125 @@
+#include "tifs/floppy/disk_sector_io.h"
+
+#include <climits>
+#include <cstring>
+
+#include "tifs/messages.h"
+#include "tifs/ti_file.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr int kMsgCantReadSector = 6;
+constexpr int kMsgCantWriteSector = 7;
+
+bool InRange(uint64_t offset, size_t length, uint64_t size)
+{
+    return offset <= size && length <= size - offset;
+}
+
+} // namespace
+
+bool FileImage::Open(const std::string& path, bool writable)
+{
+    Close();
+    m_file = std::fopen(path.c_str(), writable ? "r+b" : "rb");
+    if (m_file == nullptr) {
+        return false;
+    }
+    m_writable = writable;
+    if (std::fseek(m_file, 0, SEEK_END) != 0) {
+        Close();
+        return false;
+    }
+    long end = std::ftell(m_file);
+    if (end < 0) {
+        Close();
+        return false;
+    }
+    m_size = static_cast<uint64_t>(end);
+    return true;
+}
+
+void FileImage::Close()
+{
+    if (m_file != nullptr) {
+        std::fclose(m_file);
+        m_file = nullptr;
+    }
+    m_size = 0;
+    m_writable = false;
+}
+
+bool FileImage::Flush()
+{
+    return m_file != nullptr && std::fflush(m_file) == 0;
+}
+
+bool FileImage::ReadAt(uint64_t offset, uint8_t* buffer, size_t length)
+{
+    if (m_file == nullptr || !InRange(offset, length, m_size) ||
+        offset > static_cast<uint64_t>(LONG_MAX)) {
+        return false;
+    }
+    if (std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0) {
+        return false;
+    }
+    return std::fread(buffer, 1, length, m_file) == length;
+}
+
+bool FileImage::WriteAt(uint64_t offset, const uint8_t* buffer, size_t length)
+{
+    if (m_file == nullptr || !m_writable || !InRange(offset, length, m_size) ||
+        offset > static_cast<uint64_t>(LONG_MAX)) {
+        return false;
+    }
+    if (std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0) {
+        return false;
+    }
+    return std::fwrite(buffer, 1, length, m_file) == length;
+}
+
+bool MemoryImage::ReadAt(uint64_t offset, uint8_t* buffer, size_t length)
+{
+    if (!InRange(offset, length, m_bytes.size())) {
+        return false;
+    }
+    std::memcpy(buffer, m_bytes.data() + offset, length);
+    return true;
+}
+
+bool MemoryImage::WriteAt(uint64_t offset, const uint8_t* buffer, size_t length)
+{
+    if (!InRange(offset, length, m_bytes.size())) {
+        return false;
+    }
+    std::memcpy(m_bytes.data() + offset, buffer, length);
+    return true;
+}
+
+bool ReadDiskSector(ImageAccess& image, uint64_t base, uint32_t sector, uint8_t* buffer, Ui& ui,
+                    const std::string& path)
+{
+    if (image.ReadAt(base + uint64_t{sector} * kSectorSize, buffer, kSectorSize)) {
+        return true;
+    }
+    if (!path.empty()) {
+        ReportError(ui, kMsgCantReadSector, {static_cast<unsigned>(sector), path});
+    }
+    return false;
+}
+
+bool WriteDiskSector(ImageAccess& image, uint64_t base, uint32_t sector, const uint8_t* buffer,
+                     Ui& ui, const std::string& path)
+{
+    if (image.WriteAt(base + uint64_t{sector} * kSectorSize, buffer, kSectorSize)) {
+        return true;
+    }
+    if (!path.empty()) {
+        ReportError(ui, kMsgCantWriteSector, {static_cast<unsigned>(sector), path});
+    }
+    return false;
+}
+
+} // namespace kestrel

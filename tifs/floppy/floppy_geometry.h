@@ -1,0 +1,44 @@
+// Geometry of TI floppy disks: allocation-unit sizes, where the writer
+// searches for FDRs and data, and the six presets a new image is made from.
+#pragma once
+
+#include <cstdint>
+
+namespace kestrel {
+
+constexpr unsigned kBitmapAus = 1600;      // 200 bitmap bytes
+constexpr unsigned kMaxFilesPerIndex = 127;
+constexpr unsigned kMaxClusters = 75;      // cluster entries an FDR can hold
+constexpr unsigned kMaxLastOffset = 0xFFF; // 12-bit last-offset field
+
+// Sectors per allocation unit for a disk of totalSectors sectors. Disks
+// beyond 24000 sectors are outside what a bitmap of 1600 bits describes;
+// they get the largest size so that no table lookup runs past its end.
+unsigned AuSize(unsigned totalSectors);
+
+// The AU where the writer starts looking for data clusters.
+unsigned FirstDataAu(unsigned totalSectors);
+
+// The AU where the writer starts looking for an FDR (sector 2 in both cases).
+unsigned FirstFdrAu(unsigned auSize);
+
+// Sectors of one cluster start-field unit: 4 on high-density disks
+// (density byte 3 or more), else 1.
+unsigned ClusterStartUnit(unsigned density);
+
+struct FloppyPreset {
+    const char* caption; // as the new-image dialog lists it
+    uint16_t totalSectors;
+    uint8_t sectorsPerTrack;
+    uint8_t tracksPerSide;
+    uint8_t sides;
+    uint8_t density;
+};
+
+constexpr int kPresetCount = 6;
+constexpr int kDefaultPreset = 1; // DSSD, 40 tracks
+
+// Presets 0 to 5 in dialog order; null outside.
+const FloppyPreset* FindPreset(int index);
+
+} // namespace kestrel
