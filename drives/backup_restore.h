@@ -1,0 +1,42 @@
+// Backing a whole drive up into an image file and restoring an image onto a
+// drive, one 512-byte sector per step (the device layer reads ahead and
+// writes behind in large blocks). Progress: range = sectors, the position and
+// "reading sector %d of %d" / "writing sector %d of %d" every
+// kProgressEvery sectors and at the last; Cancel is asked after every sector
+// and stops the loop after that sector. The drive is closed (and unlocked)
+// in every case. Every failure is reported through Ui; the functions return
+// true only when every sector was transferred.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "drives/physical_drives.h"
+#include "tifs/ui.h"
+
+namespace kestrel {
+
+constexpr uint32_t kProgressEvery = 256;
+
+enum class BackupResult { Done, Cancelled, Failed };
+
+// Hard disk (item.kind 4): item.sectors sectors copied byte for byte. Any
+// other drive is a card: a 128-byte card image header named after the image
+// file, then the 256 TI bytes of each sector; a valid mount record in sector
+// 0 moves into the header and is zeroed in the sector. The image is written
+// beside its path and moved over an existing file only when complete.
+BackupResult BackupDrive(const DriveItem& item, const std::string& imagePath, Ui& ui);
+
+// Restores a hard-disk image (asCard false) or a card image (asCard true)
+// onto the drive with that letter. The image is checked first (message 9
+// when it is none of the kind, 6 when it is shorter than its own size says)
+// and so is the drive's capacity (message 29): nothing is written unless the
+// whole image fits. A card image's mount record goes back into TI bytes 20
+// to 27 of the card's first sector.
+BackupResult RestoreDrive(const std::string& imagePath, char letter, bool asCard, Ui& ui);
+
+// Whether the file at path is a card image (header "CF7"); false when it
+// cannot be read.
+bool IsCf7ImageFile(const std::string& path);
+
+} // namespace kestrel

@@ -1,0 +1,104 @@
+#include "drives/cf7_registration.h"
+
+#include <cstdio>
+
+#include "drives/cf7_layout.h"
+#include "drives/cf7_listing.h"
+#include "tifs/location_listers.h"
+#include "tifs/messages.h"
+#include "tifs/pc_directory.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr int kRecognizerPriority = 40;
+constexpr int kMsgDskNotInitialized = 32;
+
+bool OpenCardImage(Location& location, const CatalogEntry& entry, Ui& ui)
+{
+    std::string path = location.kind == kLocPcDirectory ? JoinPcPath(location.path, entry.pcName)
+                                                        : location.path;
+    return ListCf7Image(location, path, true, ui);
+}
+
+bool OpenVolume(Location& location, const CatalogEntry& entry, Ui& ui)
+{
+    if (entry.disk.totalSectors == 0) {
+        ReportError(ui, kMsgDskNotInitialized);
+        return false;
+    }
+    // A drive's volume is no container entry of the catalog: keep it here so
+    // that the way up knows which card it came from.
+    bool pushed = false;
+    if (entry.ti.kind == kKindCf7DriveVolume) {
+        location.containerEntries.push_back(entry);
+        location.insideContainer = true;
+        pushed = true;
+    }
+    if (!ListCf7Volume(location, entry, true, ui)) {
+        if (pushed) {
+            location.containerEntries.pop_back();
+            location.insideContainer = !location.containerEntries.empty();
+        }
+        return false;
+    }
+    return true;
+}
+
+bool UpFromVolume(Location& location, Ui& ui)
+{
+    if (location.kind != kLocCf7Volume) {
+        return false;
+    }
+    char letter = Cf7LocationDrive(location);
+    if (!location.containerEntries.empty()) {
+        location.containerEntries.pop_back();
+    }
+    location.insideContainer = !location.containerEntries.empty();
+    location.cf7Volume = 0;
+    location.innerPath.clear();
+    if (letter != 0) {
+        return ListCf7Drive(location, letter, ui);
+    }
+    return ListCf7Image(location, location.path, true, ui);
+}
+
+bool ListCardImagePath(Location& location, const std::string& path, Ui& ui, bool& reported)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    uint8_t header[kCf7HeaderSize];
+    size_t got = std::fread(header, 1, sizeof header, file);
+    std::fclose(file);
+    if (got != sizeof header || !IsCf7ImageHeader(header)) {
+        return false;
+    }
+    location.kind = kLocPcDirectory;
+    if (!ListCf7Image(location, path, false, ui)) {
+        reported = true;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void RegisterCf7Listers()
+{
+    static bool registered = false;
+    if (registered) {
+        return;
+    }
+    registered = true;
+    RegisterImageRecognizer(kRecognizerPriority, RecognizeCf7Image);
+    RegisterEntryOpener(kKindCf7Image, OpenCardImage);
+    RegisterEntryOpener(kKindCf7ImageVolume, OpenVolume);
+    RegisterEntryOpener(kKindCf7DriveVolume, OpenVolume);
+    RegisterPathLister(kRecognizerPriority, ListCardImagePath);
+    RegisterLevelUp(kLocCf7Volume, UpFromVolume);
+}
+
+} // namespace kestrel

@@ -1,0 +1,336 @@
+#include "drives/cf7_volume.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
+#include "tifs/byte_order.h"
+#include "tifs/floppy/vib.h"
+#include "tifs/messages.h"
+#include "tifs/settings.h"
+#include "tifs/ti_header.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr int kMsgCantOpenRead = 1;
+constexpr int kMsgCantOpenWrite = 2;
+constexpr int kMsgCantReadSector = 6;
+constexpr int kMsgCantWriteSector = 7;
+constexpr size_t kClearFrom = 20; // VIB bytes 20 to 55: slots, and the mount record of volume 1
+constexpr size_t kClearTo = 56;
+constexpr int kStop = 2;
+
+bool FileExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// The progress and Cancel of a sector loop; true when the user cancelled.
+bool Step(Ui& ui, uint32_t position)
+{
+    ui.SetProgressPosition(position);
+    ui.PumpPendingMessages();
+    return ui.CancelPressed();
+}
+
+} // namespace
+
+void FillCf7VolumeEntry(CatalogEntry& entry, uint32_t volume, bool physical, const uint8_t* vib,
+                        uint64_t cardSectors)
+{
+    entry.pcName = Cf7VolumePcName(volume, physical);
+    entry.ti.kind = physical ? kKindCf7DriveVolume : kKindCf7ImageVolume;
+    entry.containerKind = physical ? 0 : kKindCf7ImageVolume;
+    entry.baseOffset = static_cast<uint32_t>(Cf7VolumeFirstSector(volume));
+    entry.imageSize = cardSectors > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(cardSectors);
+    entry.ti.sectors = static_cast<uint16_t>(kCf7VolumeSectors);
+    DiskSummary summary;
+    if (DecodeVib(nullptr, vib, summary) != 0) {
+        entry.ti.tiName = summary.name;
+        entry.disk = summary;
+        entry.density = summary.density;
+        entry.tracksPerSide = static_cast<int16_t>(summary.tracksPerSide);
+        entry.sectorsPerTrack = static_cast<int16_t>(summary.sectorsPerTrack);
+    } else {
+        entry.ti.tiName = "UNFORMATED";
+        entry.disk = DiskSummary{};
+    }
+}
+
+bool ResizeVib(uint8_t* vib, unsigned oldTotal, unsigned newTotal)
+{
+    if (oldTotal == newTotal) {
+        return true;
+    }
+    auto byteOf = [](unsigned total) {
+        size_t at = total / 8 + vib::kBitmap;
+        return at > kSectorSize ? kSectorSize : at;
+    };
+    if (newTotal < oldTotal) {
+        size_t from = byteOf(newTotal);
+        size_t to = byteOf(oldTotal);
+        for (size_t i = from; i < to; ++i) {
+            if (vib[i] != 0) {
+                return false;
+            }
+        }
+        std::memset(vib + from, 0xFF, to - from);
+    } else if (oldTotal < kCf7VolumeSectors) {
+        size_t from = byteOf(oldTotal);
+        std::memset(vib + from, 0, kSectorSize - from);
+    }
+    PutWordBE(vib, vib::kTotalSectors, static_cast<uint16_t>(newTotal));
+    return true;
+}
+
+void BuildCf7Vib(const std::string& label, uint8_t* vib)
+{
+    std::memset(vib, 0, kSectorSize);
+    for (size_t i = 0; i < 10; ++i) {
+        unsigned char c = i < label.size() ? static_cast<unsigned char>(label[i]) : ' ';
+        vib[vib::kName + i] = static_cast<uint8_t>(std::toupper(c));
+    }
+    PutWordBE(vib, vib::kTotalSectors, static_cast<uint16_t>(kCf7VolumeSectors));
+    vib[vib::kSectorsPerTrack] = 20;
+    std::memcpy(vib + vib::kSignature, "DSK", 3);
+    vib[vib::kProtection] = ' ';
+    vib[vib::kTracksPerSide] = 40;
+    vib[vib::kSides] = 2;
+    vib[vib::kDensity] = 1;
+    // One sector per AU on 1600 sectors: the VIB and the file index are used,
+    // and the bitmap describes the whole volume, so nothing is filled.
+    MarkAu(vib, 0, true);
+    MarkAu(vib, 1, true);
+}
+
+bool InitializeCf7Volume(Cf7Card& card, uint32_t volume, const std::string& label, Ui& ui,
+                         DiskSummary& summary)
+{
+    if (!card.CheckVolume(volume, ui)) {
+        return false;
+    }
+    uint8_t sector[kSectorSize];
+    BuildCf7Vib(label, sector);
+    DecodeVib(nullptr, sector, summary);
+    const uint64_t first = Cf7VolumeFirstSector(volume);
+    ui.SetProgressRange(kCf7VolumeSectors);
+    for (uint32_t i = 0; i < kCf7VolumeSectors; ++i) {
+        if (i == 1) {
+            std::memset(sector, 0, sizeof sector);
+        } else if (i == 2) {
+            std::memset(sector, kCf7Filler, sizeof sector);
+        }
+        if (!card.WriteSector(first + i, sector, ui)) {
+            return false;
+        }
+        ui.SetProgressPosition(i + 1);
+    }
+    return true;
+}
+
+std::string Cf7VolumeDskName(const std::string& tiName)
+{
+    std::string name = tiName;
+    while (!name.empty() && name.back() == ' ') {
+        name.pop_back();
+    }
+    return TiNameToPcName(name, ProgramSettings().zubCompatible) + ".dsk";
+}
+
+int CopyCf7VolumeToDsk(Cf7Card& card, uint32_t volume, const std::string& target, Ui& ui,
+                       bool* overwriteAll)
+{
+    if (FileExists(target)) {
+        if (overwriteAll == nullptr || !*overwriteAll) {
+            std::string name = target.substr(target.find_last_of('/') + 1);
+            switch (ui.AskOverwrite(FormatText("%s <%s> allready exist. Overwrite?",
+                                               {"DSK image", name}))) {
+            case Answer::No:
+                return 0;
+            case Answer::Cancel:
+                return kStop;
+            case Answer::All:
+                if (overwriteAll != nullptr) {
+                    *overwriteAll = true;
+                }
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    if (!card.CheckVolume(volume, ui)) {
+        return kStop;
+    }
+    // Written beside the target and moved over it once complete, so that an
+    // existing image is replaced only by a whole one.
+    const std::string partial = target + ".part";
+    std::FILE* out = std::fopen(partial.c_str(), "wb");
+    if (out == nullptr) {
+        ReportError(ui, kMsgCantOpenWrite, {target});
+        return kStop;
+    }
+    const uint64_t first = Cf7VolumeFirstSector(volume);
+    uint32_t count = kCf7VolumeSectors;
+    uint8_t sector[kSectorSize];
+    bool ok = true;
+    ui.SetProgressRange(kCf7VolumeSectors);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (!card.ReadSector(first + i, sector, ui)) {
+            ok = false;
+            break;
+        }
+        if (i == 0) {
+            DiskSummary summary;
+            if (DecodeVib(nullptr, sector, summary) != 0) {
+                std::memset(sector + kClearFrom, 0, kClearTo - kClearFrom);
+                unsigned geometry = unsigned{summary.sides} * summary.tracksPerSide *
+                                    summary.sectorsPerTrack;
+                // A geometry beyond the volume would read the next volume.
+                if (geometry > 0 && geometry <= kCf7VolumeSectors &&
+                    ResizeVib(sector, GetWordBE(sector, vib::kTotalSectors), geometry)) {
+                    count = geometry;
+                    ui.SetProgressRange(count);
+                }
+            }
+        }
+        if (std::fwrite(sector, 1, sizeof sector, out) != sizeof sector) {
+            ReportError(ui, kMsgCantWriteSector, {i, target});
+            ok = false;
+            break;
+        }
+        if (Step(ui, i + 1)) {
+            ok = false;
+            break;
+        }
+    }
+    if (std::fclose(out) != 0 && ok) {
+        ReportError(ui, kMsgCantWriteSector, {count - 1, target});
+        ok = false;
+    }
+    if (!ok) {
+        std::remove(partial.c_str());
+        return kStop;
+    }
+    if (std::rename(partial.c_str(), target.c_str()) != 0) {
+        std::remove(partial.c_str());
+        ReportError(ui, kMsgCantOpenWrite, {target});
+        return kStop;
+    }
+    return 0;
+}
+
+int CopyDskToCf7Volume(Cf7Card& card, uint32_t volume, const std::string& source, Ui& ui,
+                       DiskSummary* summary)
+{
+    FileImage dsk;
+    if (!dsk.Open(source, false)) {
+        ReportError(ui, kMsgCantOpenRead, {source});
+        return kStop;
+    }
+    if (!card.CheckVolume(volume, ui)) {
+        return kStop;
+    }
+    uint8_t kept[mountrecord::kSize] = {};
+    bool keep = false;
+    if (card.Physical() && volume == 1) {
+        uint8_t first[kSectorSize];
+        MountRecord mount;
+        if (!card.ReadSector(0, first, ui)) {
+            return kStop;
+        }
+        if (DecodeMountRecord(first + mountrecord::kOffset, card.VolumeCount(), mount)) {
+            std::memcpy(kept, first + mountrecord::kOffset, sizeof kept);
+            keep = true;
+        }
+    }
+    uint8_t vib0[kSectorSize];
+    if (!dsk.ReadAt(0, vib0, sizeof vib0)) {
+        ReportError(ui, kMsgCantReadSector, {0, source});
+        return kStop;
+    }
+    DiskSummary decoded;
+    bool isDsk = DecodeVib(nullptr, vib0, decoded) != 0;
+    // Sectors the DSK holds: what its VIB says, but never more than the file.
+    uint64_t total = isDsk ? decoded.totalSectors : dsk.Size() / kSectorSize;
+    if (total == 0) {
+        total = dsk.Size() / kSectorSize;
+    }
+    const uint64_t first = Cf7VolumeFirstSector(volume);
+    uint8_t sector[kSectorSize];
+    ui.SetProgressRange(kCf7VolumeSectors);
+    for (uint32_t i = 0; i < kCf7VolumeSectors; ++i) {
+        if (i < total) {
+            if (!dsk.ReadAt(uint64_t{i} * kSectorSize, sector, sizeof sector)) {
+                ReportError(ui, kMsgCantReadSector, {i, source});
+                return kStop;
+            }
+        } else if (i == total) {
+            std::memset(sector, kCf7Filler, sizeof sector);
+        }
+        if (i == 0) {
+            std::memset(sector + kClearFrom, 0, kClearTo - kClearFrom);
+            if (keep) {
+                std::memcpy(sector + mountrecord::kOffset, kept, sizeof kept);
+            }
+            ResizeVib(sector, GetWordBE(sector, vib::kTotalSectors), kCf7VolumeSectors);
+        }
+        if (!card.WriteSector(first + i, sector, ui)) {
+            return kStop;
+        }
+        if (Step(ui, i + 1)) {
+            return kStop;
+        }
+    }
+    if (isDsk && summary != nullptr) {
+        *summary = decoded;
+    }
+    return 0;
+}
+
+bool ReadCf7MountRecord(Cf7Card& card, MountRecord& mount, bool& valid, Ui& ui)
+{
+    uint8_t bytes[kSectorSize];
+    if (card.Physical()) {
+        if (!card.ReadSector(0, bytes, ui)) {
+            return false;
+        }
+    } else if (!card.ReadHeader(bytes, ui)) {
+        return false;
+    }
+    valid = DecodeMountRecord(bytes + mountrecord::kOffset, card.VolumeCount(), mount);
+    return true;
+}
+
+bool WriteCf7MountRecord(Cf7Card& card, const MountRecord& mount, Ui& ui)
+{
+    if (card.Physical()) {
+        uint8_t physical[kCf7PhysicalSector];
+        if (!card.ReadPhysical(0, physical, ui)) {
+            return false;
+        }
+        uint8_t record[mountrecord::kSize];
+        EncodeMountRecord(mount, record);
+        for (size_t j = 0; j < sizeof record; ++j) {
+            physical[2 * (mountrecord::kOffset + j)] = record[j];
+        }
+        return card.WritePhysical(0, physical, ui);
+    }
+    uint8_t header[kCf7HeaderSize];
+    if (!card.ReadHeader(header, ui)) {
+        return false;
+    }
+    EncodeMountRecord(mount, header + mountrecord::kOffset);
+    return card.WriteHeader(header, ui);
+}
+
+std::string Cf7MountLine(uint32_t volume, const std::string& diskName)
+{
+    return FormatText("VOL #%03u: %10.10s", {volume, diskName});
+}
+
+} // namespace kestrel
