@@ -59,6 +59,7 @@ void RelistIfShown(Location& location, Ui& ui)
 int CopyEntryToHd(Ui& ui, const Location& destination, const Location& source,
                   const CatalogEntry& entry, const std::string& pcFile, HdCopyBatch& batch)
 {
+    batch.lastCopied = false;
     if (!PointHdLibrary(destination, ui)) {
         return 2;
     }
@@ -115,6 +116,7 @@ int CopyEntryToHd(Ui& ui, const Location& destination, const Location& source,
         return 0;
     }
 
+    bool shortRead = false;
     int32_t status = b.createSectorFile(&request, directoryPath.c_str(), name.c_str());
     if (status == 0) {
         for (uint32_t n = 0; n < entry.ti.sectors; ++n) {
@@ -127,6 +129,7 @@ int CopyEntryToHd(Ui& ui, const Location& destination, const Location& source,
                     std::memset(buffer + got, 0, 256 - got);
                 } else {
                     ReportError(ui, kMsgCantReadSector, {static_cast<long long>(n), path});
+                    shortRead = true;
                     status = 0;
                     break;
                 }
@@ -144,7 +147,9 @@ int CopyEntryToHd(Ui& ui, const Location& destination, const Location& source,
         ReportDsrError(ui, status, kMsgCantWriteSector, {0, directoryPath});
     }
     std::fclose(in);
-    return b.close(&request, status) != 0 ? 2 : 0;
+    int32_t closed = b.close(&request, status);
+    batch.lastCopied = closed == 0 && status == 0 && !shortRead;
+    return closed != 0 ? 2 : 0;
 }
 
 int CopyEntriesToHd(Ui& ui, Location& destination, Location& source,
@@ -178,7 +183,7 @@ int CopyEntriesToHd(Ui& ui, Location& destination, Location& source,
                 own->marked = false;
             }
         }
-        if (!failed) {
+        if (!failed && batch.lastCopied) {
             ++copied;
         }
     }
@@ -275,7 +280,18 @@ int CreateHdDirectory(Ui& ui, Location& location, const std::string& typedName)
     }
     HdBinding& b = TheHdBinding();
     const std::string directoryPath = HdTiPath(location);
-    const std::string name = HdName(PcNameToTiName(typedName));
+    // A "." inside a name would split it into two path components: the
+    // directory could never be reached again, so dots are left out.
+    std::string typed;
+    for (char c : typedName) {
+        if (c != '.') {
+            typed.push_back(c);
+        }
+    }
+    const std::string name = HdName(PcNameToTiName(typed));
+    if (name.empty()) {
+        return 224;
+    }
     brackenly::FileRequest request = HdRequest();
     int32_t answer = b.createDirectory(&request, directoryPath.c_str(), name.c_str());
     RelistIfShown(location, ui);

@@ -16,6 +16,7 @@ namespace kestrel {
 // The "All" answer of the overwrite question, one per running batch.
 struct HdCopyBatch {
     bool overwriteAll = false;
+    bool lastCopied = false; // the last CopyEntryToHd wrote its file completely
 };
 
 // Copies one TI file into the destination's directory. pcFile is the TI
