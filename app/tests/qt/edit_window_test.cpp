@@ -145,7 +145,7 @@ std::vector<uint8_t> FloppyWithLetter()
     fdr[15] = 1;
     fdr[16] = 15;
     fdr[17] = 80;
-    fdr[18] = 3;
+    fdr[18] = 1; // level 3: sectors in use
     fdr[28] = 34;
     uint8_t *data = image.data() + 34 * 256;
     size_t at = 0;
@@ -264,14 +264,16 @@ TEST_F(EditWindowTest, ViewOfAPcDirectoryFileIsReadOnlyAndPrintsEveryLine)
     EXPECT_NE(uncollated[1].find("ROW 0"), std::string::npos);
 
     // The selection prints from its first line on; an empty text prints nothing.
+    // Each of the first ten rows is "ROW k" and its line end: six characters.
     QTextCursor cursor(window->Editor()->document());
-    cursor.setPosition(static_cast<int>(two.find("ROW 3") - 3));
-    cursor.setPosition(static_cast<int>(two.find("ROW 4") - 4), QTextCursor::KeepAnchor);
+    cursor.setPosition(6 * 3 + 1);
+    cursor.setPosition(6 * 4 + 2, QTextCursor::KeepAnchor);
     window->Editor()->setTextCursor(cursor);
     const std::vector<std::string> selected = PrintToPdf(window, "selection.pdf", true);
     ASSERT_EQ(selected.size(), 1u);
     EXPECT_EQ(CountLines(selected[0], "ROW "), 2u);
     EXPECT_NE(selected[0].find("ROW 3"), std::string::npos);
+    EXPECT_NE(selected[0].find("ROW 4"), std::string::npos);
     window->SetText("", "Kestrel - empty");
     EXPECT_TRUE(PrintToPdf(window, "empty.pdf").empty());
     EXPECT_FALSE(std::filesystem::exists(root / "empty.pdf"));
