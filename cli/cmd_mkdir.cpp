@@ -1,0 +1,55 @@
+// mkdir LOCATION NAME: a new subdirectory in a hard-disk location.
+#include <cstdio>
+#include <string>
+
+#include "cli/command.h"
+#include "cli/terminal_ui.h"
+#include "drives/dsr_error.h"
+#include "drives/hd_file_ops.h"
+#include "ops/register_all.h"
+#include "tifs/catalog.h"
+#include "tifs/messages.h"
+
+namespace kestrel::cli
+{
+
+namespace
+{
+
+const char kUsage[] = "mkdir LOCATION NAME";
+constexpr int kMsgCantCreateHere = 44;
+constexpr int kMsgCantCreateDirectory = 45;
+
+int RunMkdir(CommandContext &context)
+{
+    TerminalUi &ui = *context.ui;
+    if (context.args.size() != 2) {
+        std::fprintf(stderr, "kestrel-cli: LOCATION and NAME expected\nusage: kestrel-cli %s\n",
+                     kUsage);
+        return 1;
+    }
+    RegisterAllListers();
+    Location location;
+    if (!ResolveLocationPath(location, context.args[0], ui)) {
+        return 1;
+    }
+    if (location.kind != kLocHdImage && location.kind != kLocHdPartition) {
+        ReportError(ui, kMsgCantCreateHere);
+        return 1;
+    }
+    int answer = CreateHdDirectory(ui, location, context.args[1]);
+    if (answer == -2) {
+        return 1;
+    }
+    if (answer != 0) {
+        ReportDsrError(ui, answer, kMsgCantCreateDirectory, {context.args[1]});
+        return 1;
+    }
+    return ui.ErrorCount() == 0 ? 0 : 1;
+}
+
+} // namespace
+
+KESTREL_CLI_COMMAND("mkdir", kUsage, RunMkdir);
+
+} // namespace kestrel::cli
