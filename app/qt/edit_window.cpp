@@ -33,6 +33,7 @@
 #include "app/shell/text_search.h"
 #include "tifs/messages.h"
 #include "tifs/settings.h"
+#include "viewers/sector_range_view.h"
 #include "viewers/tifile_view.h"
 
 namespace kestrel
@@ -669,6 +670,20 @@ EditWindow *OpenTextWindow(QWidget *owner, Ui &ui, const Location *location,
             window->SetText(text, std::string(kProgramName) + " - " + entry->pcName);
         }
     }
+    return window;
+}
+
+EditWindow *OpenSectorViewWindow(QWidget *owner, Ui &ui, const SectorRange &range)
+{
+    EditWindow *window = EditWindow::Create(owner, ui);
+    if (!window)
+        return nullptr;
+    TextView view;
+    ComposeSectorRangeView(range, ui, view);
+    window->Slot().name = view.recordName.empty() ? range.label : view.recordName;
+    if (view.hasText)
+        window->SetText(view.text, view.caption);
+    window->SetReadOnly(true);
     return window;
 }
 

@@ -124,6 +124,11 @@ private:
 EditWindow *OpenTextWindow(QWidget *owner, Ui &ui, const Location *location,
                            const CatalogEntry *entry, int mode);
 
+// The sector view of the structure inspector, read-only; null when no slot
+// was free.
+struct SectorRange;
+EditWindow *OpenSectorViewWindow(QWidget *owner, Ui &ui, const SectorRange &range);
+
 // The directory report of location in a new, writable text window.
 EditWindow *OpenDirectoryReportWindow(QWidget *owner, Ui &ui, const Location &location);
 
