@@ -1,5 +1,6 @@
 #include "ops/register_all.h"
 
+#include "drives/cf7_registration.h"
 #include "drives/drives_registration.h"
 #include "tifs/location_listers.h"
 
@@ -9,6 +10,7 @@ void RegisterAllListers()
 {
     RegisterLocationListers();
     RegisterDriveListers();
+    RegisterCf7Listers();
 }
 
 } // namespace kestrel
