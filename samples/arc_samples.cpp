@@ -113,7 +113,7 @@ bool WriteArchive(const std::string &path, const std::vector<ArcMember> &members
 {
     std::vector<uint8_t> bytes =
         testing::ArcFileBytes(testing::BuildArcSectors(members, compressed), compressed);
-    if (!testing::WriteBytes(path, bytes)) {
+    if (!testing::WriteArcTestFile(path, bytes)) {
         std::fprintf(stderr, "arc samples: cannot write %s\n", path.c_str());
         return false;
     }

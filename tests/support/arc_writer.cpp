@@ -68,7 +68,7 @@ ArcMember ArcMemberFrom(const std::string &tiName, uint8_t flags, uint8_t record
 bool ReadTiFileMember(const std::string &path, ArcMember &member)
 {
     std::vector<uint8_t> bytes;
-    if (!ReadBytes(path, bytes) || bytes.size() < kHeaderSize) {
+    if (!ReadArcTestFile(path, bytes) || bytes.size() < kHeaderSize) {
         return false;
     }
     std::string name = path.substr(path.find_last_of('/') + 1);
@@ -202,7 +202,7 @@ std::vector<uint8_t> ArcFileBytes(const std::vector<uint8_t> &sectors, bool comp
                        sectors);
 }
 
-bool WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes)
+bool WriteArcTestFile(const std::string &path, const std::vector<uint8_t> &bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char *>(bytes.data()),
@@ -210,7 +210,7 @@ bool WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes)
     return static_cast<bool>(out);
 }
 
-bool ReadBytes(const std::string &path, std::vector<uint8_t> &bytes)
+bool ReadArcTestFile(const std::string &path, std::vector<uint8_t> &bytes)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {

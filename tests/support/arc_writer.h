@@ -62,7 +62,7 @@ std::vector<uint8_t> ArcFileBytes(const std::vector<uint8_t> &sectors, bool comp
 std::vector<uint8_t> TiFileBytes(uint8_t flags, uint8_t recordLength, uint8_t recordsPerSector,
                                  uint16_t level3, const std::vector<uint8_t> &data);
 
-bool WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes);
-bool ReadBytes(const std::string &path, std::vector<uint8_t> &bytes);
+bool WriteArcTestFile(const std::string &path, const std::vector<uint8_t> &bytes);
+bool ReadArcTestFile(const std::string &path, std::vector<uint8_t> &bytes);
 
 } // namespace kestrel::testing

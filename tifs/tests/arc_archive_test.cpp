@@ -27,10 +27,10 @@ using testing::ArcFileBytes;
 using testing::ArcMember;
 using testing::ArcMemberFrom;
 using testing::BuildArcSectors;
-using testing::ReadBytes;
+using testing::ReadArcTestFile;
 using testing::RecordingUi;
 using testing::TiFileBytes;
-using testing::WriteBytes;
+using testing::WriteArcTestFile;
 
 std::vector<uint8_t> Pattern(size_t size, unsigned seed)
 {
@@ -85,7 +85,7 @@ protected:
     }
     CatalogEntry WriteFile(const std::string &name, const std::vector<uint8_t> &bytes)
     {
-        EXPECT_TRUE(WriteBytes(Path(name), bytes));
+        EXPECT_TRUE(WriteArcTestFile(Path(name), bytes));
         CatalogEntry entry;
         entry.pcName = name;
         EXPECT_TRUE(DecodeHeader(bytes.data(), name, false, entry.ti));
@@ -150,7 +150,7 @@ TEST_F(ArcArchiveTest, BothFormsListTheSameMembersAndExtractByteIdenticalFiles)
                 std::string target = Path("out" + std::to_string(i));
                 ASSERT_TRUE(ExtractArchiveMember(location, e, kExtractTiFile, target, ui));
                 std::vector<uint8_t> got;
-                ASSERT_TRUE(ReadBytes(target, got));
+                ASSERT_TRUE(ReadArcTestFile(target, got));
                 EXPECT_EQ(got, ExpectedFile(members[i], tifiles)) << "member " << i;
             }
             EXPECT_TRUE(ui.Silent());
@@ -191,7 +191,7 @@ TEST_F(ArcArchiveTest, FifteenMembersTakeTwoDirectoryBlocks)
         ASSERT_TRUE(
             ExtractArchiveMember(location, *location.entries[14], kExtractTiFile, Path("f15"), ui));
         std::vector<uint8_t> got;
-        ASSERT_TRUE(ReadBytes(Path("f15"), got));
+        ASSERT_TRUE(ReadArcTestFile(Path("f15"), got));
         EXPECT_EQ(got, ExpectedFile(members[14], false));
     }
 }
@@ -293,7 +293,7 @@ TEST_F(ArcArchiveTest, ArchiveMemberOpenedAsArchiveAsksForExtractionFirst)
     // Once extracted, the inner archive opens as any other.
     ASSERT_TRUE(ExtractArchiveMember(location, member, kExtractTiFile, Path("inner.ark"), ui));
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(ReadBytes(Path("inner.ark"), bytes));
+    ASSERT_TRUE(ReadArcTestFile(Path("inner.ark"), bytes));
     CatalogEntry extracted;
     extracted.pcName = "inner.ark";
     ASSERT_TRUE(DecodeHeader(bytes.data(), "inner.ark", false, extracted.ti));
@@ -329,7 +329,7 @@ TEST_F(ArcArchiveTest, TwelveBitArchiveWithoutClearCodesExtracts)
     ASSERT_TRUE(
         ExtractArchiveMember(location, *location.entries[1], kExtractTiFile, Path("after"), ui));
     std::vector<uint8_t> got;
-    ASSERT_TRUE(ReadBytes(Path("after"), got));
+    ASSERT_TRUE(ReadArcTestFile(Path("after"), got));
     EXPECT_EQ(got, ExpectedFile(members[1], false));
 }
 
@@ -350,14 +350,14 @@ TEST_F(ArcArchiveTest, MemberRunningPastTheArchiveReportsAndKeepsTheTarget)
         RecordingUi ui;
         ASSERT_TRUE(OpenArchive(location, entry, false, "", ui));
         ASSERT_EQ(location.entries.size(), 1u);
-        ASSERT_TRUE(WriteBytes(Path("keep"), {1, 2, 3}));
+        ASSERT_TRUE(WriteArcTestFile(Path("keep"), {1, 2, 3}));
         EXPECT_FALSE(
             ExtractArchiveMember(location, *location.entries[0], kExtractTiFile, Path("keep"), ui));
         ASSERT_EQ(ui.Errors().size(), 1u);
         EXPECT_EQ(ui.LastMessage(), 6);
         EXPECT_NE(ui.Errors()[0].find("Can't read sector <"), std::string::npos);
         std::vector<uint8_t> kept;
-        ASSERT_TRUE(ReadBytes(Path("keep"), kept));
+        ASSERT_TRUE(ReadArcTestFile(Path("keep"), kept));
         EXPECT_EQ(kept, (std::vector<uint8_t>{1, 2, 3}));
         EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 2);
     }
@@ -414,7 +414,7 @@ TEST_F(ArcArchiveTest, TextExtractionHandsChunksToTheConverter)
         ASSERT_TRUE(
             SaveArchiveMemberAsText(location, *location.entries[0], Path("long.txt"), writer, ui));
         std::vector<uint8_t> got;
-        ASSERT_TRUE(ReadBytes(Path("long.txt"), got));
+        ASSERT_TRUE(ReadArcTestFile(Path("long.txt"), got));
         EXPECT_EQ(got, members[0].data);
         size_t chunk = compressed ? 25 : 50;
         ASSERT_FALSE(counts.empty());
@@ -461,7 +461,7 @@ TEST_F(ArcArchiveTest, RegistrySavesMembersAndLeadsBackUp)
     ASSERT_NE(saver, nullptr);
     ASSERT_TRUE(saver(location, *location.entries[1], Path("m0"), ui));
     std::vector<uint8_t> got;
-    ASSERT_TRUE(ReadBytes(Path("m0"), got));
+    ASSERT_TRUE(ReadArcTestFile(Path("m0"), got));
     EXPECT_EQ(got, ExpectedFile(members[0], false));
 
     LevelUp up = FindLevelUp(kLocArchive);

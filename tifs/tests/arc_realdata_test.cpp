@@ -19,9 +19,9 @@ namespace
 {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
+using testing::ReadArcTestFile;
 using testing::RecordingUi;
-using testing::WriteBytes;
+using testing::WriteArcTestFile;
 
 const fs::path kFiles = fs::path(KESTREL_REALDATA) / "xdt99" / "files";
 
@@ -50,7 +50,7 @@ protected:
     void CheckArchive(const std::string &archiveName, size_t expectedMembers)
     {
         std::vector<uint8_t> bytes;
-        ASSERT_TRUE(ReadBytes((m_dir / archiveName).string(), bytes));
+        ASSERT_TRUE(ReadArcTestFile((m_dir / archiveName).string(), bytes));
         CatalogEntry entry;
         entry.pcName = archiveName;
         ASSERT_TRUE(DecodeHeader(bytes.data(), archiveName, false, entry.ti));
@@ -66,13 +66,13 @@ protected:
             }
             SCOPED_TRACE(archiveName + " member " + name);
             std::vector<uint8_t> loose;
-            ASSERT_TRUE(ReadBytes((kFiles / (name + ".tfi")).string(), loose));
+            ASSERT_TRUE(ReadArcTestFile((kFiles / (name + ".tfi")).string(), loose));
             for (bool tifiles : {true, false}) {
                 ProgramSettings().extractTiFiles = tifiles;
                 std::string target = (m_dir / (name + (tifiles ? ".out" : ".v9t9"))).string();
                 ASSERT_TRUE(ExtractArchiveMember(location, *member, kExtractTiFile, target, ui));
                 std::vector<uint8_t> got;
-                ASSERT_TRUE(ReadBytes(target, got));
+                ASSERT_TRUE(ReadArcTestFile(target, got));
                 ASSERT_EQ(got.size(), loose.size());
                 EXPECT_TRUE(std::equal(got.begin() + 128, got.end(), loose.begin() + 128));
                 if (tifiles) {
@@ -106,8 +106,9 @@ TEST_F(ArcRealData, EveryMemberOfEveryArchiveMatchesItsLooseCopy)
                           "arkfile4b_ark", "arkfile5t_ark", "arkfileall_ark"};
     for (const char *name : bare) {
         std::vector<uint8_t> sectors;
-        ASSERT_TRUE(ReadBytes((kFiles / name).string(), sectors));
-        ASSERT_TRUE(WriteBytes((m_dir / name).string(), testing::ArcFileBytes(sectors, true)));
+        ASSERT_TRUE(ReadArcTestFile((kFiles / name).string(), sectors));
+        ASSERT_TRUE(
+            WriteArcTestFile((m_dir / name).string(), testing::ArcFileBytes(sectors, true)));
         CheckArchive(name, std::string(name) == "arkfileall_ark" ? 5 : 1);
     }
     fs::copy_file(kFiles / "archive.tfi", m_dir / "archive.tfi");
@@ -132,11 +133,11 @@ TEST_F(ArcRealData, ArchivesOfEveryRealTiFileRoundTrip)
     for (bool compressed : {false, true}) {
         SCOPED_TRACE(compressed);
         std::string name = compressed ? "all.ark" : "all.arc";
-        ASSERT_TRUE(WriteBytes(
+        ASSERT_TRUE(WriteArcTestFile(
             (m_dir / name).string(),
             testing::ArcFileBytes(testing::BuildArcSectors(members, compressed), compressed)));
         std::vector<uint8_t> bytes;
-        ASSERT_TRUE(ReadBytes((m_dir / name).string(), bytes));
+        ASSERT_TRUE(ReadArcTestFile((m_dir / name).string(), bytes));
         CatalogEntry entry;
         entry.pcName = name;
         ASSERT_TRUE(DecodeHeader(bytes.data(), name, false, entry.ti));
@@ -151,7 +152,7 @@ TEST_F(ArcRealData, ArchivesOfEveryRealTiFileRoundTrip)
             std::string target = (m_dir / ("m" + std::to_string(i))).string();
             ASSERT_TRUE(ExtractArchiveMember(location, e, kExtractTiFile, target, ui));
             std::vector<uint8_t> got;
-            ASSERT_TRUE(ReadBytes(target, got));
+            ASSERT_TRUE(ReadArcTestFile(target, got));
             TiFileDescriptor d = members[i].ti;
             d.flags &= ~kFlagArchive;
             std::vector<uint8_t> expected(kHeaderSize);
