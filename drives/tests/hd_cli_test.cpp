@@ -1,0 +1,112 @@
+// kestrel-cli on hard-disk images, run as a program in a scratch folder
+// whose Kestrel.ini points the library directory at the build.
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "drives/tests/hd_test_support.h"
+
+namespace kestrel::testing {
+namespace {
+
+class HdCliTest : public HdTest {
+protected:
+    void SetUp() override
+    {
+        HdTest::SetUp();
+        std::FILE* ini = std::fopen(PathOf("Kestrel.ini").c_str(), "w");
+        std::fprintf(ini, "[Kestrel]\nDllDirectory=%s\n", KESTREL_BIN_DIR);
+        std::fclose(ini);
+        std::filesystem::create_directories(PathOf("demo"));
+    }
+
+    // Runs the command in the scratch folder; output and status.
+    std::string Run(const std::string& args, int* status = nullptr)
+    {
+        std::string command =
+            "cd '" + Dir() + "' && '" KESTREL_BIN_DIR "/kestrel-cli' " + args + " 2>&1";
+        std::FILE* pipe = popen(command.c_str(), "r");
+        std::string out;
+        std::array<char, 4096> buffer;
+        size_t got;
+        while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
+            out.append(buffer.data(), got);
+        }
+        int rc = pclose(pipe);
+        if (status != nullptr) {
+            *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+        }
+        return out;
+    }
+};
+
+TEST_F(HdCliTest, MakeBrowseAndDescribeImages)
+{
+    int rc = -1;
+    Run("mkhd demo hd --volume HARD:65536", &rc);
+    EXPECT_EQ(rc, 0);
+    Run("mkhd demo parts --volume VOL1:65536 --volume VOL2:0x10000", &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(std::filesystem::file_size(PathOf("demo/hd.img")), 65536u * 256);
+    EXPECT_EQ(std::filesystem::file_size(PathOf("demo/parts.img")), (2 + 131072u) * 256);
+
+    // An existing image is kept unless the question is answered yes.
+    Run("mkhd demo hd --volume OTHER:65536", &rc);
+    EXPECT_EQ(rc, 1);
+    Run("mkhd --yes demo hd --volume HARD:70000", &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(std::filesystem::file_size(PathOf("demo/hd.img")), 70000u * 256);
+
+    Run("mkdir demo/hd.img UTIL", &rc);
+    EXPECT_EQ(rc, 0);
+    Run("mkdir demo/hd.img/UTIL DEEP", &rc);
+    EXPECT_EQ(rc, 0);
+    Run("mkdir demo/parts.img/VOL2 UTIL", &rc);
+    EXPECT_EQ(rc, 0);
+    std::string again = Run("mkdir demo/hd.img UTIL", &rc);
+    EXPECT_EQ(rc, 1);
+    EXPECT_NE(again.find("DSR ERROR 7: File error"), std::string::npos) << again;
+
+    std::string top = Run("ls demo", &rc);
+    EXPECT_NE(top.find("PTIMG"), std::string::npos) << top;
+    EXPECT_NE(top.find("HDIMG"), std::string::npos) << top;
+    EXPECT_NE(Run("ls demo/hd.img").find("UTIL"), std::string::npos);
+    EXPECT_NE(Run("ls demo/hd.img/UTIL").find("DEEP"), std::string::npos);
+    std::string volumes = Run("ls demo/parts.img");
+    EXPECT_NE(volumes.find("VOL1"), std::string::npos) << volumes;
+    EXPECT_NE(volumes.find("VOL2"), std::string::npos) << volumes;
+    EXPECT_NE(Run("ls demo/parts.img/VOL2").find("UTIL"), std::string::npos);
+    Run("ls demo/parts.img/VOL2/UTIL", &rc);
+    EXPECT_EQ(rc, 0);
+
+    std::string info = Run("info demo/parts.img", &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_NE(info.find("volume 2: VOL2"), std::string::npos) << info;
+    EXPECT_NE(info.find("partition offset: 32769 blocks, 32768 blocks"), std::string::npos);
+    EXPECT_NE(info.find("sectors per AU: 2"), std::string::npos);
+    EXPECT_NE(info.find("subdirectories in root: 1"), std::string::npos);
+}
+
+TEST_F(HdCliTest, BadVolumeSpecificationsAreRefused)
+{
+    int rc = 0;
+    Run("mkhd demo small --volume A:1000", &rc);
+    EXPECT_EQ(rc, 1);
+    std::string out = Run("mkhd demo nolabel --volume :65536", &rc);
+    EXPECT_EQ(rc, 1);
+    EXPECT_NE(out.find("Please enter a volume label"), std::string::npos) << out;
+    Run("mkhd demo five --volume A:65536 --volume B:65536 --volume C:65536 --volume D:65536 "
+        "--volume E:65536",
+        &rc);
+    EXPECT_EQ(rc, 1);
+    EXPECT_FALSE(std::filesystem::exists(PathOf("demo/small.img")));
+    EXPECT_FALSE(std::filesystem::exists(PathOf("demo/five.img")));
+    Run("info demo", &rc);
+    EXPECT_EQ(rc, 1);
+}
+
+} // namespace
+} // namespace kestrel::testing
