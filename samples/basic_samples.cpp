@@ -3,11 +3,15 @@
 // a DISPLAY VARIABLE 80 text and an INTERNAL FIXED file, built byte by byte.
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "samples/sample.h"
 #include "tests/support/basic_builder.h"
 #include "tests/support/record_builder.h"
+#include "tests/support/recording_ui.h"
+#include "tifs/floppy/floppy_geometry.h"
+#include "tifs/floppy/floppy_writer.h"
 
 namespace kestrel::samples
 {
@@ -108,8 +112,16 @@ std::vector<std::vector<std::string>> ForthScreens()
     };
 }
 
+// The files of this part, also put into the demo image basic.dsk.
+std::vector<std::pair<std::string, testing::TiFileData>> &Written()
+{
+    static std::vector<std::pair<std::string, testing::TiFileData>> written;
+    return written;
+}
+
 bool Write(const std::string &path, const testing::TiFileData &file)
 {
+    Written().emplace_back(path, file);
     if (!testing::WriteFileBytes(path, file.Bytes())) {
         std::fprintf(stderr, "kestrel-samples: cannot write %s\n", path.c_str());
         return false;
@@ -121,6 +133,32 @@ testing::TiFileData Named(testing::TiFileData file, const char *name)
 {
     file.spec.name = name;
     return file;
+}
+
+// basic.dsk: the same files inside a floppy image, so that a view from
+// inside a container can be compared with the view of the PC file.
+bool MakeBasicImage(const std::string &demoDir)
+{
+    testing::RecordingUi ui;
+    const std::string image = demoDir + "/basic.dsk";
+    const FloppyPreset *preset = FindPreset(kDefaultPreset);
+    if (preset == nullptr || WriteNewImage(*preset, "BASIC", image, ui) != 0) {
+        std::fprintf(stderr, "kestrel-samples: cannot write %s\n", image.c_str());
+        return false;
+    }
+    FloppyTarget target;
+    target.imagePath = image;
+    AddFileState state;
+    for (const auto &[path, file] : Written()) {
+        const std::string pcName = path.substr(path.find_last_of('/') + 1);
+        if (AddFileToImage(target, file.Entry(pcName), path, state, ui) != kAddDone ||
+            !ui.Errors().empty()) {
+            std::fprintf(stderr, "kestrel-samples: cannot add %s to %s\n", pcName.c_str(),
+                         image.c_str());
+            return false;
+        }
+    }
+    return true;
 }
 
 bool MakeBasicSamples(const std::string &demoDir)
@@ -156,7 +194,7 @@ bool MakeBasicSamples(const std::string &demoDir)
     }
     ok = Write(demoDir + "/SCORES", Named(testing::FixedRecordFile(true, 32, scores), "SCORES")) &&
          ok;
-    return ok;
+    return MakeBasicImage(demoDir) && ok;
 }
 
 } // namespace

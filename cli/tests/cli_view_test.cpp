@@ -9,6 +9,9 @@
 
 #include "tests/support/basic_builder.h"
 #include "tests/support/record_builder.h"
+#include "tests/support/recording_ui.h"
+#include "tifs/floppy/floppy_geometry.h"
+#include "tifs/floppy/floppy_writer.h"
 
 namespace
 {
@@ -69,6 +72,27 @@ TEST_F(CliView, PrintsCaptionThenListingOfEachForm)
         EXPECT_EQ(run.status, 0) << run.out;
         EXPECT_EQ(run.out,
                   "Kestrel - " + m_dir + "->" + name + "\n10 PRINT \"HI\"\r\n20 GOTO 10\r\n");
+    }
+    // The same files inside a floppy image list alike, under the image's caption.
+    kestrel::testing::RecordingUi ui;
+    const std::string image = m_dir + "/work.dsk";
+    ASSERT_EQ(
+        kestrel::WriteNewImage(*kestrel::FindPreset(kestrel::kDefaultPreset), "WORK", image, ui),
+        0);
+    kestrel::FloppyTarget target;
+    target.imagePath = image;
+    kestrel::AddFileState state;
+    const auto program = t::ProgramTiFile(t::BuildProgramFile(lines));
+    const auto merge = t::MergeTiFile(t::BuildMergeFile(lines));
+    ASSERT_EQ(kestrel::AddFileToImage(target, program.Entry("P"), m_dir + "/P", state, ui),
+              kestrel::kAddDone);
+    ASSERT_EQ(kestrel::AddFileToImage(target, merge.Entry("M"), m_dir + "/M", state, ui),
+              kestrel::kAddDone);
+    for (const char *name : {"P", "M"}) {
+        const CliResult run = RunCli("view '" + image + "/" + name + "'");
+        EXPECT_EQ(run.status, 0) << run.out;
+        EXPECT_EQ(run.out,
+                  "Kestrel - " + image + "->" + name + "\n10 PRINT \"HI\"\r\n20 GOTO 10\r\n");
     }
     const CliResult hex = RunCli("view --hex '" + m_dir + "/P'");
     EXPECT_NE(hex.out.find("\n[File header information]\r\n"), std::string::npos);
