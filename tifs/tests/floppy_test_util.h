@@ -17,7 +17,7 @@
 namespace kestrel::testing {
 
 class FloppyFixture : public ::testing::Test {
-protected:
+public:
     void SetUp() override
     {
         std::string base = ::testing::TempDir() + "floppyXXXXXX";
