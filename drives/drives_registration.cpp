@@ -4,7 +4,7 @@
 
 #include "drives/hd_lister.h"
 #include "drives/hd_recognizer.h"
-#include "drives/hd_save.h"
+#include "tifs/floppy/save_as_ti_file.h"
 #include "tifs/location_listers.h"
 
 namespace kestrel {
@@ -72,7 +72,8 @@ void RegisterDriveListers()
         RegisterEntryOpenerIn(kind, kKindSubdir, OpenHdSubdirectory);
         RegisterEntryOpenerIn(kind, kKindHdImage, OpenHdImageEntry);
         RegisterLevelUp(kind, HdUp);
-        RegisterEntrySaver(kind, SaveHdEntryAsTiFile);
+        // The floppy reader follows the 4-byte chains of hard-disk FDRs itself.
+        RegisterEntrySaver(kind, SaveEntryAsTiFile);
     }
 }
 

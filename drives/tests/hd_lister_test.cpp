@@ -6,7 +6,7 @@
 #include "drives/hd_lister.h"
 #include "drives/hd_location.h"
 #include "drives/hd_recognizer.h"
-#include "drives/hd_save.h"
+#include "tifs/floppy/save_as_ti_file.h"
 #include "drives/new_hd_image.h"
 #include "drives/partition_table.h"
 #include "drives/tests/hd_test_support.h"
@@ -148,9 +148,10 @@ TEST_F(HdListerTest, CopyInSaveBackAndDeleteRestoreTheFreeCount)
     ASSERT_EQ(ui.boxes.size(), 3u);
     EXPECT_EQ(ui.boxes[0].text, "HD image <ONE> allready exist. Overwrite?");
 
+    ProgramSettings().extractTiFiles = true; // TIFILES headers, as the originals have
     for (const CatalogEntry* e : Files(hd)) {
         std::string target = PathOf("back_" + HdName(e->ti.tiName));
-        ASSERT_TRUE(SaveHdEntryAsTiFile(hd, *e, target, ui));
+        ASSERT_TRUE(SaveEntryAsTiFile(hd, *e, target, ui));
         const auto& want = HdName(e->ti.tiName) == "ONE" ? originals[0] : originals[1];
         EXPECT_EQ(ReadAll(target), want) << e->ti.tiName;
     }
@@ -338,7 +339,7 @@ TEST_F(HdListerTest, DamagedImagesAreReportedNotFollowed)
     ASSERT_TRUE(OpenLocation(h, ui));
     ASSERT_TRUE(OpenEntry(h, *FindEntryByName(h, "lost.img"), ui));
     ui.boxes.clear();
-    EXPECT_FALSE(SaveHdEntryAsTiFile(h, *FindEntryByName(h, "LOST"), PathOf("lost.out"), ui));
+    EXPECT_FALSE(SaveEntryAsTiFile(h, *FindEntryByName(h, "LOST"), PathOf("lost.out"), ui));
     EXPECT_FALSE(ui.Errors().empty());
 }
 

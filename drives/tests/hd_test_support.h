@@ -33,6 +33,7 @@ protected:
     void TearDown() override
     {
         UnloadHdLibrary();
+        ProgramSettings().extractTiFiles = false;
         std::filesystem::remove_all(m_dir);
     }
     std::string Dir() const { return m_dir.string(); }
