@@ -160,6 +160,7 @@ std::vector<uint8_t> NewHdBitmap(uint32_t sectors)
 
 bool WriteNewHdImage(Ui& ui, const std::string& path, const NewHdImage& d)
 {
+    ForgetHdImage(path); // the library must not write the old image over the new one
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) {
         ReportSystemError(ui, errno, kMsgCantOpenWrite, {path});
@@ -202,7 +203,7 @@ bool CreateNewHdImage(Ui& ui, Location& pane, const NewHdImage& d)
         if (ui.AskQuestion(text, QuestionButtons::YesNo) != Answer::Yes) {
             return false;
         }
-        ForgetHdImage(path); // the library must not keep the old file open
+        ForgetHdImage(path);
         if (std::remove(path.c_str()) != 0) {
             ReportSystemError(ui, errno, kMsgCantDelete, {path});
             return false;
