@@ -51,17 +51,26 @@ struct MenuItem {
 
 // The window's menu; 0 is a separator.
 const MenuItem kFileMenu[] = {
-    {kEditNew, "&New"},           {kEditOpen, "&Open..."},
-    {kEditSave, "&Save"},         {kEditSaveAs, "Save &As..."},
-    {0, nullptr},                 {kEditPrint, "&Print..."},
-    {kEditPrintSetup, "P&rint Setup..."}, {kEditPageSetup, "Page Setup..."},
-    {0, nullptr},                 {kEditExit, "E&xit"},
+    {kEditNew, "&New"},
+    {kEditOpen, "&Open..."},
+    {kEditSave, "&Save"},
+    {kEditSaveAs, "Save &As..."},
+    {0, nullptr},
+    {kEditPrint, "&Print..."},
+    {kEditPrintSetup, "P&rint Setup..."},
+    {kEditPageSetup, "Page Setup..."},
+    {0, nullptr},
+    {kEditExit, "E&xit"},
 };
 const MenuItem kEditMenu[] = {
-    {kEditUndo, "&Undo\tCtrl+Z"},  {0, nullptr},
-    {kEditCut, "Cu&t\tCtrl+X"},    {kEditCopy, "&Copy\tCtrl+C"},
-    {kEditPaste, "&Paste\tCtrl+V"}, {kEditDelete, "&Delete\tDel"},
-    {0, nullptr},                  {kEditSelectAll, "Select &All\tCtrl+A"},
+    {kEditUndo, "&Undo\tCtrl+Z"},
+    {0, nullptr},
+    {kEditCut, "Cu&t\tCtrl+X"},
+    {kEditCopy, "&Copy\tCtrl+C"},
+    {kEditPaste, "&Paste\tCtrl+V"},
+    {kEditDelete, "&Delete\tDel"},
+    {0, nullptr},
+    {kEditSelectAll, "Select &All\tCtrl+A"},
 };
 const MenuItem kSearchMenu[] = {
     {kEditFind, "&Find...\tCtrl+F"},
@@ -76,11 +85,11 @@ struct Accelerator {
 };
 
 const Accelerator kAccelerators[] = {
-    {kKeyDelete, kEditDelete},          {kKeyCtrl | 'C', kEditCopy},
-    {kKeyCtrl | 'X', kEditCut},         {0x1B, kEditExit},
-    {kKeyCtrl | 'F', kEditFind},        {kKeyF3, kEditFindNext},
-    {kKeyF4, kEditFindPrevious},        {kKeyCtrl | 'V', kEditPaste},
-    {kKeyCtrl | 'Z', kEditUndo},        {kKeyCtrl | 'A', kEditSelectAll},
+    {kKeyDelete, kEditDelete},   {kKeyCtrl | 'C', kEditCopy},
+    {kKeyCtrl | 'X', kEditCut},  {0x1B, kEditExit},
+    {kKeyCtrl | 'F', kEditFind}, {kKeyF3, kEditFindNext},
+    {kKeyF4, kEditFindPrevious}, {kKeyCtrl | 'V', kEditPaste},
+    {kKeyCtrl | 'Z', kEditUndo}, {kKeyCtrl | 'A', kEditSelectAll},
 };
 
 // Print settings kept for the whole run: the printer (its device and page
@@ -241,8 +250,8 @@ void EditWindow::ApplyPlacement()
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect virt = screen->virtualGeometry();
         const QRect full = screen->availableGeometry();
-        at = PlaceWindow(at, w, h, {virt.x(), virt.y(), virt.width(), virt.height()},
-                         full.width(), full.height());
+        at = PlaceWindow(at, w, h, {virt.x(), virt.y(), virt.width(), virt.height()}, full.width(),
+                         full.height());
     }
     resize(w, h);
     move(at.left, at.top);
@@ -253,8 +262,7 @@ void EditWindow::StorePlacement()
     if (!m_slot)
         return;
     const QRect r = frameGeometry();
-    EditSlotTable::UpdatePlacement(*m_slot, ProgramSettings(), r.x(), r.y(), r.width(),
-                                   r.height());
+    EditSlotTable::UpdatePlacement(*m_slot, ProgramSettings(), r.x(), r.y(), r.width(), r.height());
 }
 
 void EditWindow::moveEvent(QMoveEvent *event)
@@ -282,9 +290,9 @@ void EditWindow::SetReadOnly(bool readOnly)
 {
     m_edit->setReadOnly(readOnly);
     // A read-only view still shows where the search is.
-    m_edit->setTextInteractionFlags(readOnly ? Qt::TextSelectableByMouse |
-                                                   Qt::TextSelectableByKeyboard
-                                             : Qt::TextEditorInteraction);
+    m_edit->setTextInteractionFlags(readOnly
+                                        ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
+                                        : Qt::TextEditorInteraction);
 }
 
 std::string EditWindow::Text() const
@@ -419,8 +427,7 @@ bool EditWindow::Search(const std::string &what, SearchFlags flags, bool silent)
         return true;
     }
     if (!silent) {
-        QMessageBox box(QMessageBox::NoIcon, "String not found", FromLatin1(what),
-                        QMessageBox::Ok);
+        QMessageBox box(QMessageBox::NoIcon, "String not found", FromLatin1(what), QMessageBox::Ok);
         box.setObjectName("String not found");
         box.exec();
     }
@@ -459,8 +466,7 @@ void EditWindow::ShowFindDialog(bool replace)
         }
         delete m_find.data();
     }
-    m_find = new FindDialog(this, replace, m_slot->findText, m_slot->replacementText,
-                            m_slot->find);
+    m_find = new FindDialog(this, replace, m_slot->findText, m_slot->replacementText, m_slot->find);
     connect(m_find, &FindDialog::FindNext, this, [this] { FindDialogNotified(0); });
     connect(m_find, &FindDialog::ReplaceOne, this, [this] { FindDialogNotified(1); });
     connect(m_find, &FindDialog::ReplaceAll, this, [this] { FindDialogNotified(2); });

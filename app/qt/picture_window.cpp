@@ -41,8 +41,8 @@ PictureWindow::PictureWindow(QWidget *owner, EditSlot *slot) : QWidget(owner), m
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect virt = screen->virtualGeometry();
         const QRect full = screen->availableGeometry();
-        at = PlaceWindow(at, w, h, {virt.x(), virt.y(), virt.width(), virt.height()},
-                         full.width(), full.height());
+        at = PlaceWindow(at, w, h, {virt.x(), virt.y(), virt.width(), virt.height()}, full.width(),
+                         full.height());
     }
     resize(w, h);
     move(at.left, at.top);
@@ -79,8 +79,7 @@ void PictureWindow::keyPressEvent(QKeyEvent *event)
 void PictureWindow::StorePlacement()
 {
     const QRect r = frameGeometry();
-    EditSlotTable::UpdatePlacement(*m_slot, ProgramSettings(), r.x(), r.y(), r.width(),
-                                   r.height());
+    EditSlotTable::UpdatePlacement(*m_slot, ProgramSettings(), r.x(), r.y(), r.width(), r.height());
 }
 
 void PictureWindow::moveEvent(QMoveEvent *event)

@@ -50,8 +50,8 @@ public:
     // The slot's outer window rectangle, in the settings (read at start,
     // written at exit by the program).
     static EditSlotPlacement &Placement(const EditSlot &slot, Settings &settings);
-    static void UpdatePlacement(const EditSlot &slot, Settings &settings, int32_t left,
-                                int32_t top, int32_t width, int32_t height);
+    static void UpdatePlacement(const EditSlot &slot, Settings &settings, int32_t left, int32_t top,
+                                int32_t width, int32_t height);
 
 private:
     EditSlot m_slots[kEditSlotCount];

@@ -132,8 +132,9 @@ std::string ToLfText(const std::string &crLfText)
 size_t LfToCrLfPosition(const std::string &lfText, size_t position)
 {
     position = std::min(position, lfText.size());
-    return position + static_cast<size_t>(std::count(lfText.begin(), lfText.begin() +
-                                                     static_cast<std::ptrdiff_t>(position), '\n'));
+    return position +
+           static_cast<size_t>(std::count(
+               lfText.begin(), lfText.begin() + static_cast<std::ptrdiff_t>(position), '\n'));
 }
 
 size_t CrLfToLfPosition(const std::string &crLfText, size_t position)

@@ -74,10 +74,7 @@ protected:
         return window->Editor()->textCursor().selectedText().toStdString();
     }
 
-    static bool HavePdfToText()
-    {
-        return std::system("command -v pdftotext >/dev/null 2>&1") == 0;
-    }
+    static bool HavePdfToText() { return std::system("command -v pdftotext >/dev/null 2>&1") == 0; }
 
     // The text of a PDF, one string per page.
     std::vector<std::string> PdfPages(const std::filesystem::path &pdf)
@@ -285,12 +282,24 @@ TEST_F(EditWindowTest, MenuHoldsEveryItemAndFollowsTheState)
     ASSERT_TRUE(window);
     EXPECT_EQ(window->objectName(), "EditViewer");
     const std::vector<std::pair<int, std::string>> items = {
-        {40018, "&New"},          {40019, "&Open..."},        {40020, "&Save"},
-        {40021, "Save &As..."},   {40022, "&Print..."},       {40023, "P&rint Setup..."},
-        {40074, "Page Setup..."}, {40024, "E&xit"},           {40025, "&Undo\tCtrl+Z"},
-        {40026, "Cu&t\tCtrl+X"},  {40027, "&Copy\tCtrl+C"},   {40028, "&Paste\tCtrl+V"},
-        {40029, "&Delete\tDel"},  {40076, "Select &All\tCtrl+A"}, {40030, "&Find...\tCtrl+F"},
-        {40033, "&Replace..."},   {40031, "Find &Next\tF3"},  {40032, "Find &Previous\tF4"},
+        {40018, "&New"},
+        {40019, "&Open..."},
+        {40020, "&Save"},
+        {40021, "Save &As..."},
+        {40022, "&Print..."},
+        {40023, "P&rint Setup..."},
+        {40074, "Page Setup..."},
+        {40024, "E&xit"},
+        {40025, "&Undo\tCtrl+Z"},
+        {40026, "Cu&t\tCtrl+X"},
+        {40027, "&Copy\tCtrl+C"},
+        {40028, "&Paste\tCtrl+V"},
+        {40029, "&Delete\tDel"},
+        {40076, "Select &All\tCtrl+A"},
+        {40030, "&Find...\tCtrl+F"},
+        {40033, "&Replace..."},
+        {40031, "Find &Next\tF3"},
+        {40032, "Find &Previous\tF4"},
     };
     for (const auto &[id, text] : items) {
         ASSERT_NE(window->Action(id), nullptr) << id;
@@ -367,6 +376,31 @@ TEST_F(EditWindowTest, FindAndReplaceDialogsAndStringNotFound)
     EXPECT_EQ(boxes[0].text, "zz");
 }
 
+TEST_F(EditWindowTest, DirectoryReportOpensWritableAndPcFilesOpenWritable)
+{
+    std::ofstream(root / "files" / "notes.txt", std::ios::binary) << "first\r\nsecond";
+    Location location;
+    location.path = Folder();
+    CatalogEntry *pc = AddEntry(location.entries);
+    pc->ti.kind = kKindDos;
+    pc->pcName = "notes.txt";
+    QPointer<EditWindow> report = OpenDirectoryReportWindow(nullptr, ui, location);
+    ASSERT_TRUE(report);
+    EXPECT_FALSE(report->Editor()->isReadOnly());
+    EXPECT_EQ(report->windowTitle().toStdString().rfind("Kestrel - ", 0), 0u);
+    EXPECT_NE(report->Text().find("notes.txt" + std::string(15, ' ') + "DOS     \r\n"),
+              std::string::npos);
+    EXPECT_EQ(report->Text().rfind("Directory of ", 0), 0u);
+
+    QPointer<EditWindow> file = OpenTextWindow(nullptr, ui, &location, pc, 2);
+    ASSERT_TRUE(file);
+    EXPECT_FALSE(file->Editor()->isReadOnly());
+    EXPECT_EQ(file->windowTitle().toStdString(), "Kestrel - notes.txt");
+    EXPECT_EQ(file->Text(), "first\r\nsecond");
+    EXPECT_FALSE(file->Editor()->document()->isModified());
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
 TEST_F(EditWindowTest, SlotsRunOutAtSixteenAndPicturesStretchAndCloseOnEscape)
 {
     std::vector<QPointer<QWidget>> windows;
@@ -380,8 +414,8 @@ TEST_F(EditWindowTest, SlotsRunOutAtSixteenAndPicturesStretchAndCloseOnEscape)
     }
     EXPECT_EQ(OpenTextWindow(nullptr, ui, nullptr, nullptr, 0), nullptr);
     EXPECT_EQ(PictureWindow::Create(nullptr, ui), nullptr);
-    EXPECT_EQ(ui.Errors(), (std::vector<std::string>{"No more viewers available",
-                                                     "No more viewers available"}));
+    EXPECT_EQ(ui.Errors(),
+              (std::vector<std::string>{"No more viewers available", "No more viewers available"}));
 
     QImage image(2, 2, QImage::Format_RGB32);
     image.fill(Qt::red);

@@ -60,16 +60,13 @@ TEST(DirectoryReport, EntryLinesByKind)
     const std::string body = report.text.substr(report.text.find(kTitles) + kTitles.size());
     const std::string blank7(7, ' ');
     EXPECT_EQ(body, std::string("HELLO") + std::string(10, ' ') + "     3" + "   DIS/VAR     80" +
-                        "  P " + "tifiles" + "  greeting\r\n" +
-                        "GAME" + std::string(11, ' ') + "    12" + "   PROGRAM   2790" +
-                        "  U " + "v9t9   " + "  \r\n" +
-                        "SUB" + std::string(12, ' ') + "      " + "   SUBDIR        " +
-                        "    " + blank7 + "  \r\n" +
-                        "MYDISK" + std::string(9, ' ') + "   720" + "   DSK           " +
-                        "  U " + blank7 + "  \r\n" +
-                        "HARD" + std::string(11, ' ') + "123456" + "   HDIMG         " +
-                        "    " + blank7 + "  \r\n" +
-                        "readme.txt" + std::string(5, ' ') + std::string(9, ' ') + "DOS     \r\n");
+                        "  P " + "tifiles" + "  greeting\r\n" + "GAME" + std::string(11, ' ') +
+                        "    12" + "   PROGRAM   2790" + "  U " + "v9t9   " + "  \r\n" + "SUB" +
+                        std::string(12, ' ') + "      " + "   SUBDIR        " + "    " + blank7 +
+                        "  \r\n" + "MYDISK" + std::string(9, ' ') + "   720" + "   DSK           " +
+                        "  U " + blank7 + "  \r\n" + "HARD" + std::string(11, ' ') + "123456" +
+                        "   HDIMG         " + "    " + blank7 + "  \r\n" + "readme.txt" +
+                        std::string(5, ' ') + std::string(9, ' ') + "DOS     \r\n");
 }
 
 TEST(DirectoryReport, ALineThatWouldNotFitEndsTheReport)

@@ -63,14 +63,14 @@ TEST(TextSearch, WholeWordKeepsToTheFiveSeparators)
     const std::string text = "DATAS XDATA DATA,1\r\n\tDATA.X DATA";
     const SearchFlags down = Flags(true, false, true);
     const SearchFlags up = Flags(false, false, true);
-    EXPECT_EQ(Find(text, "DATA", {0, 0}, down), 12);      // not DATAS nor XDATA
-    EXPECT_EQ(Find(text, "DATA", {12, 16}, down), 21);    // after a tab, before a period
-    EXPECT_EQ(Find(text, "DATA", {21, 25}, down), 28);    // DATA that ends the text
+    EXPECT_EQ(Find(text, "DATA", {0, 0}, down), 12);   // not DATAS nor XDATA
+    EXPECT_EQ(Find(text, "DATA", {12, 16}, down), 21); // after a tab, before a period
+    EXPECT_EQ(Find(text, "DATA", {21, 25}, down), 28); // DATA that ends the text
     EXPECT_EQ(Find(text, "DATA", {28, 32}, down), -1);
     EXPECT_EQ(Find(text, "DATA", {32, 32}, up), 28);
     EXPECT_EQ(Find(text, "DATA", {28, 32}, up), 21);
     EXPECT_EQ(Find(text, "DATA", {21, 25}, up), 12);
-    EXPECT_EQ(Find(text, "DATA", {12, 16}, up), -1);      // XDATA and DATAS are no words
+    EXPECT_EQ(Find(text, "DATA", {12, 16}, up), -1); // XDATA and DATAS are no words
     // A line feed is no separator: only CR, so a word right after CR LF is
     // not whole, one before CR is.
     EXPECT_EQ(Find("A\r\nDATA", "DATA", {0, 0}, down), -1);
