@@ -271,6 +271,17 @@ TEST_F(EditWindowTest, ViewOfAPcDirectoryFileIsReadOnlyAndPrintsEveryLine)
     EXPECT_EQ(CountLines(selected[0], "ROW "), 2u);
     EXPECT_NE(selected[0].find("ROW 3"), std::string::npos);
     EXPECT_NE(selected[0].find("ROW 4"), std::string::npos);
+    // Cancel in the abort dialog stops the job before the next page.
+    window->SetText(two + two + two, "Kestrel - six");
+    QTimer::singleShot(0, [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == "AbortDlg")
+                if (auto *cancel = w->findChild<QPushButton *>("Cancel"))
+                    cancel->click();
+    });
+    const std::vector<std::string> cancelled = PrintToPdf(window, "cancelled.pdf");
+    EXPECT_LE(cancelled.size(), 1u);
+    EXPECT_TRUE(window->Editor()->isEnabled());
     window->SetText("", "Kestrel - empty");
     EXPECT_TRUE(PrintToPdf(window, "empty.pdf").empty());
     EXPECT_FALSE(std::filesystem::exists(root / "empty.pdf"));
