@@ -1,0 +1,67 @@
+// ren IMAGE[/SUBDIR]/OLD NEW: renames a TI file inside a disk image.
+#include <cctype>
+#include <cstdio>
+#include <string>
+
+#include "cli/command.h"
+#include "cli/floppy_cli.h"
+#include "cli/terminal_ui.h"
+#include "tifs/catalog.h"
+#include "tifs/messages.h"
+#include "tifs/ti_header.h"
+
+namespace kestrel::cli {
+
+namespace {
+
+const char kUsage[] = "ren IMAGE[/SUBDIR]/OLD NEW";
+constexpr int kMsgFileMissing = 35;
+constexpr int kMsgInvalidName = 16;
+
+int RunRen(CommandContext& context)
+{
+    TerminalUi& ui = *context.ui;
+    if (context.args.size() != 2) {
+        std::fprintf(stderr, "kestrel-cli: IMAGE/OLD and NEW expected\nusage: kestrel-cli %s\n",
+                     kUsage);
+        return 1;
+    }
+    std::string container, leaf;
+    Location location;
+    FloppyTarget target;
+    if (!SplitLeaf(context.args[0], container, leaf)) {
+        ReportError(ui, kMsgFileMissing, {context.args[0]});
+        return 1;
+    }
+    if (!ResolveFloppyTarget(container, location, target, ui)) {
+        return 1;
+    }
+    const CatalogEntry* found = FindEntryByName(location, leaf);
+    if (found == nullptr || !IsTiFileKind(found->ti.kind)) {
+        ReportError(ui, kMsgFileMissing, {leaf});
+        return 1;
+    }
+    const std::string& newName = context.args[1];
+    bool valid = !newName.empty() && newName.size() <= 10;
+    std::string name10;
+    for (char c : newName) {
+        unsigned char u = static_cast<unsigned char>(c);
+        valid = valid && u > 0x20 && u < 0x7F && c != '.';
+        name10.push_back(static_cast<char>(std::toupper(u)));
+    }
+    if (!valid) {
+        ReportError(ui, kMsgInvalidName, {newName});
+        return 1;
+    }
+    CatalogEntry entry = *found;
+    if (!RenameFileInImage(target, entry, PadTiName(name10), name10, ui)) {
+        return 1;
+    }
+    return ui.ErrorCount() == 0 ? 0 : 1;
+}
+
+} // namespace
+
+KESTREL_CLI_COMMAND("ren", kUsage, RunRen);
+
+} // namespace kestrel::cli

@@ -1,0 +1,56 @@
+// rm IMAGE[/SUBDIR]/FILE...: deletes TI files from a disk image.
+#include <cstdio>
+#include <string>
+
+#include "cli/command.h"
+#include "cli/floppy_cli.h"
+#include "cli/terminal_ui.h"
+#include "tifs/catalog.h"
+#include "tifs/messages.h"
+
+namespace kestrel::cli {
+
+namespace {
+
+const char kUsage[] = "rm IMAGE[/SUBDIR]/FILE...";
+constexpr int kMsgFileMissing = 35;
+
+int RunRm(CommandContext& context)
+{
+    TerminalUi& ui = *context.ui;
+    if (context.args.empty()) {
+        std::fprintf(stderr, "kestrel-cli: IMAGE/FILE expected\nusage: kestrel-cli %s\n", kUsage);
+        return 1;
+    }
+    bool failed = false;
+    for (const std::string& arg : context.args) {
+        std::string container, leaf;
+        Location location;
+        FloppyTarget target;
+        if (!SplitLeaf(arg, container, leaf)) {
+            ReportError(ui, kMsgFileMissing, {arg});
+            failed = true;
+            continue;
+        }
+        if (!ResolveFloppyTarget(container, location, target, ui)) {
+            failed = true;
+            continue;
+        }
+        const CatalogEntry* entry = FindEntryByName(location, leaf);
+        if (entry == nullptr || !IsTiFileKind(entry->ti.kind)) {
+            ReportError(ui, kMsgFileMissing, {leaf});
+            failed = true;
+            continue;
+        }
+        if (!DeleteFileFromImage(target, *entry, ui)) {
+            failed = true;
+        }
+    }
+    return failed || ui.ErrorCount() != 0 ? 1 : 0;
+}
+
+} // namespace
+
+KESTREL_CLI_COMMAND("rm", kUsage, RunRm);
+
+} // namespace kestrel::cli
