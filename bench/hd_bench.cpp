@@ -17,7 +17,8 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace {
+namespace
+{
 
 using Clock = std::chrono::steady_clock;
 
@@ -26,11 +27,11 @@ double Seconds(Clock::time_point since)
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
-double PlainWrite(const std::string& path, uint64_t bytes, size_t chunk)
+double PlainWrite(const std::string &path, uint64_t bytes, size_t chunk)
 {
     std::vector<uint8_t> buffer(chunk, 0x5A);
     auto start = Clock::now();
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::FILE *f = std::fopen(path.c_str(), "wb");
     for (uint64_t done = 0; f != nullptr && done < bytes; done += chunk) {
         std::fwrite(buffer.data(), 1, static_cast<size_t>(std::min<uint64_t>(chunk, bytes - done)),
                     f);
@@ -79,7 +80,7 @@ int main()
     for (int i = 0; i < kFiles; ++i) {
         char name[16];
         std::snprintf(name, sizeof name, "FILE%03d", i);
-        std::FILE* f = std::fopen((dir / "files" / name).string().c_str(), "wb");
+        std::FILE *f = std::fopen((dir / "files" / name).string().c_str(), "wb");
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
     }
@@ -88,10 +89,10 @@ int main()
     Location target;
     target.path = target.startPath = dir.string();
     ok = ok && OpenLocation(source, ui) && OpenLocation(target, ui);
-    const CatalogEntry* img = ok ? FindEntryByName(target, "big.img") : nullptr;
+    const CatalogEntry *img = ok ? FindEntryByName(target, "big.img") : nullptr;
     ok = ok && img != nullptr && OpenEntry(target, *img, ui);
-    std::vector<const CatalogEntry*> entries;
-    for (const auto& e : source.entries) {
+    std::vector<const CatalogEntry *> entries;
+    for (const auto &e : source.entries) {
         if (IsTiFileKind(e->ti.kind)) {
             entries.push_back(e.get());
         }
@@ -107,8 +108,8 @@ int main()
         std::fprintf(stderr, "hd_bench: the image could not be made or filled\n");
         return 1;
     }
-    std::printf("hd_create_image: %u sectors in %.3f s, plain writes %.3f s, ratio %.3f\n",
-                sectors, image, floorImage, image / floorImage);
+    std::printf("hd_create_image: %u sectors in %.3f s, plain writes %.3f s, ratio %.3f\n", sectors,
+                image, floorImage, image / floorImage);
     std::printf("hd_copy_files: %d files of %u sectors in %.3f s, plain writes %.3f s, "
                 "ratio %.3f\n",
                 kFiles, kFileSectors, copy, floorCopy, copy / floorCopy);

@@ -75,8 +75,7 @@ int RunMkhd(CommandContext &context)
     RegisterAllListers();
     Location pane;
     pane.path = pane.startPath = positional[0];
-    NewHdImage description =
-        DescribeNewHdImage(positional[1], labels.size() > 1, labels, sizes);
+    NewHdImage description = DescribeNewHdImage(positional[1], labels.size() > 1, labels, sizes);
     bool ok = CreateNewHdImage(ui, pane, description);
     return ok && ui.ErrorCount() == 0 ? 0 : 1;
 }

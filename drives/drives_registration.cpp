@@ -7,31 +7,33 @@
 #include "tifs/floppy/save_as_ti_file.h"
 #include "tifs/location_listers.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 // After the floppy recognisers: a floppy VIB is tried first, as the scan's
 // order of tests says.
 constexpr int kHdRecognizerPriority = 20;
 constexpr int kHdPathListerPriority = 20;
 
-bool OpenHdSubdirectory(Location& location, const CatalogEntry& entry, Ui& ui)
+bool OpenHdSubdirectory(Location &location, const CatalogEntry &entry, Ui &ui)
 {
     return ListHdDirectory(location, entry, HdListMode::Enter, ui);
 }
 
-bool HdUp(Location& location, Ui& ui)
+bool HdUp(Location &location, Ui &ui)
 {
     return HdLevelUp(location, ui);
 }
 
 // An image named directly as a location: listed as if entered from the
 // directory that holds it.
-bool ListHdPath(Location& location, const std::string& path, Ui& ui, bool& reported)
+bool ListHdPath(Location &location, const std::string &path, Ui &ui, bool &reported)
 {
     reported = false;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE *file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         return false;
     }

@@ -1,7 +1,8 @@
 // Plugs the hard-disk modules into the catalog's seams.
 #pragma once
 
-namespace kestrel {
+namespace kestrel
+{
 
 // Registers the hard-disk image recogniser of the PC scan (kinds 12 and 13),
 // the openers of kinds 12 and 13 and of subdirectories inside hard-disk

@@ -1,10 +1,12 @@
 #include "drives/dsr_error.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
-const char* const kDsrNames[8] = {
+const char *const kDsrNames[8] = {
     "Bad device name",
     "Device or file is write protected",
     "Bad open attribute",
@@ -30,7 +32,7 @@ std::string DsrErrorText(int code, int number, MessageArgs args)
     return text;
 }
 
-void ReportDsrError(Ui& ui, int code, int number, MessageArgs args)
+void ReportDsrError(Ui &ui, int code, int number, MessageArgs args)
 {
     ui.ShowDsrError(DsrErrorText(code, number, args));
     ui.SetLastMessage(number);

@@ -6,7 +6,8 @@
 #include "tifs/messages.h"
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 // The text: catalog message `number` with its arguments, then
 // "\n\nDSR ERROR %u: %s" with code / 32 and the DSR name, or
@@ -15,6 +16,6 @@ std::string DsrErrorText(int code, int number, MessageArgs args = {});
 
 // Shows that text through Ui::ShowDsrError (caption "DSR ERROR") and makes
 // number the last message number.
-void ReportDsrError(Ui& ui, int code, int number, MessageArgs args = {});
+void ReportDsrError(Ui &ui, int code, int number, MessageArgs args = {});
 
 } // namespace kestrel

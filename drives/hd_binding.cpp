@@ -5,13 +5,15 @@
 #include "tifs/messages.h"
 #include "tifs/settings.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr size_t kCachedPathLimit = 300;
 
-std::string& CachedPath()
+std::string &CachedPath()
 {
     static std::string path;
     return path;
@@ -24,20 +26,19 @@ struct BindingHolder {
     ~BindingHolder() { UnloadHdLibrary(); }
 };
 
-BindingHolder& Holder()
+BindingHolder &Holder()
 {
     static BindingHolder holder;
     return holder;
 }
 
-template <typename Fn>
-bool Take(const platform::Library& library, unsigned ordinal, Fn& target)
+template <typename Fn> bool Take(const platform::Library &library, unsigned ordinal, Fn &target)
 {
     target = reinterpret_cast<Fn>(library.Ordinal(ordinal));
     return target != nullptr;
 }
 
-void ClearTable(HdBinding& b)
+void ClearTable(HdBinding &b)
 {
     b.bound = false;
     b.openImage = nullptr;
@@ -59,7 +60,7 @@ void ClearTable(HdBinding& b)
     b.writeFileSector = nullptr;
 }
 
-bool SamePathNoCase(const std::string& a, const std::string& b)
+bool SamePathNoCase(const std::string &a, const std::string &b)
 {
     if (a.size() != b.size()) {
         return false;
@@ -67,8 +68,10 @@ bool SamePathNoCase(const std::string& a, const std::string& b)
     for (size_t i = 0; i < a.size(); ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]);
         unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<unsigned char>(x + 32);
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<unsigned char>(y + 32);
         if (x != y) {
             return false;
         }
@@ -78,16 +81,16 @@ bool SamePathNoCase(const std::string& a, const std::string& b)
 
 } // namespace
 
-HdBinding& TheHdBinding()
+HdBinding &TheHdBinding()
 {
     return Holder().binding;
 }
 
-std::string HdLibraryPathFrom(const std::string& dllDirectory, const std::string& currentDir)
+std::string HdLibraryPathFrom(const std::string &dllDirectory, const std::string &currentDir)
 {
     std::string dir = dllDirectory.substr(0, std::min(dllDirectory.size(), kPathLimit));
 #if !defined(_WIN32)
-    for (char& c : dir) {
+    for (char &c : dir) {
         if (c == '\\') {
             c = '/';
         }
@@ -112,9 +115,9 @@ std::string HdLibraryPath()
     return HdLibraryPathFrom(ProgramSettings().dllDirectory, current);
 }
 
-bool BindHdLibrary(Ui& ui)
+bool BindHdLibrary(Ui &ui)
 {
-    HdBinding& b = TheHdBinding();
+    HdBinding &b = TheHdBinding();
     if (b.bound) {
         return true;
     }
@@ -123,7 +126,7 @@ bool BindHdLibrary(Ui& ui)
         ui.ShowWarning(FormatText("Unable to locate %s", {path}));
         return false;
     }
-    const platform::Library& l = b.library;
+    const platform::Library &l = b.library;
     bool all = Take(l, brackenly::kOrdOpenImage, b.openImage) &
                Take(l, brackenly::kOrdCloseImage, b.closeImage) &
                Take(l, brackenly::kOrdSelectVolume, b.selectVolume) &
@@ -155,7 +158,7 @@ bool BindHdLibrary(Ui& ui)
 
 void UnloadHdLibrary()
 {
-    HdBinding& b = TheHdBinding();
+    HdBinding &b = TheHdBinding();
     if (b.bound && !CachedPath().empty() && b.closeImage != nullptr) {
         b.closeImage();
     }
@@ -165,23 +168,23 @@ void UnloadHdLibrary()
     b.libraryPath.clear();
 }
 
-const std::string& CachedHdImagePath()
+const std::string &CachedHdImagePath()
 {
     return CachedPath();
 }
 
-void SetCachedHdImagePath(const std::string& path)
+void SetCachedHdImagePath(const std::string &path)
 {
     CachedPath() = path.substr(0, std::min(path.size(), kCachedPathLimit));
 }
 
-void ForgetHdImage(const std::string& pcPath)
+void ForgetHdImage(const std::string &pcPath)
 {
     if (CachedPath().empty() || !SamePathNoCase(CachedPath(), pcPath)) {
         return;
     }
     CachedPath().clear();
-    HdBinding& b = TheHdBinding();
+    HdBinding &b = TheHdBinding();
     if (b.bound && b.closeImage != nullptr) {
         b.closeImage();
     }

@@ -10,7 +10,8 @@
 #include "platform/library.h"
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 // The process-wide binding table. The function pointers are null until
 // BindHdLibrary succeeded.
@@ -37,13 +38,13 @@ struct HdBinding {
     brackenly::WriteFileSectorFn writeFileSector = nullptr;           // 32
 };
 
-HdBinding& TheHdBinding();
+HdBinding &TheHdBinding();
 
 // The full path of the library file from a "DllDirectory" value: a value
 // beginning with "." is taken relative to currentDir; a separator is put
 // after the directory when it has none. Backslashes are taken as separators
 // on platforms whose separator is "/", so settings written elsewhere work.
-std::string HdLibraryPathFrom(const std::string& dllDirectory, const std::string& currentDir);
+std::string HdLibraryPathFrom(const std::string &dllDirectory, const std::string &currentDir);
 // The same from ProgramSettings().dllDirectory and the current directory.
 std::string HdLibraryPath();
 
@@ -52,18 +53,18 @@ std::string HdLibraryPath();
 // lacks an ordinal "Unable to link %s functions" (both through
 // Ui::ShowWarning, captioned "Kestrel") and is unloaded again; the next call
 // tries anew. True once everything is bound.
-bool BindHdLibrary(Ui& ui);
+bool BindHdLibrary(Ui &ui);
 
 // Closes the image the library holds (ordinal 3) and unloads it; the cached
 // image path is cleared. Safe to call when nothing is loaded.
 void UnloadHdLibrary();
 
 // The image the library has open ("" when none), at most 300 characters.
-const std::string& CachedHdImagePath();
-void SetCachedHdImagePath(const std::string& path);
+const std::string &CachedHdImagePath();
+void SetCachedHdImagePath(const std::string &path);
 
 // Before the image file at pcPath is deleted on the PC: when it is the
 // cached image, the cache is cleared and the library closes it (ordinal 3).
-void ForgetHdImage(const std::string& pcPath);
+void ForgetHdImage(const std::string &pcPath);
 
 } // namespace kestrel

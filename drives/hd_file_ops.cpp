@@ -15,9 +15,11 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgCantOpenWrite = 2;
@@ -28,9 +30,9 @@ constexpr int kMsgCantDelete = 20;
 constexpr int kMsgCantChangeAttributes = 57;
 constexpr int32_t kMissing = -1;
 
-const std::string& TemporaryFile(Ui& ui)
+const std::string &TemporaryFile(Ui &ui)
 {
-    platform::TempDir& program = platform::ProgramTempDir();
+    platform::TempDir &program = platform::ProgramTempDir();
     if (program.Created()) {
         return program.GeneralFile();
     }
@@ -42,12 +44,12 @@ const std::string& TemporaryFile(Ui& ui)
     return own.GeneralFile();
 }
 
-bool IsHdLocation(const Location& location)
+bool IsHdLocation(const Location &location)
 {
     return location.kind == kLocHdImage || location.kind == kLocHdPartition;
 }
 
-void RelistIfShown(Location& location, Ui& ui)
+void RelistIfShown(Location &location, Ui &ui)
 {
     if (IsHdLocation(location) && !location.containerEntries.empty()) {
         RereadHdLocation(location, ui);
@@ -56,14 +58,14 @@ void RelistIfShown(Location& location, Ui& ui)
 
 } // namespace
 
-int CopyEntryToHd(Ui& ui, const Location& destination, const Location& source,
-                  const CatalogEntry& entry, const std::string& pcFile, HdCopyBatch& batch)
+int CopyEntryToHd(Ui &ui, const Location &destination, const Location &source,
+                  const CatalogEntry &entry, const std::string &pcFile, HdCopyBatch &batch)
 {
     batch.lastCopied = false;
     if (!PointHdLibrary(destination, ui)) {
         return 2;
     }
-    HdBinding& b = TheHdBinding();
+    HdBinding &b = TheHdBinding();
     const std::string name = HdName(entry.ti.tiName);
     brackenly::FileRequest request = HdRequestFromEntry(entry);
     const std::string directoryPath = HdTiPath(destination);
@@ -104,7 +106,7 @@ int CopyEntryToHd(Ui& ui, const Location& destination, const Location& source,
             path = JoinPcPath(source.path, entry.pcName);
         }
     }
-    std::FILE* in = std::fopen(path.c_str(), "rb");
+    std::FILE *in = std::fopen(path.c_str(), "rb");
     if (in == nullptr) {
         ReportSystemError(ui, errno, kMsgCantOpenRead, {path});
         return 0;
@@ -152,14 +154,14 @@ int CopyEntryToHd(Ui& ui, const Location& destination, const Location& source,
     return closed != 0 ? 2 : 0;
 }
 
-int CopyEntriesToHd(Ui& ui, Location& destination, Location& source,
-                    const std::vector<const CatalogEntry*>& entries)
+int CopyEntriesToHd(Ui &ui, Location &destination, Location &source,
+                    const std::vector<const CatalogEntry *> &entries)
 {
     HdCopyBatch batch;
     int copied = 0;
     ui.SetProgressRange(static_cast<uint32_t>(entries.size()));
     uint32_t position = 0;
-    for (const CatalogEntry* e : entries) {
+    for (const CatalogEntry *e : entries) {
         if (ui.CancelPressed()) {
             break;
         }
@@ -178,7 +180,7 @@ int CopyEntriesToHd(Ui& ui, Location& destination, Location& source,
         if (result == 2) {
             break;
         }
-        for (auto& own : source.entries) {
+        for (auto &own : source.entries) {
             if (own.get() == e) {
                 own->marked = false;
             }
@@ -191,15 +193,15 @@ int CopyEntriesToHd(Ui& ui, Location& destination, Location& source,
     return copied;
 }
 
-int DeleteHdEntries(Ui& ui, Location& location, const std::vector<const CatalogEntry*>& entries)
+int DeleteHdEntries(Ui &ui, Location &location, const std::vector<const CatalogEntry *> &entries)
 {
     if (!PointHdLibrary(location, ui)) {
         return 0;
     }
-    HdBinding& b = TheHdBinding();
+    HdBinding &b = TheHdBinding();
     const std::string directoryPath = HdTiPath(location);
     int deleted = 0;
-    for (const CatalogEntry* e : entries) {
+    for (const CatalogEntry *e : entries) {
         if (e == nullptr) {
             continue;
         }
@@ -224,8 +226,8 @@ int DeleteHdEntries(Ui& ui, Location& location, const std::vector<const CatalogE
     return deleted;
 }
 
-bool RenameHdEntry(Ui& ui, const Location& location, CatalogEntry& entry,
-                   const std::string& newName)
+bool RenameHdEntry(Ui &ui, const Location &location, CatalogEntry &entry,
+                   const std::string &newName)
 {
     const std::string oldName = HdName(entry.ti.tiName);
     const std::string wanted = HdName(newName);
@@ -239,14 +241,13 @@ bool RenameHdEntry(Ui& ui, const Location& location, CatalogEntry& entry,
     if (!PointHdLibrary(location, ui)) {
         return false;
     }
-    HdBinding& b = TheHdBinding();
+    HdBinding &b = TheHdBinding();
     const std::string directoryPath = HdTiPath(location);
     brackenly::FileRequest request = HdRequestFromEntry(entry);
-    int32_t answer = entry.ti.kind == kKindSubdir
-                         ? b.renameDirectory(&request, directoryPath.c_str(), wanted.c_str(),
-                                             oldName.c_str())
-                         : b.renameFile(&request, directoryPath.c_str(), wanted.c_str(),
-                                        oldName.c_str());
+    int32_t answer =
+        entry.ti.kind == kKindSubdir
+            ? b.renameDirectory(&request, directoryPath.c_str(), wanted.c_str(), oldName.c_str())
+            : b.renameFile(&request, directoryPath.c_str(), wanted.c_str(), oldName.c_str());
     if (answer != 0) {
         ReportDsrError(ui, answer, kMsgCantRename, {oldName, wanted});
         return false;
@@ -255,12 +256,12 @@ bool RenameHdEntry(Ui& ui, const Location& location, CatalogEntry& entry,
     return true;
 }
 
-bool SetHdProtection(Ui& ui, const Location& location, const CatalogEntry& entry)
+bool SetHdProtection(Ui &ui, const Location &location, const CatalogEntry &entry)
 {
     if (!PointHdLibrary(location, ui)) {
         return false;
     }
-    HdBinding& b = TheHdBinding();
+    HdBinding &b = TheHdBinding();
     const std::string directoryPath = HdTiPath(location);
     const std::string name = HdName(entry.ti.tiName);
     brackenly::FileRequest request = HdRequestFromEntry(entry);
@@ -273,12 +274,12 @@ bool SetHdProtection(Ui& ui, const Location& location, const CatalogEntry& entry
     return true;
 }
 
-int CreateHdDirectory(Ui& ui, Location& location, const std::string& typedName)
+int CreateHdDirectory(Ui &ui, Location &location, const std::string &typedName)
 {
     if (!PointHdLibrary(location, ui)) {
         return -2;
     }
-    HdBinding& b = TheHdBinding();
+    HdBinding &b = TheHdBinding();
     const std::string directoryPath = HdTiPath(location);
     // A "." inside a name would split it into two path components: the
     // directory could never be reached again, so dots are left out.

@@ -5,11 +5,13 @@
 
 #include "drives/partition_table.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
-bool ReadSector(std::FILE* f, uint64_t sector, uint8_t* buffer, size_t count = 1)
+bool ReadSector(std::FILE *f, uint64_t sector, uint8_t *buffer, size_t count = 1)
 {
     if (sector > 0x7FFFFFFFull || fseeko(f, static_cast<off_t>(sector * 256), SEEK_SET) != 0) {
         return false;
@@ -19,9 +21,9 @@ bool ReadSector(std::FILE* f, uint64_t sector, uint8_t* buffer, size_t count = 1
 
 } // namespace
 
-int HdImageInfo(const std::string& image, const CatalogEntry& entry, HdVolumeInfo results[4])
+int HdImageInfo(const std::string &image, const CatalogEntry &entry, HdVolumeInfo results[4])
 {
-    std::FILE* f = std::fopen(image.c_str(), "rb");
+    std::FILE *f = std::fopen(image.c_str(), "rb");
     if (f == nullptr) {
         return 0;
     }
@@ -58,9 +60,9 @@ int HdImageInfo(const std::string& image, const CatalogEntry& entry, HdVolumeInf
     return count;
 }
 
-long HdFreeAus(const std::string& image, uint32_t firstSector)
+long HdFreeAus(const std::string &image, uint32_t firstSector)
 {
-    std::FILE* f = std::fopen(image.c_str(), "rb");
+    std::FILE *f = std::fopen(image.c_str(), "rb");
     if (f == nullptr) {
         return -1;
     }

@@ -8,15 +8,16 @@
 #include "tifs/catalog_entry.h"
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 // Fills up to four records and returns how many volumes were recognised
 // (0 when none). An entry with a base offset is one partition; otherwise
 // sector 0 decides: a single volume, or partitions 1 to 4 of the table in
 // turn, stopping at the first that cannot be read. image is the file's path.
-int HdImageInfo(const std::string& image, const CatalogEntry& entry, HdVolumeInfo results[4]);
+int HdImageInfo(const std::string &image, const CatalogEntry &entry, HdVolumeInfo results[4]);
 
 // The zero bits of the volume's 31 bitmap sectors; -1 when they cannot be read.
-long HdFreeAus(const std::string& image, uint32_t firstSector);
+long HdFreeAus(const std::string &image, uint32_t firstSector);
 
 } // namespace kestrel

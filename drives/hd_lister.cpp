@@ -12,9 +12,11 @@
 #include "tifs/pc_directory.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantRead = 0;
 constexpr int kMsgNoDiskInfo = 9;
@@ -37,13 +39,13 @@ struct SavedState {
     bool insideContainer;
     int containerDepth;
 
-    explicit SavedState(const Location& l)
+    explicit SavedState(const Location &l)
         : kind(l.kind), path(l.path), stack(l.containerEntries), hdLevel(l.hdLevel),
           innerPath(l.innerPath), insideContainer(l.insideContainer),
           containerDepth(l.containerDepth)
     {
     }
-    void Restore(Location& l) const
+    void Restore(Location &l) const
     {
         l.kind = kind;
         l.path = path;
@@ -55,7 +57,7 @@ struct SavedState {
     }
 };
 
-bool IsDirectoryName(const uint8_t* record)
+bool IsDirectoryName(const uint8_t *record)
 {
     if (std::memcmp(record + 13, "DIR", 3) != 0) {
         return false;
@@ -74,9 +76,9 @@ bool IsDirectoryName(const uint8_t* record)
     return record[0] != ' ';
 }
 
-void AddParentEntry(Catalog& entries, uint16_t au, unsigned sectorsPerAu, uint32_t base)
+void AddParentEntry(Catalog &entries, uint16_t au, unsigned sectorsPerAu, uint32_t base)
 {
-    CatalogEntry* up = AddEntry(entries);
+    CatalogEntry *up = AddEntry(entries);
     up->pcName = "..";
     up->ti.tiName = "..";
     up->ti.kind = kKindUpDir;
@@ -86,7 +88,7 @@ void AddParentEntry(Catalog& entries, uint16_t au, unsigned sectorsPerAu, uint32
     up->baseOffset = base;
 }
 
-bool ReadImageSector(std::FILE* file, uint32_t sector, uint8_t* buffer)
+bool ReadImageSector(std::FILE *file, uint32_t sector, uint8_t *buffer)
 {
     if (fseeko(file, static_cast<off_t>(sector) * 256, SEEK_SET) != 0) {
         return false;
@@ -95,17 +97,17 @@ bool ReadImageSector(std::FILE* file, uint32_t sector, uint8_t* buffer)
 }
 
 // Steps 1 to 6 of a directory listing, the stack already set.
-bool ListCurrentDirectory(Location& location, const CatalogEntry& opened, bool ownEntryFromOpened,
-                          Ui& ui)
+bool ListCurrentDirectory(Location &location, const CatalogEntry &opened, bool ownEntryFromOpened,
+                          Ui &ui)
 {
-    const std::string& image = location.path;
+    const std::string &image = location.path;
     uint32_t volumeSector = HdVolumeSector(location);
     location.kind = volumeSector != 0 ? kLocHdPartition : kLocHdImage;
     location.containerDepth = 1;
     if (!PointHdLibrary(location, ui)) {
         return false;
     }
-    HdBinding& b = TheHdBinding();
+    HdBinding &b = TheHdBinding();
 
     brackenly::FileRequest request = HdRequest();
     SetRequestPath(request, ".");
@@ -151,7 +153,7 @@ bool ListCurrentDirectory(Location& location, const CatalogEntry& opened, bool o
     const bool atRoot = HdTiPath(location) == ".";
 
     if (ownEntryFromOpened && !location.containerEntries.empty()) {
-        CatalogEntry& own = location.containerEntries.back();
+        CatalogEntry &own = location.containerEntries.back();
         if (opened.ti.kind != kKindUpDir) {
             own = opened;
         }
@@ -160,11 +162,11 @@ bool ListCurrentDirectory(Location& location, const CatalogEntry& opened, bool o
     }
 
     Catalog entries;
-    AddParentEntry(entries, atRoot ? 0 : GetWordBE(directory, kParentAuOffset), spau,
-                   volumeSector);
+    AddParentEntry(entries, atRoot ? 0 : GetWordBE(directory, kParentAuOffset), spau, volumeSector);
 
-    const uint16_t containerKind =
-        location.containerEntries.empty() ? uint16_t(kKindHdImage) : location.containerEntries[0].ti.kind;
+    const uint16_t containerKind = location.containerEntries.empty()
+                                       ? uint16_t(kKindHdImage)
+                                       : location.containerEntries[0].ti.kind;
     int files = 0;
     int subdirs = 0;
     answer = 0;
@@ -175,7 +177,7 @@ bool ListCurrentDirectory(Location& location, const CatalogEntry& opened, bool o
         if (answer != 0) {
             break;
         }
-        CatalogEntry* e = AddEntry(entries);
+        CatalogEntry *e = AddEntry(entries);
         next.name[10] = '\0';
         e->pcName = image;
         e->ti.tiName = PadTiName(next.name);
@@ -221,7 +223,7 @@ bool ListCurrentDirectory(Location& location, const CatalogEntry& opened, bool o
 
 } // namespace
 
-bool ListHdDirectory(Location& location, const CatalogEntry& original, HdListMode mode, Ui& ui)
+bool ListHdDirectory(Location &location, const CatalogEntry &original, HdListMode mode, Ui &ui)
 {
     const CatalogEntry opened = original; // may be one of location.entries
     SavedState saved(location);
@@ -239,8 +241,8 @@ bool ListHdDirectory(Location& location, const CatalogEntry& original, HdListMod
     return true;
 }
 
-bool ListHdPartitions(Location& location, const CatalogEntry& original, HdListMode mode,
-                      bool addParent, Ui& ui)
+bool ListHdPartitions(Location &location, const CatalogEntry &original, HdListMode mode,
+                      bool addParent, Ui &ui)
 {
     const CatalogEntry opened = original;
     SavedState saved(location);
@@ -251,8 +253,8 @@ bool ListHdPartitions(Location& location, const CatalogEntry& original, HdListMo
             PopHdName(location);
         }
     }
-    const std::string& image = location.path;
-    std::FILE* file = std::fopen(image.c_str(), "rb");
+    const std::string &image = location.path;
+    std::FILE *file = std::fopen(image.c_str(), "rb");
     if (file == nullptr) {
         ReportSystemError(ui, errno, 1, {image});
         saved.Restore(location);
@@ -268,7 +270,7 @@ bool ListHdPartitions(Location& location, const CatalogEntry& original, HdListMo
     }
     Catalog entries;
     if (addParent) {
-        CatalogEntry* up = AddEntry(entries);
+        CatalogEntry *up = AddEntry(entries);
         up->pcName = "..";
         up->ti.tiName = "..";
         up->ti.kind = kKindUpDir;
@@ -282,7 +284,7 @@ bool ListHdPartitions(Location& location, const CatalogEntry& original, HdListMo
         if (!ReadImageSector(file, 2 * o, sector) || !DecodeHdVib(sector, vib)) {
             continue;
         }
-        CatalogEntry* e = AddEntry(entries);
+        CatalogEntry *e = AddEntry(entries);
         e->pcName = image;
         e->ti.tiName = vib.name;
         e->ti.kind = kKindHdImage;
@@ -299,7 +301,7 @@ bool ListHdPartitions(Location& location, const CatalogEntry& original, HdListMo
     return true;
 }
 
-bool RereadHdLocation(Location& location, Ui& ui)
+bool RereadHdLocation(Location &location, Ui &ui)
 {
     if ((location.kind != kLocHdImage && location.kind != kLocHdPartition) ||
         location.containerEntries.empty()) {
@@ -312,7 +314,7 @@ bool RereadHdLocation(Location& location, Ui& ui)
     return ListHdDirectory(location, shown, HdListMode::Reread, ui);
 }
 
-bool HdLevelUp(Location& location, Ui& ui)
+bool HdLevelUp(Location &location, Ui &ui)
 {
     if (location.containerEntries.empty()) {
         return false;
@@ -328,7 +330,7 @@ bool HdLevelUp(Location& location, Ui& ui)
     return false;
 }
 
-bool OpenHdImageEntry(Location& location, const CatalogEntry& original, Ui& ui)
+bool OpenHdImageEntry(Location &location, const CatalogEntry &original, Ui &ui)
 {
     const CatalogEntry entry = original;
     SavedState saved(location);

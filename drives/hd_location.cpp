@@ -5,14 +5,16 @@
 #include "drives/hd_binding.h"
 #include "tifs/messages.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgPartitionMissing = 58;
 constexpr int kMsgPartitionNotInitialized = 59;
 
-bool SamePathNoCase(const std::string& a, const std::string& b)
+bool SamePathNoCase(const std::string &a, const std::string &b)
 {
     if (a.size() != b.size()) {
         return false;
@@ -20,8 +22,10 @@ bool SamePathNoCase(const std::string& a, const std::string& b)
     for (size_t i = 0; i < a.size(); ++i) {
         int x = static_cast<unsigned char>(a[i]);
         int y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x += 32;
-        if (y >= 'A' && y <= 'Z') y += 32;
+        if (x >= 'A' && x <= 'Z')
+            x += 32;
+        if (y >= 'A' && y <= 'Z')
+            y += 32;
         if (x != y) {
             return false;
         }
@@ -29,7 +33,7 @@ bool SamePathNoCase(const std::string& a, const std::string& b)
     return true;
 }
 
-void RebuildInnerPath(Location& location)
+void RebuildInnerPath(Location &location)
 {
     location.innerPath.clear();
     for (size_t i = 1; i < location.containerEntries.size(); ++i) {
@@ -42,7 +46,7 @@ void RebuildInnerPath(Location& location)
 
 } // namespace
 
-std::string HdName(const std::string& tiName)
+std::string HdName(const std::string &tiName)
 {
     std::string name;
     for (char c : tiName) {
@@ -54,17 +58,17 @@ std::string HdName(const std::string& tiName)
     return name;
 }
 
-int HdDepth(const Location& location)
+int HdDepth(const Location &location)
 {
     return static_cast<int>(location.containerEntries.size());
 }
 
-uint32_t HdVolumeSector(const Location& location)
+uint32_t HdVolumeSector(const Location &location)
 {
     return location.containerEntries.empty() ? 0 : location.containerEntries.back().baseOffset;
 }
 
-bool PushHdName(Location& location, const CatalogEntry& entry)
+bool PushHdName(Location &location, const CatalogEntry &entry)
 {
     if (HdDepth(location) >= kHdNameStackLimit) {
         return false;
@@ -76,7 +80,7 @@ bool PushHdName(Location& location, const CatalogEntry& entry)
     return true;
 }
 
-void PopHdName(Location& location)
+void PopHdName(Location &location)
 {
     if (!location.containerEntries.empty()) {
         location.containerEntries.pop_back();
@@ -86,12 +90,12 @@ void PopHdName(Location& location)
     RebuildInnerPath(location);
 }
 
-bool PointHdLibrary(const Location& location, Ui& ui)
+bool PointHdLibrary(const Location &location, Ui &ui)
 {
     if (!BindHdLibrary(ui)) {
         return false;
     }
-    HdBinding& b = TheHdBinding();
+    HdBinding &b = TheHdBinding();
     if (!SamePathNoCase(location.path, CachedHdImagePath())) {
         SetCachedHdImagePath(location.path);
         b.openImage(location.path.c_str());
@@ -105,7 +109,7 @@ bool PointHdLibrary(const Location& location, Ui& ui)
     return true;
 }
 
-std::string HdTiPath(const Location& location, const std::string& tiName)
+std::string HdTiPath(const Location &location, const std::string &tiName)
 {
     std::string rest = location.innerPath;
     if (location.kind == kLocHdPartition) {
@@ -130,14 +134,14 @@ brackenly::FileRequest HdRequest()
     return request;
 }
 
-void SetRequestPath(brackenly::FileRequest& request, const std::string& path)
+void SetRequestPath(brackenly::FileRequest &request, const std::string &path)
 {
     size_t n = std::min(path.size(), sizeof request.path - 1);
     std::memcpy(request.path, path.data(), n);
     request.path[n] = '\0';
 }
 
-brackenly::FileRequest HdRequestFromEntry(const CatalogEntry& entry)
+brackenly::FileRequest HdRequestFromEntry(const CatalogEntry &entry)
 {
     brackenly::FileRequest request = HdRequest();
     request.isDirectory = entry.ti.kind == kKindSubdir ? 1 : 0;

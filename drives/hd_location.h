@@ -20,39 +20,40 @@
 #include "tifs/location.h"
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 constexpr int kHdNameStackLimit = 20;
 
 // The TI name as the library takes it: up to the first space, at most 10.
-std::string HdName(const std::string& tiName);
+std::string HdName(const std::string &tiName);
 
 // Depth of the name stack (0 outside an image).
-int HdDepth(const Location& location);
+int HdDepth(const Location &location);
 // The first image sector of the volume the location shows.
-uint32_t HdVolumeSector(const Location& location);
+uint32_t HdVolumeSector(const Location &location);
 // Pushes an entry on the name stack (false, nothing changed, at 20) or pops one.
-bool PushHdName(Location& location, const CatalogEntry& entry);
-void PopHdName(Location& location);
+bool PushHdName(Location &location, const CatalogEntry &entry);
+void PopHdName(Location &location);
 
 // Binds the library when needed, opens the location's image when it is not
 // the cached one (ordinal 2, answer not looked at) and selects the volume by
 // its first sector (ordinal 5): -1 shows message 58, 1 message 59, and the
 // caller goes on in either case. False only when the library is not bound.
-bool PointHdLibrary(const Location& location, Ui& ui);
+bool PointHdLibrary(const Location &location, Ui &ui);
 
 // The TI directory path of the location (".", ".UTIL.", ".UTIL.SUB."), with
 // the TI name appended when one is given.
-std::string HdTiPath(const Location& location, const std::string& tiName = std::string());
+std::string HdTiPath(const Location &location, const std::string &tiName = std::string());
 
 // A cleared request for slot 1.
 brackenly::FileRequest HdRequest();
 // The request for a catalog entry: directory flag for kind 6, its flags with
 // the archive bit cleared, record length, sectors, end-of-file offset,
 // level-3 count, records per sector and the TI name at offset 43.
-brackenly::FileRequest HdRequestFromEntry(const CatalogEntry& entry);
+brackenly::FileRequest HdRequestFromEntry(const CatalogEntry &entry);
 
 // Copies a text into a request's path field, cut to fit.
-void SetRequestPath(brackenly::FileRequest& request, const std::string& path);
+void SetRequestPath(brackenly::FileRequest &request, const std::string &path);
 
 } // namespace kestrel

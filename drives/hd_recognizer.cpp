@@ -4,9 +4,11 @@
 #include "tifs/byte_order.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr size_t kTotalAusOffset = 10;
 constexpr size_t kGeometryOffset = 12;
@@ -18,7 +20,7 @@ constexpr uint16_t kMaxAus = 0xF800;
 
 } // namespace
 
-bool DecodeHdVib(const uint8_t* s, HdVolumeInfo& info)
+bool DecodeHdVib(const uint8_t *s, HdVolumeInfo &info)
 {
     info.name = CopyTiName(s);
     info.totalAus = GetWordBE(s, kTotalAusOffset);
@@ -35,7 +37,7 @@ bool DecodeHdVib(const uint8_t* s, HdVolumeInfo& info)
            info.sectorsPerAu * uint32_t(info.fileIndexAu) == 64;
 }
 
-int RecognizeHdImage(const uint8_t* sector0, bool fromFile, HdVolumeInfo& info)
+int RecognizeHdImage(const uint8_t *sector0, bool fromFile, HdVolumeInfo &info)
 {
     info = HdVolumeInfo();
     if (fromFile) {
@@ -51,8 +53,8 @@ int RecognizeHdImage(const uint8_t* sector0, bool fromFile, HdVolumeInfo& info)
     return DecodeHdVib(sector0, info) ? 13 : 0;
 }
 
-bool RecognizeHdImageFile(const std::string&, const uint8_t* first256, uint64_t,
-                          CatalogEntry& entry)
+bool RecognizeHdImageFile(const std::string &, const uint8_t *first256, uint64_t,
+                          CatalogEntry &entry)
 {
     HdVolumeInfo info;
     int kind = RecognizeHdImage(first256, true, info);

@@ -12,9 +12,11 @@
 #include "tifs/pc_directory.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantOpenWrite = 2;
 constexpr int kMsgCantWriteSector = 7;
@@ -25,12 +27,12 @@ constexpr uint32_t kBitmapSectors = 31;
 constexpr uint32_t kSystemSectors = 64;
 constexpr uint32_t kZeroChunkSectors = 256;
 
-bool Seek(std::FILE* f, uint64_t sector)
+bool Seek(std::FILE *f, uint64_t sector)
 {
     return sector <= 0x7FFFFFFFull && fseeko(f, static_cast<off_t>(sector * 256), SEEK_SET) == 0;
 }
 
-bool WriteVolume(Ui& ui, std::FILE* f, const std::string& path, const NewHdVolume& v)
+bool WriteVolume(Ui &ui, std::FILE *f, const std::string &path, const NewHdVolume &v)
 {
     uint8_t vib[256];
     EncodeNewHdVib(vib, v.sectors, v.label);
@@ -66,7 +68,7 @@ bool WriteVolume(Ui& ui, std::FILE* f, const std::string& path, const NewHdVolum
     return true;
 }
 
-bool WriteBitmap(Ui& ui, std::FILE* f, const std::string& path, const NewHdVolume& v)
+bool WriteBitmap(Ui &ui, std::FILE *f, const std::string &path, const NewHdVolume &v)
 {
     std::vector<uint8_t> bitmap = NewHdBitmap(v.sectors);
     uint8_t vib[256];
@@ -91,9 +93,9 @@ bool WriteBitmap(Ui& ui, std::FILE* f, const std::string& path, const NewHdVolum
 
 } // namespace
 
-NewHdImage DescribeNewHdImage(const std::string& fileName, bool partitioned,
-                              const std::vector<std::string>& labels,
-                              const std::vector<uint32_t>& sizes)
+NewHdImage DescribeNewHdImage(const std::string &fileName, bool partitioned,
+                              const std::vector<std::string> &labels,
+                              const std::vector<uint32_t> &sizes)
 {
     NewHdImage d;
     d.fileName = fileName.substr(0, std::min<size_t>(fileName.size(), 11));
@@ -119,14 +121,18 @@ NewHdImage DescribeNewHdImage(const std::string& fileName, bool partitioned,
 unsigned NewHdSectorsPerAu(uint32_t sectors)
 {
     uint32_t q = (sectors + 0xF7FFu) / 0xF800u;
-    if (q <= 1) return 1;
-    if (q == 2) return 2;
-    if (q <= 4) return 4;
-    if (q <= 8) return 8;
+    if (q <= 1)
+        return 1;
+    if (q == 2)
+        return 2;
+    if (q <= 4)
+        return 4;
+    if (q <= 8)
+        return 8;
     return 16;
 }
 
-void EncodeNewHdVib(uint8_t* s, uint32_t sectors, const std::string& label)
+void EncodeNewHdVib(uint8_t *s, uint32_t sectors, const std::string &label)
 {
     std::memset(s, 0, 256);
     std::string name = PadTiName(PcNameToTiName(label));
@@ -158,10 +164,10 @@ std::vector<uint8_t> NewHdBitmap(uint32_t sectors)
     return bitmap;
 }
 
-bool WriteNewHdImage(Ui& ui, const std::string& path, const NewHdImage& d)
+bool WriteNewHdImage(Ui &ui, const std::string &path, const NewHdImage &d)
 {
     ForgetHdImage(path); // the library must not write the old image over the new one
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::FILE *f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) {
         ReportSystemError(ui, errno, kMsgCantOpenWrite, {path});
         return false;
@@ -195,7 +201,7 @@ bool WriteNewHdImage(Ui& ui, const std::string& path, const NewHdImage& d)
     return ok;
 }
 
-bool CreateNewHdImage(Ui& ui, Location& pane, const NewHdImage& d)
+bool CreateNewHdImage(Ui &ui, Location &pane, const NewHdImage &d)
 {
     const std::string path = JoinPcPath(pane.path, d.fileName + ".img");
     if (PcPathKind(path) != 0) {

@@ -4,9 +4,11 @@
 
 #include "tifs/byte_order.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr size_t kNameOffset = 0;
 constexpr size_t kTotalAusOffset = 10;
@@ -19,18 +21,18 @@ constexpr char kTableName[] = "*TI99FSPT*";
 
 } // namespace
 
-int RecognizePartitionTable(const uint8_t* s, PartitionTable& table)
+int RecognizePartitionTable(const uint8_t *s, PartitionTable &table)
 {
-    table.name.assign(reinterpret_cast<const char*>(s + kNameOffset), 10);
-    table.mark.assign(reinterpret_cast<const char*>(s + kMarkOffset), 2);
+    table.name.assign(reinterpret_cast<const char *>(s + kNameOffset), 10);
+    table.mark.assign(reinterpret_cast<const char *>(s + kMarkOffset), 2);
     table.totalBlocks = GetLongBE(s, kTotalOffset);
     for (int k = 0; k < kPartitionCount; ++k) {
         table.offset[k] = GetLongBE(s, kFirstEntryOffset + kEntrySize * k);
         table.blocks[k] = GetLongBE(s, kFirstEntryOffset + kEntrySize * k + 4);
     }
     table.flag = GetWordBE(s, kFlagOffset);
-    if (table.name != kTableName || table.mark != "PT" ||
-        GetWordBE(s, kTotalAusOffset) != 0xFFFF || table.flag != kPartitionTableFlag) {
+    if (table.name != kTableName || table.mark != "PT" || GetWordBE(s, kTotalAusOffset) != 0xFFFF ||
+        table.flag != kPartitionTableFlag) {
         return 0;
     }
     // 64-bit sums: hostile tables must not wrap around the total.
@@ -48,7 +50,7 @@ int RecognizePartitionTable(const uint8_t* s, PartitionTable& table)
     return 12;
 }
 
-void EncodePartitionTable(uint8_t* s, const uint32_t* firstSectors, const uint32_t* sizes,
+void EncodePartitionTable(uint8_t *s, const uint32_t *firstSectors, const uint32_t *sizes,
                           int count)
 {
     std::memset(s, 0, 256);

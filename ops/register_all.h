@@ -2,7 +2,8 @@
 // archive modules of tifs and the hard-disk modules of drives.
 #pragma once
 
-namespace kestrel {
+namespace kestrel
+{
 
 void RegisterAllListers();
 

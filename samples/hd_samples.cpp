@@ -198,11 +198,10 @@ bool MakeHdImages(const std::string &demoDir)
     Location parts;
     parts.path = parts.startPath = demoDir;
     ok = OpenLocation(parts, ui) && Enter(ui, parts, "parts.img") && Enter(ui, parts, "VOL1") &&
-         AddFiles(ui, parts, staging, rootFiles) && GoUp(parts, ui) &&
-         Enter(ui, parts, "VOL2") && CreateHdDirectory(ui, parts, "UTIL") == 0 &&
-         Enter(ui, parts, "UTIL") && AddFiles(ui, parts, staging, utilFiles) &&
-         CreateHdDirectory(ui, parts, "DEEP") == 0 && Enter(ui, parts, "DEEP") &&
-         AddFiles(ui, parts, staging, deepFiles);
+         AddFiles(ui, parts, staging, rootFiles) && GoUp(parts, ui) && Enter(ui, parts, "VOL2") &&
+         CreateHdDirectory(ui, parts, "UTIL") == 0 && Enter(ui, parts, "UTIL") &&
+         AddFiles(ui, parts, staging, utilFiles) && CreateHdDirectory(ui, parts, "DEEP") == 0 &&
+         Enter(ui, parts, "DEEP") && AddFiles(ui, parts, staging, deepFiles);
     UnloadHdLibrary(); // everything written back before the demo is used
     if (!ok) {
         std::fprintf(stderr, "kestrel-samples: parts.img could not be filled\n");

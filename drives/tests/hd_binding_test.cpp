@@ -1,17 +1,19 @@
 #include <filesystem>
 
+#include "drives/drives_registration.h"
 #include "drives/dsr_error.h"
 #include "drives/hd_binding.h"
 #include "drives/hd_file_ops.h"
 #include "drives/hd_lister.h"
 #include "drives/hd_location.h"
-#include "drives/drives_registration.h"
 #include "drives/tests/hd_test_support.h"
 #include "tests/support/hd_image_builder.h"
 #include "tifs/catalog.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 TEST(HdBindingPath, DotBackslashIsTakenFromTheCurrentDirectory)
 {
@@ -125,7 +127,7 @@ brackenly::OpenImageFn g_realOpen = nullptr;
 brackenly::SelectVolumeBySectorFn g_realSelect = nullptr;
 brackenly::RenameFileFn g_realRename = nullptr;
 
-int32_t CountingOpen(const char* path)
+int32_t CountingOpen(const char *path)
 {
     ++g_openImageCalls;
     return g_realOpen(path);
@@ -135,7 +137,7 @@ int32_t CountingSelect(uint32_t sector)
     g_selected.push_back(sector);
     return g_realSelect(sector);
 }
-int32_t CountingRename(brackenly::FileRequest* r, const char* d, const char* n, const char* o)
+int32_t CountingRename(brackenly::FileRequest *r, const char *d, const char *n, const char *o)
 {
     ++g_renameCalls;
     return g_realRename(r, d, n, o);
@@ -143,7 +145,7 @@ int32_t CountingRename(brackenly::FileRequest* r, const char* d, const char* n, 
 
 void InstallCounters()
 {
-    HdBinding& b = TheHdBinding();
+    HdBinding &b = TheHdBinding();
     g_realOpen = b.openImage;
     g_realSelect = b.selectVolumeBySector;
     g_realRename = b.renameFile;
@@ -155,9 +157,9 @@ void InstallCounters()
     g_renameCalls = 0;
 }
 
-const CatalogEntry* Named(const Location& l, const std::string& name)
+const CatalogEntry *Named(const Location &l, const std::string &name)
 {
-    for (const auto& e : l.entries) {
+    for (const auto &e : l.entries) {
         if (HdName(e->ti.tiName) == name) {
             return e.get();
         }
@@ -184,7 +186,7 @@ TEST_F(HdBindingTest, TwoPanesOnTwoVolumesReselectWithoutReopening)
     Location left;
     left.path = left.startPath = Dir();
     ASSERT_TRUE(OpenLocation(left, ui));
-    const CatalogEntry* img = FindEntryByName(left, "parts.img");
+    const CatalogEntry *img = FindEntryByName(left, "parts.img");
     ASSERT_NE(img, nullptr);
     EXPECT_EQ(img->ti.kind, kKindPartitionedImage);
     ASSERT_TRUE(OpenEntry(left, *img, ui));
@@ -198,10 +200,11 @@ TEST_F(HdBindingTest, TwoPanesOnTwoVolumesReselectWithoutReopening)
     right.hdLevel = left.hdLevel;
     right.containerDepth = left.containerDepth;
     right.insideContainer = true;
-    ASSERT_TRUE(ListHdPartitions(right, right.containerEntries.back(), HdListMode::Reread, true, ui));
+    ASSERT_TRUE(
+        ListHdPartitions(right, right.containerEntries.back(), HdListMode::Reread, true, ui));
 
-    const CatalogEntry* volOne = Named(left, "VOLONE");
-    const CatalogEntry* volTwo = Named(right, "VOLTWO");
+    const CatalogEntry *volOne = Named(left, "VOLONE");
+    const CatalogEntry *volTwo = Named(right, "VOLTWO");
     ASSERT_NE(volOne, nullptr);
     ASSERT_NE(volTwo, nullptr);
     EXPECT_EQ(volOne->baseOffset, 2u);
@@ -251,8 +254,7 @@ TEST_F(HdBindingTest, RenamingToTheSameNameMakesNoCall)
     EXPECT_FALSE(RenameHdEntry(ui, l, e, "WORLD"));
     EXPECT_EQ(g_renameCalls, 1);
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text,
-              "Can't rename file <HELLO> to <WORLD>\n\nDSR ERROR 7: File error");
+    EXPECT_EQ(ui.boxes[0].text, "Can't rename file <HELLO> to <WORLD>\n\nDSR ERROR 7: File error");
 }
 
 } // namespace

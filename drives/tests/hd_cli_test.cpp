@@ -9,26 +9,29 @@
 
 #include "drives/tests/hd_test_support.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
-class HdCliTest : public HdTest {
+class HdCliTest : public HdTest
+{
 protected:
     void SetUp() override
     {
         HdTest::SetUp();
-        std::FILE* ini = std::fopen(PathOf("Kestrel.ini").c_str(), "w");
+        std::FILE *ini = std::fopen(PathOf("Kestrel.ini").c_str(), "w");
         std::fprintf(ini, "[Kestrel]\nDllDirectory=%s\n", KESTREL_BIN_DIR);
         std::fclose(ini);
         std::filesystem::create_directories(PathOf("demo"));
     }
 
     // Runs the command in the scratch folder; output and status.
-    std::string Run(const std::string& args, int* status = nullptr)
+    std::string Run(const std::string &args, int *status = nullptr)
     {
         std::string command =
             "cd '" + Dir() + "' && '" KESTREL_BIN_DIR "/kestrel-cli' " + args + " 2>&1";
-        std::FILE* pipe = popen(command.c_str(), "r");
+        std::FILE *pipe = popen(command.c_str(), "r");
         std::string out;
         std::array<char, 4096> buffer;
         size_t got;

@@ -6,23 +6,25 @@
 #include "drives/hd_lister.h"
 #include "drives/hd_location.h"
 #include "drives/hd_recognizer.h"
-#include "tifs/floppy/save_as_ti_file.h"
 #include "drives/new_hd_image.h"
 #include "drives/partition_table.h"
 #include "drives/tests/hd_test_support.h"
 #include "tests/support/hd_image_builder.h"
 #include "tifs/byte_order.h"
 #include "tifs/catalog.h"
+#include "tifs/floppy/save_as_ti_file.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 using HdListerTest = HdTest;
 
-std::vector<const CatalogEntry*> Files(const Location& l)
+std::vector<const CatalogEntry *> Files(const Location &l)
 {
-    std::vector<const CatalogEntry*> out;
-    for (const auto& e : l.entries) {
+    std::vector<const CatalogEntry *> out;
+    for (const auto &e : l.entries) {
         if (IsTiFileKind(e->ti.kind)) {
             out.push_back(e.get());
         }
@@ -49,7 +51,7 @@ TEST_F(HdListerTest, EntriesCarryTheAusOfTheirRecordsInListOrder)
     Location l;
     l.path = l.startPath = Dir();
     ASSERT_TRUE(OpenLocation(l, ui));
-    const CatalogEntry* img = FindEntryByName(l, "hd.img");
+    const CatalogEntry *img = FindEntryByName(l, "hd.img");
     ASSERT_NE(img, nullptr);
     EXPECT_EQ(img->ti.kind, kKindHdImage);
     EXPECT_EQ(img->imageSize, 8192u);
@@ -61,14 +63,14 @@ TEST_F(HdListerTest, EntriesCarryTheAusOfTheirRecordsInListOrder)
     ASSERT_EQ(l.entries.size(), 6u);
     EXPECT_EQ(l.entries[0]->ti.kind, kKindUpDir);
 
-    const uint8_t* index = view.FileIndex(0);
-    std::vector<const CatalogEntry*> files = Files(l);
+    const uint8_t *index = view.FileIndex(0);
+    std::vector<const CatalogEntry *> files = Files(l);
     ASSERT_EQ(files.size(), 3u);
     for (size_t k = 0; k < files.size(); ++k) {
         uint16_t au = GetWordBE(index, 2 * k);
         EXPECT_EQ(files[k]->containerWords[1], au) << k;
         EXPECT_EQ(HdName(files[k]->ti.tiName),
-                  HdName(std::string(reinterpret_cast<const char*>(view.Au(au)), 10)));
+                  HdName(std::string(reinterpret_cast<const char *>(view.Au(au)), 10)));
         EXPECT_EQ(files[k]->ti.fdrSector, au * 2);
         EXPECT_EQ(files[k]->containerWords[3], 2);
         EXPECT_EQ(files[k]->baseOffset, 0u);
@@ -78,12 +80,13 @@ TEST_F(HdListerTest, EntriesCarryTheAusOfTheirRecordsInListOrder)
     EXPECT_EQ(files[0]->ti.recordLength, 600); // PROGRAM: its size in bytes
     EXPECT_EQ(files[0]->ti.sectors, 3);
 
-    std::vector<const CatalogEntry*> dirs;
-    for (const auto& e : l.entries) {
-        if (e->ti.kind == kKindSubdir) dirs.push_back(e.get());
+    std::vector<const CatalogEntry *> dirs;
+    for (const auto &e : l.entries) {
+        if (e->ti.kind == kKindSubdir)
+            dirs.push_back(e.get());
     }
     ASSERT_EQ(dirs.size(), 2u);
-    const uint8_t* vib = view.DirectoryRecord(0);
+    const uint8_t *vib = view.DirectoryRecord(0);
     for (size_t j = 0; j < dirs.size(); ++j) {
         EXPECT_EQ(dirs[j]->containerWords[1], GetWordBE(vib, 28 + 2 * j));
     }
@@ -98,7 +101,7 @@ TEST_F(HdListerTest, EntriesCarryTheAusOfTheirRecordsInListOrder)
     EXPECT_EQ(HdTiPath(l), ".UTIL.");
     ASSERT_EQ(l.entries.size(), 1u);
     EXPECT_EQ(l.entries[0]->containerWords[1], 0); // parent is the root
-    ASSERT_TRUE(OpenEntry(l, *l.entries[0], ui)); // ".."
+    ASSERT_TRUE(OpenEntry(l, *l.entries[0], ui));  // ".."
     EXPECT_EQ(l.hdLevel, 2);
     EXPECT_EQ(l.entries.size(), 6u);
     EXPECT_TRUE(ui.Errors().empty());
@@ -119,19 +122,19 @@ TEST_F(HdListerTest, CopyInSaveBackAndDeleteRestoreTheFreeCount)
     originals.push_back(WriteTiFile("ONE", 3, false, 1));
     originals.push_back(WriteTiFile("TWO", 40, true, 2));
     ASSERT_TRUE(OpenLocation(pc, ui));
-    const CatalogEntry* img = FindEntryByName(pc, "fresh.img");
+    const CatalogEntry *img = FindEntryByName(pc, "fresh.img");
     ASSERT_NE(img, nullptr);
     Location hd;
     hd.path = hd.startPath = Dir();
     ASSERT_TRUE(OpenLocation(hd, ui));
     ASSERT_TRUE(OpenEntry(hd, *FindEntryByName(hd, "fresh.img"), ui));
     EXPECT_EQ(CreateHdDirectory(ui, hd, "sub.dir"), 0);
-    const CatalogEntry* sub = FindEntryByName(hd, "SUBDIR");
+    const CatalogEntry *sub = FindEntryByName(hd, "SUBDIR");
     ASSERT_NE(sub, nullptr);
     const CatalogEntry subEntry = *sub; // the listing below replaces the entries
 
-    std::vector<const CatalogEntry*> sources = {FindEntryByName(pc, "ONE"),
-                                                FindEntryByName(pc, "TWO")};
+    std::vector<const CatalogEntry *> sources = {FindEntryByName(pc, "ONE"),
+                                                 FindEntryByName(pc, "TWO")};
     ASSERT_NE(sources[0], nullptr);
     ASSERT_NE(sources[1], nullptr);
     EXPECT_EQ(CopyEntriesToHd(ui, hd, pc, sources), 2);
@@ -149,10 +152,10 @@ TEST_F(HdListerTest, CopyInSaveBackAndDeleteRestoreTheFreeCount)
     EXPECT_EQ(ui.boxes[0].text, "HD image <ONE> allready exist. Overwrite?");
 
     ProgramSettings().extractTiFiles = true; // TIFILES headers, as the originals have
-    for (const CatalogEntry* e : Files(hd)) {
+    for (const CatalogEntry *e : Files(hd)) {
         std::string target = PathOf("back_" + HdName(e->ti.tiName));
         ASSERT_TRUE(SaveEntryAsTiFile(hd, *e, target, ui));
-        const auto& want = HdName(e->ti.tiName) == "ONE" ? originals[0] : originals[1];
+        const auto &want = HdName(e->ti.tiName) == "ONE" ? originals[0] : originals[1];
         EXPECT_EQ(ReadAll(target), want) << e->ti.tiName;
     }
     EXPECT_EQ(DeleteHdEntries(ui, hd, Files(hd)), 2);
@@ -160,7 +163,7 @@ TEST_F(HdListerTest, CopyInSaveBackAndDeleteRestoreTheFreeCount)
     ASSERT_TRUE(GoUp(hd, ui));
     EXPECT_EQ(hd.hdLevel, 2);
     EXPECT_EQ(DeleteHdEntries(ui, hd, Files(hd)), 2);
-    std::vector<const CatalogEntry*> dirs = {FindEntryByName(hd, "SUBDIR")};
+    std::vector<const CatalogEntry *> dirs = {FindEntryByName(hd, "SUBDIR")};
     EXPECT_EQ(DeleteHdEntries(ui, hd, dirs), 1);
     EXPECT_EQ(hd.entries.size(), 1u);
     UnloadHdLibrary(); // writes everything back
@@ -247,10 +250,11 @@ TEST_F(HdListerTest, TwoPartitionsGetOffsetsOneAndAfterTheFirst)
     EXPECT_EQ(t.blocks[1], 32768u);
     EXPECT_EQ(t.offset[2], 0u);
     EXPECT_EQ(t.totalBlocks, 65537u);
-    EXPECT_TRUE(std::all_of(image.begin() + 256, image.begin() + 512, [](uint8_t c) { return !c; }));
+    EXPECT_TRUE(
+        std::all_of(image.begin() + 256, image.begin() + 512, [](uint8_t c) { return !c; }));
     // The second volume's VIB and its copy at sector 32.
-    const uint8_t* vib = image.data() + 65538u * 256;
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(vib), 10), "BBB       ");
+    const uint8_t *vib = image.data() + 65538u * 256;
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(vib), 10), "BBB       ");
     EXPECT_TRUE(std::equal(vib, vib + 32 * 256, vib + 32 * 256));
 
     HdVolumeInfo info[4];

@@ -16,9 +16,11 @@
 #include "tifs/ti_file.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
-class HdTest : public ::testing::Test {
+class HdTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -37,11 +39,11 @@ protected:
         std::filesystem::remove_all(m_dir);
     }
     std::string Dir() const { return m_dir.string(); }
-    std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
+    std::string PathOf(const std::string &name) const { return (m_dir / name).string(); }
 
     // A TIFILES file of DIS/FIX 128 (or PROGRAM) with `sectors` sectors of
     // patterned data; returns its bytes after writing it.
-    std::vector<uint8_t> WriteTiFile(const std::string& name, uint16_t sectors, bool program,
+    std::vector<uint8_t> WriteTiFile(const std::string &name, uint16_t sectors, bool program,
                                      uint8_t seed)
     {
         TiFileDescriptor d;
@@ -56,7 +58,7 @@ protected:
         for (size_t i = kHeaderSize; i < bytes.size(); ++i) {
             bytes[i] = static_cast<uint8_t>(i * 7 + seed);
         }
-        FILE* f = std::fopen(PathOf(name).c_str(), "wb");
+        FILE *f = std::fopen(PathOf(name).c_str(), "wb");
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
         return bytes;
@@ -66,10 +68,10 @@ protected:
     RecordingUi ui;
 };
 
-inline std::vector<uint8_t> ReadAll(const std::string& path)
+inline std::vector<uint8_t> ReadAll(const std::string &path)
 {
     std::vector<uint8_t> bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE *f = std::fopen(path.c_str(), "rb");
     if (!f) {
         return bytes;
     }
