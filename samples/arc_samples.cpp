@@ -9,6 +9,10 @@
 
 #include "samples/sample.h"
 #include "tests/support/arc_writer.h"
+#include "tests/support/recording_ui.h"
+#include "tifs/floppy/floppy_geometry.h"
+#include "tifs/floppy/floppy_writer.h"
+#include "tifs/ti_header.h"
 
 namespace kestrel::samples
 {
@@ -120,11 +124,54 @@ bool WriteArchive(const std::string &path, const std::vector<ArcMember> &members
     return true;
 }
 
+// Adds a TI file (a PC file with its header) to the image under tiName.
+bool AddToDisk(const std::string &image, const std::string &source, const std::string &tiName)
+{
+    std::vector<uint8_t> bytes;
+    CatalogEntry entry;
+    if (!testing::ReadArcTestFile(source, bytes) || bytes.size() < 128 ||
+        !DecodeHeader(bytes.data(), tiName, false, entry.ti)) {
+        return false;
+    }
+    entry.pcName = source.substr(source.find_last_of('/') + 1);
+    entry.ti.tiName = PadTiName(tiName);
+    FloppyTarget target;
+    target.imagePath = image;
+    AddFileState state;
+    testing::RecordingUi ui;
+    return AddFileToImage(target, entry, source, state, ui) == kAddDone && ui.Errors().empty();
+}
+
+// A floppy image that holds both archives and, loose, the README they pack.
+bool MakeArchiveDisk(const std::string &demoDir, const std::vector<ArcMember> &members)
+{
+    const std::string image = demoDir + "/archives.dsk";
+    const std::string readme = demoDir + "/.arc-readme.tmp";
+    const ArcMember &text = members[0];
+    testing::RecordingUi ui;
+    const FloppyPreset *preset = FindPreset(kDefaultPreset);
+    bool ok = preset != nullptr && WriteNewImage(*preset, "ARCHIVES", image, ui) == 0 &&
+              testing::WriteArcTestFile(
+                  readme, testing::TiFileBytes(static_cast<uint8_t>(text.ti.flags),
+                                               static_cast<uint8_t>(text.ti.recordLength),
+                                               text.ti.recordsPerSector, text.ti.level3Count,
+                                               text.data, text.ti.eofOffset)) &&
+              AddToDisk(image, demoDir + "/games.ark", "GAMES") &&
+              AddToDisk(image, demoDir + "/library.ark", "LIBRARY") &&
+              AddToDisk(image, readme, "README");
+    std::remove(readme.c_str());
+    if (!ok) {
+        std::fprintf(stderr, "arc samples: cannot make %s\n", image.c_str());
+    }
+    return ok;
+}
+
 bool MakeArchives(const std::string &demoDir)
 {
     std::vector<ArcMember> members = GameMembers();
     return WriteArchive(demoDir + "/games.ark", members, true) &&
-           WriteArchive(demoDir + "/library.ark", members, false);
+           WriteArchive(demoDir + "/library.ark", members, false) &&
+           MakeArchiveDisk(demoDir, members);
 }
 
 } // namespace

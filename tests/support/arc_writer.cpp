@@ -180,13 +180,15 @@ std::vector<uint8_t> BuildArcSectors(const std::vector<ArcMember> &members, bool
 }
 
 std::vector<uint8_t> TiFileBytes(uint8_t flags, uint8_t recordLength, uint8_t recordsPerSector,
-                                 uint16_t level3, const std::vector<uint8_t> &data)
+                                 uint16_t level3, const std::vector<uint8_t> &data,
+                                 uint8_t eofOffset)
 {
     TiFileDescriptor d;
     d.flags = flags;
     d.recordLength = recordLength;
     d.recordsPerSector = recordsPerSector;
     d.level3Count = level3;
+    d.eofOffset = eofOffset;
     d.sectors = static_cast<uint16_t>((data.size() + kSectorSize - 1) / kSectorSize);
     std::vector<uint8_t> bytes(kHeaderSize);
     MakeTifilesHeader(d, bytes.data());

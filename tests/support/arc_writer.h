@@ -60,7 +60,8 @@ std::vector<uint8_t> ArcFileBytes(const std::vector<uint8_t> &sectors, bool comp
 // A PC file with a TIFILES header of the given type in front of data bytes
 // padded to whole sectors (for archives that are not archives, GIF files …).
 std::vector<uint8_t> TiFileBytes(uint8_t flags, uint8_t recordLength, uint8_t recordsPerSector,
-                                 uint16_t level3, const std::vector<uint8_t> &data);
+                                 uint16_t level3, const std::vector<uint8_t> &data,
+                                 uint8_t eofOffset = 0);
 
 bool WriteArcTestFile(const std::string &path, const std::vector<uint8_t> &bytes);
 bool ReadArcTestFile(const std::string &path, std::vector<uint8_t> &bytes);

@@ -11,6 +11,8 @@
 #include "tests/support/arc_writer.h"
 #include "tests/support/recording_ui.h"
 #include "tifs/catalog.h"
+#include "tifs/floppy/floppy_geometry.h"
+#include "tifs/floppy/floppy_writer.h"
 #include "tifs/location_listers.h"
 #include "tifs/ti_header.h"
 
@@ -82,9 +84,6 @@ protected:
         if (FindEntrySaver(kLocDskImage) == nullptr) {
             GTEST_SKIP() << "no floppy module registered";
         }
-        if (!fs::is_directory(kDisks)) {
-            GTEST_SKIP() << "no real data at " << kDisks;
-        }
         m_dir = fs::temp_directory_path() / ("kestrel-arcdisk-" + std::to_string(::getpid()));
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
@@ -100,7 +99,11 @@ protected:
     // loose files of the same name on that disk.
     void CheckDisk(const std::string &diskName, size_t expectedArchives)
     {
-        std::string disk = (kDisks / diskName).string();
+        CheckDiskAt((kDisks / diskName).string(), expectedArchives);
+    }
+    void CheckDiskAt(const std::string &disk, size_t expectedArchives)
+    {
+        const std::string &diskName = disk;
         RecordingUi ui;
         Location location;
         ASSERT_TRUE(ResolveLocationPath(location, disk, ui));
@@ -177,14 +180,64 @@ protected:
     fs::path m_dir;
 };
 
+TEST_F(ArcDisk, ArchivesInsideABuiltDiskOpenExtractAndLeadBack)
+{
+    // Both archive forms and, loose, the members they pack.
+    std::vector<testing::ArcMember> members = {
+        testing::ArcMemberFrom("NOTES", 0x80, 80, 3, 0x21, 2, std::vector<uint8_t>(512, 'n')),
+        testing::ArcMemberFrom("CODE", 0x01, 0, 0, 0x40, 0, std::vector<uint8_t>(3 * 256, 0x5A)),
+        testing::ArcMemberFrom("TABLE", 0x02, 64, 4, 0, 7, std::vector<uint8_t>(512, 0x11)),
+    };
+    std::string image = (m_dir / "built.dsk").string();
+    RecordingUi ui;
+    ASSERT_EQ(WriteNewImage(*FindPreset(kDefaultPreset), "BUILT", image, ui), 0);
+    FloppyTarget target;
+    target.imagePath = image;
+    auto add = [&](const std::string &tiName, const std::vector<uint8_t> &bytes) {
+        std::string source = (m_dir / "source").string();
+        ASSERT_TRUE(testing::WriteArcTestFile(source, bytes));
+        CatalogEntry entry;
+        entry.pcName = "source";
+        ASSERT_TRUE(DecodeHeader(bytes.data(), "source", false, entry.ti));
+        entry.ti.tiName = PadTiName(tiName);
+        AddFileState state;
+        ASSERT_EQ(AddFileToImage(target, entry, source, state, ui), kAddDone);
+    };
+    add("PACKED", testing::ArcFileBytes(testing::BuildArcSectors(members, true), true));
+    add("PLAIN", testing::ArcFileBytes(testing::BuildArcSectors(members, false), false));
+    for (const auto &m : members) {
+        add(m.ti.tiName,
+            testing::TiFileBytes(static_cast<uint8_t>(m.ti.flags),
+                                 static_cast<uint8_t>(m.ti.recordLength), m.ti.recordsPerSector,
+                                 m.ti.level3Count, m.data, m.ti.eofOffset));
+    }
+    ASSERT_TRUE(ui.Errors().empty());
+    // PLAIN is DIS/FIX 128: CheckDiskAt counts INT/FIX archives only.
+    CheckDiskAt(image, 1);
+
+    // The uncompressed one opens the same way, through the DIS/FIX path.
+    Location pane;
+    ASSERT_TRUE(ResolveLocationPath(pane, image + "/PLAIN", ui));
+    ASSERT_EQ(pane.kind, kLocArchive);
+    EXPECT_EQ(pane.entries.size(), members.size() + 1);
+    EXPECT_EQ(pane.entries[1]->compressed, 0);
+    EXPECT_TRUE(ui.Errors().empty());
+}
+
 TEST_F(ArcDisk, ArchivesInsideRealDisksMatchTheirLooseMembers)
 {
+    if (!fs::is_directory(kDisks)) {
+        GTEST_SKIP() << "no real data at " << kDisks;
+    }
     CheckDisk("ark1.dsk", 5);
     CheckDisk("ark2.dsk", 1);
 }
 
 TEST_F(ArcDisk, ArchiveWithMembersOfManyRecordTypes)
 {
+    if (!fs::is_directory(kDisks)) {
+        GTEST_SKIP() << "no real data at " << kDisks;
+    }
     CheckDisk("arkb.dsk", 1);
 }
 
