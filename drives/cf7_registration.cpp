@@ -3,7 +3,10 @@
 #include <cstdio>
 
 #include "drives/cf7_layout.h"
+#include "drives/cf7_card.h"
 #include "drives/cf7_listing.h"
+#include "drives/cf7_volume.h"
+#include "tifs/floppy/save_as_ti_file.h"
 #include "tifs/location_listers.h"
 #include "tifs/messages.h"
 #include "tifs/pc_directory.h"
@@ -64,6 +67,39 @@ bool UpFromVolume(Location& location, Ui& ui)
     return ListCf7Image(location, location.path, true, ui);
 }
 
+// A file of a volume as a TI file: from a card image directly at the
+// volume's byte base; from a drive through a copy of the volume as a DSK
+// image beside the target, removed afterwards.
+bool SaveVolumeFile(const Location& location, const CatalogEntry& entry,
+                    const std::string& target, Ui& ui)
+{
+    char letter = Cf7LocationDrive(location);
+    if (letter == 0) {
+        return SaveEntryAsTiFile(location, entry, target, ui);
+    }
+    Cf7Card card;
+    if (!card.OpenDrive(letter, false, ui)) {
+        return false;
+    }
+    const std::string volumeCopy = target + ".vol";
+    std::remove(volumeCopy.c_str());
+    bool copied = CopyCf7VolumeToDsk(card, static_cast<uint32_t>(location.cf7Volume), volumeCopy,
+                                     ui) == 0;
+    card.Close();
+    bool saved = false;
+    if (copied) {
+        Location dsk;
+        dsk.kind = kLocDskImage;
+        dsk.path = volumeCopy;
+        CatalogEntry inDsk = entry;
+        inDsk.containerKind = kKindDsk;
+        inDsk.baseOffset = 0;
+        saved = SaveEntryAsTiFile(dsk, inDsk, target, ui);
+    }
+    std::remove(volumeCopy.c_str());
+    return saved;
+}
+
 bool ListCardImagePath(Location& location, const std::string& path, Ui& ui, bool& reported)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -99,6 +135,7 @@ void RegisterCf7Listers()
     RegisterEntryOpener(kKindCf7DriveVolume, OpenVolume);
     RegisterPathLister(kRecognizerPriority, ListCardImagePath);
     RegisterLevelUp(kLocCf7Volume, UpFromVolume);
+    RegisterEntrySaver(kLocCf7Volume, SaveVolumeFile);
 }
 
 } // namespace kestrel

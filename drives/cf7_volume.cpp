@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 
 #include "tifs/byte_order.h"
+#include "tifs/floppy/floppy_geometry.h"
+#include "tifs/floppy/floppy_writer.h"
 #include "tifs/floppy/vib.h"
 #include "tifs/messages.h"
 #include "tifs/settings.h"
@@ -89,22 +91,17 @@ bool ResizeVib(uint8_t* vib, unsigned oldTotal, unsigned newTotal)
 
 void BuildCf7Vib(const std::string& label, uint8_t* vib)
 {
-    std::memset(vib, 0, kSectorSize);
-    for (size_t i = 0; i < 10; ++i) {
-        unsigned char c = i < label.size() ? static_cast<unsigned char>(label[i]) : ' ';
-        vib[vib::kName + i] = static_cast<uint8_t>(std::toupper(c));
+    // The CF7A+ preset of the new-image dialog: 2 sides, 40 tracks, 20 sectors.
+    for (int i = 0; i < kPresetCount; ++i) {
+        const FloppyPreset* preset = FindPreset(i);
+        if (preset != nullptr && preset->totalSectors == kCf7VolumeSectors &&
+            preset->sectorsPerTrack == 20) {
+            BuildNewVib(*preset, label, vib);
+            return;
+        }
     }
-    PutWordBE(vib, vib::kTotalSectors, static_cast<uint16_t>(kCf7VolumeSectors));
-    vib[vib::kSectorsPerTrack] = 20;
-    std::memcpy(vib + vib::kSignature, "DSK", 3);
-    vib[vib::kProtection] = ' ';
-    vib[vib::kTracksPerSide] = 40;
-    vib[vib::kSides] = 2;
-    vib[vib::kDensity] = 1;
-    // One sector per AU on 1600 sectors: the VIB and the file index are used,
-    // and the bitmap describes the whole volume, so nothing is filled.
-    MarkAu(vib, 0, true);
-    MarkAu(vib, 1, true);
+    const FloppyPreset cf7{"CF7A+", 1600, 20, 40, 2, 1};
+    BuildNewVib(cf7, label, vib);
 }
 
 bool InitializeCf7Volume(Cf7Card& card, uint32_t volume, const std::string& label, Ui& ui,
