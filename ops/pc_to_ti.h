@@ -22,11 +22,11 @@ namespace kestrel {
 constexpr uint8_t kNoFileType = 0xFF;
 
 // The file types of the dialog's list after "--SELECT--", and their flags.
-struct TiFileTypeName {
+struct TiFileTypeChoice {
     const char* name;
     uint8_t flags;
 };
-constexpr std::array<TiFileTypeName, 5> kTiFileTypes = {{
+constexpr std::array<TiFileTypeChoice, 5> kTiFileTypes = {{
     {"DIS/FIX", 0x00}, {"DIS/VAR", 0x80}, {"INT/FIX", 0x02}, {"INT/VAR", 0x82}, {"PROGRAM", 0x01},
 }};
 

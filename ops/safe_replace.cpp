@@ -212,15 +212,4 @@ bool SamePcFile(const std::string& a, const std::string& b)
     return pa == pb;
 }
 
-std::string JoinPcPath(const std::string& dir, const std::string& name)
-{
-    if (dir.empty()) {
-        return name;
-    }
-    if (dir.back() == '/') {
-        return dir + name;
-    }
-    return dir + "/" + name;
-}
-
 } // namespace kestrel

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "tifs/pc_directory.h" // JoinPcPath
+
 namespace kestrel {
 
 class ReplacingFile {
@@ -62,9 +64,5 @@ private:
 // True when both paths name the same existing file (or, when either does not
 // exist, when their absolute normal forms are equal).
 bool SamePcFile(const std::string& a, const std::string& b);
-
-// "dir/name": a separator is put between them only when dir has none at its
-// end; an empty dir gives name.
-std::string JoinPcPath(const std::string& dir, const std::string& name);
 
 } // namespace kestrel
