@@ -1,8 +1,10 @@
 // get [--tifiles] LOCATION/FILE [TARGET]: saves a file inside a container as
 // a TI file (V9T9 header, or TIFILES with --tifiles or the setting).
+// With --text a member of an archive is saved as PC text instead.
 #include <cstdio>
 #include <string>
 
+#include "cli/cmd_get_text.h"
 #include "cli/command.h"
 #include "cli/terminal_ui.h"
 #include "ops/register_all.h"
@@ -18,7 +20,7 @@ namespace kestrel::cli {
 
 namespace {
 
-const char kUsage[] = "get [--tifiles] LOCATION/FILE [TARGET]";
+const char kUsage[] = "get [--tifiles | --text] LOCATION/FILE [TARGET]";
 constexpr int kMsgOnlyExtractFromDsk = 10;
 
 int RunGet(CommandContext& context)
@@ -26,8 +28,11 @@ int RunGet(CommandContext& context)
     TerminalUi& ui = *context.ui;
     std::vector<std::string> args;
     bool tifiles = ProgramSettings().extractTiFiles;
+    bool text = false; // archive members only: "Save as PC-file"
     for (const std::string& arg : context.args) {
-        if (arg == "--tifiles") {
+        if (arg == "--text") {
+            text = true;
+        } else if (arg == "--tifiles") {
             tifiles = true;
         } else {
             args.push_back(arg);
@@ -56,6 +61,14 @@ int RunGet(CommandContext& context)
     if (PcPathKind(target) == 1) {
         target = platform::JoinPath(
             target, TiNameToPcName(entry->ti.tiName, ProgramSettings().zubCompatible));
+    }
+    if (text) {
+        if (!IsArchiveLocation(location)) {
+            std::fprintf(stderr, "kestrel-cli: --text saves members of archives only\n");
+            return 1;
+        }
+        bool done = GetArchiveMemberAsText(location, *entry, target, ui);
+        return done && ui.ErrorCount() == 0 ? 0 : 1;
     }
     bool savedSetting = ProgramSettings().extractTiFiles;
     ProgramSettings().extractTiFiles = tifiles;

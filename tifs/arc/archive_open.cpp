@@ -72,7 +72,8 @@ bool OpenArchive(Location &location, const CatalogEntry &entry, bool addParent,
     }
     for (size_t i = 0; i < directory.members.size(); ++i) {
         CatalogEntry *member = AddEntry(entries);
-        member->pcName = archive.path;
+        // The file that holds the archive, as the user knows it (not the work file).
+        member->pcName = archive.displayName;
         member->ti = directory.members[i];
         member->archiveMember = static_cast<uint8_t>(i + 1);
         member->compressed = compressed ? 1 : 0;

@@ -21,7 +21,8 @@ namespace kestrel
 // Lists the members of the archive entry into the location, with a ".."
 // entry first when addParent is set; the location kind becomes 8 and the
 // archive's entry is appended to containerEntries. Member entries carry the
-// archive's path as PC name, header kind V9T9, archiveMember = index + 1 and
+// archive's path as PC name (for an archive inside a container: "container
+// path->archive name"), header kind V9T9, archiveMember = index + 1 and
 // compressed. Reports 18 "Can't unark arked archive, first extract <%s>"
 // for an entry that is itself a member, and what the reader reports (see
 // archive_reader.h). On failure the location is left exactly as it was.
