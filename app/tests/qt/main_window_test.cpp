@@ -181,6 +181,13 @@ TEST_F(ProgramTest, FloppyImageFromEntry12AndBackRestoresTheCursor)
     EXPECT_EQ(left.cursor, 0);
     EXPECT_EQ(left.history.depth, 1);
     EXPECT_TRUE(boxes.empty()) << boxes[0].text;
+    // Ctrl+R lists the image again in place.
+    const int inside = left.Count();
+    Press(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(left.location.kind, kLocDskImage);
+    EXPECT_EQ(left.Count(), inside);
+    EXPECT_EQ(left.history.depth, 1);
+    EXPECT_TRUE(boxes.empty()) << boxes[0].text;
     int up = -1;
     for (int i = 0; i < left.Count(); ++i)
         if (left.Entry(i)->ti.kind == kKindUpDir)
