@@ -2,6 +2,7 @@
 
 #include "tifs/arc/archive_reader.h"
 #include "tifs/catalog.h"
+#include "tifs/floppy/floppy_reader.h"
 #include "tifs/location_listers.h"
 #include "tifs/messages.h"
 
@@ -103,8 +104,16 @@ bool LeaveArchive(Location &location, Ui &ui)
     location.keptPath.clear();
     location.keptKind = kLocPcDirectory;
     location.entries.clear();
-    // A PC directory is scanned again; a container by its path, through the
-    // path listers of its module.
+    if (location.kind == kLocDskImage || location.kind == kLocPc99Image) {
+        // Back into the very directory of the image that holds the archive,
+        // with its ".." entry unless the image itself is the pane's start.
+        bool addParent = location.fdirSector != 1 || !location.containerEntries.empty();
+        std::string image = location.path;
+        return ListFloppyImage(location, image, location.fdirSector, location.subdirName, addParent,
+                               ui);
+    }
+    // A PC directory is scanned again; other containers by their path,
+    // through the path listers of their modules.
     return OpenLocation(location, ui);
 }
 

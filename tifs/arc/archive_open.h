@@ -31,8 +31,8 @@ bool OpenArchive(Location &location, const CatalogEntry &entry, bool addParent,
 
 // Returns from an archive to the location that holds it: restores its path
 // and kind, drops the archive's container entry and lists that location
-// again with OpenLocation (a PC directory by a scan, a container by its path
-// through the registered path listers). False when the location is no archive.
+// again: a floppy or PC99 image at the directory that was shown, anything
+// else with OpenLocation. False when the location is no archive.
 bool LeaveArchive(Location &location, Ui &ui);
 
 } // namespace kestrel
