@@ -74,7 +74,9 @@ bool EncodeVariable(const uint8_t* pcData, size_t size, const PcToTiOptions& opt
         // A record of 255 bytes fills a sector alone: it is written without
         // the end marker rather than opening empty sectors forever.
         if (position + length + 2 > kSectorSize && position > 0) {
-            sink.Current()[position] = 0xFF;
+            if (position < kSectorSize) {
+                sink.Current()[position] = 0xFF;
+            }
             sink.Flush();
             position = 0;
         }
