@@ -174,6 +174,12 @@ TEST_F(Backup, FailingDrivesReportTheSystemsText)
                                            std::to_string(ENOSPC) + ": " +
                                            SystemErrorText(ENOSPC));
 
+}
+
+TEST_F(Backup, ReadOnlyDriveFileRefusesTheRestore)
+{
+    const Bytes original = CardWithMountRecord();
+    const std::string drivePath = PathOf("card.img");
     // A drive file without write permission (not for root, who may write anyway).
     WriteFile(drivePath, original);
     ::chmod(drivePath.c_str(), 0444);
