@@ -15,13 +15,17 @@
 #include "tifs/floppy/save_as_ti_file.h"
 #include "tifs/ti_header.h"
 
-namespace {
+namespace
+{
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+double Seconds(Clock::time_point from)
+{
+    return std::chrono::duration<double>(Clock::now() - from).count();
+}
 
-bool CopyFile(const std::string& from, const std::string& to)
+bool CopyFile(const std::string &from, const std::string &to)
 {
     std::vector<uint8_t> bytes = kestrel::testing::ReadBytes(from);
     return kestrel::testing::WriteBytes(to, bytes);
@@ -33,9 +37,9 @@ int main()
 {
     using namespace kestrel;
     namespace fs = std::filesystem;
-    std::string dir = (fs::temp_directory_path() / ("kestrel-floppy-bench-" +
-                                                    std::to_string(::getpid())))
-                          .string();
+    std::string dir =
+        (fs::temp_directory_path() / ("kestrel-floppy-bench-" + std::to_string(::getpid())))
+            .string();
     fs::create_directories(dir);
     testing::RecordingUi ui;
     const int kFiles = 127;
@@ -74,9 +78,9 @@ int main()
         Location location;
         ListFloppyImage(location, image, 1, "", false, ui);
         t = Clock::now();
-        for (const auto& e : location.entries) {
-            SaveEntryAsTiFile(location, *e, dir + "/out_" + std::to_string(&e - &location.entries[0]),
-                              ui);
+        for (const auto &e : location.entries) {
+            SaveEntryAsTiFile(location, *e,
+                              dir + "/out_" + std::to_string(&e - &location.entries[0]), ui);
         }
         extract += Seconds(t);
 
@@ -87,7 +91,8 @@ int main()
         plain += Seconds(t);
     }
     if (!ui.Silent()) {
-        std::fprintf(stderr, "floppy bench: %s\n", ui.Errors().empty() ? "" : ui.Errors()[0].c_str());
+        std::fprintf(stderr, "floppy bench: %s\n",
+                     ui.Errors().empty() ? "" : ui.Errors()[0].c_str());
     }
     std::printf("floppy: add 127 files to DSDD   %8.4f s  ratio to plain copy %6.2f\n",
                 add / kRounds, add / plain);

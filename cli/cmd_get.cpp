@@ -16,20 +16,22 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "get [--tifiles | --text] LOCATION/FILE [TARGET]";
 constexpr int kMsgOnlyExtractFromDsk = 10;
 
-int RunGet(CommandContext& context)
+int RunGet(CommandContext &context)
 {
-    TerminalUi& ui = *context.ui;
+    TerminalUi &ui = *context.ui;
     std::vector<std::string> args;
     bool tifiles = ProgramSettings().extractTiFiles;
     bool text = false; // archive members only: "Save as PC-file"
-    for (const std::string& arg : context.args) {
+    for (const std::string &arg : context.args) {
         if (arg == "--text") {
             text = true;
         } else if (arg == "--tifiles") {
@@ -49,7 +51,7 @@ int RunGet(CommandContext& context)
     if (!ResolveLocationPath(location, args[0], ui, &leaf)) {
         return 1;
     }
-    const CatalogEntry* entry = leaf.empty() ? nullptr : FindEntryByName(location, leaf);
+    const CatalogEntry *entry = leaf.empty() ? nullptr : FindEntryByName(location, leaf);
     EntrySaver saver = FindEntrySaver(location.kind);
     if (entry == nullptr || saver == nullptr) {
         ReportError(ui, kMsgOnlyExtractFromDsk);

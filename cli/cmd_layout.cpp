@@ -7,20 +7,22 @@
 #include "platform/paths.h"
 #include "tifs/floppy/pc99.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "layout PC99IMAGE";
 
-int RunLayout(CommandContext& context)
+int RunLayout(CommandContext &context)
 {
-    TerminalUi& ui = *context.ui;
+    TerminalUi &ui = *context.ui;
     if (context.args.size() != 1) {
         std::fprintf(stderr, "kestrel-cli: PC99IMAGE expected\nusage: kestrel-cli %s\n", kUsage);
         return 1;
     }
-    const std::string& path = context.args[0];
+    const std::string &path = context.args[0];
     std::string text;
     bool ok = DiskLayoutReport(path, platform::LastComponent(path), text, ui);
     // The report keeps its CR LF line ends in the editor; a terminal wants LF.

@@ -7,23 +7,25 @@
 #include "cli/terminal_ui.h"
 #include "tifs/floppy/floppy_writer.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "mkdsk [--yes] DIR LABEL [--preset N]  (N: 0 SSSD, 1 DSSD, 2 DSDD, "
                       "3 CF7A+, 4 DSSD/80, 5 DSDD/80)";
 
-int RunMkdsk(CommandContext& context)
+int RunMkdsk(CommandContext &context)
 {
-    TerminalUi& ui = *context.ui;
+    TerminalUi &ui = *context.ui;
     std::vector<std::string> args = context.args;
     ui.TakeAnswerFlags(args);
     int preset = kDefaultPreset;
     std::vector<std::string> rest;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--preset" && i + 1 < args.size()) {
-            char* end = nullptr;
+            char *end = nullptr;
             long value = std::strtol(args[i + 1].c_str(), &end, 10);
             if (*end != '\0' || FindPreset(static_cast<int>(value)) == nullptr) {
                 std::fprintf(stderr, "kestrel-cli: preset 0 to 5 expected\n");

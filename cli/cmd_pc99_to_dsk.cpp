@@ -5,15 +5,17 @@
 #include "cli/terminal_ui.h"
 #include "tifs/floppy/pc99.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "pc99-to-dsk SRC TARGET";
 
-int RunPc99ToDsk(CommandContext& context)
+int RunPc99ToDsk(CommandContext &context)
 {
-    TerminalUi& ui = *context.ui;
+    TerminalUi &ui = *context.ui;
     if (context.args.size() != 2) {
         std::fprintf(stderr, "kestrel-cli: SRC and TARGET expected\nusage: kestrel-cli %s\n",
                      kUsage);

@@ -5,29 +5,36 @@
 
 #include "cli/command.h"
 #include "cli/floppy_cli.h"
+#include "cli/hd_cli.h"
 #include "cli/terminal_ui.h"
 #include "platform/paths.h"
 #include "tifs/floppy/floppy_writer.h"
 #include "tifs/messages.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "put [--yes|--no|--all] IMAGE[/SUBDIR] PCFILE...";
 constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgNotTiFile = 64;
 
-int RunPut(CommandContext& context)
+int RunPut(CommandContext &context)
 {
-    TerminalUi& ui = *context.ui;
+    TerminalUi &ui = *context.ui;
     std::vector<std::string> args = context.args;
     ui.TakeAnswerFlags(args);
     if (args.size() < 2) {
         std::fprintf(stderr, "kestrel-cli: IMAGE and PCFILE expected\nusage: kestrel-cli %s\n",
                      kUsage);
         return 1;
+    }
+    // Hard-disk images go through the hard-disk library (cli/hd_cli.h).
+    if (IsHdPath(args[0])) {
+        return PutIntoHd(args[0], std::vector<std::string>(args.begin() + 1, args.end()), ui);
     }
     Location location;
     FloppyTarget target;
@@ -37,8 +44,8 @@ int RunPut(CommandContext& context)
     AddFileState state;
     bool failed = false;
     for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& pcPath = args[i];
-        std::FILE* f = std::fopen(pcPath.c_str(), "rb");
+        const std::string &pcPath = args[i];
+        std::FILE *f = std::fopen(pcPath.c_str(), "rb");
         uint8_t header[128] = {};
         size_t got = f != nullptr ? std::fread(header, 1, sizeof header, f) : 0;
         long size = 0;

@@ -5,26 +5,33 @@
 
 #include "cli/command.h"
 #include "cli/floppy_cli.h"
+#include "cli/hd_cli.h"
 #include "cli/terminal_ui.h"
 #include "tifs/catalog.h"
 #include "tifs/messages.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "ren IMAGE[/SUBDIR]/OLD NEW";
 constexpr int kMsgFileMissing = 35;
 constexpr int kMsgInvalidName = 16;
 
-int RunRen(CommandContext& context)
+int RunRen(CommandContext &context)
 {
-    TerminalUi& ui = *context.ui;
+    TerminalUi &ui = *context.ui;
     if (context.args.size() != 2) {
         std::fprintf(stderr, "kestrel-cli: IMAGE/OLD and NEW expected\nusage: kestrel-cli %s\n",
                      kUsage);
         return 1;
+    }
+    // Hard-disk images go through the hard-disk library (cli/hd_cli.h).
+    if (IsHdPath(context.args[0])) {
+        return RenameInHd(context.args[0], context.args[1], ui);
     }
     std::string container, leaf;
     Location location;
@@ -36,12 +43,12 @@ int RunRen(CommandContext& context)
     if (!ResolveFloppyTarget(container, location, target, ui)) {
         return 1;
     }
-    const CatalogEntry* found = FindEntryByName(location, leaf);
+    const CatalogEntry *found = FindEntryByName(location, leaf);
     if (found == nullptr || !IsTiFileKind(found->ti.kind)) {
         ReportError(ui, kMsgFileMissing, {leaf});
         return 1;
     }
-    const std::string& newName = context.args[1];
+    const std::string &newName = context.args[1];
     bool valid = !newName.empty() && newName.size() <= 10;
     std::string name10;
     for (char c : newName) {

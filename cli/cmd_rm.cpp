@@ -4,26 +4,34 @@
 
 #include "cli/command.h"
 #include "cli/floppy_cli.h"
+#include "cli/hd_cli.h"
 #include "cli/terminal_ui.h"
 #include "tifs/catalog.h"
 #include "tifs/messages.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "rm IMAGE[/SUBDIR]/FILE...";
 constexpr int kMsgFileMissing = 35;
 
-int RunRm(CommandContext& context)
+int RunRm(CommandContext &context)
 {
-    TerminalUi& ui = *context.ui;
+    TerminalUi &ui = *context.ui;
     if (context.args.empty()) {
         std::fprintf(stderr, "kestrel-cli: IMAGE/FILE expected\nusage: kestrel-cli %s\n", kUsage);
         return 1;
     }
     bool failed = false;
-    for (const std::string& arg : context.args) {
+    for (const std::string &arg : context.args) {
+        // Hard-disk images go through the hard-disk library (cli/hd_cli.h).
+        if (IsHdPath(arg)) {
+            failed = !RemoveFromHd(arg, ui) || failed;
+            continue;
+        }
         std::string container, leaf;
         Location location;
         FloppyTarget target;
@@ -36,7 +44,7 @@ int RunRm(CommandContext& context)
             failed = true;
             continue;
         }
-        const CatalogEntry* entry = FindEntryByName(location, leaf);
+        const CatalogEntry *entry = FindEntryByName(location, leaf);
         if (entry == nullptr || !IsTiFileKind(entry->ti.kind)) {
             ReportError(ui, kMsgFileMissing, {leaf});
             failed = true;

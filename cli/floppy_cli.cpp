@@ -4,14 +4,15 @@
 #include "tifs/catalog.h"
 #include "tifs/messages.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 constexpr int kMsgOnlyTiFilesToDsk = 40;
 }
 
-bool ResolveFloppyTarget(const std::string& path, Location& location, FloppyTarget& target,
-                         Ui& ui)
+bool ResolveFloppyTarget(const std::string &path, Location &location, FloppyTarget &target, Ui &ui)
 {
     RegisterAllListers();
     if (!ResolveLocationPath(location, path, ui)) {
@@ -25,7 +26,7 @@ bool ResolveFloppyTarget(const std::string& path, Location& location, FloppyTarg
     return true;
 }
 
-bool SplitLeaf(const std::string& path, std::string& container, std::string& leaf)
+bool SplitLeaf(const std::string &path, std::string &container, std::string &leaf)
 {
     size_t cut = path.find_last_of('/');
     if (cut == std::string::npos || cut + 1 >= path.size()) {

@@ -14,40 +14,42 @@
 #include "tifs/floppy/save_as_ti_file.h"
 #include "tifs/floppy/vib.h"
 
-namespace {
+namespace
+{
 
-class QuietUi : public kestrel::Ui {
+class QuietUi : public kestrel::Ui
+{
 public:
-    void ShowError(const std::string&) override {}
-    kestrel::Answer AskErrorQuestion(const std::string&) override
+    void ShowError(const std::string &) override {}
+    kestrel::Answer AskErrorQuestion(const std::string &) override
     {
         return kestrel::Answer::Cancel;
     }
-    void ShowDsrError(const std::string&) override {}
-    void ShowInfo(const std::string&) override {}
-    void ShowWarning(const std::string&) override {}
-    kestrel::Answer AskQuestion(const std::string&, kestrel::QuestionButtons) override
+    void ShowDsrError(const std::string &) override {}
+    void ShowInfo(const std::string &) override {}
+    void ShowWarning(const std::string &) override {}
+    kestrel::Answer AskQuestion(const std::string &, kestrel::QuestionButtons) override
     {
         return kestrel::Answer::Cancel;
     }
-    kestrel::Answer AskOverwrite(const std::string&) override { return kestrel::Answer::Cancel; }
-    bool ChooseFile(bool, const std::string&, const std::string&, const std::string&,
-                    const std::string&, std::string&) override
+    kestrel::Answer AskOverwrite(const std::string &) override { return kestrel::Answer::Cancel; }
+    bool ChooseFile(bool, const std::string &, const std::string &, const std::string &,
+                    const std::string &, std::string &) override
     {
         return false;
     }
 };
 
-std::string ScratchPath(const char* name)
+std::string ScratchPath(const char *name)
 {
-    const char* base = std::getenv("TMPDIR");
+    const char *base = std::getenv("TMPDIR");
     return std::string(base && *base ? base : "/tmp") + "/kestrel-floppy-fuzz-" +
            std::to_string(::getpid()) + "-" + name;
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     using namespace kestrel;
     std::vector<uint8_t> bytes(data, data + size);
@@ -75,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     static const std::string imagePath = ScratchPath("image");
     static const std::string targetPath = ScratchPath("target");
-    std::FILE* file = std::fopen(imagePath.c_str(), "wb");
+    std::FILE *file = std::fopen(imagePath.c_str(), "wb");
     if (file == nullptr) {
         return 0;
     }
@@ -83,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::fclose(file);
     Location location;
     if (ListFloppyImage(location, imagePath, 1, "", true, ui)) {
-        for (const auto& entry : location.entries) {
+        for (const auto &entry : location.entries) {
             if (IsTiFileKind(entry->ti.kind) || entry->ti.kind == kKindUnknown) {
                 SaveEntryAsTiFile(location, *entry, targetPath, ui);
             }

@@ -15,38 +15,40 @@
 #include "tifs/floppy/vib.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel::samples {
-namespace {
+namespace kestrel::samples
+{
+namespace
+{
 
 using testing::TiFileSpec;
 
 struct DemoFile {
-    const char* name;
+    const char *name;
     uint8_t flags, recordLength, recordsPerSector, eof;
     uint16_t level3, sectors;
 };
 
 const DemoFile kRootFiles[] = {
-    {"README", 0x80, 80, 3, 0x40, 2, 2},  {"SCORES", 0x00, 40, 6, 0, 10, 2},
-    {"LEVELS", 0x02, 128, 2, 0, 8, 4},    {"SAVEGAME", 0x82, 254, 1, 0x20, 3, 3},
-    {"GAME", 0x01, 0, 0, 0x10, 0, 8},     {"LOCKED", 0x88, 80, 3, 0x30, 1, 1},
+    {"README", 0x80, 80, 3, 0x40, 2, 2}, {"SCORES", 0x00, 40, 6, 0, 10, 2},
+    {"LEVELS", 0x02, 128, 2, 0, 8, 4},   {"SAVEGAME", 0x82, 254, 1, 0x20, 3, 3},
+    {"GAME", 0x01, 0, 0, 0x10, 0, 8},    {"LOCKED", 0x88, 80, 3, 0x30, 1, 1},
 };
 const DemoFile kSubFiles[] = {
     {"TOOLS", 0x01, 0, 0, 0x80, 0, 4},
     {"NOTES", 0x80, 80, 3, 0x10, 1, 1},
 };
 
-bool Fail(const std::string& what)
+bool Fail(const std::string &what)
 {
     std::fprintf(stderr, "kestrel-samples: %s\n", what.c_str());
     return false;
 }
 
-bool AddFiles(const std::string& image, uint16_t fdir, const DemoFile* files, size_t count,
-              const std::string& staging)
+bool AddFiles(const std::string &image, uint16_t fdir, const DemoFile *files, size_t count,
+              const std::string &staging)
 {
     for (size_t i = 0; i < count; ++i) {
-        const DemoFile& f = files[i];
+        const DemoFile &f = files[i];
         TiFileSpec spec;
         spec.tiName = f.name;
         spec.flags = f.flags;
@@ -74,7 +76,7 @@ bool AddFiles(const std::string& image, uint16_t fdir, const DemoFile* files, si
 }
 
 // Makes the subdirectory slot SUB1 with its file index at sector `fdir`.
-bool AddSubdirectory(const std::string& image, uint16_t fdir)
+bool AddSubdirectory(const std::string &image, uint16_t fdir)
 {
     std::vector<uint8_t> bytes = testing::ReadBytes(image);
     if (bytes.size() < (size_t{fdir} + 1) * 256) {
@@ -87,7 +89,7 @@ bool AddSubdirectory(const std::string& image, uint16_t fdir)
     return testing::WriteBytes(image, bytes) || Fail("cannot write " + image);
 }
 
-bool Describe(const std::string& image, const char* tiName, const char* text)
+bool Describe(const std::string &image, const char *tiName, const char *text)
 {
     std::vector<uint8_t> bytes = testing::ReadBytes(image);
     for (unsigned w = 0; w < 127; ++w) {
@@ -95,7 +97,7 @@ bool Describe(const std::string& image, const char* tiName, const char* text)
         if (sector == 0 || (size_t{sector} + 1) * 256 > bytes.size()) {
             break;
         }
-        uint8_t* fdr = bytes.data() + size_t{sector} * 256;
+        uint8_t *fdr = bytes.data() + size_t{sector} * 256;
         if (std::memcmp(fdr, PadTiName(tiName).data(), 10) == 0) {
             std::memset(fdr + 217, 0, 39);
             std::memcpy(fdr + 220, text, std::strlen(text));
@@ -105,8 +107,8 @@ bool Describe(const std::string& image, const char* tiName, const char* text)
     return Fail(std::string("no ") + tiName + " in " + image);
 }
 
-bool MakeDisk(const std::string& image, int preset, const std::string& label,
-              const std::string& staging, bool withSubdirectory)
+bool MakeDisk(const std::string &image, int preset, const std::string &label,
+              const std::string &staging, bool withSubdirectory)
 {
     testing::RecordingUi ui;
     if (WriteNewImage(*FindPreset(preset), label, image, ui) != 0) {
@@ -120,7 +122,7 @@ bool MakeDisk(const std::string& image, int preset, const std::string& label,
            Describe(image, "README", "Start here: how to play");
 }
 
-bool MakeFloppies(const std::string& demoDir)
+bool MakeFloppies(const std::string &demoDir)
 {
     const std::string staging = demoDir + "/.floppy_staging.tmp";
     const std::string games = demoDir + "/games.dsk";

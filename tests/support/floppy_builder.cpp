@@ -5,9 +5,11 @@
 #include <fstream>
 #include <iterator>
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
-namespace {
+namespace
+{
 
 struct Geometry {
     unsigned spt;
@@ -25,10 +27,10 @@ Geometry GeometryOf(int kind)
 
 } // namespace
 
-std::vector<uint8_t> MakeTiFileBytes(const TiFileSpec& spec)
+std::vector<uint8_t> MakeTiFileBytes(const TiFileSpec &spec)
 {
     std::vector<uint8_t> bytes(128 + size_t{spec.sectors} * 256, 0);
-    uint8_t* h = bytes.data();
+    uint8_t *h = bytes.data();
     if (spec.tifiles) {
         h[0] = 0x07;
         std::memcpy(h + 1, "TIFILES", 7);
@@ -62,9 +64,9 @@ std::vector<uint8_t> MakeTiFileBytes(const TiFileSpec& spec)
     return bytes;
 }
 
-bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+bool WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes)
 {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::FILE *f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) {
         return false;
     }
@@ -72,15 +74,15 @@ bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
     return std::fclose(f) == 0 && ok;
 }
 
-std::vector<uint8_t> ReadBytes(const std::string& path)
+std::vector<uint8_t> ReadBytes(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-std::vector<uint8_t> MakePc99Image(const std::vector<uint8_t>& dsk, int kind,
+std::vector<uint8_t> MakePc99Image(const std::vector<uint8_t> &dsk, int kind,
                                    unsigned tracksPerSide, unsigned sides,
-                                   const std::vector<unsigned>& order)
+                                   const std::vector<unsigned> &order)
 {
     Geometry g = GeometryOf(kind);
     unsigned tracks = tracksPerSide * sides;
@@ -91,7 +93,7 @@ std::vector<uint8_t> MakePc99Image(const std::vector<uint8_t>& dsk, int kind,
         unsigned cylinder = side1 ? 2 * tracksPerSide - 1 - i : i;
         for (unsigned r = 0; r < g.spt; ++r) {
             unsigned sector = order.empty() ? r : order[r % order.size()];
-            uint8_t* rec = image.data() + i * g.track + g.first + r * g.record;
+            uint8_t *rec = image.data() + i * g.track + g.first + r * g.record;
             rec[g.mark] = 0xFE;
             rec[g.mark + 1] = static_cast<uint8_t>(cylinder);
             rec[g.mark + 2] = side1 ? 1 : 0;

@@ -3,14 +3,16 @@
 #include "tifs/byte_order.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr size_t kHdChain = 40;
 constexpr size_t kLastEntryStart = 254; // a chain position beyond this ends the chain
 
-bool Fail(ChainResult& result, ChainProblem problem, unsigned entry, uint64_t sector = 0)
+bool Fail(ChainResult &result, ChainProblem problem, unsigned entry, uint64_t sector = 0)
 {
     result.problem = problem;
     result.problemEntry = entry;
@@ -20,8 +22,8 @@ bool Fail(ChainResult& result, ChainProblem problem, unsigned entry, uint64_t se
 
 } // namespace
 
-bool DecodeDataChain(const uint8_t* fdr, const ChainFormat& format, uint64_t wanted,
-                     ChainResult& result)
+bool DecodeDataChain(const uint8_t *fdr, const ChainFormat &format, uint64_t wanted,
+                     ChainResult &result)
 {
     result = ChainResult();
     size_t entrySize = format.hardDisk ? 4 : 3;
@@ -62,7 +64,7 @@ bool DecodeDataChain(const uint8_t* fdr, const ChainFormat& format, uint64_t wan
             uint64_t outside = cluster.first >= format.limit ? cluster.first : format.limit;
             return Fail(result, ChainProblem::OutsideDisk, entry, outside);
         }
-        for (const Cluster& earlier : result.clusters) {
+        for (const Cluster &earlier : result.clusters) {
             if (cluster.first <= earlier.last && earlier.first <= cluster.last) {
                 return Fail(result, ChainProblem::Overlap, entry);
             }
@@ -76,7 +78,7 @@ bool DecodeDataChain(const uint8_t* fdr, const ChainFormat& format, uint64_t wan
     return true;
 }
 
-void PutClusterEntry(uint8_t* fdr, unsigned index, unsigned startField, unsigned lastOffset)
+void PutClusterEntry(uint8_t *fdr, unsigned index, unsigned startField, unsigned lastOffset)
 {
     size_t pos = fdr::kChain + size_t{index} * 3;
     fdr[pos] = static_cast<uint8_t>(startField & 0xFF);

@@ -10,7 +10,8 @@
 #include <cstdint>
 #include <vector>
 
-namespace kestrel {
+namespace kestrel
+{
 
 struct ChainFormat {
     bool hardDisk = false;
@@ -36,20 +37,20 @@ enum class ChainProblem {
 
 struct ChainResult {
     std::vector<Cluster> clusters;
-    uint64_t covered = 0;          // file-relative sectors the clusters cover
+    uint64_t covered = 0; // file-relative sectors the clusters cover
     ChainProblem problem = ChainProblem::None;
-    unsigned problemEntry = 0;     // chain entry index (from 0) of the problem
-    uint64_t problemSector = 0;    // the sector that lies outside, for OutsideDisk
+    unsigned problemEntry = 0;  // chain entry index (from 0) of the problem
+    uint64_t problemSector = 0; // the sector that lies outside, for OutsideDisk
 };
 
 // Decodes the chain of a 256-byte FDR until it covers wanted sectors (all
 // entries up to the end marker when wanted is 0). Returns false with
 // result.problem set when the chain is damaged; the clusters decoded before
 // the problem stay in result.
-bool DecodeDataChain(const uint8_t* fdr, const ChainFormat& format, uint64_t wanted,
-                     ChainResult& result);
+bool DecodeDataChain(const uint8_t *fdr, const ChainFormat &format, uint64_t wanted,
+                     ChainResult &result);
 
 // Encodes one floppy cluster entry at entry index (0 to 74) of an FDR.
-void PutClusterEntry(uint8_t* fdr, unsigned index, unsigned startField, unsigned lastOffset);
+void PutClusterEntry(uint8_t *fdr, unsigned index, unsigned startField, unsigned lastOffset);
 
 } // namespace kestrel

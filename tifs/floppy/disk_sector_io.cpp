@@ -6,9 +6,11 @@
 #include "tifs/messages.h"
 #include "tifs/ti_file.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantReadSector = 6;
 constexpr int kMsgCantWriteSector = 7;
@@ -20,7 +22,7 @@ bool InRange(uint64_t offset, size_t length, uint64_t size)
 
 } // namespace
 
-bool FileImage::Open(const std::string& path, bool writable)
+bool FileImage::Open(const std::string &path, bool writable)
 {
     Close();
     m_file = std::fopen(path.c_str(), writable ? "r+b" : "rb");
@@ -56,7 +58,7 @@ bool FileImage::Flush()
     return m_file != nullptr && std::fflush(m_file) == 0;
 }
 
-bool FileImage::ReadAt(uint64_t offset, uint8_t* buffer, size_t length)
+bool FileImage::ReadAt(uint64_t offset, uint8_t *buffer, size_t length)
 {
     if (m_file == nullptr || !InRange(offset, length, m_size) ||
         offset > static_cast<uint64_t>(LONG_MAX)) {
@@ -68,7 +70,7 @@ bool FileImage::ReadAt(uint64_t offset, uint8_t* buffer, size_t length)
     return std::fread(buffer, 1, length, m_file) == length;
 }
 
-bool FileImage::WriteAt(uint64_t offset, const uint8_t* buffer, size_t length)
+bool FileImage::WriteAt(uint64_t offset, const uint8_t *buffer, size_t length)
 {
     if (m_file == nullptr || !m_writable || !InRange(offset, length, m_size) ||
         offset > static_cast<uint64_t>(LONG_MAX)) {
@@ -80,7 +82,7 @@ bool FileImage::WriteAt(uint64_t offset, const uint8_t* buffer, size_t length)
     return std::fwrite(buffer, 1, length, m_file) == length;
 }
 
-bool MemoryImage::ReadAt(uint64_t offset, uint8_t* buffer, size_t length)
+bool MemoryImage::ReadAt(uint64_t offset, uint8_t *buffer, size_t length)
 {
     if (!InRange(offset, length, m_bytes.size())) {
         return false;
@@ -89,7 +91,7 @@ bool MemoryImage::ReadAt(uint64_t offset, uint8_t* buffer, size_t length)
     return true;
 }
 
-bool MemoryImage::WriteAt(uint64_t offset, const uint8_t* buffer, size_t length)
+bool MemoryImage::WriteAt(uint64_t offset, const uint8_t *buffer, size_t length)
 {
     if (!InRange(offset, length, m_bytes.size())) {
         return false;
@@ -98,8 +100,8 @@ bool MemoryImage::WriteAt(uint64_t offset, const uint8_t* buffer, size_t length)
     return true;
 }
 
-bool ReadDiskSector(ImageAccess& image, uint64_t base, uint32_t sector, uint8_t* buffer, Ui& ui,
-                    const std::string& path)
+bool ReadDiskSector(ImageAccess &image, uint64_t base, uint32_t sector, uint8_t *buffer, Ui &ui,
+                    const std::string &path)
 {
     if (image.ReadAt(base + uint64_t{sector} * kSectorSize, buffer, kSectorSize)) {
         return true;
@@ -110,8 +112,8 @@ bool ReadDiskSector(ImageAccess& image, uint64_t base, uint32_t sector, uint8_t*
     return false;
 }
 
-bool WriteDiskSector(ImageAccess& image, uint64_t base, uint32_t sector, const uint8_t* buffer,
-                     Ui& ui, const std::string& path)
+bool WriteDiskSector(ImageAccess &image, uint64_t base, uint32_t sector, const uint8_t *buffer,
+                     Ui &ui, const std::string &path)
 {
     if (image.WriteAt(base + uint64_t{sector} * kSectorSize, buffer, kSectorSize)) {
         return true;

@@ -12,61 +12,65 @@
 
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-class ImageAccess {
+class ImageAccess
+{
 public:
     virtual ~ImageAccess() = default;
     // Exactly length bytes at offset; false when fewer are there.
-    virtual bool ReadAt(uint64_t offset, uint8_t* buffer, size_t length) = 0;
+    virtual bool ReadAt(uint64_t offset, uint8_t *buffer, size_t length) = 0;
     // Overwrites length bytes at offset inside the image; false when the
     // range ends beyond the image or the transfer fails.
-    virtual bool WriteAt(uint64_t offset, const uint8_t* buffer, size_t length) = 0;
+    virtual bool WriteAt(uint64_t offset, const uint8_t *buffer, size_t length) = 0;
     virtual uint64_t Size() const = 0;
 };
 
 // An image file opened for reading, or for reading and writing.
-class FileImage : public ImageAccess {
+class FileImage : public ImageAccess
+{
 public:
     FileImage() = default;
     ~FileImage() override { Close(); }
-    FileImage(const FileImage&) = delete;
-    FileImage& operator=(const FileImage&) = delete;
+    FileImage(const FileImage &) = delete;
+    FileImage &operator=(const FileImage &) = delete;
 
-    bool Open(const std::string& path, bool writable);
+    bool Open(const std::string &path, bool writable);
     void Close();
     bool IsOpen() const { return m_file != nullptr; }
     // Flushes written data; false when the system refused it.
     bool Flush();
 
-    bool ReadAt(uint64_t offset, uint8_t* buffer, size_t length) override;
-    bool WriteAt(uint64_t offset, const uint8_t* buffer, size_t length) override;
+    bool ReadAt(uint64_t offset, uint8_t *buffer, size_t length) override;
+    bool WriteAt(uint64_t offset, const uint8_t *buffer, size_t length) override;
     uint64_t Size() const override { return m_size; }
 
 private:
-    std::FILE* m_file = nullptr;
+    std::FILE *m_file = nullptr;
     uint64_t m_size = 0;
     bool m_writable = false;
 };
 
 // An image in a caller-owned byte vector (tests and fuzzing); never grows.
-class MemoryImage : public ImageAccess {
+class MemoryImage : public ImageAccess
+{
 public:
-    explicit MemoryImage(std::vector<uint8_t>& bytes) : m_bytes(bytes) {}
-    bool ReadAt(uint64_t offset, uint8_t* buffer, size_t length) override;
-    bool WriteAt(uint64_t offset, const uint8_t* buffer, size_t length) override;
+    explicit MemoryImage(std::vector<uint8_t> &bytes) : m_bytes(bytes) {}
+    bool ReadAt(uint64_t offset, uint8_t *buffer, size_t length) override;
+    bool WriteAt(uint64_t offset, const uint8_t *buffer, size_t length) override;
     uint64_t Size() const override { return m_bytes.size(); }
 
 private:
-    std::vector<uint8_t>& m_bytes;
+    std::vector<uint8_t> &m_bytes;
 };
 
 // Sector n of a sector dump at base + n x 256. With a non-empty path a
 // failure reports "Can't read sector <%d> from <%s>" (or the write message)
 // with the sector number and that path.
-bool ReadDiskSector(ImageAccess& image, uint64_t base, uint32_t sector, uint8_t* buffer, Ui& ui,
-                    const std::string& path);
-bool WriteDiskSector(ImageAccess& image, uint64_t base, uint32_t sector, const uint8_t* buffer,
-                     Ui& ui, const std::string& path);
+bool ReadDiskSector(ImageAccess &image, uint64_t base, uint32_t sector, uint8_t *buffer, Ui &ui,
+                    const std::string &path);
+bool WriteDiskSector(ImageAccess &image, uint64_t base, uint32_t sector, const uint8_t *buffer,
+                     Ui &ui, const std::string &path);
 
 } // namespace kestrel

@@ -1,8 +1,10 @@
 #include "tifs/floppy/floppy_geometry.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr unsigned kAuSizes[16] = {1, 1, 2, 4, 4, 8, 8, 8, 8, 16, 16, 16, 16, 16, 16, 16};
 
@@ -50,7 +52,7 @@ unsigned ClusterStartUnit(unsigned density)
     return density >= 3 ? 4 : 1;
 }
 
-const FloppyPreset* FindPreset(int index)
+const FloppyPreset *FindPreset(int index)
 {
     if (index < 0 || index >= kPresetCount) {
         return nullptr;

@@ -4,9 +4,10 @@
 
 #include <cstdint>
 
-namespace kestrel {
+namespace kestrel
+{
 
-constexpr unsigned kBitmapAus = 1600;      // 200 bitmap bytes
+constexpr unsigned kBitmapAus = 1600; // 200 bitmap bytes
 constexpr unsigned kMaxFilesPerIndex = 127;
 constexpr unsigned kMaxClusters = 75;      // cluster entries an FDR can hold
 constexpr unsigned kMaxLastOffset = 0xFFF; // 12-bit last-offset field
@@ -27,7 +28,7 @@ unsigned FirstFdrAu(unsigned auSize);
 unsigned ClusterStartUnit(unsigned density);
 
 struct FloppyPreset {
-    const char* caption; // as the new-image dialog lists it
+    const char *caption; // as the new-image dialog lists it
     uint16_t totalSectors;
     uint8_t sectorsPerTrack;
     uint8_t tracksPerSide;
@@ -39,6 +40,6 @@ constexpr int kPresetCount = 6;
 constexpr int kDefaultPreset = 1; // DSSD, 40 tracks
 
 // Presets 0 to 5 in dialog order; null outside.
-const FloppyPreset* FindPreset(int index);
+const FloppyPreset *FindPreset(int index);
 
 } // namespace kestrel

@@ -9,9 +9,11 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgCantReadSector = 6;
@@ -21,7 +23,7 @@ constexpr unsigned kFdirWords = 128;
 
 } // namespace
 
-bool FloppyDisk::Open(Ui& ui)
+bool FloppyDisk::Open(Ui &ui)
 {
     uint8_t first[kSectorSize];
     if (!ReadDiskSector(m_image, m_base, 0, first, ui, m_path)) {
@@ -39,13 +41,13 @@ bool FloppyDisk::Open(Ui& ui)
     return true;
 }
 
-bool FloppyDisk::ReadSector(uint32_t sector, uint8_t* buffer, Ui& ui)
+bool FloppyDisk::ReadSector(uint32_t sector, uint8_t *buffer, Ui &ui)
 {
     if (sector >= m_summary.totalSectors) {
         ReportError(ui, kMsgCantReadSector, {static_cast<unsigned>(sector), m_path});
         return false;
     }
-    if (const Pc99Geometry* g = Pc99GeometryFor(m_summary.imageKind)) {
+    if (const Pc99Geometry *g = Pc99GeometryFor(m_summary.imageKind)) {
         uint8_t record[kPc99RecordMax];
         if (!ReadPc99Sector(m_image, m_summary, sector, record, ui, m_path)) {
             return false;
@@ -56,11 +58,11 @@ bool FloppyDisk::ReadSector(uint32_t sector, uint8_t* buffer, Ui& ui)
     return ReadDiskSector(m_image, m_base, sector, buffer, ui, m_path);
 }
 
-bool ListFloppyDirectory(FloppyDisk& disk, const FloppyListing& how, Catalog& catalog, Ui& ui)
+bool ListFloppyDirectory(FloppyDisk &disk, const FloppyListing &how, Catalog &catalog, Ui &ui)
 {
-    const DiskSummary& summary = disk.Summary();
+    const DiskSummary &summary = disk.Summary();
     uint16_t containerKind = how.containerKind != 0 ? how.containerKind : summary.imageKind;
-    auto fillContainer = [&](CatalogEntry& e) {
+    auto fillContainer = [&](CatalogEntry &e) {
         e.containerKind = containerKind;
         e.density = summary.density;
         e.tracksPerSide = static_cast<int16_t>(summary.tracksPerSide);
@@ -68,7 +70,7 @@ bool ListFloppyDirectory(FloppyDisk& disk, const FloppyListing& how, Catalog& ca
         e.baseOffset = how.baseOffset;
     };
     if (how.addParent) {
-        CatalogEntry* up = AddEntry(catalog);
+        CatalogEntry *up = AddEntry(catalog);
         up->ti.kind = kKindUpDir;
         up->pcName = "..";
         up->ti.tiName = "..";
@@ -80,7 +82,7 @@ bool ListFloppyDirectory(FloppyDisk& disk, const FloppyListing& how, Catalog& ca
             if (!s.used) {
                 continue;
             }
-            CatalogEntry* e = AddEntry(catalog);
+            CatalogEntry *e = AddEntry(catalog);
             e->pcName = how.pcName;
             e->ti.tiName = s.name;
             e->ti.kind = kKindSubdir;
@@ -105,7 +107,7 @@ bool ListFloppyDirectory(FloppyDisk& disk, const FloppyListing& how, Catalog& ca
         if (!disk.ReadSector(sector, fdr, ui)) {
             return false;
         }
-        CatalogEntry* e = AddEntry(catalog);
+        CatalogEntry *e = AddEntry(catalog);
         e->pcName = how.pcName;
         if (!DecodeHeader(fdr, std::string(), true, e->ti)) {
             e->ti.kind = kKindUnknown;
@@ -116,8 +118,8 @@ bool ListFloppyDirectory(FloppyDisk& disk, const FloppyListing& how, Catalog& ca
     return true;
 }
 
-bool ListFloppyImage(Location& location, const std::string& imagePath, uint16_t fdirSector,
-                     const std::string& subdirName, bool addParent, Ui& ui)
+bool ListFloppyImage(Location &location, const std::string &imagePath, uint16_t fdirSector,
+                     const std::string &subdirName, bool addParent, Ui &ui)
 {
     location.entries.clear();
     location.path = imagePath;
@@ -146,8 +148,7 @@ bool ListFloppyImage(Location& location, const std::string& imagePath, uint16_t 
     return ListFloppyDirectory(disk, how, location.entries, ui);
 }
 
-bool RecognizeFloppyImage(const std::string& path, const uint8_t* first256,
-                          DiskSummary& summary)
+bool RecognizeFloppyImage(const std::string &path, const uint8_t *first256, DiskSummary &summary)
 {
     FileImage image;
     bool opened = image.Open(path, false);

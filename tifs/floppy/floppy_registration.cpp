@@ -8,16 +8,18 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 // Runs early: a file that is a disk image is never taken for a TI file.
 constexpr int kRecognizerPriority = 10;
 constexpr int kPathListerPriority = 10;
 
-bool RecognizeFloppy(const std::string& path, const uint8_t* first256, uint64_t,
-                     CatalogEntry& entry)
+bool RecognizeFloppy(const std::string &path, const uint8_t *first256, uint64_t,
+                     CatalogEntry &entry)
 {
     DiskSummary summary;
     if (!RecognizeFloppyImage(path, first256, summary)) {
@@ -29,22 +31,21 @@ bool RecognizeFloppy(const std::string& path, const uint8_t* first256, uint64_t,
     return true;
 }
 
-bool OpenImageEntry(Location& location, const CatalogEntry& entry, Ui& ui)
+bool OpenImageEntry(Location &location, const CatalogEntry &entry, Ui &ui)
 {
-    std::string imagePath = location.kind == kLocPcDirectory
-                                ? JoinPcPath(location.path, entry.pcName)
-                                : entry.pcName;
+    std::string imagePath =
+        location.kind == kLocPcDirectory ? JoinPcPath(location.path, entry.pcName) : entry.pcName;
     return ListFloppyImage(location, imagePath, 1, std::string(), true, ui);
 }
 
-bool OpenSubdirectoryEntry(Location& location, const CatalogEntry& entry, Ui& ui)
+bool OpenSubdirectoryEntry(Location &location, const CatalogEntry &entry, Ui &ui)
 {
     std::string name = TiNameToPcName(entry.ti.tiName, ProgramSettings().zubCompatible);
     std::string imagePath = location.path;
     return ListFloppyImage(location, imagePath, entry.ti.fdrSector, name, true, ui);
 }
 
-bool ListFloppyPath(Location& location, const std::string& path, Ui& ui, bool& reported)
+bool ListFloppyPath(Location &location, const std::string &path, Ui &ui, bool &reported)
 {
     reported = false;
     FileImage image;
@@ -62,7 +63,7 @@ bool ListFloppyPath(Location& location, const std::string& path, Ui& ui, bool& r
     return true;
 }
 
-bool FloppyLevelUp(Location& location, Ui& ui)
+bool FloppyLevelUp(Location &location, Ui &ui)
 {
     if (location.fdirSector == 1 || location.containerDepth <= 1) {
         return false;

@@ -17,9 +17,11 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgCantOpenWrite = 2;
@@ -54,7 +56,7 @@ unsigned AlignAus(unsigned density, unsigned auSize)
     return unit > auSize ? unit / auSize : 1;
 }
 
-int CompareName(const uint8_t* fdrName, const std::string& wanted)
+int CompareName(const uint8_t *fdrName, const std::string &wanted)
 {
     for (size_t i = 0; i < 10; ++i) {
         unsigned char w = i < wanted.size() ? static_cast<unsigned char>(wanted[i]) : ' ';
@@ -69,7 +71,7 @@ int CompareName(const uint8_t* fdrName, const std::string& wanted)
     return 0;
 }
 
-unsigned CountWords(const uint8_t* index)
+unsigned CountWords(const uint8_t *index)
 {
     unsigned count = 0;
     while (count < kMaxFilesPerIndex && GetWordBE(index, count * 2) != 0) {
@@ -86,7 +88,7 @@ struct OpenDisk {
     DiskSummary summary;
     unsigned auSize = 1;
 
-    bool Open(const FloppyTarget& target, Ui& ui)
+    bool Open(const FloppyTarget &target, Ui &ui)
     {
         if (!image.Open(target.imagePath, true)) {
             ReportError(ui, kMsgCantOpenReadWrite, {target.imagePath});
@@ -101,8 +103,7 @@ struct OpenDisk {
             return false;
         }
         auSize = AuSize(summary.totalSectors);
-        return ReadDiskSector(image, target.base, target.fdirSector, index, ui,
-                              target.imagePath);
+        return ReadDiskSector(image, target.base, target.fdirSector, index, ui, target.imagePath);
     }
 
     ChainFormat Format() const
@@ -114,7 +115,7 @@ struct OpenDisk {
     }
 };
 
-std::string NameOf(const CatalogEntry& entry)
+std::string NameOf(const CatalogEntry &entry)
 {
     std::string blank(10, ' ');
     std::string name = PadTiName(entry.ti.tiName);
@@ -124,10 +125,10 @@ std::string NameOf(const CatalogEntry& entry)
     return PadTiName(name);
 }
 
-using SourceProvider = std::function<bool(Ui&, std::string&)>;
+using SourceProvider = std::function<bool(Ui &, std::string &)>;
 
-AddFileResult AddFile(const FloppyTarget& target, const CatalogEntry& entry,
-                      const SourceProvider& provideSource, AddFileState& state, Ui& ui)
+AddFileResult AddFile(const FloppyTarget &target, const CatalogEntry &entry,
+                      const SourceProvider &provideSource, AddFileState &state, Ui &ui)
 {
     ui.SetLastMessage(0);
     OpenDisk disk;
@@ -182,7 +183,7 @@ AddFileResult AddFile(const FloppyTarget& target, const CatalogEntry& entry,
         fdrSectorNumber = GetWordBE(disk.index, position);
     }
 
-    const TiFileDescriptor& d = entry.ti;
+    const TiFileDescriptor &d = entry.ti;
     std::memset(fdr, 0, sizeof fdr);
     std::memcpy(fdr + fdr::kName, name.data(), 10);
     fdr[fdr::kFlags] = static_cast<uint8_t>(d.flags & ~kFlagArchive);
@@ -213,8 +214,7 @@ AddFileResult AddFile(const FloppyTarget& target, const CatalogEntry& entry,
         }
         lastOffset += static_cast<int>(count * auSize);
         unsigned startSector = start * auSize;
-        if (lastOffset > static_cast<int>(kMaxLastOffset) ||
-            startSector / startUnit > 0xFFF) {
+        if (lastOffset > static_cast<int>(kMaxLastOffset) || startSector / startUnit > 0xFFF) {
             // Beyond what the 12-bit chain fields can describe.
             ReportError(ui, kMsgDskFull, {target.imagePath});
             break;
@@ -231,13 +231,13 @@ AddFileResult AddFile(const FloppyTarget& target, const CatalogEntry& entry,
     if (!provideSource(ui, sourcePath) || ui.LastMessage() != 0) {
         return kAddDone;
     }
-    std::FILE* source = std::fopen(sourcePath.c_str(), "rb");
+    std::FILE *source = std::fopen(sourcePath.c_str(), "rb");
     if (source == nullptr) {
         ReportError(ui, kMsgCantOpenRead, {sourcePath});
         return kAddStopped;
     }
     struct Closer {
-        std::FILE* f;
+        std::FILE *f;
         ~Closer() { std::fclose(f); }
     } closer{source};
     if (std::fseek(source, static_cast<long>(kHeaderSize), SEEK_SET) != 0) {
@@ -251,7 +251,7 @@ AddFileResult AddFile(const FloppyTarget& target, const CatalogEntry& entry,
     ui.SetProgressRange(d.sectors);
     uint8_t data[kSectorSize];
     unsigned copied = 0;
-    for (const Cluster& cluster : chain.clusters) {
+    for (const Cluster &cluster : chain.clusters) {
         for (uint64_t s = cluster.first; s <= cluster.last && copied < d.sectors; ++s) {
             size_t got = std::fread(data, 1, kSectorSize, source);
             if (got != kSectorSize && !(classic99 && got > 0)) {
@@ -282,7 +282,7 @@ AddFileResult AddFile(const FloppyTarget& target, const CatalogEntry& entry,
 
 } // namespace
 
-void BuildNewVib(const FloppyPreset& preset, const std::string& label, uint8_t* v)
+void BuildNewVib(const FloppyPreset &preset, const std::string &label, uint8_t *v)
 {
     std::memset(v, 0, kSectorSize);
     for (size_t i = 0; i < 10; ++i) {
@@ -305,8 +305,8 @@ void BuildNewVib(const FloppyPreset& preset, const std::string& label, uint8_t* 
     }
 }
 
-int WriteNewImage(const FloppyPreset& preset, const std::string& label, const std::string& path,
-                  Ui& ui)
+int WriteNewImage(const FloppyPreset &preset, const std::string &label, const std::string &path,
+                  Ui &ui)
 {
     OutputFile out(path);
     if (!out.Open()) {
@@ -337,14 +337,14 @@ int WriteNewImage(const FloppyPreset& preset, const std::string& label, const st
     return 0;
 }
 
-bool CreateImage(const std::string& directory, const std::string& label, int presetIndex, Ui& ui,
-                 std::string* createdPath)
+bool CreateImage(const std::string &directory, const std::string &label, int presetIndex, Ui &ui,
+                 std::string *createdPath)
 {
     if (label.empty()) {
         ui.ShowWarning("Please enter a volume label");
         return false;
     }
-    const FloppyPreset* preset = FindPreset(presetIndex);
+    const FloppyPreset *preset = FindPreset(presetIndex);
     std::string cut = label.substr(0, 10);
     if (preset == nullptr || cut == "." || cut == ".." ||
         cut.find_first_of(std::string("/\\\0", 3)) != std::string::npos) {
@@ -368,8 +368,8 @@ bool CreateImage(const std::string& directory, const std::string& label, int pre
     return WriteNewImage(*preset, cut, path, ui) == 0;
 }
 
-bool AllocateRun(uint8_t* vibSector, unsigned wanted, unsigned firstAu, unsigned lastAu,
-                 unsigned alignAus, unsigned& start, unsigned& count)
+bool AllocateRun(uint8_t *vibSector, unsigned wanted, unsigned firstAu, unsigned lastAu,
+                 unsigned alignAus, unsigned &start, unsigned &count)
 {
     if (alignAus == 0) {
         alignAus = 1;
@@ -413,32 +413,32 @@ bool AllocateRun(uint8_t* vibSector, unsigned wanted, unsigned firstAu, unsigned
     return true;
 }
 
-void FreeClusters(const uint8_t* fdrSector, uint8_t* vibSector, unsigned auSize,
-                  unsigned density, unsigned totalSectors)
+void FreeClusters(const uint8_t *fdrSector, uint8_t *vibSector, unsigned auSize, unsigned density,
+                  unsigned totalSectors)
 {
     ChainFormat format;
     format.startUnit = ClusterStartUnit(density);
     format.limit = totalSectors;
     ChainResult chain;
     DecodeDataChain(fdrSector, format, 0, chain);
-    for (const Cluster& cluster : chain.clusters) {
+    for (const Cluster &cluster : chain.clusters) {
         for (uint64_t s = cluster.first; s <= cluster.last; ++s) {
             MarkAu(vibSector, static_cast<unsigned>(s / auSize), false);
         }
     }
 }
 
-FindResult FindNameInIndex(ImageAccess& image, const FloppyTarget& target,
-                           unsigned totalSectors, const uint8_t* fdirSector,
-                           const std::string& name10, uint8_t* fdrSector, unsigned& position,
-                           Ui& ui)
+FindResult FindNameInIndex(ImageAccess &image, const FloppyTarget &target, unsigned totalSectors,
+                           const uint8_t *fdirSector, const std::string &name10, uint8_t *fdrSector,
+                           unsigned &position, Ui &ui)
 {
     int low = 0;
     int high = static_cast<int>(CountWords(fdirSector)) - 1;
     while (low <= high) {
         int probe = (low + high) / 2;
         uint16_t sector = GetWordBE(fdirSector, static_cast<size_t>(probe) * 2);
-        if (sector >= totalSectors) {
+        if (sector >= totalSectors || sector < 2) {
+            // Sectors 0 and 1 hold the VIB and the root index: never an FDR to rewrite.
             ReportError(ui, kMsgDiskError,
                         {target.imagePath, probe, static_cast<unsigned>(sector)});
             return FindResult::Failure;
@@ -461,30 +461,30 @@ FindResult FindNameInIndex(ImageAccess& image, const FloppyTarget& target,
     return FindResult::NotFound;
 }
 
-AddFileResult AddFileToImage(const FloppyTarget& target, const CatalogEntry& entry,
-                             const std::string& sourcePath, AddFileState& state, Ui& ui)
+AddFileResult AddFileToImage(const FloppyTarget &target, const CatalogEntry &entry,
+                             const std::string &sourcePath, AddFileState &state, Ui &ui)
 {
     return AddFile(
         target, entry,
-        [&](Ui&, std::string& path) {
+        [&](Ui &, std::string &path) {
             path = sourcePath;
             return true;
         },
         state, ui);
 }
 
-AddFileResult AddEntryToImage(const FloppyTarget& target, const Location& source,
-                              const CatalogEntry& entry, AddFileState& state, Ui& ui)
+AddFileResult AddEntryToImage(const FloppyTarget &target, const Location &source,
+                              const CatalogEntry &entry, AddFileState &state, Ui &ui)
 {
     return AddFile(
         target, entry,
-        [&](Ui& u, std::string& path) {
+        [&](Ui &u, std::string &path) {
             if (source.kind == kLocPcDirectory) {
                 path = JoinPcPath(source.path, entry.pcName);
                 return true;
             }
             EntrySaver saver = FindEntrySaver(source.kind);
-            platform::TempDir& temp = platform::ProgramTempDir();
+            platform::TempDir &temp = platform::ProgramTempDir();
             if (!temp.Created()) {
                 temp.Create();
             }
@@ -498,7 +498,7 @@ AddFileResult AddEntryToImage(const FloppyTarget& target, const Location& source
         state, ui);
 }
 
-bool DeleteFileFromImage(const FloppyTarget& target, const CatalogEntry& entry, Ui& ui)
+bool DeleteFileFromImage(const FloppyTarget &target, const CatalogEntry &entry, Ui &ui)
 {
     if (!IsTiFileKind(entry.ti.kind)) {
         return false;
@@ -531,8 +531,8 @@ bool DeleteFileFromImage(const FloppyTarget& target, const CatalogEntry& entry, 
            WriteDiskSector(disk.image, target.base, 0, disk.vib, ui, target.imagePath);
 }
 
-bool RenameFileInImage(const FloppyTarget& target, CatalogEntry& entry,
-                       const std::string& newName10, const std::string& newNameShown, Ui& ui)
+bool RenameFileInImage(const FloppyTarget &target, CatalogEntry &entry,
+                       const std::string &newName10, const std::string &newNameShown, Ui &ui)
 {
     if (!IsTiFileKind(entry.ti.kind)) {
         return false;
@@ -558,8 +558,8 @@ bool RenameFileInImage(const FloppyTarget& target, CatalogEntry& entry,
         ReportError(ui, kMsgFileExists, {newNameShown});
         return false;
     }
-    found = FindNameInIndex(disk.image, target, disk.summary.totalSectors, disk.index, oldName,
-                            fdr, oldPosition, ui);
+    found = FindNameInIndex(disk.image, target, disk.summary.totalSectors, disk.index, oldName, fdr,
+                            oldPosition, ui);
     if (found == FindResult::Failure) {
         return false;
     }
@@ -587,7 +587,7 @@ bool RenameFileInImage(const FloppyTarget& target, CatalogEntry& entry,
     return true;
 }
 
-FloppyTarget TargetForLocation(const Location& location)
+FloppyTarget TargetForLocation(const Location &location)
 {
     FloppyTarget target;
     target.imagePath = location.path;

@@ -2,11 +2,10 @@
 
 #include <filesystem>
 
-namespace kestrel {
-
-OutputFile::OutputFile(const std::string& target) : m_target(target), m_part(target + ".part$$$")
+namespace kestrel
 {
-}
+
+OutputFile::OutputFile(const std::string &target) : m_target(target), m_part(target + ".part$$$") {}
 
 OutputFile::~OutputFile()
 {
@@ -23,7 +22,7 @@ bool OutputFile::Open()
     return m_file != nullptr;
 }
 
-bool OutputFile::Write(const uint8_t* data, size_t length)
+bool OutputFile::Write(const uint8_t *data, size_t length)
 {
     return m_file != nullptr && std::fwrite(data, 1, length, m_file) == length;
 }

@@ -7,17 +7,19 @@
 #include <cstdio>
 #include <string>
 
-namespace kestrel {
+namespace kestrel
+{
 
-class OutputFile {
+class OutputFile
+{
 public:
-    explicit OutputFile(const std::string& target);
+    explicit OutputFile(const std::string &target);
     ~OutputFile();
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
+    OutputFile(const OutputFile &) = delete;
+    OutputFile &operator=(const OutputFile &) = delete;
 
     bool Open();
-    bool Write(const uint8_t* data, size_t length);
+    bool Write(const uint8_t *data, size_t length);
     // complete: put the file in place. Otherwise a new target keeps the
     // partial content and an existing one stays as it was. False when the
     // file could not be closed or renamed.
@@ -26,7 +28,7 @@ public:
 private:
     std::string m_target;
     std::string m_part;
-    std::FILE* m_file = nullptr;
+    std::FILE *m_file = nullptr;
     bool m_targetExisted = false;
     bool m_finished = false;
 };

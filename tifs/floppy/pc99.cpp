@@ -9,9 +9,11 @@
 #include "tifs/messages.h"
 #include "tifs/ti_file.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgCantOpenWrite = 2;
@@ -26,7 +28,7 @@ constexpr Pc99Geometry kDouble = {18, 6872, 40, 340, 13, 14, 15, 16, 17, 58};
 
 } // namespace
 
-const Pc99Geometry* Pc99GeometryFor(uint16_t imageKind)
+const Pc99Geometry *Pc99GeometryFor(uint16_t imageKind)
 {
     if (imageKind == 10) {
         return &kSingle;
@@ -37,8 +39,8 @@ const Pc99Geometry* Pc99GeometryFor(uint16_t imageKind)
     return nullptr;
 }
 
-bool Pc99SectorPlace(const Pc99Geometry& geometry, unsigned tracksPerSide, uint32_t sector,
-                     uint64_t& imageTrack, unsigned& sectorNumber)
+bool Pc99SectorPlace(const Pc99Geometry &geometry, unsigned tracksPerSide, uint32_t sector,
+                     uint64_t &imageTrack, unsigned &sectorNumber)
 {
     uint64_t track = sector / geometry.sectorsPerTrack;
     sectorNumber = sector % geometry.sectorsPerTrack;
@@ -52,10 +54,10 @@ bool Pc99SectorPlace(const Pc99Geometry& geometry, unsigned tracksPerSide, uint3
     return true;
 }
 
-bool ReadPc99PhysicalRecord(ImageAccess& image, uint16_t imageKind, uint32_t position,
-                            uint8_t* record)
+bool ReadPc99PhysicalRecord(ImageAccess &image, uint16_t imageKind, uint32_t position,
+                            uint8_t *record)
 {
-    const Pc99Geometry* g = Pc99GeometryFor(imageKind);
+    const Pc99Geometry *g = Pc99GeometryFor(imageKind);
     if (g == nullptr) {
         return false;
     }
@@ -65,10 +67,10 @@ bool ReadPc99PhysicalRecord(ImageAccess& image, uint16_t imageKind, uint32_t pos
     return image.ReadAt(offset, record, g->recordLength);
 }
 
-bool ReadPc99Sector(ImageAccess& image, const DiskSummary& summary, uint32_t sector,
-                    uint8_t* record, Ui& ui, const std::string& path)
+bool ReadPc99Sector(ImageAccess &image, const DiskSummary &summary, uint32_t sector,
+                    uint8_t *record, Ui &ui, const std::string &path)
 {
-    const Pc99Geometry* g = Pc99GeometryFor(summary.imageKind);
+    const Pc99Geometry *g = Pc99GeometryFor(summary.imageKind);
     uint64_t track = 0;
     unsigned number = 0;
     if (g != nullptr && Pc99SectorPlace(*g, summary.tracksPerSide, sector, track, number)) {
@@ -88,10 +90,10 @@ bool ReadPc99Sector(ImageAccess& image, const DiskSummary& summary, uint32_t sec
     return false;
 }
 
-bool ReadPc99Summary(ImageAccess& image, uint16_t imageKind, DiskSummary& summary, Ui& ui,
-                     const std::string& path, uint8_t* vibSector)
+bool ReadPc99Summary(ImageAccess &image, uint16_t imageKind, DiskSummary &summary, Ui &ui,
+                     const std::string &path, uint8_t *vibSector)
 {
-    const Pc99Geometry* g = Pc99GeometryFor(imageKind);
+    const Pc99Geometry *g = Pc99GeometryFor(imageKind);
     if (g == nullptr) {
         ReportError(ui, kMsgNoDiskInfo, {path});
         return false;
@@ -114,10 +116,11 @@ bool ReadPc99Summary(ImageAccess& image, uint16_t imageKind, DiskSummary& summar
     return true;
 }
 
-namespace {
+namespace
+{
 
 // Opens a PC99 image and reads its VIB; the kind comes from the first bytes.
-bool OpenPc99(FileImage& image, const std::string& path, DiskSummary& summary, Ui& ui)
+bool OpenPc99(FileImage &image, const std::string &path, DiskSummary &summary, Ui &ui)
 {
     if (!image.Open(path, false)) {
         ReportError(ui, kMsgCantOpenRead, {path});
@@ -138,7 +141,7 @@ bool OpenPc99(FileImage& image, const std::string& path, DiskSummary& summary, U
 
 } // namespace
 
-bool ConvertPc99ToDsk(const std::string& source, const std::string& target, Ui& ui)
+bool ConvertPc99ToDsk(const std::string &source, const std::string &target, Ui &ui)
 {
     FileImage image;
     DiskSummary summary;
@@ -154,7 +157,7 @@ bool ConvertPc99ToDsk(const std::string& source, const std::string& target, Ui& 
         ReportError(ui, kMsgCantOpenWrite, {target});
         return false;
     }
-    const Pc99Geometry* g = Pc99GeometryFor(summary.imageKind);
+    const Pc99Geometry *g = Pc99GeometryFor(summary.imageKind);
     uint8_t record[kPc99RecordMax];
     ui.SetProgressRange(summary.totalSectors);
     for (uint32_t sector = 0; sector < summary.totalSectors; ++sector) {
@@ -176,8 +179,8 @@ bool ConvertPc99ToDsk(const std::string& source, const std::string& target, Ui& 
     return true;
 }
 
-bool DiskLayoutReport(const std::string& imagePath, const std::string& pcName, std::string& text,
-                      Ui& ui)
+bool DiskLayoutReport(const std::string &imagePath, const std::string &pcName, std::string &text,
+                      Ui &ui)
 {
     text.clear();
     FileImage image;
@@ -185,16 +188,16 @@ bool DiskLayoutReport(const std::string& imagePath, const std::string& pcName, s
     if (!OpenPc99(image, imagePath, summary, ui)) {
         return false;
     }
-    const Pc99Geometry* g = Pc99GeometryFor(summary.imageKind);
-    size_t capacity = (3 * size_t{g->sectorsPerTrack} + 14) *
-                      (size_t{summary.tracksPerSide} * summary.sides + 5);
+    const Pc99Geometry *g = Pc99GeometryFor(summary.imageKind);
+    size_t capacity =
+        (3 * size_t{g->sectorsPerTrack} + 14) * (size_t{summary.tracksPerSide} * summary.sides + 5);
     try {
         text.reserve(capacity);
     } catch (...) {
         ReportError(ui, kMsgNoMemory);
         return false;
     }
-    auto append = [&](const std::string& piece) {
+    auto append = [&](const std::string &piece) {
         if (text.size() + piece.size() > capacity) {
             return false;
         }
@@ -231,7 +234,7 @@ bool DiskLayoutReport(const std::string& imagePath, const std::string& pcName, s
     return true;
 }
 
-std::string DiskLayoutTitle(const std::string& locationPath, const std::string& subdirName)
+std::string DiskLayoutTitle(const std::string &locationPath, const std::string &subdirName)
 {
     std::string title = std::string("Kestrel - ") + locationPath;
     if (!subdirName.empty()) {

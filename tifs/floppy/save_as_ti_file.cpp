@@ -14,9 +14,11 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgCantOpenWrite = 2;
@@ -24,13 +26,20 @@ constexpr int kMsgCantReadSector = 6;
 constexpr int kMsgCantWriteSector = 7;
 constexpr int kMsgDiskError = 8;
 
-bool IsHardDiskContainer(uint16_t kind) { return kind == 12 || kind == 13; }
-bool IsPc99Container(uint16_t kind) { return kind == 10 || kind == 11; }
+bool IsHardDiskContainer(uint16_t kind)
+{
+    return kind == 12 || kind == 13;
+}
+bool IsPc99Container(uint16_t kind)
+{
+    return kind == 10 || kind == 11;
+}
 
 // Sector access for the three ways a file can lie in an image.
-class SourceSectors {
+class SourceSectors
+{
 public:
-    SourceSectors(FileImage& image, const CatalogEntry& entry, const std::string& path)
+    SourceSectors(FileImage &image, const CatalogEntry &entry, const std::string &path)
         : m_image(image), m_entry(entry), m_path(path),
           m_disk(image, entry.containerKind == 16 ? entry.baseOffset : 0, path)
     {
@@ -38,7 +47,7 @@ public:
 
     // Reads what the chain needs to know about the disk. A sector dump whose
     // VIB does not decode is still read, bounded by the image's size.
-    bool Prepare(Ui& ui, ChainFormat& format)
+    bool Prepare(Ui &ui, ChainFormat &format)
     {
         if (IsHardDiskContainer(m_entry.containerKind)) {
             format.hardDisk = true;
@@ -63,12 +72,11 @@ public:
                 m_density = m_entry.density;
             }
         }
-        uint64_t sizeBound = m_image.Size() > m_disk.Base()
-                                 ? (m_image.Size() - m_disk.Base()) / kSectorSize
-                                 : 0;
+        uint64_t sizeBound =
+            m_image.Size() > m_disk.Base() ? (m_image.Size() - m_disk.Base()) / kSectorSize : 0;
         format.startUnit = ClusterStartUnit(m_pc99 ? m_disk.Summary().density : m_density);
-        format.limit = m_pc99 ? m_disk.Summary().totalSectors
-                              : (m_total != 0 ? m_total : sizeBound);
+        format.limit =
+            m_pc99 ? m_disk.Summary().totalSectors : (m_total != 0 ? m_total : sizeBound);
         if (format.limit == 0) {
             format.limit = 1; // nothing but sector 0 may be asked for
         }
@@ -84,7 +92,7 @@ public:
         return m_entry.ti.fdrSector;
     }
 
-    bool Read(uint64_t sector, uint8_t* buffer, Ui& ui, unsigned shownSector)
+    bool Read(uint64_t sector, uint8_t *buffer, Ui &ui, unsigned shownSector)
     {
         bool ok = false;
         if (m_pc99) {
@@ -100,8 +108,8 @@ public:
     }
 
 private:
-    FileImage& m_image;
-    const CatalogEntry& m_entry;
+    FileImage &m_image;
+    const CatalogEntry &m_entry;
     std::string m_path;
     FloppyDisk m_disk;
     bool m_pc99 = false;
@@ -111,10 +119,10 @@ private:
 
 } // namespace
 
-bool SaveEntryAsTiFile(const Location& location, const CatalogEntry& entry,
-                       const std::string& target, Ui& ui)
+bool SaveEntryAsTiFile(const Location &location, const CatalogEntry &entry,
+                       const std::string &target, Ui &ui)
 {
-    const std::string& imagePath = location.path;
+    const std::string &imagePath = location.path;
     FileImage image;
     if (!image.Open(imagePath, false)) {
         ReportError(ui, kMsgCantOpenRead, {imagePath});
@@ -156,7 +164,7 @@ bool SaveEntryAsTiFile(const Location& location, const CatalogEntry& entry,
     }
     uint8_t data[kSectorSize];
     unsigned written = 0;
-    for (const Cluster& cluster : chain.clusters) {
+    for (const Cluster &cluster : chain.clusters) {
         for (uint64_t s = cluster.first; s <= cluster.last && written < sectors; ++s) {
             if (!source.Read(s, data, ui, static_cast<unsigned>(s))) {
                 return false;
@@ -185,8 +193,8 @@ bool SaveEntryAsTiFile(const Location& location, const CatalogEntry& entry,
     return true;
 }
 
-bool SaveEntryAsTiFileChoosing(const Location& location, const CatalogEntry& entry, Ui& ui,
-                               std::string* chosen)
+bool SaveEntryAsTiFileChoosing(const Location &location, const CatalogEntry &entry, Ui &ui,
+                               std::string *chosen)
 {
     std::string name = TiNameToPcName(entry.ti.tiName, ProgramSettings().zubCompatible);
     if (ChooseFileWithRemembered(ui, true, "save_as_ti_path", "Save as TI-file", "", "", name) !=

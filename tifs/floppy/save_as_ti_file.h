@@ -9,7 +9,8 @@
 #include "tifs/location.h"
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 // Reads the entry's FDR and data chain from the image at location.path and
 // writes target: a V9T9 header (FDR bytes 0 to 27, flags masked with 0x8B,
@@ -23,14 +24,14 @@ namespace kestrel {
 // from <%s>" (a cluster outside the disk) or "Disk error, filename <%s>\n,
 // fileno <%d>, sector <%d>" (chain entry index, file-relative sector); an
 // existing target is then left as it was. False after any reported failure.
-bool SaveEntryAsTiFile(const Location& location, const CatalogEntry& entry,
-                       const std::string& target, Ui& ui);
+bool SaveEntryAsTiFile(const Location &location, const CatalogEntry &entry,
+                       const std::string &target, Ui &ui);
 
 // As SaveEntryAsTiFile, with the target asked for: the PC form of the TI
 // name offered in a save chooser titled "Save as TI-file" that remembers its
 // directory under "save_as_ti_path". Cancelling returns false quietly.
 // chosen receives the path written.
-bool SaveEntryAsTiFileChoosing(const Location& location, const CatalogEntry& entry, Ui& ui,
-                               std::string* chosen = nullptr);
+bool SaveEntryAsTiFileChoosing(const Location &location, const CatalogEntry &entry, Ui &ui,
+                               std::string *chosen = nullptr);
 
 } // namespace kestrel

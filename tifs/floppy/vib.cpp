@@ -6,23 +6,25 @@
 #include "tifs/byte_order.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
-bool IsPc99SingleDensity(const uint8_t* b)
+bool IsPc99SingleDensity(const uint8_t *b)
 {
     return b[0] == 0x00 && b[22] == 0xFE && b[23] == 0 && b[24] == 0 && b[25] == 0 &&
            b[26] == 0x01 && b[46] == 0xFB;
 }
 
-bool IsPc99DoubleDensity(const uint8_t* b)
+bool IsPc99DoubleDensity(const uint8_t *b)
 {
     return b[0] == 0x4E && b[53] == 0xFE && b[54] == 0 && b[55] == 0 && b[56] == 0 &&
            b[57] == 0x01 && b[97] == 0xFB;
 }
 
-uint16_t Invalid(DiskSummary& summary)
+uint16_t Invalid(DiskSummary &summary)
 {
     summary.free = 0;
     summary.total = 0;
@@ -33,11 +35,11 @@ uint16_t Invalid(DiskSummary& summary)
 
 } // namespace
 
-uint16_t DecodeVib(ImageAccess* image, const uint8_t* first256, DiskSummary& summary)
+uint16_t DecodeVib(ImageAccess *image, const uint8_t *first256, DiskSummary &summary)
 {
     uint16_t kind = 9;
     uint8_t reread[256];
-    const uint8_t* b = first256;
+    const uint8_t *b = first256;
     if (image != nullptr) {
         uint64_t offset = 0;
         if (IsPc99SingleDensity(first256)) {
@@ -58,7 +60,7 @@ uint16_t DecodeVib(ImageAccess* image, const uint8_t* first256, DiskSummary& sum
     summary.name = CopyTiName(b + vib::kName);
     summary.totalSectors = GetWordBE(b, vib::kTotalSectors);
     summary.sectorsPerTrack = b[vib::kSectorsPerTrack];
-    summary.signature.assign(reinterpret_cast<const char*>(b + vib::kSignature), 3);
+    summary.signature.assign(reinterpret_cast<const char *>(b + vib::kSignature), 3);
     summary.protection = b[vib::kProtection];
     summary.tracksPerSide = b[vib::kTracksPerSide];
     summary.sides = b[vib::kSides];
@@ -95,7 +97,7 @@ uint16_t DecodeVib(ImageAccess* image, const uint8_t* first256, DiskSummary& sum
     return kind;
 }
 
-bool IsAuUsed(const uint8_t* vibSector, unsigned au)
+bool IsAuUsed(const uint8_t *vibSector, unsigned au)
 {
     if (au >= vib::kBitmapBytes * 8) {
         return true;
@@ -103,7 +105,7 @@ bool IsAuUsed(const uint8_t* vibSector, unsigned au)
     return (vibSector[vib::kBitmap + au / 8] & (1u << (au % 8))) != 0;
 }
 
-void MarkAu(uint8_t* vibSector, unsigned au, bool used)
+void MarkAu(uint8_t *vibSector, unsigned au, bool used)
 {
     if (au >= vib::kBitmapBytes * 8) {
         return;
@@ -116,14 +118,14 @@ void MarkAu(uint8_t* vibSector, unsigned au, bool used)
     }
 }
 
-SubdirSlot ReadSubdirSlot(const uint8_t* vibSector, size_t slot)
+SubdirSlot ReadSubdirSlot(const uint8_t *vibSector, size_t slot)
 {
     SubdirSlot result;
     if (slot >= vib::kSlotCount) {
         return result;
     }
-    const uint8_t* s = vibSector + vib::kSlots + slot * vib::kSlotSize;
-    result.name.assign(reinterpret_cast<const char*>(s), 10);
+    const uint8_t *s = vibSector + vib::kSlots + slot * vib::kSlotSize;
+    result.name.assign(reinterpret_cast<const char *>(s), 10);
     result.fdirSector = GetWordBE(s, 10);
     result.used = result.fdirSector != 0 && s[0] != 0;
     return result;

@@ -10,21 +10,23 @@
 #include "tifs/disk_summary.h"
 #include "tifs/floppy/disk_sector_io.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace vib {
+namespace vib
+{
 constexpr size_t kName = 0;          // 10 bytes
 constexpr size_t kTotalSectors = 10; // big-endian
 constexpr size_t kSectorsPerTrack = 12;
-constexpr size_t kSignature = 13;    // "DSK"
+constexpr size_t kSignature = 13; // "DSK"
 constexpr size_t kProtection = 16;
 constexpr size_t kTracksPerSide = 17;
 constexpr size_t kSides = 18;
 constexpr size_t kDensity = 19;
-constexpr size_t kSlots = 20;        // three slots of 12 bytes
+constexpr size_t kSlots = 20; // three slots of 12 bytes
 constexpr size_t kSlotSize = 12;
 constexpr size_t kSlotCount = 3;
-constexpr size_t kBitmap = 56;       // 200 bytes
+constexpr size_t kBitmap = 56; // 200 bytes
 constexpr size_t kBitmapBytes = 200;
 } // namespace vib
 
@@ -37,17 +39,17 @@ constexpr uint64_t kPc99DdVibOffset = 98;
 // its VIB re-read from the first data field. Returns the image kind (9 sector
 // dump, 10 PC99 single density, 11 PC99 double density), or 0 when the bytes
 // are no disk (the summary's counters are then cleared).
-uint16_t DecodeVib(ImageAccess* image, const uint8_t* first256, DiskSummary& summary);
+uint16_t DecodeVib(ImageAccess *image, const uint8_t *first256, DiskSummary &summary);
 
 // Allocation bitmap of a VIB; AUs at or beyond 1600 count as used.
-bool IsAuUsed(const uint8_t* vibSector, unsigned au);
-void MarkAu(uint8_t* vibSector, unsigned au, bool used);
+bool IsAuUsed(const uint8_t *vibSector, unsigned au);
+void MarkAu(uint8_t *vibSector, unsigned au, bool used);
 
 struct SubdirSlot {
-    std::string name;      // the 10 name bytes
+    std::string name; // the 10 name bytes
     uint16_t fdirSector = 0;
-    bool used = false;     // pointer and first name byte non-zero
+    bool used = false; // pointer and first name byte non-zero
 };
-SubdirSlot ReadSubdirSlot(const uint8_t* vibSector, size_t slot);
+SubdirSlot ReadSubdirSlot(const uint8_t *vibSector, size_t slot);
 
 } // namespace kestrel

@@ -5,13 +5,15 @@
 #include "tifs/floppy/save_as_ti_file.h"
 #include "tifs/tests/floppy_test_util.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 using FloppyPc99 = FloppyFixture;
 
 // A DSSD disk with one file, as a sector dump and as a PC99 image.
-std::vector<uint8_t> MakeDisk(FloppyFixture& f, std::string& image, std::string& source,
+std::vector<uint8_t> MakeDisk(FloppyFixture &f, std::string &image, std::string &source,
                               int preset = 1)
 {
     image = f.NewImage(preset, "src.dsk");
@@ -27,7 +29,7 @@ std::vector<uint8_t> MakeDisk(FloppyFixture& f, std::string& image, std::string&
 
 TEST(FloppyPc99Place, SideOneRunsBackwards)
 {
-    const Pc99Geometry* sd = Pc99GeometryFor(10);
+    const Pc99Geometry *sd = Pc99GeometryFor(10);
     uint64_t track = 0;
     unsigned sector = 0;
     ASSERT_TRUE(Pc99SectorPlace(*sd, 40, 360, track, sector));

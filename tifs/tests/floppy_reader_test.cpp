@@ -9,12 +9,12 @@
 #include "tifs/location_listers.h"
 #include "tifs/tests/floppy_test_util.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 using FloppyReader = FloppyFixture;
-
-uint8_t* Vib(std::vector<uint8_t>& b) { return b.data(); }
 
 TEST(FloppyVib, GeometryRules)
 {
@@ -95,7 +95,7 @@ TEST_F(FloppyReader, IndexWordBeyondTheDiskStopsTheListing)
     RecordingUi ui;
     AddFileState state;
     std::string source;
-    for (const char* name : {"A", "B", "C"}) {
+    for (const char *name : {"A", "B", "C"}) {
         TiFileSpec spec;
         spec.tiName = name;
         CatalogEntry entry = PcTiFile(spec, source);
@@ -131,21 +131,24 @@ TEST_F(FloppyReader, DamagedChainsEndTheSaveWithAMessage)
     std::vector<uint8_t> good = ReadBytes(image);
 
     struct Case {
-        const char* what;
-        void (*damage)(uint8_t* fdr);
-        const char* message;
+        const char *what;
+        void (*damage)(uint8_t *fdr);
+        const char *message;
     };
     const Case cases[] = {
-        {"loop", [](uint8_t* f) {
+        {"loop",
+         [](uint8_t *f) {
              // Two clusters over the same sectors.
              PutClusterEntry(f, 0, 34, 1);
              PutClusterEntry(f, 1, 34, 3);
-         }, "Disk error"},
-        {"past the disk", [](uint8_t* f) { PutClusterEntry(f, 0, 718, 3); }, "Can't read sector <720>"},
-        {"too many sectors", [](uint8_t* f) { PutWordBE(f, 14, 60000); }, "Disk error"},
-        {"all 0xFF", [](uint8_t* f) { std::memset(f, 0xFF, 256); }, ""},
+         },
+         "Disk error"},
+        {"past the disk", [](uint8_t *f) { PutClusterEntry(f, 0, 718, 3); },
+         "Can't read sector <720>"},
+        {"too many sectors", [](uint8_t *f) { PutWordBE(f, 14, 60000); }, "Disk error"},
+        {"all 0xFF", [](uint8_t *f) { std::memset(f, 0xFF, 256); }, ""},
     };
-    for (const Case& c : cases) {
+    for (const Case &c : cases) {
         std::vector<uint8_t> bytes = good;
         c.damage(bytes.data() + 2 * 256);
         ASSERT_TRUE(WriteBytes(image, bytes));
@@ -202,7 +205,7 @@ TEST_F(FloppyReader, RootListsSubdirectoriesAndDescriptions)
     pane.path = image;
     ASSERT_TRUE(OpenLocation(pane, ui));
     ASSERT_EQ(pane.kind, kLocDskImage);
-    const CatalogEntry* util = FindEntryByName(pane, "UTIL");
+    const CatalogEntry *util = FindEntryByName(pane, "UTIL");
     ASSERT_NE(util, nullptr);
     ASSERT_TRUE(OpenEntry(pane, *util, ui));
     EXPECT_EQ(pane.fdirSector, 20);

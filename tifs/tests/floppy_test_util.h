@@ -14,9 +14,11 @@
 #include "tifs/floppy/floppy_writer.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
-class FloppyFixture : public ::testing::Test {
+class FloppyFixture : public ::testing::Test
+{
 public:
     void SetUp() override
     {
@@ -28,10 +30,10 @@ public:
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
-    std::string Path(const std::string& name) const { return dir + "/" + name; }
+    std::string Path(const std::string &name) const { return dir + "/" + name; }
 
     // A new image of preset p at dir/name.
-    std::string NewImage(int preset, const std::string& name = "disk.dsk")
+    std::string NewImage(int preset, const std::string &name = "disk.dsk")
     {
         std::string path = Path(name);
         RecordingUi ui;
@@ -41,7 +43,7 @@ public:
 
     // Writes a TI file to the scratch directory and returns the entry that
     // describes it as a PC-directory scan would.
-    CatalogEntry PcTiFile(const TiFileSpec& spec, std::string& pcPath)
+    CatalogEntry PcTiFile(const TiFileSpec &spec, std::string &pcPath)
     {
         pcPath = Path(spec.tiName + (spec.tifiles ? ".tfi" : ".v9t9"));
         std::vector<uint8_t> bytes = MakeTiFileBytes(spec);

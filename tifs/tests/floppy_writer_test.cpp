@@ -8,21 +8,23 @@
 #include "tifs/settings.h"
 #include "tifs/tests/floppy_test_util.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 using FloppyWriter = FloppyFixture;
 
-std::vector<uint8_t> Sector(const std::vector<uint8_t>& image, unsigned n)
+std::vector<uint8_t> Sector(const std::vector<uint8_t> &image, unsigned n)
 {
     return std::vector<uint8_t>(image.begin() + n * 256, image.begin() + (n + 1) * 256);
 }
 
 // Adds a subdirectory slot named name whose file index is sector fdir.
-void AddSubdirectory(const std::string& path, const std::string& name, uint16_t fdir)
+void AddSubdirectory(const std::string &path, const std::string &name, uint16_t fdir)
 {
     std::vector<uint8_t> image = ReadBytes(path);
-    uint8_t* v = image.data();
+    uint8_t *v = image.data();
     std::string padded = (name + "          ").substr(0, 10);
     std::memcpy(v + 20, padded.data(), 10);
     PutWordBE(v, 30, fdir);
@@ -73,7 +75,7 @@ TEST_F(FloppyWriter, TenSectorFileGoesToSector34AsOneCluster)
     EXPECT_TRUE(ui.Silent());
     std::vector<uint8_t> bytes = ReadBytes(image);
     EXPECT_EQ(GetWordBE(bytes.data() + 256, 0), 2);
-    const uint8_t* fdr = bytes.data() + 2 * 256;
+    const uint8_t *fdr = bytes.data() + 2 * 256;
     EXPECT_EQ(fdr[28] + (fdr[29] & 0x0F) * 256, 34);
     EXPECT_EQ((fdr[29] >> 4) + fdr[30] * 16, 9);
     EXPECT_EQ(fdr[31], 0);
@@ -147,7 +149,7 @@ TEST_F(FloppyWriter, RenameKeepsTheIndexSorted)
     RecordingUi ui;
     AddFileState state;
     std::string source;
-    for (const char* name : {"DELTA", "ALPHA", "BRAVO"}) {
+    for (const char *name : {"DELTA", "ALPHA", "BRAVO"}) {
         TiFileSpec spec;
         spec.tiName = name;
         CatalogEntry entry = PcTiFile(spec, source);
@@ -162,7 +164,7 @@ TEST_F(FloppyWriter, RenameKeepsTheIndexSorted)
     EXPECT_EQ(alpha.ti.tiName, "CHARLIE   ");
     ASSERT_TRUE(ListFloppyImage(location, image, 1, "", false, ui));
     std::vector<std::string> names;
-    for (const auto& e : location.entries) {
+    for (const auto &e : location.entries) {
         names.push_back(e->ti.tiName);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"BRAVO     ", "CHARLIE   ", "DELTA     "}));
@@ -190,7 +192,7 @@ TEST_F(FloppyWriter, DeletingEveryFileRestoresANewImage)
         Location location;
         ASSERT_TRUE(ListFloppyImage(location, image, 1, "", false, ui));
         ASSERT_EQ(location.entries.size(), 5u);
-        for (const auto& e : location.entries) {
+        for (const auto &e : location.entries) {
             ASSERT_TRUE(DeleteFileFromImage({image}, *e, ui));
         }
         EXPECT_TRUE(ui.Silent());
@@ -244,19 +246,21 @@ TEST_F(FloppyWriter, OverwriteQuestionAndTheAllAnswer)
 TEST_F(FloppyWriter, PutAndGetRoundTripEveryTypeEveryPreset)
 {
     struct Type {
-        const char* name;
+        const char *name;
         uint8_t flags, recordLength, recordsPerSector, eof;
         uint16_t level3;
     };
-    const Type types[] = {{"DF80", 0x00, 80, 3, 0, 9},   {"DV80", 0x80, 80, 3, 0x40, 3},
-                          {"IF128", 0x02, 128, 2, 0, 6}, {"IV254", 0x82, 254, 1, 0x20, 3},
+    const Type types[] = {{"DF80", 0x00, 80, 3, 0, 9},
+                          {"DV80", 0x80, 80, 3, 0x40, 3},
+                          {"IF128", 0x02, 128, 2, 0, 6},
+                          {"IV254", 0x82, 254, 1, 0x20, 3},
                           {"PROG", 0x01, 0, 0, 0x10, 0}};
     for (int preset = 0; preset < kPresetCount; ++preset) {
         std::string image = NewImage(preset, "rt" + std::to_string(preset) + ".dsk");
         AddSubdirectory(image, "SUB", 3);
         for (uint16_t fdir : {uint16_t{1}, uint16_t{3}}) {
             for (bool tifiles : {false, true}) {
-                for (const Type& t : types) {
+                for (const Type &t : types) {
                     TiFileSpec spec;
                     spec.tiName = t.name;
                     spec.flags = t.flags;
@@ -278,8 +282,8 @@ TEST_F(FloppyWriter, PutAndGetRoundTripEveryTypeEveryPreset)
 
                     Location location;
                     ASSERT_TRUE(ListFloppyImage(location, image, fdir, "SUB", false, ui));
-                    const CatalogEntry* found = nullptr;
-                    for (const auto& e : location.entries) {
+                    const CatalogEntry *found = nullptr;
+                    for (const auto &e : location.entries) {
                         if (e->ti.tiName == PadTiName(t.name)) {
                             found = e.get();
                         }
@@ -327,8 +331,8 @@ TEST_F(FloppyWriter, HighDensityRoundTrip)
             ASSERT_EQ(AddFileToImage({image}, entry, source, state, ui), kAddDone);
             Location location;
             ASSERT_TRUE(ListFloppyImage(location, image, 1, "", false, ui));
-            const CatalogEntry* found = nullptr;
-            for (const auto& e : location.entries) {
+            const CatalogEntry *found = nullptr;
+            for (const auto &e : location.entries) {
                 if (e->ti.tiName == PadTiName(spec.tiName)) {
                     found = e.get();
                 }
