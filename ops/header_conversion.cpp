@@ -105,8 +105,11 @@ bool ConvertEntryHeader(Ui& ui, const std::string& directory, CatalogEntry& entr
     if (target == HeaderTarget::V9t9) {
         d.headerKind = kHeaderV9t9;
     } else {
+        // The name now comes from the PC name, as the catalog will derive it.
+        TiFileDescriptor decoded;
+        DecodeHeader(header, entry.pcName, false, decoded);
+        d.tiName = decoded.tiName;
         d.headerKind = kHeaderTifiles;
-        d.tiName = PcNameToTiName(entry.pcName);
     }
     entry.ti = d;
     return true;
