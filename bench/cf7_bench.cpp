@@ -34,8 +34,8 @@ bool MakeCard(const std::string &path)
             block[i] = i % 2 == 1 ? 0xE5 : static_cast<uint8_t>((done + i) / 512 * 31 + i);
         }
         if (done == 0) {
-            const uint8_t vib[20] = {'B', 'E', 'N', 'C', 'H', ' ', ' ', ' ', ' ', ' ',
-                                     0x06, 0x40, 20, 'D', 'S', 'K', ' ', 40, 2, 1};
+            const uint8_t vib[20] = {'B',  'E',  'N', 'C', 'H', ' ', ' ', ' ', ' ', ' ',
+                                     0x06, 0x40, 20,  'D', 'S', 'K', ' ', 40,  2,   1};
             for (size_t j = 0; j < sizeof vib; ++j) {
                 block[2 * j] = vib[j];
             }

@@ -71,7 +71,10 @@ bool OpenCard(const std::string &text, bool writable, Cf7Card &card, TerminalUi 
     return card.OpenImage(text, writable, writable ? 2 : 1, ui);
 }
 
-int Status(TerminalUi &ui, bool ok) { return ok && ui.ErrorCount() == 0 ? 0 : 1; }
+int Status(TerminalUi &ui, bool ok)
+{
+    return ok && ui.ErrorCount() == 0 ? 0 : 1;
+}
 
 const char kInitUsage[] = "cf7-init [--yes] CARD VOLUME LABEL";
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <vector>
 #include <sys/stat.h>
+#include <vector>
 
 #include "drives/cf7_card.h"
 #include "drives/cf7_layout.h"
@@ -14,9 +14,11 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgCantOpenWrite = 2;
@@ -28,9 +30,10 @@ constexpr size_t kStreamBuffer = 1 << 20;
 
 // A stdio stream with a large buffer of its own: the sectors pass through in
 // 256- and 512-byte pieces, the system sees 1 MiB transfers.
-class Stream {
+class Stream
+{
 public:
-    Stream(const std::string& path, const char* mode)
+    Stream(const std::string &path, const char *mode)
         : m_file(std::fopen(path.c_str(), mode)), m_buffer(kStreamBuffer)
     {
         if (m_file != nullptr) {
@@ -38,11 +41,11 @@ public:
         }
     }
     ~Stream() { Close(); }
-    Stream(const Stream&) = delete;
-    Stream& operator=(const Stream&) = delete;
+    Stream(const Stream &) = delete;
+    Stream &operator=(const Stream &) = delete;
 
     explicit operator bool() const { return m_file != nullptr; }
-    std::FILE* get() const { return m_file; }
+    std::FILE *get() const { return m_file; }
     // False when the last data could not be written.
     bool Close()
     {
@@ -55,16 +58,16 @@ public:
     }
 
 private:
-    std::FILE* m_file;
+    std::FILE *m_file;
     std::vector<char> m_buffer;
 };
 
 // Progress of sector i (from 0) of count; true when the user cancelled.
-bool Step(Ui& ui, const char* format, uint64_t i, uint64_t count)
+bool Step(Ui &ui, const char *format, uint64_t i, uint64_t count)
 {
     if (i % kProgressEvery == 0 || i + 1 == count) {
-        ui.SetStatusText(FormatText(format, {static_cast<long long>(i),
-                                             static_cast<long long>(count)}));
+        ui.SetStatusText(
+            FormatText(format, {static_cast<long long>(i), static_cast<long long>(count)}));
         ui.SetProgressPosition(static_cast<uint32_t>(i));
     }
     ui.PumpPendingMessages();
@@ -72,7 +75,7 @@ bool Step(Ui& ui, const char* format, uint64_t i, uint64_t count)
 }
 
 // The image's name in the header: the base name without extension, as a TI name.
-std::string ImageTiName(const std::string& imagePath)
+std::string ImageTiName(const std::string &imagePath)
 {
     std::string base = imagePath.substr(imagePath.find_last_of('/') + 1);
     size_t dot = base.find_last_of('.');
@@ -84,15 +87,17 @@ std::string ImageTiName(const std::string& imagePath)
         if (name.size() == 10) {
             break;
         }
-        name.push_back(c == '.' || c == ' ' ? '_' : static_cast<char>(std::toupper(
-                                                        static_cast<unsigned char>(c))));
+        name.push_back(c == '.' || c == ' '
+                           ? '_'
+                           : static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
     }
     return name;
 }
 
-uint64_t FileSize(std::FILE* file)
+uint64_t FileSize(std::FILE *file)
 {
-    struct stat st {};
+    struct stat st {
+    };
     if (::fstat(fileno(file), &st) != 0) {
         return 0;
     }
@@ -101,7 +106,7 @@ uint64_t FileSize(std::FILE* file)
 
 } // namespace
 
-bool IsCf7ImageFile(const std::string& path)
+bool IsCf7ImageFile(const std::string &path)
 {
     Stream file(path, "rb");
     uint8_t header[kCf7HeaderSize];
@@ -109,7 +114,7 @@ bool IsCf7ImageFile(const std::string& path)
            IsCf7ImageHeader(header);
 }
 
-BackupResult BackupDrive(const DriveItem& item, const std::string& imagePath, Ui& ui)
+BackupResult BackupDrive(const DriveItem &item, const std::string &imagePath, Ui &ui)
 {
     const bool hardDisk = item.kind == kDriveHardDisk;
     Cf7Card drive;
@@ -147,7 +152,7 @@ BackupResult BackupDrive(const DriveItem& item, const std::string& imagePath, Ui
         GatherTiSector(physical, ti);
         if (i == 0) {
             uint8_t header[kCf7HeaderSize];
-            const uint8_t* record = ti + mountrecord::kOffset;
+            const uint8_t *record = ti + mountrecord::kOffset;
             bool moved = record[0] == mountrecord::kMarker && record[1] == mountrecord::kCount;
             BuildCf7ImageHeader(ImageTiName(imagePath), moved ? record : nullptr, header);
             if (moved) {
@@ -183,7 +188,7 @@ BackupResult BackupDrive(const DriveItem& item, const std::string& imagePath, Ui
     return result;
 }
 
-BackupResult RestoreDrive(const std::string& imagePath, char letter, bool asCard, Ui& ui)
+BackupResult RestoreDrive(const std::string &imagePath, char letter, bool asCard, Ui &ui)
 {
     Cf7Card drive;
     if (!drive.OpenDrive(letter, true, ui)) {

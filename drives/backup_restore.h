@@ -14,7 +14,8 @@
 #include "drives/physical_drives.h"
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 constexpr uint32_t kProgressEvery = 256;
 
@@ -25,7 +26,7 @@ enum class BackupResult { Done, Cancelled, Failed };
 // file, then the 256 TI bytes of each sector; a valid mount record in sector
 // 0 moves into the header and is zeroed in the sector. The image is written
 // beside its path and moved over an existing file only when complete.
-BackupResult BackupDrive(const DriveItem& item, const std::string& imagePath, Ui& ui);
+BackupResult BackupDrive(const DriveItem &item, const std::string &imagePath, Ui &ui);
 
 // Restores a hard-disk image (asCard false) or a card image (asCard true)
 // onto the drive with that letter. The image is checked first (message 9
@@ -33,10 +34,10 @@ BackupResult BackupDrive(const DriveItem& item, const std::string& imagePath, Ui
 // and so is the drive's capacity (message 29): nothing is written unless the
 // whole image fits. A card image's mount record goes back into TI bytes 20
 // to 27 of the card's first sector.
-BackupResult RestoreDrive(const std::string& imagePath, char letter, bool asCard, Ui& ui);
+BackupResult RestoreDrive(const std::string &imagePath, char letter, bool asCard, Ui &ui);
 
 // Whether the file at path is a card image (header "CF7"); false when it
 // cannot be read.
-bool IsCf7ImageFile(const std::string& path);
+bool IsCf7ImageFile(const std::string &path);
 
 } // namespace kestrel

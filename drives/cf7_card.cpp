@@ -5,9 +5,11 @@
 
 #include "tifs/messages.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantReadSector = 6;
 constexpr int kMsgCantWriteSector = 7;
@@ -19,18 +21,22 @@ constexpr int kMsgCantReadDrive = 27;
 constexpr int kMsgCantWriteDrive = 28;
 constexpr int kMsgSeekErrorDrive = 30;
 
-std::string LetterText(char letter) { return std::string(1, letter); }
+std::string LetterText(char letter)
+{
+    return std::string(1, letter);
+}
 
 } // namespace
 
 // The TI bytes of a card in a drive: TI byte j of card sector s is byte 2j
 // of physical sector s. Reads gather, writes read-modify-write the even bytes
 // with the filler of the sector.
-class Cf7Card::DriveBytes : public ImageAccess {
+class Cf7Card::DriveBytes : public ImageAccess
+{
 public:
-    explicit DriveBytes(Cf7Card& card) : m_card(card) {}
+    explicit DriveBytes(Cf7Card &card) : m_card(card) {}
 
-    bool ReadAt(uint64_t offset, uint8_t* buffer, size_t length) override
+    bool ReadAt(uint64_t offset, uint8_t *buffer, size_t length) override
     {
         if (offset > Size() || length > Size() - offset) {
             return false;
@@ -54,7 +60,7 @@ public:
         return true;
     }
 
-    bool WriteAt(uint64_t offset, const uint8_t* buffer, size_t length) override
+    bool WriteAt(uint64_t offset, const uint8_t *buffer, size_t length) override
     {
         if (offset > Size() || length > Size() - offset) {
             return false;
@@ -89,18 +95,19 @@ public:
     uint64_t Size() const override { return m_card.m_tiSectors * kCf7TiSector; }
 
 private:
-    Cf7Card& m_card;
+    Cf7Card &m_card;
 };
 
 // The TI bytes of a card image: the file after its header.
-class ImageBytes : public ImageAccess {
+class ImageBytes : public ImageAccess
+{
 public:
-    explicit ImageBytes(ImageAccess& file) : m_file(file) {}
-    bool ReadAt(uint64_t offset, uint8_t* buffer, size_t length) override
+    explicit ImageBytes(ImageAccess &file) : m_file(file) {}
+    bool ReadAt(uint64_t offset, uint8_t *buffer, size_t length) override
     {
         return m_file.ReadAt(offset + kCf7HeaderSize, buffer, length);
     }
-    bool WriteAt(uint64_t offset, const uint8_t* buffer, size_t length) override
+    bool WriteAt(uint64_t offset, const uint8_t *buffer, size_t length) override
     {
         return m_file.WriteAt(offset + kCf7HeaderSize, buffer, length);
     }
@@ -110,10 +117,10 @@ public:
     }
 
 private:
-    ImageAccess& m_file;
+    ImageAccess &m_file;
 };
 
-bool Cf7Card::OpenImage(const std::string& path, bool writable, int openMessage, Ui& ui)
+bool Cf7Card::OpenImage(const std::string &path, bool writable, int openMessage, Ui &ui)
 {
     Close();
     m_physical = false;
@@ -133,7 +140,7 @@ bool Cf7Card::OpenImage(const std::string& path, bool writable, int openMessage,
     return true;
 }
 
-bool Cf7Card::OpenDrive(char letter, bool forWriting, Ui& ui)
+bool Cf7Card::OpenDrive(char letter, bool forWriting, Ui &ui)
 {
     Close();
     m_physical = true;
@@ -155,14 +162,15 @@ bool Cf7Card::OpenDrive(char letter, bool forWriting, Ui& ui)
     return true;
 }
 
-bool Cf7Card::Finish(Ui& ui)
+bool Cf7Card::Finish(Ui &ui)
 {
     bool ok = true;
     if (m_disk.IsOpen()) {
         int error = 0;
         uint64_t failed = 0;
         if (!m_disk.Flush(error, failed)) {
-            ReportSystemError(ui, error, kMsgCantWriteDrive, {static_cast<long long>(failed), m_letter});
+            ReportSystemError(ui, error, kMsgCantWriteDrive,
+                              {static_cast<long long>(failed), m_letter});
             ok = false;
         }
     } else if (m_image.IsOpen() && !m_image.Flush()) {
@@ -180,7 +188,7 @@ void Cf7Card::Close()
     m_disk.Close();
 }
 
-bool Cf7Card::CheckVolume(uint32_t volume, Ui& ui)
+bool Cf7Card::CheckVolume(uint32_t volume, Ui &ui)
 {
     if (volume >= 1 && volume <= VolumeCount()) {
         return true;
@@ -193,7 +201,7 @@ bool Cf7Card::CheckVolume(uint32_t volume, Ui& ui)
     return false;
 }
 
-bool Cf7Card::ReadPhysical(uint64_t sector, uint8_t* buffer, Ui& ui)
+bool Cf7Card::ReadPhysical(uint64_t sector, uint8_t *buffer, Ui &ui)
 {
     int error = 0;
     if (!m_disk.ReadSector(sector, buffer, error)) {
@@ -203,23 +211,24 @@ bool Cf7Card::ReadPhysical(uint64_t sector, uint8_t* buffer, Ui& ui)
     return true;
 }
 
-bool Cf7Card::ProbePhysical(uint64_t sector, uint8_t* buffer)
+bool Cf7Card::ProbePhysical(uint64_t sector, uint8_t *buffer)
 {
     return m_disk.ReadSector(sector, buffer, m_lastError);
 }
 
-bool Cf7Card::WritePhysical(uint64_t sector, const uint8_t* buffer, Ui& ui)
+bool Cf7Card::WritePhysical(uint64_t sector, const uint8_t *buffer, Ui &ui)
 {
     int error = 0;
     uint64_t failed = 0;
     if (!m_disk.WriteSector(sector, buffer, error, failed)) {
-        ReportSystemError(ui, error, kMsgCantWriteDrive, {static_cast<long long>(failed), m_letter});
+        ReportSystemError(ui, error, kMsgCantWriteDrive,
+                          {static_cast<long long>(failed), m_letter});
         return false;
     }
     return true;
 }
 
-bool Cf7Card::ReadSector(uint64_t cardSector, uint8_t* ti, Ui& ui)
+bool Cf7Card::ReadSector(uint64_t cardSector, uint8_t *ti, Ui &ui)
 {
     if (m_physical) {
         uint8_t physical[kCf7PhysicalSector];
@@ -236,7 +245,7 @@ bool Cf7Card::ReadSector(uint64_t cardSector, uint8_t* ti, Ui& ui)
     return true;
 }
 
-bool Cf7Card::WriteSector(uint64_t cardSector, const uint8_t* ti, Ui& ui)
+bool Cf7Card::WriteSector(uint64_t cardSector, const uint8_t *ti, Ui &ui)
 {
     if (m_physical) {
         uint8_t physical[kCf7PhysicalSector];
@@ -250,7 +259,7 @@ bool Cf7Card::WriteSector(uint64_t cardSector, const uint8_t* ti, Ui& ui)
     return true;
 }
 
-bool Cf7Card::ReadHeader(uint8_t* header, Ui& ui)
+bool Cf7Card::ReadHeader(uint8_t *header, Ui &ui)
 {
     if (!m_image.ReadAt(0, header, kCf7HeaderSize)) {
         ReportError(ui, kMsgCantReadSector, {0, m_path});
@@ -259,7 +268,7 @@ bool Cf7Card::ReadHeader(uint8_t* header, Ui& ui)
     return true;
 }
 
-bool Cf7Card::WriteHeader(const uint8_t* header, Ui& ui)
+bool Cf7Card::WriteHeader(const uint8_t *header, Ui &ui)
 {
     if (!m_image.WriteAt(0, header, kCf7HeaderSize)) {
         ReportError(ui, kMsgCantWriteSector, {0, m_path});
@@ -268,6 +277,9 @@ bool Cf7Card::WriteHeader(const uint8_t* header, Ui& ui)
     return true;
 }
 
-ImageAccess& Cf7Card::TiBytes() { return *m_tiBytes; }
+ImageAccess &Cf7Card::TiBytes()
+{
+    return *m_tiBytes;
+}
 
 } // namespace kestrel

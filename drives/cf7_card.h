@@ -20,53 +20,55 @@
 #include "tifs/floppy/disk_sector_io.h"
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-class Cf7Card {
+class Cf7Card
+{
 public:
     Cf7Card() = default;
     ~Cf7Card() { Close(); }
-    Cf7Card(const Cf7Card&) = delete;
-    Cf7Card& operator=(const Cf7Card&) = delete;
+    Cf7Card(const Cf7Card &) = delete;
+    Cf7Card &operator=(const Cf7Card &) = delete;
 
     // openMessage: 1 (read), 2 (write) or 3 (read and write) for a failure.
     // An image without the "CF7" header shows message 9.
-    bool OpenImage(const std::string& path, bool writable, int openMessage, Ui& ui);
+    bool OpenImage(const std::string &path, bool writable, int openMessage, Ui &ui);
     // Opens the drive with that letter (the write lock with forWriting).
-    bool OpenDrive(char letter, bool forWriting, Ui& ui);
+    bool OpenDrive(char letter, bool forWriting, Ui &ui);
     // Writes what is pending (message 28 on failure) and closes; false when
     // that write failed.
-    bool Finish(Ui& ui);
+    bool Finish(Ui &ui);
     // Closes without reporting.
     void Close();
 
     bool IsOpen() const { return m_image.IsOpen() || m_disk.IsOpen(); }
     bool Physical() const { return m_physical; }
     char Letter() const { return m_letter; }
-    const std::string& ImagePath() const { return m_path; }
+    const std::string &ImagePath() const { return m_path; }
     uint64_t TiSectors() const { return m_tiSectors; }
     uint32_t VolumeCount() const { return Cf7VolumeCount(m_tiSectors); }
 
     // Checks that volume lies on the card (message 14 or 30 when not).
-    bool CheckVolume(uint32_t volume, Ui& ui);
-    bool ReadSector(uint64_t cardSector, uint8_t* ti, Ui& ui);
+    bool CheckVolume(uint32_t volume, Ui &ui);
+    bool ReadSector(uint64_t cardSector, uint8_t *ti, Ui &ui);
     // On a drive the filler is 0xE4 for a volume's first sector, else 0xE5.
-    bool WriteSector(uint64_t cardSector, const uint8_t* ti, Ui& ui);
+    bool WriteSector(uint64_t cardSector, const uint8_t *ti, Ui &ui);
 
     // Raw 512-byte sectors of a drive (the mount record, backup).
-    bool ReadPhysical(uint64_t sector, uint8_t* buffer, Ui& ui);
-    bool WritePhysical(uint64_t sector, const uint8_t* buffer, Ui& ui);
+    bool ReadPhysical(uint64_t sector, uint8_t *buffer, Ui &ui);
+    bool WritePhysical(uint64_t sector, const uint8_t *buffer, Ui &ui);
     // Reads a physical sector without reporting (capacity checks); the
     // system's reason is then in LastError.
-    bool ProbePhysical(uint64_t sector, uint8_t* buffer);
+    bool ProbePhysical(uint64_t sector, uint8_t *buffer);
     int LastError() const { return m_lastError; }
 
     // The 128-byte header of an image (message 6 with sector 0 when short).
-    bool ReadHeader(uint8_t* header, Ui& ui);
-    bool WriteHeader(const uint8_t* header, Ui& ui);
+    bool ReadHeader(uint8_t *header, Ui &ui);
+    bool WriteHeader(const uint8_t *header, Ui &ui);
 
     // The card's TI bytes for the floppy reader; valid while the card is open.
-    ImageAccess& TiBytes();
+    ImageAccess &TiBytes();
 
 private:
     class DriveBytes;

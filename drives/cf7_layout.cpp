@@ -5,16 +5,17 @@
 
 #include "tifs/byte_order.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-void GatherTiSector(const uint8_t* physical, uint8_t* ti)
+void GatherTiSector(const uint8_t *physical, uint8_t *ti)
 {
     for (size_t j = 0; j < kCf7TiSector; ++j) {
         ti[j] = physical[2 * j];
     }
 }
 
-void SpreadTiSector(const uint8_t* ti, uint8_t filler, uint8_t* physical)
+void SpreadTiSector(const uint8_t *ti, uint8_t filler, uint8_t *physical)
 {
     for (size_t j = 0; j < kCf7TiSector; ++j) {
         physical[2 * j] = ti[j];
@@ -22,7 +23,7 @@ void SpreadTiSector(const uint8_t* ti, uint8_t filler, uint8_t* physical)
     }
 }
 
-bool DecodeMountRecord(const uint8_t* record, uint32_t volumeCount, MountRecord& mount)
+bool DecodeMountRecord(const uint8_t *record, uint32_t volumeCount, MountRecord &mount)
 {
     mount = MountRecord{};
     if (record[0] != mountrecord::kMarker || record[1] != mountrecord::kCount) {
@@ -35,7 +36,7 @@ bool DecodeMountRecord(const uint8_t* record, uint32_t volumeCount, MountRecord&
     return true;
 }
 
-void EncodeMountRecord(const MountRecord& mount, uint8_t* record)
+void EncodeMountRecord(const MountRecord &mount, uint8_t *record)
 {
     record[0] = mountrecord::kMarker;
     record[1] = mountrecord::kCount;
@@ -44,7 +45,7 @@ void EncodeMountRecord(const MountRecord& mount, uint8_t* record)
     }
 }
 
-void BuildCf7ImageHeader(const std::string& tiName, const uint8_t* mountBytes, uint8_t* header)
+void BuildCf7ImageHeader(const std::string &tiName, const uint8_t *mountBytes, uint8_t *header)
 {
     std::memset(header, 0, kCf7HeaderSize);
     for (size_t i = 0; i < 10; ++i) {
@@ -56,7 +57,7 @@ void BuildCf7ImageHeader(const std::string& tiName, const uint8_t* mountBytes, u
     }
 }
 
-bool IsCf7ImageHeader(const uint8_t* header)
+bool IsCf7ImageHeader(const uint8_t *header)
 {
     return std::memcmp(header + cf7header::kMagic, "CF7", 4) == 0;
 }

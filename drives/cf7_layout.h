@@ -12,7 +12,8 @@
 #include <cstdint>
 #include <string>
 
-namespace kestrel {
+namespace kestrel
+{
 
 constexpr uint32_t kCf7VolumeSectors = 1600;
 constexpr uint32_t kCf7TiSector = 256;
@@ -22,13 +23,15 @@ constexpr uint32_t kCf7HeaderSize = 128;
 constexpr uint8_t kCf7VibFiller = 0xE4;
 constexpr uint8_t kCf7Filler = 0xE5;
 
-namespace cf7header {
-constexpr size_t kName = 0;      // 10 bytes, the image's TI name
-constexpr size_t kMagic = 12;    // "CF7" and a zero byte
-constexpr size_t kMount = 20;    // the mount record, 8 bytes
+namespace cf7header
+{
+constexpr size_t kName = 0;   // 10 bytes, the image's TI name
+constexpr size_t kMagic = 12; // "CF7" and a zero byte
+constexpr size_t kMount = 20; // the mount record, 8 bytes
 } // namespace cf7header
 
-namespace mountrecord {
+namespace mountrecord
+{
 constexpr size_t kOffset = 20; // in the header, and in volume 1's VIB
 constexpr size_t kSize = 8;
 constexpr uint8_t kMarker = 0xAA;
@@ -63,27 +66,27 @@ inline uint8_t Cf7FillerFor(uint64_t cardSector)
 }
 
 // The even bytes of a 512-byte physical sector into 256 TI bytes.
-void GatherTiSector(const uint8_t* physical, uint8_t* ti);
+void GatherTiSector(const uint8_t *physical, uint8_t *ti);
 // 256 TI bytes onto the even bytes of a physical sector, filler at the odd ones.
-void SpreadTiSector(const uint8_t* ti, uint8_t filler, uint8_t* physical);
+void SpreadTiSector(const uint8_t *ti, uint8_t filler, uint8_t *physical);
 
 // The three volumes mounted as DSK1, DSK2 and DSK3 (0: none).
 struct MountRecord {
     uint16_t dsk[3] = {0, 0, 0};
-    bool operator==(const MountRecord&) const = default;
+    bool operator==(const MountRecord &) const = default;
 };
 
 // True when the 8 bytes at record carry the marker 0xAA, 3. Volume numbers
 // above volumeCount are taken as none.
-bool DecodeMountRecord(const uint8_t* record, uint32_t volumeCount, MountRecord& mount);
+bool DecodeMountRecord(const uint8_t *record, uint32_t volumeCount, MountRecord &mount);
 // The 8 bytes with marker and the three words.
-void EncodeMountRecord(const MountRecord& mount, uint8_t* record);
+void EncodeMountRecord(const MountRecord &mount, uint8_t *record);
 
 // The 128-byte header of a card image named after name (its TI form, up to
 // 10 characters, space-padded), with the mount record when one is given.
-void BuildCf7ImageHeader(const std::string& tiName, const uint8_t* mountBytes, uint8_t* header);
+void BuildCf7ImageHeader(const std::string &tiName, const uint8_t *mountBytes, uint8_t *header);
 // "CF7" and a zero at bytes 12 to 15.
-bool IsCf7ImageHeader(const uint8_t* header);
+bool IsCf7ImageHeader(const uint8_t *header);
 
 // The PC name of a volume entry: "VOL #%04u" on a physical card, "VOL #%03u"
 // in a card image.

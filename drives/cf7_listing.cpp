@@ -9,14 +9,16 @@
 #include "tifs/pc_directory.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgDiskError = 8;
 constexpr int kMsgCantReadDiskInfo = 9;
 
-std::string Trimmed(const std::string& text)
+std::string Trimmed(const std::string &text)
 {
     std::string out = text;
     while (!out.empty() && out.back() == ' ') {
@@ -25,9 +27,9 @@ std::string Trimmed(const std::string& text)
     return out;
 }
 
-void AddParent(Catalog& entries, uint64_t sectors)
+void AddParent(Catalog &entries, uint64_t sectors)
 {
-    CatalogEntry* up = AddEntry(entries);
+    CatalogEntry *up = AddEntry(entries);
     up->ti.kind = kKindUpDir;
     up->ti.tiName = "..";
     up->pcName = "..";
@@ -36,7 +38,7 @@ void AddParent(Catalog& entries, uint64_t sectors)
 
 // The volume entries of an open card; false when a read failed (the volumes
 // before it stay listed).
-bool AddVolumes(Cf7Card& card, Catalog& entries, Ui& ui)
+bool AddVolumes(Cf7Card &card, Catalog &entries, Ui &ui)
 {
     const uint32_t count = card.VolumeCount();
     ui.SetProgressRange(count);
@@ -53,8 +55,8 @@ bool AddVolumes(Cf7Card& card, Catalog& entries, Ui& ui)
 
 } // namespace
 
-bool RecognizeCf7Image(const std::string& path, const uint8_t* first256, uint64_t fileSize,
-                       CatalogEntry& entry)
+bool RecognizeCf7Image(const std::string &path, const uint8_t *first256, uint64_t fileSize,
+                       CatalogEntry &entry)
 {
     (void)path;
     if (fileSize < kCf7HeaderSize || !IsCf7ImageHeader(first256)) {
@@ -68,14 +70,14 @@ bool RecognizeCf7Image(const std::string& path, const uint8_t* first256, uint64_
     return true;
 }
 
-std::string Cf7DrivePathText(char letter, const std::string& description, uint64_t sectors)
+std::string Cf7DrivePathText(char letter, const std::string &description, uint64_t sectors)
 {
-    return FormatText("%c: %s [%luMb]",
-                      {letter, description,
-                       static_cast<unsigned long>(sectors * kCf7PhysicalSector / 1000000)});
+    return FormatText(
+        "%c: %s [%luMb]",
+        {letter, description, static_cast<unsigned long>(sectors * kCf7PhysicalSector / 1000000)});
 }
 
-char Cf7LocationDrive(const Location& location)
+char Cf7LocationDrive(const Location &location)
 {
     if (location.kind == kLocCf7Drive ||
         (location.kind == kLocCf7Volume && !location.containerEntries.empty() &&
@@ -87,7 +89,7 @@ char Cf7LocationDrive(const Location& location)
     return 0;
 }
 
-bool OpenCf7CardOf(const Location& location, Cf7Card& card, bool writable, Ui& ui)
+bool OpenCf7CardOf(const Location &location, Cf7Card &card, bool writable, Ui &ui)
 {
     if (char letter = Cf7LocationDrive(location)) {
         return card.OpenDrive(letter, writable, ui);
@@ -95,7 +97,7 @@ bool OpenCf7CardOf(const Location& location, Cf7Card& card, bool writable, Ui& u
     return card.OpenImage(location.path, writable, writable ? 2 : 1, ui);
 }
 
-bool ListCf7Drive(Location& location, char letter, Ui& ui)
+bool ListCf7Drive(Location &location, char letter, Ui &ui)
 {
     Cf7Card card;
     if (!card.OpenDrive(letter, false, ui)) {
@@ -119,7 +121,7 @@ bool ListCf7Drive(Location& location, char letter, Ui& ui)
     return ok;
 }
 
-bool ListCf7Image(Location& location, const std::string& imagePath, bool addParent, Ui& ui)
+bool ListCf7Image(Location &location, const std::string &imagePath, bool addParent, Ui &ui)
 {
     Cf7Card card;
     if (!card.OpenImage(imagePath, false, 1, ui)) {
@@ -141,7 +143,7 @@ bool ListCf7Image(Location& location, const std::string& imagePath, bool addPare
     return AddVolumes(card, location.entries, ui);
 }
 
-bool ListCf7Volume(Location& location, const CatalogEntry& original, bool addParent, Ui& ui)
+bool ListCf7Volume(Location &location, const CatalogEntry &original, bool addParent, Ui &ui)
 {
     const CatalogEntry volumeEntry = original; // may be one of location.entries
     const uint32_t volume = volumeEntry.baseOffset / kCf7VolumeSectors + 1;
@@ -188,7 +190,7 @@ bool ListCf7Volume(Location& location, const CatalogEntry& original, bool addPar
         if (!card.ReadSector(first + fdrSector, fdr, ui)) {
             break;
         }
-        CatalogEntry* entry = AddEntry(location.entries);
+        CatalogEntry *entry = AddEntry(location.entries);
         entry->pcName = pcName;
         DecodeHeader(fdr, pcName, false, entry->ti);
         entry->ti.fdrSector = fdrSector;

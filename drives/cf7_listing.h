@@ -13,34 +13,35 @@
 #include "tifs/location.h"
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 // Recogniser of the PC-directory scan: a file whose 128-byte header carries
 // "CF7" at bytes 12 to 15 becomes an entry of kind 15 with the card's size.
-bool RecognizeCf7Image(const std::string& path, const uint8_t* first256, uint64_t fileSize,
-                       CatalogEntry& entry);
+bool RecognizeCf7Image(const std::string &path, const uint8_t *first256, uint64_t fileSize,
+                       CatalogEntry &entry);
 
 // Lists the volumes of the card in drive letter (kind 1). The previous PC
 // path is kept for the way back. False after a message; the list then holds
 // the volumes read so far.
-bool ListCf7Drive(Location& location, char letter, Ui& ui);
+bool ListCf7Drive(Location &location, char letter, Ui &ui);
 
 // Lists the volumes of the card image at imagePath (kind 6); with addParent
 // the ".." entry comes first.
-bool ListCf7Image(Location& location, const std::string& imagePath, bool addParent, Ui& ui);
+bool ListCf7Image(Location &location, const std::string &imagePath, bool addParent, Ui &ui);
 
 // Lists the files of a volume (kind 7) of the card the location shows:
 // volumeEntry is a volume entry of that card (kind 14 or 16).
-bool ListCf7Volume(Location& location, const CatalogEntry& volumeEntry, bool addParent, Ui& ui);
+bool ListCf7Volume(Location &location, const CatalogEntry &volumeEntry, bool addParent, Ui &ui);
 
 // The drive letter of a location showing a card in a drive or one of its
 // volumes; 0 for a card image.
-char Cf7LocationDrive(const Location& location);
+char Cf7LocationDrive(const Location &location);
 
 // Opens the card the location shows (kinds 1, 6 and 7) for reading or writing.
-bool OpenCf7CardOf(const Location& location, Cf7Card& card, bool writable, Ui& ui);
+bool OpenCf7CardOf(const Location &location, Cf7Card &card, bool writable, Ui &ui);
 
 // The pane's path text of a drive: "%c: %s [%luMb]".
-std::string Cf7DrivePathText(char letter, const std::string& description, uint64_t sectors);
+std::string Cf7DrivePathText(char letter, const std::string &description, uint64_t sectors);
 
 } // namespace kestrel

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "drives/cf7_layout.h"
 #include "drives/cf7_card.h"
+#include "drives/cf7_layout.h"
 #include "drives/cf7_listing.h"
 #include "drives/cf7_volume.h"
 #include "tifs/floppy/save_as_ti_file.h"
@@ -11,21 +11,23 @@
 #include "tifs/messages.h"
 #include "tifs/pc_directory.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kRecognizerPriority = 40;
 constexpr int kMsgDskNotInitialized = 32;
 
-bool OpenCardImage(Location& location, const CatalogEntry& entry, Ui& ui)
+bool OpenCardImage(Location &location, const CatalogEntry &entry, Ui &ui)
 {
-    std::string path = location.kind == kLocPcDirectory ? JoinPcPath(location.path, entry.pcName)
-                                                        : location.path;
+    std::string path =
+        location.kind == kLocPcDirectory ? JoinPcPath(location.path, entry.pcName) : location.path;
     return ListCf7Image(location, path, true, ui);
 }
 
-bool OpenVolume(Location& location, const CatalogEntry& entry, Ui& ui)
+bool OpenVolume(Location &location, const CatalogEntry &entry, Ui &ui)
 {
     if (entry.disk.totalSectors == 0) {
         ReportError(ui, kMsgDskNotInitialized);
@@ -49,7 +51,7 @@ bool OpenVolume(Location& location, const CatalogEntry& entry, Ui& ui)
     return true;
 }
 
-bool UpFromVolume(Location& location, Ui& ui)
+bool UpFromVolume(Location &location, Ui &ui)
 {
     if (location.kind != kLocCf7Volume) {
         return false;
@@ -70,8 +72,8 @@ bool UpFromVolume(Location& location, Ui& ui)
 // A file of a volume as a TI file: from a card image directly at the
 // volume's byte base; from a drive through a copy of the volume as a DSK
 // image beside the target, removed afterwards.
-bool SaveVolumeFile(const Location& location, const CatalogEntry& entry,
-                    const std::string& target, Ui& ui)
+bool SaveVolumeFile(const Location &location, const CatalogEntry &entry, const std::string &target,
+                    Ui &ui)
 {
     char letter = Cf7LocationDrive(location);
     if (letter == 0) {
@@ -83,8 +85,8 @@ bool SaveVolumeFile(const Location& location, const CatalogEntry& entry,
     }
     const std::string volumeCopy = target + ".vol";
     std::remove(volumeCopy.c_str());
-    bool copied = CopyCf7VolumeToDsk(card, static_cast<uint32_t>(location.cf7Volume), volumeCopy,
-                                     ui) == 0;
+    bool copied =
+        CopyCf7VolumeToDsk(card, static_cast<uint32_t>(location.cf7Volume), volumeCopy, ui) == 0;
     card.Close();
     bool saved = false;
     if (copied) {
@@ -100,9 +102,9 @@ bool SaveVolumeFile(const Location& location, const CatalogEntry& entry,
     return saved;
 }
 
-bool ListCardImagePath(Location& location, const std::string& path, Ui& ui, bool& reported)
+bool ListCardImagePath(Location &location, const std::string &path, Ui &ui, bool &reported)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE *file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         return false;
     }

@@ -13,9 +13,11 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgCantOpenWrite = 2;
@@ -25,14 +27,15 @@ constexpr size_t kClearFrom = 20; // VIB bytes 20 to 55: slots, and the mount re
 constexpr size_t kClearTo = 56;
 constexpr int kStop = 2;
 
-bool FileExists(const std::string& path)
+bool FileExists(const std::string &path)
 {
-    struct stat st {};
+    struct stat st {
+    };
     return ::stat(path.c_str(), &st) == 0;
 }
 
 // The progress and Cancel of a sector loop; true when the user cancelled.
-bool Step(Ui& ui, uint32_t position)
+bool Step(Ui &ui, uint32_t position)
 {
     ui.SetProgressPosition(position);
     ui.PumpPendingMessages();
@@ -41,7 +44,7 @@ bool Step(Ui& ui, uint32_t position)
 
 } // namespace
 
-void FillCf7VolumeEntry(CatalogEntry& entry, uint32_t volume, bool physical, const uint8_t* vib,
+void FillCf7VolumeEntry(CatalogEntry &entry, uint32_t volume, bool physical, const uint8_t *vib,
                         uint64_t cardSectors)
 {
     entry.pcName = Cf7VolumePcName(volume, physical);
@@ -63,7 +66,7 @@ void FillCf7VolumeEntry(CatalogEntry& entry, uint32_t volume, bool physical, con
     }
 }
 
-bool ResizeVib(uint8_t* vib, unsigned oldTotal, unsigned newTotal)
+bool ResizeVib(uint8_t *vib, unsigned oldTotal, unsigned newTotal)
 {
     if (oldTotal == newTotal) {
         return true;
@@ -89,11 +92,11 @@ bool ResizeVib(uint8_t* vib, unsigned oldTotal, unsigned newTotal)
     return true;
 }
 
-void BuildCf7Vib(const std::string& label, uint8_t* vib)
+void BuildCf7Vib(const std::string &label, uint8_t *vib)
 {
     // The CF7A+ preset of the new-image dialog: 2 sides, 40 tracks, 20 sectors.
     for (int i = 0; i < kPresetCount; ++i) {
-        const FloppyPreset* preset = FindPreset(i);
+        const FloppyPreset *preset = FindPreset(i);
         if (preset != nullptr && preset->totalSectors == kCf7VolumeSectors &&
             preset->sectorsPerTrack == 20) {
             BuildNewVib(*preset, label, vib);
@@ -104,8 +107,8 @@ void BuildCf7Vib(const std::string& label, uint8_t* vib)
     BuildNewVib(cf7, label, vib);
 }
 
-bool InitializeCf7Volume(Cf7Card& card, uint32_t volume, const std::string& label, Ui& ui,
-                         DiskSummary& summary)
+bool InitializeCf7Volume(Cf7Card &card, uint32_t volume, const std::string &label, Ui &ui,
+                         DiskSummary &summary)
 {
     if (!card.CheckVolume(volume, ui)) {
         return false;
@@ -129,7 +132,7 @@ bool InitializeCf7Volume(Cf7Card& card, uint32_t volume, const std::string& labe
     return true;
 }
 
-std::string Cf7VolumeDskName(const std::string& tiName)
+std::string Cf7VolumeDskName(const std::string &tiName)
 {
     std::string name = tiName;
     while (!name.empty() && name.back() == ' ') {
@@ -138,14 +141,14 @@ std::string Cf7VolumeDskName(const std::string& tiName)
     return TiNameToPcName(name, ProgramSettings().zubCompatible) + ".dsk";
 }
 
-int CopyCf7VolumeToDsk(Cf7Card& card, uint32_t volume, const std::string& target, Ui& ui,
-                       bool* overwriteAll)
+int CopyCf7VolumeToDsk(Cf7Card &card, uint32_t volume, const std::string &target, Ui &ui,
+                       bool *overwriteAll)
 {
     if (FileExists(target)) {
         if (overwriteAll == nullptr || !*overwriteAll) {
             std::string name = target.substr(target.find_last_of('/') + 1);
-            switch (ui.AskOverwrite(FormatText("%s <%s> allready exist. Overwrite?",
-                                               {"DSK image", name}))) {
+            switch (ui.AskOverwrite(
+                FormatText("%s <%s> allready exist. Overwrite?", {"DSK image", name}))) {
             case Answer::No:
                 return 0;
             case Answer::Cancel:
@@ -166,7 +169,7 @@ int CopyCf7VolumeToDsk(Cf7Card& card, uint32_t volume, const std::string& target
     // Written beside the target and moved over it once complete, so that an
     // existing image is replaced only by a whole one.
     const std::string partial = target + ".part";
-    std::FILE* out = std::fopen(partial.c_str(), "wb");
+    std::FILE *out = std::fopen(partial.c_str(), "wb");
     if (out == nullptr) {
         ReportError(ui, kMsgCantOpenWrite, {target});
         return kStop;
@@ -185,8 +188,8 @@ int CopyCf7VolumeToDsk(Cf7Card& card, uint32_t volume, const std::string& target
             DiskSummary summary;
             if (DecodeVib(nullptr, sector, summary) != 0) {
                 std::memset(sector + kClearFrom, 0, kClearTo - kClearFrom);
-                unsigned geometry = unsigned{summary.sides} * summary.tracksPerSide *
-                                    summary.sectorsPerTrack;
+                unsigned geometry =
+                    unsigned{summary.sides} * summary.tracksPerSide * summary.sectorsPerTrack;
                 // A geometry beyond the volume would read the next volume.
                 if (geometry > 0 && geometry <= kCf7VolumeSectors &&
                     ResizeVib(sector, GetWordBE(sector, vib::kTotalSectors), geometry)) {
@@ -221,8 +224,8 @@ int CopyCf7VolumeToDsk(Cf7Card& card, uint32_t volume, const std::string& target
     return 0;
 }
 
-int CopyDskToCf7Volume(Cf7Card& card, uint32_t volume, const std::string& source, Ui& ui,
-                       DiskSummary* summary)
+int CopyDskToCf7Volume(Cf7Card &card, uint32_t volume, const std::string &source, Ui &ui,
+                       DiskSummary *summary)
 {
     FileImage dsk;
     if (!dsk.Open(source, false)) {
@@ -289,7 +292,7 @@ int CopyDskToCf7Volume(Cf7Card& card, uint32_t volume, const std::string& source
     return 0;
 }
 
-bool ReadCf7MountRecord(Cf7Card& card, MountRecord& mount, bool& valid, Ui& ui)
+bool ReadCf7MountRecord(Cf7Card &card, MountRecord &mount, bool &valid, Ui &ui)
 {
     uint8_t bytes[kSectorSize];
     if (card.Physical()) {
@@ -303,7 +306,7 @@ bool ReadCf7MountRecord(Cf7Card& card, MountRecord& mount, bool& valid, Ui& ui)
     return true;
 }
 
-bool WriteCf7MountRecord(Cf7Card& card, const MountRecord& mount, Ui& ui)
+bool WriteCf7MountRecord(Cf7Card &card, const MountRecord &mount, Ui &ui)
 {
     if (card.Physical()) {
         uint8_t physical[kCf7PhysicalSector];
@@ -325,7 +328,7 @@ bool WriteCf7MountRecord(Cf7Card& card, const MountRecord& mount, Ui& ui)
     return card.WriteHeader(header, ui);
 }
 
-std::string Cf7MountLine(uint32_t volume, const std::string& diskName)
+std::string Cf7MountLine(uint32_t volume, const std::string &diskName)
 {
     return FormatText("VOL #%03u: %10.10s", {volume, diskName});
 }

@@ -12,13 +12,15 @@
 #include "tifs/messages.h"
 #include "tifs/settings.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kProbeStepLimit = 128;
 
-std::string Printable(const uint8_t* bytes, size_t length)
+std::string Printable(const uint8_t *bytes, size_t length)
 {
     std::string text;
     for (size_t i = 0; i < length; ++i) {
@@ -33,7 +35,7 @@ std::string Printable(const uint8_t* bytes, size_t length)
 
 // File system name and label of a PC-formatted medium from its boot sector
 // (FAT12/16 and FAT32 extended boot records); "FAT" and no label otherwise.
-void PcMediumIdentity(const uint8_t* sector0, std::string& type, std::string& label)
+void PcMediumIdentity(const uint8_t *sector0, std::string &type, std::string &label)
 {
     type = "FAT";
     label.clear();
@@ -63,7 +65,7 @@ unsigned long Megabytes(uint64_t sectors)
 
 } // namespace
 
-uint64_t ProbeSectorCount(uint64_t estimate, const std::function<bool(uint64_t)>& readable)
+uint64_t ProbeSectorCount(uint64_t estimate, const std::function<bool(uint64_t)> &readable)
 {
     if (estimate == 0) {
         return readable(0) ? 1 : 0;
@@ -81,7 +83,7 @@ uint64_t ProbeSectorCount(uint64_t estimate, const std::function<bool(uint64_t)>
     return a + 1;
 }
 
-uint64_t HardDiskSectors(const uint8_t* sector0, std::string* volumeName)
+uint64_t HardDiskSectors(const uint8_t *sector0, std::string *volumeName)
 {
     HdVolumeInfo info;
     int kind = RecognizeHdImage(sector0, true, info);
@@ -108,7 +110,7 @@ uint64_t HardDiskSectors(const uint8_t* sector0, std::string* volumeName)
     return (uint64_t{info.totalAus} * info.sectorsPerAu + 1) / 2;
 }
 
-bool ClassifyDrive(const uint8_t* sector0, uint64_t sectors, unsigned wanted, DriveItem& item)
+bool ClassifyDrive(const uint8_t *sector0, uint64_t sectors, unsigned wanted, DriveItem &item)
 {
     item.sectors = sectors;
     std::string name;
@@ -146,7 +148,7 @@ bool ClassifyDrive(const uint8_t* sector0, uint64_t sectors, unsigned wanted, Dr
 std::vector<DriveItem> FindPhysicalDrives(unsigned wanted)
 {
     std::vector<DriveItem> items;
-    for (const platform::RawDriveInfo& info :
+    for (const platform::RawDriveInfo &info :
          platform::ListRawDrives(ProgramSettings().driveLetters)) {
         platform::RawDisk disk;
         int error = 0;
@@ -172,13 +174,13 @@ std::vector<DriveItem> FindPhysicalDrives(unsigned wanted)
     return items;
 }
 
-std::string Cf7DriveLine(const DriveItem& item)
+std::string Cf7DriveLine(const DriveItem &item)
 {
     return FormatText("%c: %s [%luMb] [%-10.10s]",
                       {item.letter, item.description, Megabytes(item.sectors), item.label});
 }
 
-std::string BackupDriveLine(const DriveItem& item)
+std::string BackupDriveLine(const DriveItem &item)
 {
     if (item.kind == kDriveHardDisk) {
         return FormatText("%c: DSKIMG [%luMb] [%10.10s]",
@@ -192,7 +194,7 @@ std::string BackupDriveLine(const DriveItem& item)
                       {item.letter, item.type, Megabytes(item.sectors), item.label});
 }
 
-std::string RestoreDriveLine(const DriveItem& item)
+std::string RestoreDriveLine(const DriveItem &item)
 {
     if (item.kind == kDriveHardDisk) {
         return FormatText("%c: DSKIMG [%luMb] [%10.10s]",

@@ -9,7 +9,8 @@
 
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 enum DriveKind : int {
     kDriveCf7 = 1,
@@ -35,23 +36,23 @@ struct DriveItem {
 
 // The size of a medium in sectors, found by halving steps from an estimate:
 // readable(n) tells whether sector n can be read. Bounded: at most 128 steps.
-uint64_t ProbeSectorCount(uint64_t estimate, const std::function<bool(uint64_t)>& readable);
+uint64_t ProbeSectorCount(uint64_t estimate, const std::function<bool(uint64_t)> &readable);
 
 // Classifies a drive from its first 512 bytes. False when it is not wanted.
-bool ClassifyDrive(const uint8_t* sector0, uint64_t sectors, unsigned wanted, DriveItem& item);
+bool ClassifyDrive(const uint8_t *sector0, uint64_t sectors, unsigned wanted, DriveItem &item);
 
 // Sectors a TI hard disk occupies, from its sector 0 (the end of the last
 // partition, or the volume's AUs in 512-byte sectors rounded up); 0 when
 // sector 0 is no hard disk.
-uint64_t HardDiskSectors(const uint8_t* sector0, std::string* volumeName = nullptr);
+uint64_t HardDiskSectors(const uint8_t *sector0, std::string *volumeName = nullptr);
 
 // The drives of the wanted kinds allowed by ProgramSettings().driveLetters,
 // in letter order. Drives that cannot be opened or read are passed over.
 std::vector<DriveItem> FindPhysicalDrives(unsigned wanted);
 
 // The drop-down lines of the dialogs.
-std::string Cf7DriveLine(const DriveItem& item);    // "Read Cf7a+ card"
-std::string BackupDriveLine(const DriveItem& item);  // "Save TI disk image"
-std::string RestoreDriveLine(const DriveItem& item); // "Restore ..."
+std::string Cf7DriveLine(const DriveItem &item);     // "Read Cf7a+ card"
+std::string BackupDriveLine(const DriveItem &item);  // "Save TI disk image"
+std::string RestoreDriveLine(const DriveItem &item); // "Restore ..."
 
 } // namespace kestrel

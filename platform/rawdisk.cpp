@@ -8,9 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace kestrel::platform {
+namespace kestrel::platform
+{
 
-namespace {
+namespace
+{
 
 constexpr size_t kBlockBytes = size_t{kRawBlockSectors} * kRawSectorSize;
 
@@ -35,7 +37,7 @@ std::vector<RawDriveInfo> AllDrives()
 std::vector<RawDriveInfo> ListRawDrives(uint32_t letterMask)
 {
     std::vector<RawDriveInfo> offered;
-    for (const RawDriveInfo& drive : AllDrives()) {
+    for (const RawDriveInfo &drive : AllDrives()) {
         if ((letterMask >> (drive.letter - 'A')) & 1u) {
             offered.push_back(drive);
         }
@@ -43,9 +45,9 @@ std::vector<RawDriveInfo> ListRawDrives(uint32_t letterMask)
     return offered;
 }
 
-bool FindRawDrive(char letter, RawDriveInfo& info)
+bool FindRawDrive(char letter, RawDriveInfo &info)
 {
-    for (const RawDriveInfo& drive : AllDrives()) {
+    for (const RawDriveInfo &drive : AllDrives()) {
         if (drive.letter == letter) {
             info = drive;
             return true;
@@ -54,7 +56,7 @@ bool FindRawDrive(char letter, RawDriveInfo& info)
     return false;
 }
 
-bool RawDisk::Open(const RawDriveInfo& drive, bool forWriting, int& error)
+bool RawDisk::Open(const RawDriveInfo &drive, bool forWriting, int &error)
 {
     Close();
     error = 0;
@@ -71,7 +73,8 @@ bool RawDisk::Open(const RawDriveInfo& drive, bool forWriting, int& error)
             error = errno;
             return false;
         }
-        struct stat st {};
+        struct stat st {
+        };
         if (::fstat(fd, &st) != 0) {
             error = errno;
             ::close(fd);
@@ -91,8 +94,8 @@ bool RawDisk::Open(const RawDriveInfo& drive, bool forWriting, int& error)
     } else {
         uint64_t size = 0;
         uint32_t sectorSize = 0;
-        int fd = OpenSystemDevice(drive.devicePath, forWriting, forWriting, error, size,
-                                  sectorSize);
+        int fd =
+            OpenSystemDevice(drive.devicePath, forWriting, forWriting, error, size, sectorSize);
         if (fd < 0 && forWriting && (error == EACCES || error == EROFS || error == EPERM)) {
             m_writeRefusal = error;
             fd = OpenSystemDevice(drive.devicePath, false, false, error, size, sectorSize);
@@ -132,7 +135,7 @@ void RawDisk::Close()
     m_writeBlock.shrink_to_fit();
 }
 
-bool RawDisk::ReadSector(uint64_t sector, uint8_t* buffer, int& error)
+bool RawDisk::ReadSector(uint64_t sector, uint8_t *buffer, int &error)
 {
     error = 0;
     if (m_fd < 0) {
@@ -188,8 +191,8 @@ bool RawDisk::ReadSector(uint64_t sector, uint8_t* buffer, int& error)
     return true;
 }
 
-bool RawDisk::WriteSector(uint64_t sector, const uint8_t* buffer, int& error,
-                          uint64_t& failedSector)
+bool RawDisk::WriteSector(uint64_t sector, const uint8_t *buffer, int &error,
+                          uint64_t &failedSector)
 {
     error = 0;
     failedSector = sector;
@@ -224,7 +227,7 @@ bool RawDisk::WriteSector(uint64_t sector, const uint8_t* buffer, int& error,
     return true;
 }
 
-bool RawDisk::WritePending(int& error, uint64_t& failedSector)
+bool RawDisk::WritePending(int &error, uint64_t &failedSector)
 {
     error = 0;
     if (m_writeCount == 0) {
@@ -265,13 +268,12 @@ bool RawDisk::WritePending(int& error, uint64_t& failedSector)
     return done == length;
 }
 
-bool RawDisk::Flush(int& error, uint64_t& failedSector)
+bool RawDisk::Flush(int &error, uint64_t &failedSector)
 {
     if (!WritePending(error, failedSector)) {
         return false;
     }
-    if (m_fd >= 0 && m_forWriting && m_writeRefusal == 0 && ::fsync(m_fd) != 0 &&
-        errno != EINVAL) {
+    if (m_fd >= 0 && m_forWriting && m_writeRefusal == 0 && ::fsync(m_fd) != 0 && errno != EINVAL) {
         error = errno;
         failedSector = 0;
         return false;

@@ -22,7 +22,8 @@
 #include <string>
 #include <vector>
 
-namespace kestrel::platform {
+namespace kestrel::platform
+{
 
 constexpr uint32_t kRawSectorSize = 512;
 constexpr uint32_t kRawBlockSectors = 2048; // 1 MiB blocks
@@ -45,26 +46,27 @@ struct FileDriveSpec {
 
 // Replaces the drive list with image files for the rest of the run (tests);
 // an empty list goes back to KESTREL_DRIVES or the system's drives.
-void SetFileDrives(const std::vector<FileDriveSpec>& drives);
+void SetFileDrives(const std::vector<FileDriveSpec> &drives);
 
 // The drives allowed by letterMask, in letter order.
 std::vector<RawDriveInfo> ListRawDrives(uint32_t letterMask);
 
 // The drive with that letter (mask ignored); false when there is none.
-bool FindRawDrive(char letter, RawDriveInfo& info);
+bool FindRawDrive(char letter, RawDriveInfo &info);
 
-class RawDisk {
+class RawDisk
+{
 public:
     RawDisk() = default;
     ~RawDisk() { Close(); }
-    RawDisk(const RawDisk&) = delete;
-    RawDisk& operator=(const RawDisk&) = delete;
+    RawDisk(const RawDisk &) = delete;
+    RawDisk &operator=(const RawDisk &) = delete;
 
     // Opens the drive; with forWriting the write lock is taken. A drive that
     // can be read but not written opens anyway and every write then fails with
     // the system's reason (as a write-protected card does). False with the
     // system's error code in error.
-    bool Open(const RawDriveInfo& drive, bool forWriting, int& error);
+    bool Open(const RawDriveInfo &drive, bool forWriting, int &error);
     // Writes what is pending (its failure is lost: call Flush first to see
     // it), releases the lock and closes. Safe when not open.
     void Close();
@@ -77,15 +79,15 @@ public:
 
     // Exactly 512 bytes of sector; a sector beyond the medium fails (error
     // EIO when the system gave no reason).
-    bool ReadSector(uint64_t sector, uint8_t* buffer, int& error);
+    bool ReadSector(uint64_t sector, uint8_t *buffer, int &error);
     // Queues 512 bytes for sector. False when a write failed now: error and
     // failedSector then say which sector and why.
-    bool WriteSector(uint64_t sector, const uint8_t* buffer, int& error, uint64_t& failedSector);
+    bool WriteSector(uint64_t sector, const uint8_t *buffer, int &error, uint64_t &failedSector);
     // Writes the queued sectors and asks the system to keep them.
-    bool Flush(int& error, uint64_t& failedSector);
+    bool Flush(int &error, uint64_t &failedSector);
 
 private:
-    bool WritePending(int& error, uint64_t& failedSector);
+    bool WritePending(int &error, uint64_t &failedSector);
 
     int m_fd = -1;
     bool m_locked = false;
@@ -109,9 +111,9 @@ private:
 std::vector<RawDriveInfo> SystemRawDrives();
 // The file drives of KESTREL_DRIVES or SetFileDrives (rawdisk_file.cpp);
 // false when neither names any, and the system's drives are used.
-bool FileRawDrives(std::vector<RawDriveInfo>& drives);
+bool FileRawDrives(std::vector<RawDriveInfo> &drives);
 // Opens a system device (rawdisk_linux.cpp): exclusive when lock is set.
-int OpenSystemDevice(const std::string& path, bool writable, bool lock, int& error,
-                     uint64_t& sizeBytes, uint32_t& sectorSize);
+int OpenSystemDevice(const std::string &path, bool writable, bool lock, int &error,
+                     uint64_t &sizeBytes, uint32_t &sectorSize);
 
 } // namespace kestrel::platform

@@ -5,17 +5,19 @@
 
 #include "platform/rawdisk.h"
 
-namespace kestrel::platform {
+namespace kestrel::platform
+{
 
-namespace {
+namespace
+{
 
-std::vector<FileDriveSpec>& TestDrives()
+std::vector<FileDriveSpec> &TestDrives()
 {
     static std::vector<FileDriveSpec> drives;
     return drives;
 }
 
-std::string BaseName(const std::string& path)
+std::string BaseName(const std::string &path)
 {
     size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -23,13 +25,16 @@ std::string BaseName(const std::string& path)
 
 } // namespace
 
-void SetFileDrives(const std::vector<FileDriveSpec>& drives) { TestDrives() = drives; }
+void SetFileDrives(const std::vector<FileDriveSpec> &drives)
+{
+    TestDrives() = drives;
+}
 
-bool FileRawDrives(std::vector<RawDriveInfo>& drives)
+bool FileRawDrives(std::vector<RawDriveInfo> &drives)
 {
     std::vector<FileDriveSpec> specs = TestDrives();
     if (specs.empty()) {
-        const char* list = std::getenv("KESTREL_DRIVES");
+        const char *list = std::getenv("KESTREL_DRIVES");
         if (list == nullptr || *list == '\0') {
             return false;
         }
@@ -47,13 +52,14 @@ bool FileRawDrives(std::vector<RawDriveInfo>& drives)
         }
     }
     drives.clear();
-    for (const FileDriveSpec& spec : specs) {
+    for (const FileDriveSpec &spec : specs) {
         RawDriveInfo info;
         info.devicePath = spec.path;
         info.description = BaseName(spec.path);
         info.sectorSize = spec.sectorSize;
         info.fileBacked = true;
-        struct stat st {};
+        struct stat st {
+        };
         // A missing file is still a drive (with no medium), so letters stay put.
         if (::stat(spec.path.c_str(), &st) == 0) {
             info.sizeBytes = static_cast<uint64_t>(st.st_size);

@@ -10,11 +10,13 @@
 
 #include "platform/rawdisk.h"
 
-namespace kestrel::platform {
+namespace kestrel::platform
+{
 
-namespace {
+namespace
+{
 
-std::string ReadLine(const std::filesystem::path& path)
+std::string ReadLine(const std::filesystem::path &path)
 {
     std::ifstream in(path);
     std::string line;
@@ -25,7 +27,7 @@ std::string ReadLine(const std::filesystem::path& path)
     return line;
 }
 
-bool StartsWith(const std::string& text, const char* prefix)
+bool StartsWith(const std::string &text, const char *prefix)
 {
     return text.rfind(prefix, 0) == 0;
 }
@@ -37,7 +39,7 @@ std::vector<RawDriveInfo> SystemRawDrives()
     std::vector<RawDriveInfo> drives;
     std::error_code ec;
     std::vector<std::string> names;
-    for (const auto& item : std::filesystem::directory_iterator("/sys/block", ec)) {
+    for (const auto &item : std::filesystem::directory_iterator("/sys/block", ec)) {
         std::string name = item.path().filename().string();
         // Loop, RAM, mapper, RAID and optical devices are never cards.
         if (StartsWith(name, "loop") || StartsWith(name, "ram") || StartsWith(name, "zram") ||
@@ -49,10 +51,10 @@ std::vector<RawDriveInfo> SystemRawDrives()
         }
         names.push_back(name);
     }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) {
         return a.size() != b.size() ? a.size() < b.size() : a < b;
     });
-    for (const std::string& name : names) {
+    for (const std::string &name : names) {
         std::filesystem::path sys = std::filesystem::path("/sys/block") / name;
         RawDriveInfo info;
         info.devicePath = "/dev/" + name;
@@ -71,8 +73,8 @@ std::vector<RawDriveInfo> SystemRawDrives()
     return drives;
 }
 
-int OpenSystemDevice(const std::string& path, bool writable, bool lock, int& error,
-                     uint64_t& sizeBytes, uint32_t& sectorSize)
+int OpenSystemDevice(const std::string &path, bool writable, bool lock, int &error,
+                     uint64_t &sizeBytes, uint32_t &sectorSize)
 {
     error = 0;
     int flags = (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC;

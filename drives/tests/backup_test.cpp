@@ -9,14 +9,16 @@
 #include "tests/support/hd_image_builder.h"
 #include "tifs/messages.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 using Backup = Cf7Test;
 
 DriveItem ItemFor(char letter)
 {
-    for (const DriveItem& item : FindPhysicalDrives(kWantCards | kWantHardDisks)) {
+    for (const DriveItem &item : FindPhysicalDrives(kWantCards | kWantHardDisks)) {
         if (item.letter == letter) {
             return item;
         }
@@ -171,9 +173,7 @@ TEST_F(Backup, FailingDrivesReportTheSystemsText)
     EXPECT_EQ(RestoreDrive(PathOf("hd.img"), 'D', false, writeUi), BackupResult::Failed);
     ASSERT_FALSE(writeUi.Errors().empty());
     EXPECT_EQ(writeUi.Errors().back(), "Can't write sector <0> to TI disk <D:>\n\nERROR " +
-                                           std::to_string(ENOSPC) + ": " +
-                                           SystemErrorText(ENOSPC));
-
+                                           std::to_string(ENOSPC) + ": " + SystemErrorText(ENOSPC));
 }
 
 TEST_F(Backup, ReadOnlyDriveFileRefusesTheRestore)

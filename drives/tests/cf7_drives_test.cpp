@@ -3,8 +3,10 @@
 #include "drives/tests/cf7_test_support.h"
 #include "tests/support/hd_image_builder.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 using PhysicalDrives = Cf7Test;
 

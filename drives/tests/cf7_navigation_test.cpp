@@ -6,14 +6,16 @@
 #include "tifs/catalog.h"
 #include "tifs/location_listers.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 using Cf7Navigation = Cf7Test;
 
-const CatalogEntry* Named(const Location& location, const std::string& pcName)
+const CatalogEntry *Named(const Location &location, const std::string &pcName)
 {
-    for (const auto& e : location.entries) {
+    for (const auto &e : location.entries) {
         if (e->pcName == pcName) {
             return e.get();
         }
@@ -26,7 +28,7 @@ TEST_F(Cf7Navigation, IntoVolumeAndBackOut)
     RegisterLocationListers();
     RegisterCf7Listers();
     Bytes card = MakeCardImage(2);
-    uint8_t* vol = card.data() + Cf7ImageVolumeBase(2);
+    uint8_t *vol = card.data() + Cf7ImageVolumeBase(2);
     MakeVib(vol, "WORK", 1600, 2, 40, 20);
     PutWordBE(vol + 256, 0, 2);
     std::memcpy(vol + 512, "HELLO     ", 10);
@@ -43,7 +45,7 @@ TEST_F(Cf7Navigation, IntoVolumeAndBackOut)
     Location location;
     location.path = m_dir.string();
     ASSERT_TRUE(OpenLocation(location, ui));
-    const CatalogEntry* image = Named(location, "card.cf7");
+    const CatalogEntry *image = Named(location, "card.cf7");
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->ti.kind, kKindCf7Image);
     EXPECT_EQ(image->imageSize, 3200u);
@@ -56,8 +58,8 @@ TEST_F(Cf7Navigation, IntoVolumeAndBackOut)
     EXPECT_EQ(ui.Errors().back(), "DSK is not initialized");
     ASSERT_TRUE(OpenEntry(location, *Named(location, "VOL #002"), ui));
     EXPECT_EQ(location.kind, kLocCf7Volume);
-    const CatalogEntry* hello = nullptr;
-    for (const auto& e : location.entries) {
+    const CatalogEntry *hello = nullptr;
+    for (const auto &e : location.entries) {
         if (e->ti.tiName == "HELLO     ") {
             hello = e.get();
         }

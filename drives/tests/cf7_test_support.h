@@ -20,11 +20,13 @@
 #include "tifs/floppy/vib.h"
 #include "tifs/settings.h"
 
-namespace kestrel::testing {
+namespace kestrel::testing
+{
 
 using Bytes = std::vector<uint8_t>;
 
-class Cf7Test : public ::testing::Test {
+class Cf7Test : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -40,18 +42,19 @@ protected:
         platform::SetFileDrives({});
         std::filesystem::remove_all(m_dir);
     }
-    std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
+    std::string PathOf(const std::string &name) const { return (m_dir / name).string(); }
 
     std::filesystem::path m_dir;
 };
 
-inline void WriteFile(const std::string& path, const Bytes& bytes)
+inline void WriteFile(const std::string &path, const Bytes &bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char *>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
-inline Bytes ReadFile(const std::string& path)
+inline Bytes ReadFile(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -59,8 +62,8 @@ inline Bytes ReadFile(const std::string& path)
 
 // A floppy VIB of total sectors with the geometry; the bitmap marks sectors 0
 // and 1 and everything past the end, as a new image of that size has it.
-inline void MakeVib(uint8_t* vib, const char* name, unsigned total, unsigned sides,
-                    unsigned tracks, unsigned perTrack)
+inline void MakeVib(uint8_t *vib, const char *name, unsigned total, unsigned sides, unsigned tracks,
+                    unsigned perTrack)
 {
     std::memset(vib, 0, 256);
     std::memset(vib, ' ', 10);
@@ -81,7 +84,7 @@ inline void MakeVib(uint8_t* vib, const char* name, unsigned total, unsigned sid
 
 // A DSK image of total sectors whose sector s (s >= 1) holds the byte
 // (s * 7 + j) & 0xFF at j.
-inline Bytes MakeDsk(const char* name, unsigned total, unsigned sides, unsigned tracks,
+inline Bytes MakeDsk(const char *name, unsigned total, unsigned sides, unsigned tracks,
                      unsigned perTrack)
 {
     Bytes dsk(size_t{total} * 256);
@@ -95,7 +98,7 @@ inline Bytes MakeDsk(const char* name, unsigned total, unsigned sides, unsigned 
 }
 
 // A card image of volumes volumes, all bytes zero after the header.
-inline Bytes MakeCardImage(uint32_t volumes, const uint8_t* mount = nullptr)
+inline Bytes MakeCardImage(uint32_t volumes, const uint8_t *mount = nullptr)
 {
     Bytes card(kCf7HeaderSize + volumes * kCf7VolumeBytes, 0);
     BuildCf7ImageHeader("CARD", mount, card.data());
@@ -104,7 +107,7 @@ inline Bytes MakeCardImage(uint32_t volumes, const uint8_t* mount = nullptr)
 
 // A physical card of volumes volumes: every TI sector spread with its filler,
 // TI bytes from tiBytes (a card's TI sectors back to back) or 0xE5.
-inline Bytes MakePhysicalCard(uint32_t volumes, const Bytes* tiBytes = nullptr)
+inline Bytes MakePhysicalCard(uint32_t volumes, const Bytes *tiBytes = nullptr)
 {
     const uint64_t sectors = uint64_t{volumes} * kCf7VolumeSectors;
     Bytes drive(sectors * 512);
@@ -120,7 +123,7 @@ inline Bytes MakePhysicalCard(uint32_t volumes, const Bytes* tiBytes = nullptr)
     return drive;
 }
 
-inline Bytes EvenBytes(const Bytes& drive, uint64_t sector)
+inline Bytes EvenBytes(const Bytes &drive, uint64_t sector)
 {
     Bytes ti(256);
     GatherTiSector(drive.data() + sector * 512, ti.data());

@@ -9,8 +9,10 @@
 #include "drives/tests/cf7_test_support.h"
 #include "tifs/location.h"
 
-namespace kestrel::testing {
-namespace {
+namespace kestrel::testing
+{
+namespace
+{
 
 using Cf7Listing = Cf7Test;
 using Cf7Volume = Cf7Test;
@@ -47,7 +49,7 @@ TEST_F(Cf7Listing, VolumesShowDiskNameOrUnformatted)
     Location location;
     ASSERT_TRUE(ListCf7Image(location, path, false, ui));
     ASSERT_EQ(location.entries.size(), 3u);
-    const CatalogEntry& games = *location.entries[1];
+    const CatalogEntry &games = *location.entries[1];
     EXPECT_EQ(games.pcName, "VOL #002");
     EXPECT_EQ(games.ti.tiName, "GAMES     ");
     EXPECT_EQ(games.ti.kind, kKindCf7ImageVolume);
@@ -76,7 +78,7 @@ TEST_F(Cf7Listing, VolumesShowDiskNameOrUnformatted)
 TEST_F(Cf7Listing, VolumeFilesAndDamagedIndex)
 {
     Bytes card = MakeCardImage(2);
-    uint8_t* vol = card.data() + Cf7ImageVolumeBase(2);
+    uint8_t *vol = card.data() + Cf7ImageVolumeBase(2);
     MakeVib(vol, "WORK", 1600, 2, 40, 20);
     PutWordBE(vol + 256, 0, 2);
     PutWordBE(vol + 256, 2, 1700); // beyond the volume
@@ -93,7 +95,7 @@ TEST_F(Cf7Listing, VolumeFilesAndDamagedIndex)
     EXPECT_EQ(location.cf7Volume, 2);
     EXPECT_EQ(location.innerPath, "WORK");
     ASSERT_EQ(location.entries.size(), 2u);
-    const CatalogEntry& file = *location.entries[1];
+    const CatalogEntry &file = *location.entries[1];
     EXPECT_EQ(file.pcName, "VOL #002->WORK");
     EXPECT_EQ(file.ti.tiName, "HELLO     ");
     EXPECT_EQ(file.ti.fdrSector, 2);
@@ -154,7 +156,7 @@ TEST_F(Cf7Volume, DskIntoVolumeOneOfDriveKeepsMountRecord)
 TEST_F(Cf7Volume, VolumeOutShrinksToItsGeometry)
 {
     Bytes card = MakeCardImage(2);
-    uint8_t* vol = card.data() + Cf7ImageVolumeBase(2);
+    uint8_t *vol = card.data() + Cf7ImageVolumeBase(2);
     MakeVib(vol, "DSDD", 1600, 2, 40, 9);
     std::memset(vol + 20, 0x11, 36); // slot bytes that must not go out
     for (unsigned s = 1; s < 1600; ++s) {
@@ -209,7 +211,7 @@ TEST_F(Cf7Volume, InitializeWritesEmptyVolume)
     ASSERT_TRUE(card.Finish(ui));
     EXPECT_EQ(summary.name, "WORK      ");
     Bytes bytes = ReadFile(path);
-    const uint8_t* vol = bytes.data() + Cf7ImageVolumeBase(2);
+    const uint8_t *vol = bytes.data() + Cf7ImageVolumeBase(2);
     DiskSummary decoded;
     ASSERT_EQ(DecodeVib(nullptr, vol, decoded), 9);
     EXPECT_EQ(decoded.totalSectors, 1600);

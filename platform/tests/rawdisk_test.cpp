@@ -11,21 +11,25 @@
 #include "platform/rawdisk.h"
 #include "platform/tests/scratch_dir.h"
 
-namespace kestrel::platform {
-namespace {
+namespace kestrel::platform
+{
+namespace
+{
 
 using testing::ScratchDir;
 
-void MakeDrive(const std::string& path, size_t sectors)
+void MakeDrive(const std::string &path, size_t sectors)
 {
     std::vector<char> bytes(sectors * 512);
     for (size_t i = 0; i < bytes.size(); ++i) {
         bytes[i] = static_cast<char>(i / 512);
     }
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-class RawDiskTest : public ::testing::Test {
+class RawDiskTest : public ::testing::Test
+{
 protected:
     void TearDown() override { SetFileDrives({}); }
     ScratchDir m_dir;
