@@ -29,7 +29,7 @@ std::string ConfirmationText(const std::vector<const CatalogEntry*>& qualifying,
 // Rewrites one entry's header (PC directory at directory). The descriptor
 // loses its archive flag and gets the new header kind; a V9T9 header gets
 // the TI name (or the TI form of the PC name); a TIFILES header none, so
-// the TI name becomes the TI form of the PC name. False after reporting
+// the TI name becomes the one the catalog derives from the PC name. False after reporting
 // "Can't open file for read <%s>" or "Can't write sector <%d> to <%s>".
 bool ConvertEntryHeader(Ui& ui, const std::string& directory, CatalogEntry& entry,
                         HeaderTarget target);
