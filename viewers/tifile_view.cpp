@@ -1,5 +1,7 @@
 #include "viewers/tifile_view.h"
 
+#include "tifs/pc_directory.h"
+
 #include <cstring>
 #include <memory>
 #include <new>
@@ -32,17 +34,6 @@ struct FileCloser {
     void operator()(std::FILE *file) const { std::fclose(file); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-std::string JoinPcPath(const std::string &directory, const std::string &name)
-{
-    if (directory.empty()) {
-        return name;
-    }
-    if (directory.back() == '/') {
-        return directory + name;
-    }
-    return directory + "/" + name;
-}
 
 // The zero-filled text buffer of a view, with its fixed capacity.
 class ViewBuffer

@@ -6,11 +6,11 @@
 
 #include "tifs/catalog_entry.h"
 #include "tifs/location.h"
+#include "tifs/settings.h" // kProgramName
 
 namespace kestrel
 {
 
-constexpr const char *kProgramName = "Kestrel";
 // Texts longer than this are marked as truncated in their caption.
 constexpr size_t kViewTextLimit = 61440;
 constexpr const char *kTruncatedSuffix = " (truncated to 60Kb)";
