@@ -279,5 +279,33 @@ TEST_F(Cf7Mount, RecordInHeaderAndOnDrive)
     EXPECT_EQ(Cf7MountLine(12, "GAMES"), "VOL #012:      GAMES");
 }
 
+TEST_F(Cf7Volume, DriveTiBytesForTheFloppyCode)
+{
+    const std::string drivePath = PathOf("drive.img");
+    WriteFile(drivePath, MakePhysicalCard(2));
+    platform::SetFileDrives({{drivePath}});
+    RecordingUi ui;
+    Cf7Card card;
+    ASSERT_TRUE(card.OpenDrive('D', true, ui));
+    ImageAccess &bytes = card.TiBytes();
+    EXPECT_EQ(bytes.Size(), 3200u * 256);
+    // Across the end of volume 1 into the VIB sector of volume 2.
+    const uint8_t data[6] = {1, 2, 3, 4, 5, 6};
+    const uint64_t at = 1600u * 256 - 3;
+    ASSERT_TRUE(bytes.WriteAt(at, data, sizeof data));
+    uint8_t back[6] = {};
+    ASSERT_TRUE(bytes.ReadAt(at, back, sizeof back));
+    EXPECT_EQ(0, std::memcmp(back, data, sizeof data));
+    EXPECT_FALSE(bytes.ReadAt(bytes.Size() - 2, back, 4));
+    EXPECT_FALSE(bytes.WriteAt(bytes.Size(), data, 1));
+    ASSERT_TRUE(card.Finish(ui));
+    Bytes drive = ReadFile(drivePath);
+    EXPECT_EQ(drive[1599 * 512 + 2 * 253], 1);
+    EXPECT_EQ(drive[1599 * 512 + 2 * 253 + 1], 0xE5);
+    EXPECT_EQ(drive[1600 * 512 + 4], 6);
+    EXPECT_EQ(drive[1600 * 512 + 5], 0xE4);
+    EXPECT_EQ(drive[1600 * 512 + 6], 0xE5); // untouched TI byte 3
+}
+
 } // namespace
 } // namespace kestrel::testing
