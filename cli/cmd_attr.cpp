@@ -9,13 +9,15 @@
 #include "cli/terminal_ui.h"
 #include "ops/file_attributes.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "attr [--protect on|off|keep] [--archive on|off|keep] FILE...";
 
-bool ParseState(const std::string& text, int& state)
+bool ParseState(const std::string &text, int &state)
 {
     if (text == "on") {
         state = kAttrSet;
@@ -29,15 +31,15 @@ bool ParseState(const std::string& text, int& state)
     return true;
 }
 
-int RunAttr(CommandContext& context)
+int RunAttr(CommandContext &context)
 {
-    TerminalUi& ui = *context.ui;
+    TerminalUi &ui = *context.ui;
     AttributeOptions options;
     std::vector<std::string> files;
-    const std::vector<std::string>& args = context.args;
+    const std::vector<std::string> &args = context.args;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--protect" || args[i] == "--archive") {
-            int& state = args[i] == "--protect" ? options.protect : options.archive;
+            int &state = args[i] == "--protect" ? options.protect : options.archive;
             if (i + 1 >= args.size() || !ParseState(args[i + 1], state)) {
                 return UsageFailure(kUsage, args[i] + " takes on, off or keep");
             }
@@ -53,7 +55,7 @@ int RunAttr(CommandContext& context)
     }
     RegisterConversionListers();
     bool failed = false;
-    for (const std::string& file : files) {
+    for (const std::string &file : files) {
         NamedEntry named;
         if (!ResolveNamedEntry(ui, file, named)) {
             failed = true;

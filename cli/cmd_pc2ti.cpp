@@ -15,9 +15,11 @@
 #include "ops/pc_to_ti.h"
 #include "tifs/messages.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "pc2ti [--type DIS/FIX|DIS/VAR|INT/FIX|INT/VAR|PROGRAM] [--reclen N] "
                       "[--method 1-4] [--tabs N|--no-tabs] [--header W1,W2,W3] [--name TINAME] "
@@ -33,7 +35,7 @@ struct Given {
     std::optional<std::string> name;
 };
 
-bool SplitHeader(const std::string& text, std::array<std::string, 3>& words)
+bool SplitHeader(const std::string &text, std::array<std::string, 3> &words)
 {
     size_t start = 0;
     for (size_t i = 0; i < 3; ++i) {
@@ -41,14 +43,14 @@ bool SplitHeader(const std::string& text, std::array<std::string, 3>& words)
         if ((comma == std::string::npos) != (i == 2)) {
             return false;
         }
-        words[i] = text.substr(start, comma == std::string::npos ? std::string::npos
-                                                                 : comma - start);
+        words[i] =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         start = comma + 1;
     }
     return true;
 }
 
-PcToTiOptions OptionsFor(const Given& given, const std::string& pcName)
+PcToTiOptions OptionsFor(const Given &given, const std::string &pcName)
 {
     const PcToTiDefaults defaults = ReadPcToTiDefaults(pcName);
     PcToTiOptions options;
@@ -68,15 +70,15 @@ PcToTiOptions OptionsFor(const Given& given, const std::string& pcName)
     return options;
 }
 
-int RunPc2ti(CommandContext& context)
+int RunPc2ti(CommandContext &context)
 {
-    TerminalUi& ui = *context.ui;
+    TerminalUi &ui = *context.ui;
     std::vector<std::string> args = context.args;
     TakeOverwriteAnswer(ui, args);
     Given given;
     std::vector<std::string> paths;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
+        const std::string &arg = args[i];
         const bool hasValue = i + 1 < args.size();
         if (arg == "--no-tabs") {
             given.tabWidth = 0;
@@ -89,9 +91,9 @@ int RunPc2ti(CommandContext& context)
             int number = 0;
             if (arg == "--type") {
                 bool known = false;
-                for (const auto& type : kTiFileTypes) {
+                for (const auto &type : kTiFileTypes) {
                     std::string upper = value;
-                    for (char& c : upper) {
+                    for (char &c : upper) {
                         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
                     }
                     if (upper == type.name) {
@@ -161,7 +163,7 @@ int RunPc2ti(CommandContext& context)
         return 1;
     }
     PcToTiBatch batch;
-    for (const NamedEntry& source : sources) {
+    for (const NamedEntry &source : sources) {
         const PcToTiOptions options = OptionsFor(given, source.entry.pcName);
         const std::string problem = PcToTiOptionsProblem(options);
         if (!problem.empty()) {

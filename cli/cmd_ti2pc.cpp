@@ -14,15 +14,17 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "ti2pc [--method 1-3] [--ext .EXT] [--name PCNAME] LOCATION/FILE... DESTDIR";
 constexpr int kMsgOnlyTiToPc = 12;
 constexpr int kMsgNoPcFilesThere = 49;
 
-bool SameKindAs(const TiFileDescriptor& a, const TiFileDescriptor& b)
+bool SameKindAs(const TiFileDescriptor &a, const TiFileDescriptor &b)
 {
     if ((a.flags & kFlagTypeMask) != (b.flags & kFlagTypeMask)) {
         return false;
@@ -30,9 +32,9 @@ bool SameKindAs(const TiFileDescriptor& a, const TiFileDescriptor& b)
     return (a.flags & kFlagProgram) != 0 || a.recordLength == b.recordLength;
 }
 
-int RunTi2pc(CommandContext& context)
+int RunTi2pc(CommandContext &context)
 {
-    TerminalUi& ui = *context.ui;
+    TerminalUi &ui = *context.ui;
     std::vector<std::string> args = context.args;
     TakeOverwriteAnswer(ui, args);
     std::optional<int> method;
@@ -40,7 +42,7 @@ int RunTi2pc(CommandContext& context)
     std::optional<std::string> name;
     std::vector<std::string> paths;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
+        const std::string &arg = args[i];
         if (arg == "--method" || arg == "--ext" || arg == "--name") {
             if (i + 1 >= args.size()) {
                 return UsageFailure(kUsage, arg + " needs a value");
@@ -100,7 +102,7 @@ int RunTi2pc(CommandContext& context)
     // but for PROGRAM, record length) go through.
     const TiFileDescriptor first = sources.front().entry.ti;
     TiToPcBatch batch;
-    for (const NamedEntry& source : sources) {
+    for (const NamedEntry &source : sources) {
         if (!SameKindAs(first, source.entry.ti)) {
             std::fprintf(stderr, "kestrel-cli: %s skipped (not of the first file's type)\n",
                          source.entry.pcName.c_str());

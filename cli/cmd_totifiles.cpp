@@ -4,15 +4,17 @@
 #include "cli/command.h"
 #include "ops/header_conversion.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-int RunHeaderConversion(CommandContext& context, HeaderTarget target, const char* usage);
+int RunHeaderConversion(CommandContext &context, HeaderTarget target, const char *usage);
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "totifiles FILE...";
 
-int RunToTifiles(CommandContext& context)
+int RunToTifiles(CommandContext &context)
 {
     return RunHeaderConversion(context, HeaderTarget::Tifiles, kUsage);
 }

@@ -9,15 +9,16 @@
 #include "cli/terminal_ui.h"
 #include "ops/header_conversion.h"
 
-namespace kestrel::cli {
-
-int RunHeaderConversion(CommandContext& context, HeaderTarget target, const char* usage)
+namespace kestrel::cli
 {
-    TerminalUi& ui = *context.ui;
+
+int RunHeaderConversion(CommandContext &context, HeaderTarget target, const char *usage)
+{
+    TerminalUi &ui = *context.ui;
     if (context.args.empty()) {
         return UsageFailure(usage, "FILE needed");
     }
-    for (const std::string& arg : context.args) {
+    for (const std::string &arg : context.args) {
         if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
             return UsageFailure(usage, "unknown option " + arg);
         }
@@ -25,7 +26,7 @@ int RunHeaderConversion(CommandContext& context, HeaderTarget target, const char
     RegisterConversionListers();
     int converted = 0;
     bool refused = false;
-    for (const std::string& arg : context.args) {
+    for (const std::string &arg : context.args) {
         NamedEntry named;
         if (!ResolveNamedEntry(ui, arg, named)) {
             refused = true;
@@ -44,11 +45,12 @@ int RunHeaderConversion(CommandContext& context, HeaderTarget target, const char
     return ui.ErrorCount() > 0 || refused ? 1 : 0;
 }
 
-namespace {
+namespace
+{
 
 const char kUsageV9t9[] = "tov9t9 FILE...";
 
-int RunToV9t9(CommandContext& context)
+int RunToV9t9(CommandContext &context)
 {
     return RunHeaderConversion(context, HeaderTarget::V9t9, kUsageV9t9);
 }

@@ -9,16 +9,18 @@
 #include "ops/basic_conversion.h"
 #include "tifs/messages.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "xb [--merge] [--log] [--verbose] [--name TINAME] TEXTFILE... DEST";
 constexpr int kMsgOnlyTiToPc = 12;
 
-int RunXb(CommandContext& context)
+int RunXb(CommandContext &context)
 {
-    TerminalUi& ui = *context.ui;
+    TerminalUi &ui = *context.ui;
     std::vector<std::string> args = context.args;
     TakeOverwriteAnswer(ui, args);
     BasicConversionOptions options;
@@ -26,7 +28,7 @@ int RunXb(CommandContext& context)
     bool named = false;
     std::vector<std::string> paths;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
+        const std::string &arg = args[i];
         if (arg == "--merge") {
             options.program = false;
         } else if (arg == "--log") {
@@ -79,7 +81,7 @@ int RunXb(CommandContext& context)
         return 1;
     }
     BasicConversionBatch batch;
-    for (const NamedEntry& source : sources) {
+    for (const NamedEntry &source : sources) {
         const std::string tiName = named ? name : DefaultBasicName(source.entry.pcName);
         const std::string problem = BasicNameProblem(tiName);
         if (!problem.empty()) {

@@ -11,15 +11,17 @@
 #include "tifs/catalog.h"
 #include "tifs/messages.h"
 
-namespace kestrel::cli {
+namespace kestrel::cli
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgNoSuchFile = 35;
 
 } // namespace
 
-bool ResolveNamedEntry(Ui& ui, const std::string& arg, NamedEntry& named)
+bool ResolveNamedEntry(Ui &ui, const std::string &arg, NamedEntry &named)
 {
     named = NamedEntry{};
     std::string leaf;
@@ -41,7 +43,7 @@ bool ResolveNamedEntry(Ui& ui, const std::string& arg, NamedEntry& named)
         std::fprintf(stderr, "kestrel-cli: %s names a location, not a file\n", arg.c_str());
         return false;
     }
-    const CatalogEntry* found = FindEntryByName(named.location, leaf);
+    const CatalogEntry *found = FindEntryByName(named.location, leaf);
     if (found == nullptr) {
         ReportError(ui, kMsgNoSuchFile, {leaf});
         return false;
@@ -50,28 +52,31 @@ bool ResolveNamedEntry(Ui& ui, const std::string& arg, NamedEntry& named)
     return true;
 }
 
-bool ResolveDestination(Ui& ui, const std::string& arg, Location& location)
+bool ResolveDestination(Ui &ui, const std::string &arg, Location &location)
 {
     location = Location{};
     return ResolveLocationPath(location, arg, ui);
 }
 
-void TakeOverwriteAnswer(TerminalUi& ui, std::vector<std::string>& args)
+void TakeOverwriteAnswer(TerminalUi &ui, std::vector<std::string> &args)
 {
     if (!ui.TakeAnswerFlags(args) && !::isatty(0)) {
         ui.SetDefaultAnswer(Answer::No);
     }
 }
 
-int UsageFailure(const char* usage, const std::string& why)
+int UsageFailure(const char *usage, const std::string &why)
 {
     std::fprintf(stderr, "kestrel-cli: %s\nusage: kestrel-cli %s\n", why.c_str(), usage);
     return 1;
 }
 
-void RegisterConversionListers() { RegisterAllListers(); }
+void RegisterConversionListers()
+{
+    RegisterAllListers();
+}
 
-bool ParseNumber(const std::string& text, int low, int high, int& value)
+bool ParseNumber(const std::string &text, int low, int high, int &value)
 {
     if (text.empty() || text.size() > 6) {
         return false;

@@ -11,9 +11,11 @@
 #include "tifs/ti_header.h"
 #include "viewers/tokenizer_loader.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgCantOpenWrite = 2;
@@ -24,24 +26,27 @@ constexpr int kMsgToItself = 38;
 constexpr int kMsgNoPcFilesThere = 49;
 constexpr int kMsgNotTiAfterConversion = 64;
 
-using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE *)>;
 
-bool IsImageDestination(const Location& l)
+bool IsImageDestination(const Location &l)
 {
     return l.kind == kLocDskImage || l.kind == kLocCf7Volume || l.kind == kLocHdImage;
 }
 
-int Result(Ui& ui) { return ui.LastMessage() != 0 ? kConversionStop : kConversionDone; }
+int Result(Ui &ui)
+{
+    return ui.LastMessage() != 0 ? kConversionStop : kConversionDone;
+}
 
-bool FileExists(const std::string& path)
+bool FileExists(const std::string &path)
 {
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);
 }
 
 // Reads and decodes the 128-byte header the tokenizer wrote.
-bool CheckOutputHeader(Ui& ui, const std::string& output, const std::string& name,
-                       TiFileDescriptor& d)
+bool CheckOutputHeader(Ui &ui, const std::string &output, const std::string &name,
+                       TiFileDescriptor &d)
 {
     FilePtr file(std::fopen(output.c_str(), "rb"), std::fclose);
     if (!file) {
@@ -62,7 +67,7 @@ bool CheckOutputHeader(Ui& ui, const std::string& output, const std::string& nam
 
 } // namespace
 
-bool CheckBasicDestination(Ui& ui, const Location& destination)
+bool CheckBasicDestination(Ui &ui, const Location &destination)
 {
     if (destination.kind == kLocPcDirectory || IsImageDestination(destination)) {
         return true;
@@ -72,7 +77,7 @@ bool CheckBasicDestination(Ui& ui, const Location& destination)
     return false;
 }
 
-std::string BasicNameProblem(const std::string& tiName)
+std::string BasicNameProblem(const std::string &tiName)
 {
     if (tiName.empty()) {
         return "Please enter a filename";
@@ -84,7 +89,7 @@ std::string BasicNameProblem(const std::string& tiName)
     return std::string();
 }
 
-std::string DefaultBasicName(const std::string& pcName)
+std::string DefaultBasicName(const std::string &pcName)
 {
     std::string name = PcNameToTiName(pcName);
     while (!name.empty() && name.back() == ' ') {
@@ -93,7 +98,7 @@ std::string DefaultBasicName(const std::string& pcName)
     return name;
 }
 
-std::string ImageFileDirectory(const Location& location)
+std::string ImageFileDirectory(const Location &location)
 {
     // A container's path may go on inside the image; the image is the
     // longest leading part that is a PC file.
@@ -111,8 +116,8 @@ std::string ImageFileDirectory(const Location& location)
     return ".";
 }
 
-std::string TokenizerErrorText(const std::string& logPath, const std::string& inputPath, int code,
-                               const std::string& outputPath, bool logRequested)
+std::string TokenizerErrorText(const std::string &logPath, const std::string &inputPath, int code,
+                               const std::string &outputPath, bool logRequested)
 {
     const std::string first = FormatText("Error %02u:", {code});
     switch (code) {
@@ -135,15 +140,15 @@ std::string TokenizerErrorText(const std::string& logPath, const std::string& in
     }
 }
 
-void ShowTokenizerError(Ui& ui, const std::string& logPath, const std::string& inputPath, int code,
-                        const std::string& outputPath, bool logRequested)
+void ShowTokenizerError(Ui &ui, const std::string &logPath, const std::string &inputPath, int code,
+                        const std::string &outputPath, bool logRequested)
 {
     ui.ShowWarning(TokenizerErrorText(logPath, inputPath, code, outputPath, logRequested));
 }
 
-int ConvertTextToBasic(Ui& ui, const Location& destination, const Location& source,
-                       const CatalogEntry& entry, const std::string& tiName,
-                       const BasicConversionOptions& options, BasicConversionBatch& batch)
+int ConvertTextToBasic(Ui &ui, const Location &destination, const Location &source,
+                       const CatalogEntry &entry, const std::string &tiName,
+                       const BasicConversionOptions &options, BasicConversionBatch &batch)
 {
     ui.SetLastMessage(0);
     if (!LoadTokenizerLibrary(ui)) {
@@ -187,8 +192,7 @@ int ConvertTextToBasic(Ui& ui, const Location& destination, const Location& sour
         return Result(ui);
     }
     if (toDirectory && FileExists(output)) {
-        Answer answer =
-            AskConversionOverwrite(ui, "TI/EX Basic file", tiName, batch.overwriteAll);
+        Answer answer = AskConversionOverwrite(ui, "TI/EX Basic file", tiName, batch.overwriteAll);
         if (answer == Answer::No) {
             return kConversionDone;
         }
@@ -210,7 +214,7 @@ int ConvertTextToBasic(Ui& ui, const Location& destination, const Location& sour
     }
     ui.SetProgressRange(10);
     ui.SetProgressPosition(5);
-    const char* optionText = options.log && options.verbose ? "v=5" : "";
+    const char *optionText = options.log && options.verbose ? "v=5" : "";
     const int code = tokenize(input.c_str(), options.program ? written.c_str() : nullptr,
                               options.program ? nullptr : written.c_str(),
                               options.log ? logPath.c_str() : nullptr, optionText);

@@ -2,10 +2,11 @@
 
 #include "tifs/messages.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-Answer AskConversionOverwrite(Ui& ui, const std::string& kindWord, const std::string& name,
-                              bool& overwriteAll)
+Answer AskConversionOverwrite(Ui &ui, const std::string &kindWord, const std::string &name,
+                              bool &overwriteAll)
 {
     if (overwriteAll) {
         return Answer::Yes;
@@ -23,11 +24,12 @@ Answer AskConversionOverwrite(Ui& ui, const std::string& kindWord, const std::st
 
 #include "platform/temp_dir.h"
 
-namespace kestrel {
-
-std::string ConversionTempFile(Ui& ui)
+namespace kestrel
 {
-    platform::TempDir& temp = platform::ProgramTempDir();
+
+std::string ConversionTempFile(Ui &ui)
+{
+    platform::TempDir &temp = platform::ProgramTempDir();
     if (!temp.Created() && !temp.Create()) {
         ReportSystemError(ui, temp.Error(), 2, {platform::TempBaseDirectory()});
         return std::string();

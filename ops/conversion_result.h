@@ -6,7 +6,8 @@
 
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 enum ConversionResult : int {
     kConversionDone = 0,    // converted, or skipped on the user's "No"
@@ -17,16 +18,17 @@ enum ConversionResult : int {
 // The overwrite question for a conversion's target: "%s <%s> allready
 // exist. Overwrite?" with kindWord and name, unless overwriteAll is set. All
 // sets overwriteAll and counts as Yes.
-Answer AskConversionOverwrite(Ui& ui, const std::string& kindWord, const std::string& name,
-                              bool& overwriteAll);
+Answer AskConversionOverwrite(Ui &ui, const std::string &kindWord, const std::string &name,
+                              bool &overwriteAll);
 
 } // namespace kestrel
 
-namespace kestrel {
+namespace kestrel
+{
 
 // The program's general temporary file, the directory made first when the
 // program has not made it yet; "" (after "Can't open file for write <%s>")
 // when no private directory can be made.
-std::string ConversionTempFile(Ui& ui);
+std::string ConversionTempFile(Ui &ui);
 
 } // namespace kestrel

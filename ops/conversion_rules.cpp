@@ -6,19 +6,21 @@
 #include "ops/ti_to_pc.h"
 #include "tifs/settings.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 std::string Lower(std::string text)
 {
-    for (char& c : text) {
+    for (char &c : text) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return text;
 }
 
-std::string Trim(const std::string& text)
+std::string Trim(const std::string &text)
 {
     size_t begin = 0;
     size_t end = text.size();
@@ -31,7 +33,7 @@ std::string Trim(const std::string& text)
     return text.substr(begin, end - begin);
 }
 
-bool SplitLine(const std::string& line, std::string& key, std::string& value)
+bool SplitLine(const std::string &line, std::string &key, std::string &value)
 {
     const size_t equals = line.find('=');
     if (equals == std::string::npos) {
@@ -43,7 +45,7 @@ bool SplitLine(const std::string& line, std::string& key, std::string& value)
 }
 
 // The first run of digits at or after from; -1 when there is none.
-int FirstNumber(const std::string& text, size_t from)
+int FirstNumber(const std::string &text, size_t from)
 {
     size_t at = from;
     while (at < text.size() && !std::isdigit(static_cast<unsigned char>(text[at]))) {
@@ -63,7 +65,7 @@ int FirstNumber(const std::string& text, size_t from)
     return value;
 }
 
-std::string MethodKeyword(const std::string& value)
+std::string MethodKeyword(const std::string &value)
 {
     const size_t comma = value.find(',');
     return comma == std::string::npos ? std::string() : Trim(value.substr(comma + 1));
@@ -71,9 +73,9 @@ std::string MethodKeyword(const std::string& value)
 
 } // namespace
 
-int PcToTiMethodFromKeyword(const std::string& keyword)
+int PcToTiMethodFromKeyword(const std::string &keyword)
 {
-    static const char* const kWords[kPcTiMethodCount] = {
+    static const char *const kWords[kPcTiMethodCount] = {
         "select", "removecrandorlf", "convertcrlftocr", "convertcrlftolf", "binary"};
     const std::string word = Lower(Trim(keyword));
     for (int i = 0; i < kPcTiMethodCount; ++i) {
@@ -84,9 +86,9 @@ int PcToTiMethodFromKeyword(const std::string& keyword)
     return -1;
 }
 
-int TiToPcMethodFromKeyword(const std::string& keyword)
+int TiToPcMethodFromKeyword(const std::string &keyword)
 {
-    static const char* const kWords[kTiPcMethodCount] = {"select", "addcrlf", "addlf", "binary"};
+    static const char *const kWords[kTiPcMethodCount] = {"select", "addcrlf", "addlf", "binary"};
     const std::string word = Lower(Trim(keyword));
     for (int i = 0; i < kTiPcMethodCount; ++i) {
         if (word == kWords[i]) {
@@ -96,7 +98,7 @@ int TiToPcMethodFromKeyword(const std::string& keyword)
     return -1;
 }
 
-const char* TiFileTypeName(uint16_t flags)
+const char *TiFileTypeName(uint16_t flags)
 {
     if (flags & kFlagProgram) {
         return "PROGRAM";
@@ -108,12 +110,12 @@ const char* TiFileTypeName(uint16_t flags)
     return internal ? "INT/FIX" : "DIS/FIX";
 }
 
-std::vector<std::string> LimitRuleSection(const std::vector<std::string>& lines)
+std::vector<std::string> LimitRuleSection(const std::vector<std::string> &lines)
 {
     // Each line takes its bytes and a terminating zero; one more zero ends the list.
     std::vector<std::string> kept;
     size_t used = 1;
-    for (const std::string& line : lines) {
+    for (const std::string &line : lines) {
         if (used + line.size() + 1 > kRuleSectionLimit) {
             break;
         }
@@ -123,8 +125,7 @@ std::vector<std::string> LimitRuleSection(const std::vector<std::string>& lines)
     return kept;
 }
 
-PcToTiDefaults FindPcToTiDefaults(const std::vector<std::string>& lines,
-                                  const std::string& pcName)
+PcToTiDefaults FindPcToTiDefaults(const std::vector<std::string> &lines, const std::string &pcName)
 {
     PcToTiDefaults result;
     const size_t dot = pcName.find_last_of('.');
@@ -133,11 +134,14 @@ PcToTiDefaults FindPcToTiDefaults(const std::vector<std::string>& lines,
     }
     const std::string extension = Lower(pcName.substr(dot + 1));
     static const struct {
-        const char* word;
+        const char *word;
         uint8_t flags;
-    } kTypes[] = {{"dis/fix", 0x00}, {"dis/var", 0x80}, {"int/fix", 0x02},
-                  {"int/var", 0x82}, {"program", 0x01}};
-    for (const std::string& line : lines) {
+    } kTypes[] = {{"dis/fix", 0x00},
+                  {"dis/var", 0x80},
+                  {"int/fix", 0x02},
+                  {"int/var", 0x82},
+                  {"program", 0x01}};
+    for (const std::string &line : lines) {
         std::string key;
         std::string value;
         if (!SplitLine(line, key, value)) {
@@ -152,7 +156,7 @@ PcToTiDefaults FindPcToTiDefaults(const std::vector<std::string>& lines,
         }
         result.found = true;
         const std::string word = Lower(value.substr(0, 7));
-        for (const auto& type : kTypes) {
+        for (const auto &type : kTypes) {
             if (word == type.word) {
                 result.typeFlags = type.flags;
             }
@@ -170,13 +174,12 @@ PcToTiDefaults FindPcToTiDefaults(const std::vector<std::string>& lines,
     return result;
 }
 
-TiToPcDefaults FindTiToPcDefaults(const std::vector<std::string>& lines,
-                                  const TiFileDescriptor& d)
+TiToPcDefaults FindTiToPcDefaults(const std::vector<std::string> &lines, const TiFileDescriptor &d)
 {
     TiToPcDefaults result;
     const std::string type = TiFileTypeName(d.flags);
     const bool program = (d.flags & kFlagProgram) != 0;
-    for (const std::string& line : lines) {
+    for (const std::string &line : lines) {
         std::string key;
         std::string value;
         if (!SplitLine(line, key, value)) {
@@ -190,8 +193,7 @@ TiToPcDefaults FindTiToPcDefaults(const std::vector<std::string>& lines,
         }
         result.found = true;
         size_t end = 0;
-        while (end < value.size() && value[end] != ' ' && value[end] != '\t' &&
-               value[end] != ',') {
+        while (end < value.size() && value[end] != ' ' && value[end] != '\t' && value[end] != ',') {
             ++end;
         }
         std::string extension = value.substr(0, end);
@@ -212,12 +214,12 @@ TiToPcDefaults FindTiToPcDefaults(const std::vector<std::string>& lines,
     return result;
 }
 
-PcToTiDefaults ReadPcToTiDefaults(const std::string& pcName)
+PcToTiDefaults ReadPcToTiDefaults(const std::string &pcName)
 {
     return FindPcToTiDefaults(LimitRuleSection(ReadSettingSection(kPcTiSection)), pcName);
 }
 
-TiToPcDefaults ReadTiToPcDefaults(const TiFileDescriptor& d)
+TiToPcDefaults ReadTiToPcDefaults(const TiFileDescriptor &d)
 {
     return FindTiToPcDefaults(LimitRuleSection(ReadSettingSection(kTiPcSection)), d);
 }

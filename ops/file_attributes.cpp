@@ -9,25 +9,27 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgCantWriteSector = 7;
 constexpr int kMsgCantReadDiskinfo = 9;
 constexpr int kMsgOnlyInDirectory = 56;
 
-using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE *)>;
 
-bool IsHdDirectory(const Location& location)
+bool IsHdDirectory(const Location &location)
 {
     // The partition list of an image is a partitioned kind with nothing entered.
     return location.kind == kLocHdImage ||
            (location.kind == kLocHdPartition && !location.containerEntries.empty());
 }
 
-void ApplyOne(uint8_t& flags, uint8_t bit, int state, int& changed)
+void ApplyOne(uint8_t &flags, uint8_t bit, int state, int &changed)
 {
     const uint8_t before = flags;
     if (state == kAttrClear) {
@@ -40,7 +42,7 @@ void ApplyOne(uint8_t& flags, uint8_t bit, int state, int& changed)
 
 } // namespace
 
-AttributeOptions InitialAttributeOptions(const CatalogEntry* single)
+AttributeOptions InitialAttributeOptions(const CatalogEntry *single)
 {
     AttributeOptions options;
     if (single != nullptr) {
@@ -50,7 +52,7 @@ AttributeOptions InitialAttributeOptions(const CatalogEntry* single)
     return options;
 }
 
-int ApplyAttributes(uint8_t& flags, const AttributeOptions& options)
+int ApplyAttributes(uint8_t &flags, const AttributeOptions &options)
 {
     int changed = 0;
     ApplyOne(flags, kFlagProtected, options.protect, changed);
@@ -63,8 +65,8 @@ size_t FlagOffsetInHeader(uint16_t headerKind)
     return headerKind == kHeaderV9t9 ? fdr::kFlags : tifiles::kFlags;
 }
 
-bool SetEntryAttributes(Ui& ui, const Location& location, CatalogEntry& entry,
-                        const AttributeOptions& options)
+bool SetEntryAttributes(Ui &ui, const Location &location, CatalogEntry &entry,
+                        const AttributeOptions &options)
 {
     if (options.protect == kAttrKeep && options.archive == kAttrKeep) {
         return true;
@@ -110,8 +112,8 @@ bool SetEntryAttributes(Ui& ui, const Location& location, CatalogEntry& entry,
     return true;
 }
 
-int SetAttributes(Ui& ui, const Location& location, const std::vector<CatalogEntry*>& entries,
-                  const AttributeOptions& options)
+int SetAttributes(Ui &ui, const Location &location, const std::vector<CatalogEntry *> &entries,
+                  const AttributeOptions &options)
 {
     const bool allowed = location.kind == kLocPcDirectory || IsHdDirectory(location);
     const bool badSingle = entries.size() == 1 && (entries[0]->ti.kind == kKindSubdir ||
@@ -123,7 +125,7 @@ int SetAttributes(Ui& ui, const Location& location, const std::vector<CatalogEnt
     ui.SetProgressRange(static_cast<uint32_t>(entries.size()));
     int handled = 0;
     uint32_t position = 0;
-    for (CatalogEntry* entry : entries) {
+    for (CatalogEntry *entry : entries) {
         ui.SetProgressPosition(++position);
         if (IsTiFileKind(entry->ti.kind)) {
             ui.SetStatusText("Set attributes <" +

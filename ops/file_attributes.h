@@ -10,7 +10,8 @@
 #include "tifs/location.h"
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 // The three states of each box; a click cycles 0, 1, 2, 0.
 enum AttributeState : int { kAttrClear = 0, kAttrSet = 1, kAttrKeep = 2 };
@@ -20,13 +21,16 @@ struct AttributeOptions {
     int archive = kAttrKeep;
 };
 
-inline int NextAttributeState(int state) { return (state + 1) % 3; }
+inline int NextAttributeState(int state)
+{
+    return (state + 1) % 3;
+}
 
 // The boxes' start states: "leave" in batch mode, the entry's flags otherwise.
-AttributeOptions InitialAttributeOptions(const CatalogEntry* single);
+AttributeOptions InitialAttributeOptions(const CatalogEntry *single);
 
 // Applies the states to a flag byte; returns how many flags changed.
-int ApplyAttributes(uint8_t& flags, const AttributeOptions& options);
+int ApplyAttributes(uint8_t &flags, const AttributeOptions &options);
 
 // The header byte that holds the flags: 12 for V9T9, 10 for TIFILES and Classic99.
 size_t FlagOffsetInHeader(uint16_t headerKind);
@@ -35,8 +39,8 @@ size_t FlagOffsetInHeader(uint16_t headerKind);
 // both states are "leave" or nothing changes. Reports "Can't open file for
 // read <%s>", "Can't read diskinfo from diskfile <%s>" or "Can't write
 // sector <%d> to <%s>" and returns false. The entry's flags follow.
-bool SetEntryAttributes(Ui& ui, const Location& location, CatalogEntry& entry,
-                        const AttributeOptions& options);
+bool SetEntryAttributes(Ui &ui, const Location &location, CatalogEntry &entry,
+                        const AttributeOptions &options);
 
 // The command: refused with "Can only set attributes of files in a
 // directory" unless the location is a PC directory or a hard-disk image
@@ -45,7 +49,7 @@ bool SetEntryAttributes(Ui& ui, const Location& location, CatalogEntry& entry,
 // (others unmarked and skipped), "Set attributes <%s>" while one runs;
 // failures are reported and the batch goes on. Returns the number handled,
 // -1 when refused.
-int SetAttributes(Ui& ui, const Location& location, const std::vector<CatalogEntry*>& entries,
-                  const AttributeOptions& options);
+int SetAttributes(Ui &ui, const Location &location, const std::vector<CatalogEntry *> &entries,
+                  const AttributeOptions &options);
 
 } // namespace kestrel

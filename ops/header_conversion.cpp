@@ -8,24 +8,26 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgCantWriteSector = 7;
 constexpr int kMsgOnlyInDirectory = 55;
 
-using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE *)>;
 
-std::string ShownName(const CatalogEntry& entry)
+std::string ShownName(const CatalogEntry &entry)
 {
     return TiNameToPcName(entry.ti.tiName, ProgramSettings().zubCompatible);
 }
 
 } // namespace
 
-bool QualifiesForHeaderConversion(const CatalogEntry& entry, HeaderTarget target)
+bool QualifiesForHeaderConversion(const CatalogEntry &entry, HeaderTarget target)
 {
     if (!IsTiFileKind(entry.ti.kind)) {
         return false;
@@ -36,8 +38,8 @@ bool QualifiesForHeaderConversion(const CatalogEntry& entry, HeaderTarget target
     return entry.ti.headerKind == kHeaderV9t9;
 }
 
-std::string ConfirmationText(const std::vector<const CatalogEntry*>& qualifying, bool batch,
-                             const std::string& verb)
+std::string ConfirmationText(const std::vector<const CatalogEntry *> &qualifying, bool batch,
+                             const std::string &verb)
 {
     if (qualifying.empty()) {
         return "Sorry ... no file(s) of the correct type selected for this operation!";
@@ -56,7 +58,7 @@ std::string ConfirmationText(const std::vector<const CatalogEntry*>& qualifying,
     return text;
 }
 
-bool ConvertEntryHeader(Ui& ui, const std::string& directory, CatalogEntry& entry,
+bool ConvertEntryHeader(Ui &ui, const std::string &directory, CatalogEntry &entry,
                         HeaderTarget target)
 {
     const std::string path = JoinPcPath(directory, entry.pcName);
@@ -115,7 +117,7 @@ bool ConvertEntryHeader(Ui& ui, const std::string& directory, CatalogEntry& entr
     return true;
 }
 
-int ConvertHeaders(Ui& ui, const Location& pane, const std::vector<CatalogEntry*>& entries,
+int ConvertHeaders(Ui &ui, const Location &pane, const std::vector<CatalogEntry *> &entries,
                    HeaderTarget target)
 {
     if (pane.kind != kLocPcDirectory) {
@@ -125,7 +127,7 @@ int ConvertHeaders(Ui& ui, const Location& pane, const std::vector<CatalogEntry*
     ui.SetProgressRange(static_cast<uint32_t>(entries.size()));
     int converted = 0;
     uint32_t position = 0;
-    for (CatalogEntry* entry : entries) {
+    for (CatalogEntry *entry : entries) {
         ui.SetProgressPosition(++position);
         if (QualifiesForHeaderConversion(*entry, target)) {
             ui.SetStatusText("Converting <" + ShownName(*entry) + ">");

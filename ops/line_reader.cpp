@@ -1,13 +1,14 @@
 #include "ops/line_reader.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-LineReader::LineReader(const uint8_t* data, size_t size, int tabWidth)
+LineReader::LineReader(const uint8_t *data, size_t size, int tabWidth)
     : m_data(data), m_size(data ? size : 0), m_tabWidth(tabWidth > 0 ? tabWidth : 0)
 {
 }
 
-bool LineReader::Next(TextLine& line)
+bool LineReader::Next(TextLine &line)
 {
     line.text.clear();
     line.lineEnd = 0;
@@ -42,7 +43,7 @@ bool LineReader::Next(TextLine& line)
     return true;
 }
 
-std::string ApplyLineEndMethod(const TextLine& line, int method)
+std::string ApplyLineEndMethod(const TextLine &line, int method)
 {
     std::string text = line.text;
     const size_t zero = text.find('\0');

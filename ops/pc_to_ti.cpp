@@ -10,9 +10,11 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgCantOpenWrite = 2;
@@ -22,14 +24,21 @@ constexpr int kMsgToItself = 38;
 constexpr size_t kMaxSectors = 0xFFFF;
 constexpr size_t kMaxRecords = 0xFFFF;
 
-bool IsVariable(uint8_t flags) { return (flags & kFlagVariable) != 0; }
-bool IsProgram(uint8_t flags) { return (flags & kFlagProgram) != 0; }
+bool IsVariable(uint8_t flags)
+{
+    return (flags & kFlagVariable) != 0;
+}
+bool IsProgram(uint8_t flags)
+{
+    return (flags & kFlagProgram) != 0;
+}
 
 // Accumulates whole sectors.
-class SectorSink {
+class SectorSink
+{
 public:
-    explicit SectorSink(std::vector<uint8_t>& out) : m_out(out) {}
-    uint8_t* Current() { return m_sector; }
+    explicit SectorSink(std::vector<uint8_t> &out) : m_out(out) {}
+    uint8_t *Current() { return m_sector; }
     void Flush()
     {
         m_out.insert(m_out.end(), m_sector, m_sector + kSectorSize);
@@ -39,20 +48,20 @@ public:
     size_t Count() const { return m_count; }
 
 private:
-    std::vector<uint8_t>& m_out;
+    std::vector<uint8_t> &m_out;
     uint8_t m_sector[kSectorSize] = {};
     size_t m_count = 0;
 };
 
 // Feeds every line (or raw block) the method gives to emit.
 template <typename Emit>
-void ForEachPiece(const uint8_t* data, size_t size, int method, int tabWidth, size_t blockSize,
+void ForEachPiece(const uint8_t *data, size_t size, int method, int tabWidth, size_t blockSize,
                   Emit emit)
 {
     if (method == kPcTiBinary) {
         for (size_t at = 0; at < size; at += blockSize) {
             const size_t n = size - at < blockSize ? size - at : blockSize;
-            emit(reinterpret_cast<const char*>(data + at), n);
+            emit(reinterpret_cast<const char *>(data + at), n);
         }
         return;
     }
@@ -64,13 +73,13 @@ void ForEachPiece(const uint8_t* data, size_t size, int method, int tabWidth, si
     }
 }
 
-bool EncodeVariable(const uint8_t* pcData, size_t size, const PcToTiOptions& options,
-                    TiFileImage& image)
+bool EncodeVariable(const uint8_t *pcData, size_t size, const PcToTiOptions &options,
+                    TiFileImage &image)
 {
     const size_t r = static_cast<size_t>(options.recordLength);
     SectorSink sink(image.data);
     size_t position = 0;
-    auto putRecord = [&](const char* bytes, size_t length) {
+    auto putRecord = [&](const char *bytes, size_t length) {
         // A record of 255 bytes fills a sector alone: it is written without
         // the end marker rather than opening empty sectors forever.
         if (position + length + 2 > kSectorSize && position > 0) {
@@ -80,13 +89,13 @@ bool EncodeVariable(const uint8_t* pcData, size_t size, const PcToTiOptions& opt
             sink.Flush();
             position = 0;
         }
-        uint8_t* sector = sink.Current();
+        uint8_t *sector = sink.Current();
         sector[position] = static_cast<uint8_t>(length);
         std::memcpy(sector + position + 1, bytes, length);
         position += length + 1;
     };
     ForEachPiece(pcData, size, options.method, options.tabWidth, r,
-                 [&](const char* bytes, size_t length) {
+                 [&](const char *bytes, size_t length) {
                      while (length > r) {
                          putRecord(bytes, r);
                          bytes += r;
@@ -105,7 +114,7 @@ bool EncodeVariable(const uint8_t* pcData, size_t size, const PcToTiOptions& opt
     if (sink.Count() > kMaxSectors) {
         return false;
     }
-    TiFileDescriptor& d = image.descriptor;
+    TiFileDescriptor &d = image.descriptor;
     d.recordsPerSector = static_cast<uint8_t>(r >= 255 ? 1 : 255 / (r + 1));
     d.sectors = static_cast<uint16_t>(sink.Count());
     d.eofOffset = eof;
@@ -113,8 +122,8 @@ bool EncodeVariable(const uint8_t* pcData, size_t size, const PcToTiOptions& opt
     return true;
 }
 
-bool EncodeFixed(const uint8_t* pcData, size_t size, const PcToTiOptions& options,
-                 TiFileImage& image)
+bool EncodeFixed(const uint8_t *pcData, size_t size, const PcToTiOptions &options,
+                 TiFileImage &image)
 {
     const size_t r = static_cast<size_t>(options.recordLength);
     const size_t perSector = kSectorSize / r;
@@ -122,7 +131,7 @@ bool EncodeFixed(const uint8_t* pcData, size_t size, const PcToTiOptions& option
     size_t inSector = 0;
     size_t records = 0;
     ForEachPiece(pcData, size, options.method, options.tabWidth, kSectorSize,
-                 [&](const char* bytes, size_t length) {
+                 [&](const char *bytes, size_t length) {
                      for (size_t at = 0; at < length; at += r) {
                          const size_t n = length - at < r ? length - at : r;
                          std::memcpy(sink.Current() + inSector * r, bytes + at, n);
@@ -139,7 +148,7 @@ bool EncodeFixed(const uint8_t* pcData, size_t size, const PcToTiOptions& option
     if (sink.Count() > kMaxSectors || records > kMaxRecords) {
         return false;
     }
-    TiFileDescriptor& d = image.descriptor;
+    TiFileDescriptor &d = image.descriptor;
     d.recordsPerSector = static_cast<uint8_t>(perSector);
     d.sectors = static_cast<uint16_t>(sink.Count());
     d.eofOffset = static_cast<uint8_t>(inSector * r);
@@ -147,10 +156,10 @@ bool EncodeFixed(const uint8_t* pcData, size_t size, const PcToTiOptions& option
     return true;
 }
 
-bool EncodeProgram(const uint8_t* pcData, size_t size, const PcToTiOptions& options,
-                   TiFileImage& image)
+bool EncodeProgram(const uint8_t *pcData, size_t size, const PcToTiOptions &options,
+                   TiFileImage &image)
 {
-    std::vector<uint8_t>& out = image.data;
+    std::vector<uint8_t> &out = image.data;
     if (options.dataHeader) {
         uint16_t words[3] = {};
         if (!ParseDataHeader(options.dataHeaderText, words)) {
@@ -168,7 +177,7 @@ bool EncodeProgram(const uint8_t* pcData, size_t size, const PcToTiOptions& opti
         return false;
     }
     out.resize(sectors * kSectorSize, 0);
-    TiFileDescriptor& d = image.descriptor;
+    TiFileDescriptor &d = image.descriptor;
     d.recordsPerSector = 0;
     d.sectors = static_cast<uint16_t>(sectors);
     d.eofOffset = static_cast<uint8_t>(total % kSectorSize);
@@ -176,10 +185,10 @@ bool EncodeProgram(const uint8_t* pcData, size_t size, const PcToTiOptions& opti
     return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, Ui& ui)
+bool ReadWholeFile(const std::string &path, std::vector<uint8_t> &bytes, Ui &ui)
 {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                        std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(path.c_str(), "rb"),
+                                                          std::fclose);
     if (!file) {
         ReportError(ui, kMsgCantOpenRead, {path});
         return false;
@@ -198,10 +207,10 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, Ui& ui)
 
 } // namespace
 
-bool ParseDataHeader(const std::array<std::string, 3>& text, uint16_t words[3])
+bool ParseDataHeader(const std::array<std::string, 3> &text, uint16_t words[3])
 {
     for (size_t i = 0; i < 3; ++i) {
-        const std::string& t = text[i];
+        const std::string &t = text[i];
         if (t.empty() || t.size() > 4) {
             return false;
         }
@@ -210,23 +219,22 @@ bool ParseDataHeader(const std::array<std::string, 3>& text, uint16_t words[3])
             if (!std::isxdigit(static_cast<unsigned char>(c))) {
                 return false;
             }
-            value = value * 16 +
-                    (std::isdigit(static_cast<unsigned char>(c))
-                         ? c - '0'
-                         : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
+            value = value * 16 + (std::isdigit(static_cast<unsigned char>(c))
+                                      ? c - '0'
+                                      : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
         }
         words[i] = static_cast<uint16_t>(value);
     }
     return true;
 }
 
-std::string PcToTiOptionsProblem(const PcToTiOptions& options)
+std::string PcToTiOptionsProblem(const PcToTiOptions &options)
 {
     if (options.name.empty()) {
         return "Please enter a filename";
     }
     bool knownType = false;
-    for (const auto& type : kTiFileTypes) {
+    for (const auto &type : kTiFileTypes) {
         knownType = knownType || type.flags == options.typeFlags;
     }
     if (!knownType) {
@@ -252,14 +260,14 @@ std::string PcToTiOptionsProblem(const PcToTiOptions& options)
     return std::string();
 }
 
-bool EncodeTiFile(const uint8_t* pcData, size_t size, const PcToTiOptions& options,
-                  const std::string& tiName, bool tifiles, TiFileImage& image)
+bool EncodeTiFile(const uint8_t *pcData, size_t size, const PcToTiOptions &options,
+                  const std::string &tiName, bool tifiles, TiFileImage &image)
 {
     image = TiFileImage{};
     if (!PcToTiOptionsProblem(options).empty()) {
         return false;
     }
-    TiFileDescriptor& d = image.descriptor;
+    TiFileDescriptor &d = image.descriptor;
     d.tiName = PadTiName(tiName);
     d.flags = options.typeFlags;
     d.recordLength = IsProgram(options.typeFlags) ? 0 : static_cast<uint16_t>(options.recordLength);
@@ -284,7 +292,7 @@ bool EncodeTiFile(const uint8_t* pcData, size_t size, const PcToTiOptions& optio
     return true;
 }
 
-std::string DefaultTiFileName(const std::string& pcName)
+std::string DefaultTiFileName(const std::string &pcName)
 {
     std::string tiName = PcNameToTiName(pcName);
     while (!tiName.empty() && tiName.back() == ' ') {
@@ -293,8 +301,8 @@ std::string DefaultTiFileName(const std::string& pcName)
     return TiNameToPcName(tiName, ProgramSettings().zubCompatible);
 }
 
-int ConvertPcFile(Ui& ui, const Location& destination, const Location& source,
-                  const CatalogEntry& entry, const PcToTiOptions& options, PcToTiBatch& batch)
+int ConvertPcFile(Ui &ui, const Location &destination, const Location &source,
+                  const CatalogEntry &entry, const PcToTiOptions &options, PcToTiBatch &batch)
 {
     const std::string sourcePath = JoinPcPath(source.path, entry.pcName);
     const bool toDirectory = destination.kind == kLocPcDirectory;
@@ -320,8 +328,8 @@ int ConvertPcFile(Ui& ui, const Location& destination, const Location& source,
     if (!ReadWholeFile(sourcePath, pcData, ui)) {
         return kConversionFailed;
     }
-    ui.SetProgressRange(static_cast<uint32_t>(pcData.size() > 0xFFFFFFFFu ? 0xFFFFFFFFu
-                                                                          : pcData.size()));
+    ui.SetProgressRange(
+        static_cast<uint32_t>(pcData.size() > 0xFFFFFFFFu ? 0xFFFFFFFFu : pcData.size()));
     ui.SetProgressPosition(0);
 
     ReplacingFile out;
@@ -342,8 +350,8 @@ int ConvertPcFile(Ui& ui, const Location& destination, const Location& source,
         ReportSystemError(ui, out.Error(), kMsgCantWrite, {target});
         return kConversionFailed;
     }
-    ui.SetProgressPosition(static_cast<uint32_t>(pcData.size() > 0xFFFFFFFFu ? 0xFFFFFFFFu
-                                                                             : pcData.size()));
+    ui.SetProgressPosition(
+        static_cast<uint32_t>(pcData.size() > 0xFFFFFFFFu ? 0xFFFFFFFFu : pcData.size()));
     if (toDirectory) {
         return kConversionDone;
     }

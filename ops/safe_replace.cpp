@@ -9,11 +9,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
-std::string DirectoryOf(const std::string& path)
+std::string DirectoryOf(const std::string &path)
 {
     const size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) {
@@ -22,14 +24,14 @@ std::string DirectoryOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string NameOf(const std::string& path)
+std::string NameOf(const std::string &path)
 {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The side file: a hidden unique name in the target's directory.
-int MakeSideFile(const std::string& target, std::string& side)
+int MakeSideFile(const std::string &target, std::string &side)
 {
     std::string pattern = JoinPcPath(DirectoryOf(target), "." + NameOf(target) + ".new-XXXXXX");
     int fd = mkstemp(pattern.data());
@@ -48,7 +50,7 @@ ReplacingFile::~ReplacingFile()
     }
 }
 
-bool ReplacingFile::Reserve(const std::string& target)
+bool ReplacingFile::Reserve(const std::string &target)
 {
     if (m_active) {
         Abandon(false);
@@ -70,7 +72,7 @@ bool ReplacingFile::Reserve(const std::string& target)
     return true;
 }
 
-bool ReplacingFile::Open(const std::string& target)
+bool ReplacingFile::Open(const std::string &target)
 {
     if (m_active) {
         Abandon(false);
@@ -99,7 +101,7 @@ bool ReplacingFile::Open(const std::string& target)
     return true;
 }
 
-bool ReplacingFile::Write(const uint8_t* data, size_t length)
+bool ReplacingFile::Write(const uint8_t *data, size_t length)
 {
     if (m_file == nullptr || m_failed) {
         return false;
@@ -120,7 +122,7 @@ bool ReplacingFile::Write(const uint8_t* data, size_t length)
     return true;
 }
 
-bool ReplacingFile::WriteAt(uint64_t offset, const uint8_t* data, size_t length)
+bool ReplacingFile::WriteAt(uint64_t offset, const uint8_t *data, size_t length)
 {
     if (m_file == nullptr || m_failed || offset > m_size) {
         return false;
@@ -159,7 +161,8 @@ bool ReplacingFile::Commit()
     }
     // The new file takes the old one's permissions; a new one those a plain
     // create would give.
-    struct stat old{};
+    struct stat old {
+    };
     if (m_targetExisted && ::stat(m_target.c_str(), &old) == 0) {
         ::chmod(m_side.c_str(), old.st_mode & 07777);
     } else {
@@ -198,7 +201,7 @@ void ReplacingFile::Abandon(bool keepWhenNew)
     std::remove(m_side.c_str());
 }
 
-bool SamePcFile(const std::string& a, const std::string& b)
+bool SamePcFile(const std::string &a, const std::string &b)
 {
     std::error_code ec;
     if (std::filesystem::exists(a, ec) && std::filesystem::exists(b, ec)) {

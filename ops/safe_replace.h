@@ -11,24 +11,26 @@
 
 #include "tifs/pc_directory.h" // JoinPcPath
 
-namespace kestrel {
+namespace kestrel
+{
 
-class ReplacingFile {
+class ReplacingFile
+{
 public:
     ReplacingFile() = default;
     ~ReplacingFile();
-    ReplacingFile(const ReplacingFile&) = delete;
-    ReplacingFile& operator=(const ReplacingFile&) = delete;
+    ReplacingFile(const ReplacingFile &) = delete;
+    ReplacingFile &operator=(const ReplacingFile &) = delete;
 
     // Creates the side file for target (mode 0600 until Commit, when it gets
     // the target's mode, or 0666 less the umask for a new file). False with
     // Error() set when the side file cannot be made.
-    bool Open(const std::string& target);
+    bool Open(const std::string &target);
     // Appends; false on a short write (the file is then spoilt: Commit fails).
-    bool Write(const uint8_t* data, size_t length);
+    bool Write(const uint8_t *data, size_t length);
     // Overwrites at a byte offset of what was written so far (a header that
     // is only known at the end); false when the offset lies beyond the end.
-    bool WriteAt(uint64_t offset, const uint8_t* data, size_t length);
+    bool WriteAt(uint64_t offset, const uint8_t *data, size_t length);
     // Flushes, closes and renames the side file over the target. False when
     // anything failed before or now; the target is then as it was before.
     bool Commit();
@@ -40,19 +42,19 @@ public:
     bool IsOpen() const { return m_file != nullptr; }
     bool TargetExisted() const { return m_targetExisted; }
     uint64_t Size() const { return m_size; }
-    const std::string& Target() const { return m_target; }
+    const std::string &Target() const { return m_target; }
     // The side file's path (the tokenizer writes there itself).
-    const std::string& SidePath() const { return m_side; }
+    const std::string &SidePath() const { return m_side; }
     int Error() const { return m_error; }
 
     // Opens only the side name, without a stream: for a writer outside our
     // control (a library) that creates the file at SidePath() itself.
-    bool Reserve(const std::string& target);
+    bool Reserve(const std::string &target);
 
 private:
     std::string m_target;
     std::string m_side;
-    std::FILE* m_file = nullptr;
+    std::FILE *m_file = nullptr;
     uint64_t m_size = 0;
     uint64_t m_position = 0;
     bool m_targetExisted = false;
@@ -63,6 +65,6 @@ private:
 
 // True when both paths name the same existing file (or, when either does not
 // exist, when their absolute normal forms are equal).
-bool SamePcFile(const std::string& a, const std::string& b);
+bool SamePcFile(const std::string &a, const std::string &b);
 
 } // namespace kestrel

@@ -8,9 +8,11 @@
 #include "tifs/messages.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgCantOpenWrite = 2;
@@ -21,7 +23,7 @@ constexpr int kMsgNotTiFile = 64;
 constexpr int kMsgToItself = 38;
 constexpr int kMsgNoPcFilesThere = 49;
 
-void AppendLineEnd(int method, std::vector<uint8_t>& out)
+void AppendLineEnd(int method, std::vector<uint8_t> &out)
 {
     if (method == kTiPcAddCrLf) {
         out.push_back('\r');
@@ -31,11 +33,11 @@ void AppendLineEnd(int method, std::vector<uint8_t>& out)
     }
 }
 
-using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE *)>;
 
 } // namespace
 
-std::string TiToPcOptionsProblem(const TiToPcOptions& options)
+std::string TiToPcOptionsProblem(const TiToPcOptions &options)
 {
     if (options.pcName.empty()) {
         return "Please enter a filename";
@@ -46,8 +48,8 @@ std::string TiToPcOptionsProblem(const TiToPcOptions& options)
     return std::string();
 }
 
-void ConvertTiSector(const uint8_t* sector, const TiFileDescriptor& d, int method,
-                     uint32_t& recordsDone, std::vector<uint8_t>& out)
+void ConvertTiSector(const uint8_t *sector, const TiFileDescriptor &d, int method,
+                     uint32_t &recordsDone, std::vector<uint8_t> &out)
 {
     if ((d.flags & kFlagProgram) != 0) {
         out.insert(out.end(), sector, sector + kSectorSize);
@@ -81,7 +83,7 @@ void ConvertTiSector(const uint8_t* sector, const TiFileDescriptor& d, int metho
     }
 }
 
-std::vector<uint8_t> ConvertTiData(const uint8_t* data, size_t size, const TiFileDescriptor& d,
+std::vector<uint8_t> ConvertTiData(const uint8_t *data, size_t size, const TiFileDescriptor &d,
                                    int method)
 {
     std::vector<uint8_t> out;
@@ -92,8 +94,8 @@ std::vector<uint8_t> ConvertTiData(const uint8_t* data, size_t size, const TiFil
     return out;
 }
 
-int ConvertTiFile(Ui& ui, const Location& destination, const Location& source,
-                  const CatalogEntry& entry, const TiToPcOptions& options, TiToPcBatch& batch)
+int ConvertTiFile(Ui &ui, const Location &destination, const Location &source,
+                  const CatalogEntry &entry, const TiToPcOptions &options, TiToPcBatch &batch)
 {
     if (destination.kind != kLocPcDirectory) {
         ReportError(ui, kMsgNoPcFilesThere);
@@ -127,7 +129,7 @@ int ConvertTiFile(Ui& ui, const Location& destination, const Location& source,
         ReportError(ui, kMsgToItself);
         return kConversionFailed;
     }
-    std::FILE* probe = std::fopen(target.c_str(), "rb");
+    std::FILE *probe = std::fopen(target.c_str(), "rb");
     if (probe != nullptr) {
         std::fclose(probe);
         Answer answer = AskConversionOverwrite(ui, "file", options.pcName, batch.overwriteAll);

@@ -14,7 +14,8 @@
 #include "tifs/ti_file.h"
 #include "tifs/ui.h"
 
-namespace kestrel {
+namespace kestrel
+{
 
 enum TiToPcMethod : int {
     kTiPcSelect = 0,
@@ -30,7 +31,7 @@ struct TiToPcOptions {
 };
 
 // "Please enter a filename", "Please select a conversion methode" or "".
-std::string TiToPcOptionsProblem(const TiToPcOptions& options);
+std::string TiToPcOptionsProblem(const TiToPcOptions &options);
 
 // Appends the converted text of one 256-byte data sector to out. Fixed
 // records: up to records-per-sector records of the record length, each with
@@ -38,11 +39,11 @@ std::string TiToPcOptionsProblem(const TiToPcOptions& options);
 // Variable records: length byte and bytes until 0xFF (a record running past
 // the sector end is cut there). PROGRAM: the sector as it is. The output
 // grows as far as the sector needs (up to 768 bytes for one-byte records).
-void ConvertTiSector(const uint8_t* sector, const TiFileDescriptor& d, int method,
-                     uint32_t& recordsDone, std::vector<uint8_t>& out);
+void ConvertTiSector(const uint8_t *sector, const TiFileDescriptor &d, int method,
+                     uint32_t &recordsDone, std::vector<uint8_t> &out);
 
 // The whole data part (sectors after the header) of a TI file as PC bytes.
-std::vector<uint8_t> ConvertTiData(const uint8_t* data, size_t size, const TiFileDescriptor& d,
+std::vector<uint8_t> ConvertTiData(const uint8_t *data, size_t size, const TiFileDescriptor &d,
                                    int method);
 
 struct TiToPcBatch {
@@ -55,7 +56,7 @@ struct TiToPcBatch {
 // a container is first saved to the general temporary file. An existing
 // target is asked about with the word "file". Returns 0 (done or skipped),
 // -1 after a message, 2 on Cancel.
-int ConvertTiFile(Ui& ui, const Location& destination, const Location& source,
-                  const CatalogEntry& entry, const TiToPcOptions& options, TiToPcBatch& batch);
+int ConvertTiFile(Ui &ui, const Location &destination, const Location &source,
+                  const CatalogEntry &entry, const TiToPcOptions &options, TiToPcBatch &batch);
 
 } // namespace kestrel

@@ -9,7 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 namespace fs = std::filesystem;
 
@@ -19,19 +20,20 @@ struct CliRun {
     std::string err;
 };
 
-std::string ReadAll(const std::string& path)
+std::string ReadAll(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-void WriteAll(const std::string& path, const std::string& bytes)
+void WriteAll(const std::string &path, const std::string &bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
 }
 
-class CliConversion : public ::testing::Test {
+class CliConversion : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -45,7 +47,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_root); }
 
-    CliRun Run(const std::string& args)
+    CliRun Run(const std::string &args)
     {
         const std::string out = m_root + "/.out", err = m_root + "/.err";
         const std::string command = "cd '" + m_root + "' && '" KESTREL_BIN_DIR "/kestrel-cli' " +
@@ -58,7 +60,7 @@ protected:
         return run;
     }
 
-    std::string File(const std::string& name) const { return m_root + "/" + name; }
+    std::string File(const std::string &name) const { return m_root + "/" + name; }
 
     std::string m_root;
 };

@@ -13,8 +13,10 @@
 #include "tifs/ti_header.h"
 #include "viewers/tokenizer_loader.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
 using testing::Bytes;
 using testing::ReadBytes;
@@ -50,7 +52,8 @@ TEST(BasicConversionNames, DefaultsAndChecks)
     EXPECT_EQ(DefaultBasicName("game.txt"), "GAME");
 }
 
-class BasicConversionTest : public ::testing::Test {
+class BasicConversionTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -68,7 +71,7 @@ protected:
         destination.path = dir.File("out");
     }
 
-    CatalogEntry Text(const std::string& name, const std::string& text)
+    CatalogEntry Text(const std::string &name, const std::string &text)
     {
         testing::WriteText(dir.File("src/" + name), text);
         CatalogEntry e;
@@ -130,11 +133,11 @@ TEST_F(BasicConversionTest, ConversionErrorWithoutLogSaysSoAndKeepsTheOldOutput)
 
 TEST_F(BasicConversionTest, AllReplacesTheRestOfTheBatchWithoutAsking)
 {
-    for (const char* name : {"A", "B", "C"}) {
+    for (const char *name : {"A", "B", "C"}) {
         testing::WriteText(dir.File(std::string("out/") + name), "old");
     }
     ui.answers = {Answer::All};
-    for (const char* name : {"A", "B", "C"}) {
+    for (const char *name : {"A", "B", "C"}) {
         CatalogEntry entry = Text(std::string(name) + ".txt", "10 END\n");
         ASSERT_EQ(ConvertTextToBasic(ui, destination, source, entry, name, {}, batch), 0);
         EXPECT_NE(ReadBytes(dir.File(std::string("out/") + name)), Bytes("old"));
@@ -167,7 +170,7 @@ TEST_F(BasicConversionTest, SamePathAndMissingInput)
 
 TEST_F(BasicConversionTest, IntoADiskImageWithTheLogBesideIt)
 {
-    const FloppyPreset* preset = FindPreset(kDefaultPreset);
+    const FloppyPreset *preset = FindPreset(kDefaultPreset);
     ASSERT_NE(preset, nullptr);
     ASSERT_EQ(WriteNewImage(*preset, "XB", dir.File("out/xb.dsk"), ui), 0);
     Location image;
@@ -181,7 +184,7 @@ TEST_F(BasicConversionTest, IntoADiskImageWithTheLogBesideIt)
         << (ui.boxes.empty() ? "" : ui.boxes[0].text);
     EXPECT_TRUE(std::filesystem::exists(dir.File("out/HELLO.log")));
     ASSERT_TRUE(OpenLocation(image, ui));
-    const CatalogEntry* added = FindEntryByName(image, "HELLO");
+    const CatalogEntry *added = FindEntryByName(image, "HELLO");
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(added->ti.kind, kKindProgram);
 }

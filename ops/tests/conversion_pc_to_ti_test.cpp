@@ -13,17 +13,19 @@
 #include "tifs/location_listers.h"
 #include "tifs/settings.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
 using testing::Bytes;
 using testing::ReadBytes;
 using testing::RecordingUi;
 using testing::ScratchDir;
 
-std::vector<TextLine> ReadAll(const std::string& text, int tabWidth)
+std::vector<TextLine> ReadAll(const std::string &text, int tabWidth)
 {
-    LineReader reader(reinterpret_cast<const uint8_t*>(text.data()), text.size(), tabWidth);
+    LineReader reader(reinterpret_cast<const uint8_t *>(text.data()), text.size(), tabWidth);
     std::vector<TextLine> lines;
     TextLine line;
     while (reader.Next(line)) {
@@ -36,7 +38,7 @@ TEST(LineReader, LineEndPairsCountOnceAndLoneEndsEachEndALine)
 {
     auto lines = ReadAll("A\r\nB\n\rC\r\rD\n\nE", 0);
     std::vector<std::string> texts;
-    for (const auto& l : lines) {
+    for (const auto &l : lines) {
         texts.push_back(l.text);
     }
     EXPECT_EQ(texts, (std::vector<std::string>{"A", "B", "C", "", "D", "", "E"}));
@@ -91,11 +93,11 @@ PcToTiOptions Options(uint8_t type, int length, int method, int tabs = 8)
     return o;
 }
 
-TiFileImage Encode(const std::string& text, const PcToTiOptions& o)
+TiFileImage Encode(const std::string &text, const PcToTiOptions &o)
 {
     TiFileImage image;
-    EXPECT_TRUE(EncodeTiFile(reinterpret_cast<const uint8_t*>(text.data()), text.size(), o,
-                             "OUT", false, image));
+    EXPECT_TRUE(EncodeTiFile(reinterpret_cast<const uint8_t *>(text.data()), text.size(), o, "OUT",
+                             false, image));
     return image;
 }
 
@@ -105,15 +107,14 @@ TEST(PcToTiWriter, TwoLinesToDisVar80WithMethod1)
     ASSERT_EQ(image.data.size(), 256u);
     const std::vector<uint8_t> expect = {2, 'A', 'B', 3, 'C', 'D', 'E', 0xFF};
     EXPECT_TRUE(std::equal(expect.begin(), expect.end(), image.data.begin()));
-    EXPECT_TRUE(std::all_of(image.data.begin() + 8, image.data.end(), [](uint8_t b) {
-        return b == 0;
-    }));
+    EXPECT_TRUE(
+        std::all_of(image.data.begin() + 8, image.data.end(), [](uint8_t b) { return b == 0; }));
     EXPECT_EQ(image.descriptor.eofOffset, 7);
     EXPECT_EQ(image.descriptor.sectors, 1);
     EXPECT_EQ(image.descriptor.level3Count, 1);
     EXPECT_EQ(image.descriptor.recordsPerSector, 3);
     // The V9T9 header as written: name, flags, counts, little-endian level 3.
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.header), 10), "OUT       ");
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(image.header), 10), "OUT       ");
     EXPECT_EQ(image.header[12], 0x80);
     EXPECT_EQ(image.header[13], 3);
     EXPECT_EQ(image.header[15], 1);
@@ -222,9 +223,9 @@ TEST(PcToTiWriter, ProgramSizesAndDataHeader)
 TEST(PcToTiWriter, TifilesHeaderWhenAsked)
 {
     TiFileImage image;
-    ASSERT_TRUE(EncodeTiFile(reinterpret_cast<const uint8_t*>("X"), 1,
+    ASSERT_TRUE(EncodeTiFile(reinterpret_cast<const uint8_t *>("X"), 1,
                              Options(0x80, 80, kPcTiRemoveLineEnd), "OUT", true, image));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.header), 8), "\x07TIFILES");
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(image.header), 8), "\x07TIFILES");
     EXPECT_EQ(image.header[10], 0x80);
     EXPECT_EQ(image.header[16], 0xCA);
 }
@@ -260,11 +261,12 @@ TEST(PcToTiWriter, TooManyRecordsForATiFileFail)
         text += "a\n";
     }
     TiFileImage image;
-    EXPECT_FALSE(EncodeTiFile(reinterpret_cast<const uint8_t*>(text.data()), text.size(),
+    EXPECT_FALSE(EncodeTiFile(reinterpret_cast<const uint8_t *>(text.data()), text.size(),
                               Options(0x00, 1, kPcTiRemoveLineEnd), "OUT", false, image));
 }
 
-class ConvertPcFileTest : public ::testing::Test {
+class ConvertPcFileTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -336,7 +338,7 @@ TEST_F(ConvertPcFileTest, SamePathAndMissingSourceAreReported)
 
 TEST_F(ConvertPcFileTest, IntoADiskImageThroughTheTemporaryFile)
 {
-    const FloppyPreset* preset = FindPreset(kDefaultPreset);
+    const FloppyPreset *preset = FindPreset(kDefaultPreset);
     ASSERT_NE(preset, nullptr);
     ASSERT_EQ(WriteNewImage(*preset, "DISK", dir.File("disk.dsk"), ui), 0);
     testing::WriteText(dir.File("text.txt"), "AB\r\nCDE");
@@ -349,7 +351,7 @@ TEST_F(ConvertPcFileTest, IntoADiskImageThroughTheTemporaryFile)
     ASSERT_EQ(ConvertPcFile(ui, image, source, entry, o, batch), kConversionDone)
         << (ui.Errors().empty() ? "" : ui.Errors()[0]);
     ASSERT_TRUE(OpenLocation(image, ui));
-    const CatalogEntry* added = FindEntryByName(image, "HELLO");
+    const CatalogEntry *added = FindEntryByName(image, "HELLO");
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(added->ti.kind, kKindDisVar);
     EXPECT_EQ(added->ti.recordLength, 80);

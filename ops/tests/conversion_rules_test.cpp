@@ -5,8 +5,10 @@
 #include "ops/ti_to_pc.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
 TiFileDescriptor Type(uint8_t flags, uint16_t length)
 {
@@ -19,8 +21,8 @@ TiFileDescriptor Type(uint8_t flags, uint16_t length)
 TEST(PcToTiRules, ExtensionPicksTypeLengthAndMethod)
 {
     const std::vector<std::string> lines = {"txt=dis/var 80, convertcrlftocr",
-                                            "ASM=DIS/FIX 80,RemoveCrAndOrLf",
-                                            "bin=program", "dat=int/var", "txt=dis/fix 1,binary"};
+                                            "ASM=DIS/FIX 80,RemoveCrAndOrLf", "bin=program",
+                                            "dat=int/var", "txt=dis/fix 1,binary"};
     PcToTiDefaults txt = FindPcToTiDefaults(lines, "readme.TXT");
     EXPECT_TRUE(txt.found);
     EXPECT_EQ(txt.typeFlags, 0x80);
@@ -66,7 +68,7 @@ TEST(ConversionRules, SectionIsReadIntoItsBufferOnly)
     std::vector<std::string> kept = LimitRuleSection(lines);
     EXPECT_LT(kept.size(), lines.size());
     size_t bytes = 1;
-    for (const auto& line : kept) {
+    for (const auto &line : kept) {
         bytes += line.size() + 1;
     }
     EXPECT_LE(bytes, kRuleSectionLimit);

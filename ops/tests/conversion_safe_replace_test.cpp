@@ -5,8 +5,10 @@
 #include "conversion_test_support.h"
 #include "ops/safe_replace.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
 using testing::Bytes;
 using testing::ReadBytes;
@@ -29,7 +31,8 @@ TEST(ReplacingFile, OldFileStaysUntilCommitAndNothingIsLeftBeside)
     ASSERT_TRUE(file.Commit());
     EXPECT_EQ(ReadBytes(target), Bytes("NEW content"));
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"target"});
-    struct stat st{};
+    struct stat st {
+    };
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }

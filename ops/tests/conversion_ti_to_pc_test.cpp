@@ -13,8 +13,10 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
 using testing::Bytes;
 using testing::ReadBytes;
@@ -114,7 +116,8 @@ TEST(TiToPcSector, ProgramSectorsAreCopiedWhole)
     EXPECT_EQ(out, std::vector<uint8_t>(sector, sector + 256));
 }
 
-class ConvertTiFileTest : public ::testing::Test {
+class ConvertTiFileTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -128,7 +131,7 @@ protected:
         destination.path = dir.File("out");
     }
 
-    CatalogEntry Put(const std::string& pcName, const testing::TiFileData& file)
+    CatalogEntry Put(const std::string &pcName, const testing::TiFileData &file)
     {
         testing::WriteFileBytes(dir.File("in/" + pcName), file.Bytes());
         return file.Entry(pcName);
@@ -176,8 +179,7 @@ TEST_F(ConvertTiFileTest, OverwriteAnswersInABatch)
     EXPECT_EQ(ui.boxes[0].text, "file <a.txt> allready exist. Overwrite?");
     TiToPcBatch fresh;
     ui.answers = {Answer::Cancel};
-    EXPECT_EQ(ConvertTiFile(ui, destination, source, entry, {"a.txt", 1}, fresh),
-              kConversionStop);
+    EXPECT_EQ(ConvertTiFile(ui, destination, source, entry, {"a.txt", 1}, fresh), kConversionStop);
     EXPECT_EQ(ReadBytes(dir.File("out/a.txt")), Bytes("old a"));
 }
 
@@ -231,7 +233,7 @@ TEST_F(ConvertTiFileTest, TextToDisVar80AndBackIsIdentical)
     mid.path = destination.path;
     ASSERT_EQ(ConvertPcFile(ui, mid, source, pc, o, pcBatch), kConversionDone);
     ASSERT_TRUE(OpenLocation(mid, ui));
-    const CatalogEntry* converted = FindEntryByName(mid, "DOC");
+    const CatalogEntry *converted = FindEntryByName(mid, "DOC");
     ASSERT_NE(converted, nullptr);
     Location back;
     back.path = source.path;

@@ -16,14 +16,17 @@
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
-namespace kestrel {
-namespace {
+namespace kestrel
+{
+namespace
+{
 
 using testing::ReadBytes;
 using testing::RecordingUi;
 using testing::ScratchDir;
 
-class HeaderTest : public ::testing::Test {
+class HeaderTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -34,9 +37,9 @@ protected:
 
     void List() { ASSERT_TRUE(OpenLocation(pane, ui)); }
 
-    CatalogEntry* Find(const std::string& pcName)
+    CatalogEntry *Find(const std::string &pcName)
     {
-        for (auto& e : pane.entries) {
+        for (auto &e : pane.entries) {
             if (e->pcName == pcName) {
                 return e.get();
             }
@@ -45,7 +48,7 @@ protected:
     }
 
     // A V9T9 file: the FDR-style header with a TI name, whole data sectors.
-    void PutV9t9(const std::string& pcName, const std::string& tiName)
+    void PutV9t9(const std::string &pcName, const std::string &tiName)
     {
         testing::TiFileData file = testing::VariableRecordFile(false, 80, {"HELLO"});
         TiFileDescriptor d;
@@ -74,14 +77,15 @@ TEST_F(HeaderTest, Classic99ToV9t9PadsToWholeSectors)
     bytes.resize(300); // the data part ends inside its sector
     testing::WriteBytes(dir.File("c99"), bytes);
     List();
-    CatalogEntry* entry = Find("c99");
+    CatalogEntry *entry = Find("c99");
     ASSERT_NE(entry, nullptr);
     ASSERT_EQ(entry->ti.headerKind, kHeaderClassic99);
     EXPECT_EQ(ConvertHeaders(ui, pane, {entry}, HeaderTarget::V9t9), 1);
     std::vector<uint8_t> after = ReadBytes(dir.File("c99"));
     ASSERT_EQ(after.size(), 384u);
     EXPECT_EQ(GetWordBE(after.data(), fdr::kSectors), 1);
-    EXPECT_EQ(std::string(after.begin(), after.begin() + 10), "c99       "); // the name the catalog gave it
+    EXPECT_EQ(std::string(after.begin(), after.begin() + 10),
+              "c99       "); // the name the catalog gave it
     EXPECT_TRUE(std::equal(bytes.begin() + 128, bytes.end(), after.begin() + 128));
     EXPECT_EQ(after[383], 0);
     List();
@@ -92,7 +96,7 @@ TEST_F(HeaderTest, V9t9ToTifilesTakesTheNameFromThePcName)
 {
     PutV9t9("game.v9", "OTHERNAME");
     List();
-    CatalogEntry* entry = Find("game.v9");
+    CatalogEntry *entry = Find("game.v9");
     ASSERT_NE(entry, nullptr);
     ASSERT_EQ(entry->ti.headerKind, kHeaderV9t9);
     EXPECT_EQ(ConvertHeaders(ui, pane, {entry}, HeaderTarget::Tifiles), 1);
@@ -109,18 +113,17 @@ TEST_F(HeaderTest, V9t9ToTifilesTakesTheNameFromThePcName)
 TEST_F(HeaderTest, BatchSkipsAndUnmarksWhatDoesNotQualify)
 {
     PutV9t9("one", "ONE");
-    testing::WriteFileBytes(dir.File("two"),
-                            testing::VariableRecordFile(false, 80, {"X"}).Bytes());
+    testing::WriteFileBytes(dir.File("two"), testing::VariableRecordFile(false, 80, {"X"}).Bytes());
     std::filesystem::create_directory(dir.File("sub"));
     List();
-    std::vector<CatalogEntry*> marked;
-    for (auto& e : pane.entries) {
+    std::vector<CatalogEntry *> marked;
+    for (auto &e : pane.entries) {
         e->marked = true;
         marked.push_back(e.get());
     }
     std::vector<uint8_t> before = ReadBytes(dir.File("one"));
     EXPECT_EQ(ConvertHeaders(ui, pane, marked, HeaderTarget::V9t9), 1);
-    for (auto* e : marked) {
+    for (auto *e : marked) {
         EXPECT_FALSE(e->marked) << e->pcName;
     }
     EXPECT_EQ(ReadBytes(dir.File("one")), before);
@@ -129,20 +132,22 @@ TEST_F(HeaderTest, BatchSkipsAndUnmarksWhatDoesNotQualify)
     Location image;
     image.kind = kLocDskImage;
     EXPECT_EQ(ConvertHeaders(ui, image, marked, HeaderTarget::V9t9), -1);
-    EXPECT_EQ(ui.Errors().back(), "Can only convert V9T9, TIFILES or CLASSIC99 files in a directory");
+    EXPECT_EQ(ui.Errors().back(),
+              "Can only convert V9T9, TIFILES or CLASSIC99 files in a directory");
 }
 
 TEST_F(HeaderTest, ConfirmationTexts)
 {
     std::vector<CatalogEntry> entries(5);
-    std::vector<const CatalogEntry*> list;
+    std::vector<const CatalogEntry *> list;
     for (size_t i = 0; i < entries.size(); ++i) {
         entries[i].ti.tiName = "F" + std::to_string(i);
         list.push_back(&entries[i]);
     }
     EXPECT_EQ(ConfirmationText({list[0]}, false, "convert"), "Do you really wish to convert <F0>");
-    EXPECT_EQ(ConfirmationText(list, true, "set attributes for"),
-              "Do you really wish to set attributes for 5 files?\n    F0\n    F1\n    F2\n    F3  ...");
+    EXPECT_EQ(
+        ConfirmationText(list, true, "set attributes for"),
+        "Do you really wish to set attributes for 5 files?\n    F0\n    F1\n    F2\n    F3  ...");
     EXPECT_EQ(ConfirmationText({}, true, "convert"),
               "Sorry ... no file(s) of the correct type selected for this operation!");
 }
@@ -164,13 +169,16 @@ TEST_F(HeaderTest, AttributeWriteThatChangesNothingLeavesTheFileAlone)
     testing::TiFileData file = testing::VariableRecordFile(false, 80, {"X"});
     file.spec.flags |= kFlagProtected;
     testing::WriteFileBytes(dir.File("locked"), file.Bytes());
-    struct utimbuf old{1000000, 1000000};
+    struct utimbuf old {
+        1000000, 1000000
+    };
     ASSERT_EQ(::utime(dir.File("locked").c_str(), &old), 0);
     List();
-    CatalogEntry* entry = Find("locked");
+    CatalogEntry *entry = Find("locked");
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(SetAttributes(ui, pane, {entry}, {kAttrSet, kAttrKeep}), 1);
-    struct stat st{};
+    struct stat st {
+    };
     ASSERT_EQ(::stat(dir.File("locked").c_str(), &st), 0);
     EXPECT_EQ(st.st_mtime, 1000000);
     EXPECT_TRUE(ui.Silent());
@@ -181,13 +189,13 @@ TEST_F(HeaderTest, AttributesGoIntoTheHeaderByteOfEachKind)
     PutV9t9("v9", "V9");
     testing::WriteFileBytes(dir.File("tf"), testing::VariableRecordFile(false, 80, {"X"}).Bytes());
     List();
-    std::vector<CatalogEntry*> both = {Find("v9"), Find("tf")};
+    std::vector<CatalogEntry *> both = {Find("v9"), Find("tf")};
     EXPECT_EQ(SetAttributes(ui, pane, both, {kAttrSet, kAttrClear}), 2);
     EXPECT_EQ(ReadBytes(dir.File("v9"))[12], 0x80 | kFlagProtected);
     EXPECT_EQ(ReadBytes(dir.File("tf"))[10], 0x80 | kFlagProtected);
     List();
     EXPECT_EQ(Find("v9")->ti.flags & kFlagProtected, kFlagProtected);
-    CatalogEntry* sub = nullptr;
+    CatalogEntry *sub = nullptr;
     std::filesystem::create_directory(dir.File("sub"));
     List();
     sub = Find("sub");
