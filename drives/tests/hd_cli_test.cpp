@@ -79,6 +79,21 @@ TEST_F(HdCliTest, MakeBrowseAndDescribeImages)
     EXPECT_EQ(rc, 1);
     EXPECT_NE(again.find("DSR ERROR 7: File error"), std::string::npos) << again;
 
+    Run("mkdir demo/hd.img SPARE", &rc);
+    EXPECT_EQ(rc, 0);
+    Run("ren demo/hd.img/SPARE SPARE", &rc); // the same name: nothing to do
+    EXPECT_EQ(rc, 0);
+    Run("ren demo/hd.img/SPARE OTHER", &rc);
+    EXPECT_EQ(rc, 0);
+    Run("ren demo/hd.img/OTHER BAD.NAME", &rc);
+    EXPECT_EQ(rc, 1);
+    std::string renamed = Run("ls demo/hd.img");
+    EXPECT_NE(renamed.find("OTHER"), std::string::npos) << renamed;
+    EXPECT_EQ(renamed.find("SPARE"), std::string::npos) << renamed;
+    Run("rm demo/hd.img/OTHER", &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(Run("ls demo/hd.img").find("OTHER"), std::string::npos);
+
     std::string top = Run("ls demo", &rc);
     EXPECT_NE(top.find("PTIMG"), std::string::npos) << top;
     EXPECT_NE(top.find("HDIMG"), std::string::npos) << top;
