@@ -5,9 +5,11 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include "platform/temp_dir.h"
 #include "tifs/byte_order.h"
 #include "tifs/floppy/floppy_geometry.h"
 #include "tifs/floppy/floppy_writer.h"
+#include "tifs/floppy/pc99.h"
 #include "tifs/floppy/vib.h"
 #include "tifs/messages.h"
 #include "tifs/settings.h"
@@ -224,13 +226,35 @@ int CopyCf7VolumeToDsk(Cf7Card &card, uint32_t volume, const std::string &target
     return 0;
 }
 
-int CopyDskToCf7Volume(Cf7Card &card, uint32_t volume, const std::string &source, Ui &ui,
-                       DiskSummary *summary)
+namespace
+{
+
+int CopyDskIntoVolume(Cf7Card &card, uint32_t volume, const std::string &source, Ui &ui,
+                      DiskSummary *summary, bool convertPc99)
 {
     FileImage dsk;
     if (!dsk.Open(source, false)) {
         ReportError(ui, kMsgCantOpenRead, {source});
         return kStop;
+    }
+    // A PC99 track image is made a sector dump first; its raw tracks would
+    // make no volume. Both kinds of card get the conversion.
+    uint8_t first256[kSectorSize];
+    DiskSummary probe;
+    uint16_t kind = dsk.ReadAt(0, first256, sizeof first256) ? DecodeVib(&dsk, first256, probe) : 0;
+    if (convertPc99 && (kind == 10 || kind == 11)) {
+        dsk.Close();
+        platform::TempDir &temp = platform::ProgramTempDir();
+        if (!temp.Created() && !temp.Create()) {
+            ReportError(ui, kMsgCantOpenWrite, {source});
+            return kStop;
+        }
+        const std::string converted = temp.Directory() + "/cf7_volume.dsk";
+        std::remove(converted.c_str());
+        bool ok = ConvertPc99ToDsk(source, converted, ui) &&
+                  CopyDskIntoVolume(card, volume, converted, ui, summary, false) == 0;
+        std::remove(converted.c_str());
+        return ok ? 0 : kStop;
     }
     if (!card.CheckVolume(volume, ui)) {
         return kStop;
@@ -290,6 +314,14 @@ int CopyDskToCf7Volume(Cf7Card &card, uint32_t volume, const std::string &source
         *summary = decoded;
     }
     return 0;
+}
+
+} // namespace
+
+int CopyDskToCf7Volume(Cf7Card &card, uint32_t volume, const std::string &source, Ui &ui,
+                       DiskSummary *summary)
+{
+    return CopyDskIntoVolume(card, volume, source, ui, summary, true);
 }
 
 bool ReadCf7MountRecord(Cf7Card &card, MountRecord &mount, bool &valid, Ui &ui)

@@ -7,6 +7,7 @@
 #include "drives/cf7_listing.h"
 #include "drives/cf7_volume.h"
 #include "drives/tests/cf7_test_support.h"
+#include "tests/support/floppy_builder.h"
 #include "tifs/location.h"
 
 namespace kestrel::testing
@@ -151,6 +152,26 @@ TEST_F(Cf7Volume, DskIntoVolumeOneOfDriveKeepsMountRecord)
     }
     // Volume 2 is untouched.
     EXPECT_EQ(drive[1600 * 512 + 1], 0xE4);
+}
+
+TEST_F(Cf7Volume, Pc99SourceGoesInAsItsSectors)
+{
+    Bytes dsk = MakeDsk("TRACKS", 360, 1, 40, 9);
+    WriteFile(PathOf("tracks.pc99"), MakePc99Image(dsk, 10, 40, 1));
+    const std::string path = PathOf("card.cf7");
+    WriteFile(path, MakeCardImage(1));
+    RecordingUi ui;
+    Cf7Card card;
+    ASSERT_TRUE(card.OpenImage(path, true, 2, ui));
+    DiskSummary summary;
+    ASSERT_EQ(CopyDskToCf7Volume(card, 1, PathOf("tracks.pc99"), ui, &summary), 0)
+        << ui.Errors().front();
+    ASSERT_TRUE(card.Finish(ui));
+    EXPECT_EQ(summary.name, "TRACKS    ");
+    Bytes bytes = ReadFile(path);
+    EXPECT_EQ(GetWordBE(bytes.data() + 128, 10), 1600);
+    EXPECT_EQ(0, std::memcmp(bytes.data() + 128 + 359 * 256, dsk.data() + 359 * 256, 256));
+    EXPECT_EQ(bytes[128 + 360 * 256], 0xE5);
 }
 
 TEST_F(Cf7Volume, VolumeOutShrinksToItsGeometry)
