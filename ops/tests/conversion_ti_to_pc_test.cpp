@@ -244,3 +244,68 @@ TEST_F(ConvertTiFileTest, TextToDisVar80AndBackIsIdentical)
 
 } // namespace
 } // namespace kestrel
+
+namespace kestrel
+{
+namespace
+{
+
+// The TI's own LIST output (DIS/VAR 80) out of a real disk, to text and back:
+// the records and their packing into sectors come out as the TI wrote them.
+TEST(ConversionInterop, RealDisVar80ListingsRoundTripRecordForRecord)
+{
+    const std::string image = std::string(KESTREL_REALDATA) + "/xdt99/disk/basic1.dsk";
+    if (!std::filesystem::exists(image)) {
+        GTEST_SKIP() << "real data absent";
+    }
+    ProgramSettings() = Settings{};
+    RegisterLocationListers();
+    testing::ScratchDir dir;
+    testing::RecordingUi ui;
+    Location disk;
+    disk.path = image;
+    ASSERT_TRUE(OpenLocation(disk, ui));
+    int checked = 0;
+    for (const auto &e : disk.entries) {
+        if (e->ti.kind != kKindDisVar || e->ti.recordLength != 80) {
+            continue;
+        }
+        const std::string original = dir.File("orig");
+        ASSERT_TRUE(FindEntrySaver(disk.kind)(disk, *e, original, ui));
+        Location folder;
+        folder.path = dir.Path();
+        TiToPcBatch batch;
+        ui.answers = {Answer::Yes};
+        ASSERT_EQ(ConvertTiFile(ui, folder, disk, *e, {"text", kTiPcAddCrLf}, batch), 0);
+        CatalogEntry text;
+        text.pcName = "text";
+        text.ti.kind = kKindDos;
+        PcToTiOptions o;
+        o.name = "again";
+        o.typeFlags = 0x80;
+        o.recordLength = 80;
+        o.method = kPcTiRemoveLineEnd;
+        o.tabWidth = 0;
+        PcToTiBatch pcBatch;
+        ASSERT_EQ(ConvertPcFile(ui, folder, folder, text, o, pcBatch), 0);
+        const std::vector<uint8_t> a = testing::ReadBytes(original);
+        const std::vector<uint8_t> b = testing::ReadBytes(dir.File("again"));
+        ASSERT_GE(a.size(), kHeaderSize);
+        ASSERT_GE(b.size(), kHeaderSize);
+        TiFileDescriptor da, db;
+        ASSERT_TRUE(DecodeHeader(a.data(), "orig", false, da));
+        ASSERT_TRUE(DecodeHeader(b.data(), "again", false, db));
+        EXPECT_EQ(da.sectors, db.sectors) << e->pcName;
+        EXPECT_EQ(da.eofOffset, db.eofOffset) << e->pcName;
+        EXPECT_EQ(da.level3Count, db.level3Count) << e->pcName;
+        EXPECT_EQ(ConvertTiData(a.data() + kHeaderSize, a.size() - kHeaderSize, da, kTiPcAddLf),
+                  ConvertTiData(b.data() + kHeaderSize, b.size() - kHeaderSize, db, kTiPcAddLf))
+            << e->pcName;
+        ++checked;
+    }
+    EXPECT_GT(checked, 3);
+    EXPECT_TRUE(ui.Errors().empty()) << ui.Errors()[0];
+}
+
+} // namespace
+} // namespace kestrel
