@@ -154,3 +154,28 @@ TEST_F(CliConversion, HeadersAndAttributesInPlace)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(CliConversion, TextAndBasicThroughAHardDiskImage)
+{
+    if (!fs::exists(KESTREL_BIN_DIR "/Brackenly32.so")) {
+        GTEST_SKIP() << "hard-disk library not built";
+    }
+    WriteAll(File("src/doc.txt"), kText);
+    WriteAll(File("src/hello.txt"), "10 PRINT \"HELLO\"\n20 END\n");
+    ASSERT_EQ(Run("mkhd . HD --volume WORK:65536").status, 0);
+    CliRun to = Run("pc2ti --type DIS/VAR --reclen 80 --method 1 --name DOC src/doc.txt HD.img");
+    ASSERT_EQ(to.status, 0) << to.err;
+    CliRun back = Run("ti2pc --method 1 --ext .txt HD.img/DOC back");
+    ASSERT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(ReadAll(File("back/DOC.txt")), kText);
+    CliRun xb = Run("xb --log --name PROG src/hello.txt HD.img");
+    ASSERT_EQ(xb.status, 0) << xb.err;
+    EXPECT_TRUE(fs::exists(File("PROG.log"))); // beside the image file
+    CliRun view = Run("view HD.img/PROG");
+    EXPECT_NE(view.out.find("10 PRINT \"HELLO\""), std::string::npos) << view.out << view.err;
+}
+
+} // namespace
