@@ -1,0 +1,301 @@
+#include "tifs/disk_check/disk_check.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "tifs/byte_order.h"
+#include "tifs/floppy/data_chain.h"
+#include "tifs/floppy/floppy_geometry.h"
+#include "tifs/floppy/vib.h"
+#include "tifs/ti_file.h"
+
+namespace kestrel
+{
+
+namespace
+{
+
+constexpr unsigned kIndexWords = 127;
+constexpr int kNobody = -1;
+
+// FDR fields the check needs.
+constexpr size_t kFdrFlags = 12;
+constexpr size_t kFdrRecordsPerSector = 13;
+constexpr size_t kFdrSectors = 14;
+constexpr size_t kFdrLevel3 = 18; // little-endian
+constexpr uint8_t kFlagProgram = 0x01;
+constexpr uint8_t kFlagVariable = 0x80;
+
+std::string Format(const char *format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char *format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
+
+// The 10 name bytes as text, trailing blanks dropped and unprintable bytes
+// shown as '?', so that a damaged name cannot garble the report.
+std::string ShownName(const uint8_t *name)
+{
+    std::string text;
+    for (size_t i = 0; i < 10; ++i) {
+        text += (name[i] >= 0x20 && name[i] < 0x7F) ? static_cast<char>(name[i]) : '?';
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.pop_back();
+    }
+    return text.empty() ? std::string("(no name)") : text;
+}
+
+class Checker
+{
+public:
+    Checker(FloppyDisk &disk, Ui &ui, DiskCheckResult &result)
+        : m_disk(disk), m_ui(ui), m_result(result)
+    {
+        m_total = disk.Summary().totalSectors;
+        m_auSize = AuSize(m_total);
+        m_owner.assign(m_total, kNobody);
+        m_format.startUnit = ClusterStartUnit(disk.Summary().density);
+        m_format.limit = m_total;
+    }
+
+    void Run()
+    {
+        if (m_total < 2) {
+            Find(Format("The disk says it has %u sectors; a disk needs at least 2", m_total));
+            return;
+        }
+        Claim(0, Owner("the volume information block"));
+        Claim(1, Owner("the file index"));
+        CheckIndex(1, "");
+        const bool pc99 = m_disk.ImageKind() == 10 || m_disk.ImageKind() == 11;
+        if (!pc99) {
+            for (size_t slot = 0; slot < vib::kSlotCount; ++slot) {
+                SubdirSlot s = ReadSubdirSlot(m_disk.Vib(), slot);
+                if (!s.used) {
+                    continue;
+                }
+                std::string name = ShownName(reinterpret_cast<const uint8_t *>(s.name.data()));
+                if (s.fdirSector < 2 || s.fdirSector >= m_total) {
+                    Find(Format("Subdirectory %s: its file index sector %u is outside the disk",
+                                name.c_str(), s.fdirSector));
+                    continue;
+                }
+                ++m_result.directories;
+                Claim(s.fdirSector, Owner("the file index of " + name));
+                CheckIndex(s.fdirSector, name + ".");
+            }
+        }
+        CheckBitmap();
+    }
+
+private:
+    int Owner(const std::string &name)
+    {
+        m_names.push_back(name);
+        return static_cast<int>(m_names.size() - 1);
+    }
+
+    void Find(const std::string &line) { m_result.findings.push_back(line); }
+
+    // Records that owner uses sector; a second claim is a finding.
+    void Claim(uint32_t sector, int owner)
+    {
+        if (sector >= m_total) {
+            return;
+        }
+        int &slot = m_owner[sector];
+        if (slot == kNobody) {
+            slot = owner;
+        } else if (slot != owner) {
+            Find(Format("Sector %u is claimed by %s and by %s", sector, m_names[slot].c_str(),
+                        m_names[owner].c_str()));
+        }
+    }
+
+    void CheckIndex(uint16_t indexSector, const std::string &prefix)
+    {
+        uint8_t index[kSectorSize];
+        if (!m_disk.ReadSector(indexSector, index, m_ui)) {
+            Find(Format("The file index in sector %u cannot be read", indexSector));
+            return;
+        }
+        uint8_t previous[10] = {};
+        bool havePrevious = false;
+        for (unsigned word = 0; word < kIndexWords; ++word) {
+            const uint16_t sector = GetWordBE(index, word * 2);
+            if (sector == 0) {
+                break;
+            }
+            if (sector < 2 || sector >= m_total) {
+                Find(Format("File index %u entry %u points to sector %u, outside the disk's "
+                            "file area",
+                            indexSector, word, sector));
+                continue;
+            }
+            uint8_t fdr[kSectorSize];
+            if (!m_disk.ReadSector(sector, fdr, m_ui)) {
+                Find(Format("The file descriptor in sector %u cannot be read", sector));
+                continue;
+            }
+            if (havePrevious && std::memcmp(previous, fdr, 10) >= 0) {
+                Find(Format("File index %u entry %u (%s) is out of order after %s", indexSector,
+                            word, ShownName(fdr).c_str(), ShownName(previous).c_str()));
+            }
+            std::memcpy(previous, fdr, 10);
+            havePrevious = true;
+            CheckFile(sector, fdr, prefix + ShownName(fdr));
+        }
+    }
+
+    void CheckFile(uint16_t fdrSector, const uint8_t *fdr, const std::string &name)
+    {
+        ++m_result.files;
+        const int owner = Owner(name);
+        Claim(fdrSector, owner);
+        ChainResult chain;
+        if (!DecodeDataChain(fdr, m_format, 0, chain)) {
+            switch (chain.problem) {
+            case ChainProblem::OutsideDisk:
+                Find(Format("%s: chain entry %u runs outside the disk (sector %llu)",
+                            name.c_str(), chain.problemEntry,
+                            static_cast<unsigned long long>(chain.problemSector)));
+                break;
+            case ChainProblem::Overlap:
+                Find(Format("%s: chain entry %u reuses sectors of an earlier entry (a loop)",
+                            name.c_str(), chain.problemEntry));
+                break;
+            case ChainProblem::Backwards:
+                Find(Format("%s: chain entry %u runs backwards", name.c_str(),
+                            chain.problemEntry));
+                break;
+            default:
+                Find(Format("%s: chain entry %u is damaged", name.c_str(), chain.problemEntry));
+                break;
+            }
+        }
+        for (const Cluster &c : chain.clusters) {
+            for (uint64_t s = c.first; s <= c.last && s < m_total; ++s) {
+                Claim(static_cast<uint32_t>(s), owner);
+            }
+        }
+        const unsigned allocated = GetWordBE(fdr, kFdrSectors);
+        if (chain.problem == ChainProblem::None && chain.covered != allocated) {
+            Find(Format("%s: %u sectors allocated, but its chain covers %llu", name.c_str(),
+                        allocated, static_cast<unsigned long long>(chain.covered)));
+        }
+        const uint8_t flags = fdr[kFdrFlags];
+        const unsigned level3 = GetWordLE(fdr, kFdrLevel3);
+        const unsigned perSector = fdr[kFdrRecordsPerSector];
+        if ((flags & kFlagProgram) == 0) {
+            unsigned needed = 0;
+            if (flags & kFlagVariable) {
+                needed = level3; // sectors in use
+            } else if (perSector != 0) {
+                needed = (level3 + perSector - 1) / perSector;
+            }
+            if (needed > allocated) {
+                Find(Format("%s: its records need %u sectors, but only %u are allocated",
+                            name.c_str(), needed, allocated));
+            }
+        }
+    }
+
+    void CheckBitmap()
+    {
+        unsigned aus = (m_total + m_auSize - 1) / m_auSize;
+        if (aus > kBitmapAus) {
+            aus = kBitmapAus;
+        }
+        // Runs of the same disagreement make one line.
+        int runKind = 0; // 1: set for no file, 2: clear for a used AU
+        unsigned runStart = 0;
+        auto flush = [&](unsigned end) {
+            if (runKind == 0) {
+                return;
+            }
+            std::string which = end - 1 == runStart
+                                    ? Format("AU %u is", runStart)
+                                    : Format("AUs %u-%u are", runStart, end - 1);
+            Find(which + (runKind == 1 ? " marked used but belong to no file"
+                                       : " in use but marked free in the bitmap"));
+            runKind = 0;
+        };
+        for (unsigned au = 0; au < aus; ++au) {
+            bool used = false;
+            for (unsigned s = au * m_auSize; s < (au + 1) * m_auSize && s < m_total; ++s) {
+                used = used || m_owner[s] != kNobody;
+            }
+            if (used) {
+                m_result.sectorsInUse += m_auSize;
+            }
+            const bool marked = IsAuUsed(m_disk.Vib(), au);
+            const int kind = marked == used ? 0 : (marked ? 1 : 2);
+            if (kind != runKind) {
+                flush(au);
+                runKind = kind;
+                runStart = au;
+            }
+        }
+        flush(aus);
+    }
+
+    FloppyDisk &m_disk;
+    Ui &m_ui;
+    DiskCheckResult &m_result;
+    unsigned m_total = 0;
+    unsigned m_auSize = 1;
+    ChainFormat m_format;
+    std::vector<int> m_owner;
+    std::vector<std::string> m_names;
+};
+
+void Summarize(DiskCheckResult &result)
+{
+    result.summary = Format("%u files, %u subdirectories, %u sectors in use: ", result.files,
+                            result.directories, result.sectorsInUse);
+    if (result.Clean()) {
+        result.summary += "clean";
+    } else {
+        result.summary += Format("%zu problem%s", result.findings.size(),
+                                 result.findings.size() == 1 ? "" : "s");
+    }
+}
+
+} // namespace
+
+DiskCheckResult CheckFloppyFileSystem(FloppyDisk &disk, Ui &ui)
+{
+    DiskCheckResult result;
+    Checker checker(disk, ui, result);
+    checker.Run();
+    Summarize(result);
+    return result;
+}
+
+bool CheckDiskImage(const std::string &path, uint64_t base, DiskCheckResult &result, Ui &ui)
+{
+    result = DiskCheckResult();
+    FileImage image;
+    if (!image.Open(path, false)) {
+        result.findings.push_back("The image cannot be opened");
+        Summarize(result);
+        return false;
+    }
+    FloppyDisk disk(image, base, path);
+    if (!disk.Open(ui) || disk.ImageKind() == 0) {
+        result.findings.push_back("The image holds no readable disk");
+        Summarize(result);
+        return false;
+    }
+    result = CheckFloppyFileSystem(disk, ui);
+    return true;
+}
+
+} // namespace kestrel
