@@ -84,9 +84,4 @@ int RunMkhd(CommandContext &context)
 
 KESTREL_CLI_COMMAND("mkhd", kUsage, RunMkhd);
 
-// Every command that walks a path (ls, get, put ...) must see hard-disk
-// images as well; registering here, at start-up, covers them until main()
-// registers all modules itself. Registration is idempotent.
-const bool kAllListersRegistered = (RegisterAllListers(), true);
-
 } // namespace kestrel::cli

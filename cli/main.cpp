@@ -6,6 +6,7 @@
 
 #include "cli/command.h"
 #include "cli/terminal_ui.h"
+#include "ops/register_all.h"
 #include "tifs/location_listers.h"
 #include "tifs/settings.h"
 
@@ -34,7 +35,7 @@ int main(int argc, char **argv)
             continue;
         }
         kestrel::LoadSettings(kestrel::ProgramSettings(), "Kestrel.ini");
-        kestrel::RegisterLocationListers();
+        kestrel::RegisterAllListers();
         kestrel::cli::TerminalUi ui;
         kestrel::cli::CommandContext context;
         context.args.assign(argv + 2, argv + argc);

@@ -106,6 +106,26 @@ const CatalogEntry *FindEntryByName(const Location &location, const std::string 
             }
         }
     }
+    // Volumes of a card are also reached by their number ("card.cf7/3"), as
+    // their PC name "VOL #003" shows it.
+    bool allDigits = name.find_first_not_of("0123456789") == std::string::npos;
+    if (allDigits && name.size() <= 9) {
+        unsigned long wanted = std::stoul(name);
+        for (const auto &e : location.entries) {
+            if (e->ti.kind != kKindCf7DriveVolume && e->ti.kind != kKindCf7ImageVolume) {
+                continue;
+            }
+            size_t hash = e->pcName.find('#');
+            if (hash == std::string::npos || hash + 1 >= e->pcName.size()) {
+                continue;
+            }
+            const std::string digits = e->pcName.substr(hash + 1);
+            if (digits.find_first_not_of("0123456789") == std::string::npos &&
+                digits.size() <= 9 && std::stoul(digits) == wanted) {
+                return e.get();
+            }
+        }
+    }
     bool zub = ProgramSettings().zubCompatible;
     for (const auto &e : location.entries) {
         std::string tiName = TrimTrailingBlanks(e->ti.tiName);

@@ -26,6 +26,7 @@ bool IsContainerEntryKind(uint16_t kind)
     case kKindPc99Dd:
     case kKindHdImage:
     case kKindCf7Image:
+    case kKindCf7DriveVolume:
     case kKindCf7ImageVolume:
         return true;
     default:
@@ -192,6 +193,7 @@ bool OpenEntry(Location &location, const CatalogEntry &original, Ui &ui)
             listed = GoUp(location, ui);
         }
         break;
+    case kKindCf7DriveVolume:
     case kKindCf7ImageVolume:
         if (entry.disk.totalSectors == 0) {
             ReportError(ui, kMsgDskNotInitialized);

@@ -8,6 +8,7 @@
 #include "app/qt/common_dialogs.h"
 #include "app/shell/startup.h"
 #include "platform/temp_dir.h"
+#include "ops/register_all.h"
 #include "tifs/location_listers.h"
 #include "tifs/settings.h"
 
@@ -32,7 +33,7 @@ int Program::Start(const std::vector<std::string> &arguments, const std::string 
     const bool metric = QLocale::system().measurementSystem() == QLocale::MetricSystem;
     LoadSettings(settings, SettingsFilePath(workingDir), metric);
     ReadEditSlotPlacements(settings);
-    RegisterLocationListers();
+    RegisterAllListers();
 
     StartLocations starts = ChooseStartLocations(
         JoinCommandLine(arguments), settings.defaultPathLeft, settings.defaultPathRight,
