@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "drives/hd_file_ops.h"
+#include "ops/conversion_rules.h"
 #include "ops/relist.h"
 #include "ops/safe_replace.h"
 #include "tifs/arc/archive_extract.h"
@@ -128,6 +129,29 @@ bool CopyPcFile(const std::string &from, const std::string &to, Ui &ui)
 }
 
 } // namespace
+
+PcToTiOptions PcToTiOptionsFor(const CatalogEntry &entry, const PcToTiOptions &given)
+{
+    PcToTiOptions options = given;
+    if (options.name.empty()) {
+        options.name = DefaultTiFileName(entry.pcName);
+    }
+    PcToTiDefaults defaults = ReadPcToTiDefaults(entry.pcName);
+    if (options.typeFlags == kNoFileType) {
+        options.typeFlags = defaults.typeFlags;
+    }
+    if (options.recordLength == 0) {
+        options.recordLength = defaults.recordLength;
+    }
+    if (options.method == kPcTiSelect) {
+        options.method = defaults.method;
+    }
+    if (options.typeFlags == kFlagProgram) {
+        options.method = kPcTiBinary;
+        options.tabWidth = 0;
+    }
+    return options;
+}
 
 bool IsBatch(const Location &location)
 {
@@ -319,8 +343,14 @@ int CopyIntoDiskImage(Location &destination, Location &source, CatalogEntry *cur
         int step = kCopyGoOn;
         if (entry->ti.kind == kKindDos && source.kind == kLocPcDirectory) {
             ui.SetProgressPosition(++done);
+            PcToTiOptions chosen = PcToTiOptionsFor(*entry, options.pcToTi);
+            std::string problem = PcToTiOptionsProblem(chosen);
+            if (!problem.empty()) {
+                ui.ShowWarning(problem);
+                continue;
+            }
             conversion.image.overwriteAll = state.overwriteAll;
-            step = ConvertPcFile(ui, destination, source, *entry, options.pcToTi, conversion);
+            step = ConvertPcFile(ui, destination, source, *entry, chosen, conversion);
             state.overwriteAll = conversion.image.overwriteAll;
             if (step == 0 && ui.LastMessage() == 0) {
                 entry->marked = false;

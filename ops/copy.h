@@ -30,9 +30,15 @@ struct OverwriteState {
 
 // What a copy dialog or the command line chose.
 struct CopyOptions {
-    // How plain PC files (kind 17) copied into a disk image are converted.
+    // How plain PC files (kind 17) copied into a disk image are converted;
+    // what is left unset comes from each file's rule (PcToTiOptionsFor).
     PcToTiOptions pcToTi;
 };
+
+// The options a plain PC file is converted with: the given ones, with a
+// missing name, type, record length and method taken from the file's rule
+// in "Pc_Ti_File_Conversion" (the name: the PC form of its TI form).
+PcToTiOptions PcToTiOptionsFor(const CatalogEntry &entry, const PcToTiOptions &given);
 
 // The entries a command acts on: the marked ones in list order, else the
 // cursor entry (when it is one of the list's, or any given entry).
