@@ -238,8 +238,12 @@ int ConvertTextToBasic(Ui &ui, const Location &destination, const Location &sour
     converted.ti.tiName = PcNameToTiName(tiName);
     ui.SetProgressPosition(10);
     if (destination.kind == kLocDskImage || destination.kind == kLocCf7Volume) {
-        if (AddFileToImage(TargetForLocation(destination), converted, output, batch.image, ui) ==
-            kAddStopped) {
+        FloppyTarget image;
+        if (!ConversionImageTarget(destination, image)) {
+            ReportError(ui, kMsgNoPcFilesThere);
+            return Result(ui);
+        }
+        if (AddFileToImage(image, converted, output, batch.image, ui) == kAddStopped) {
             return kConversionStop;
         }
     } else if (destination.kind == kLocHdImage) {

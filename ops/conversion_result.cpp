@@ -38,3 +38,24 @@ std::string ConversionTempFile(Ui &ui)
 }
 
 } // namespace kestrel
+
+#include "drives/cf7_layout.h"
+#include "drives/cf7_listing.h"
+
+namespace kestrel
+{
+
+bool ConversionImageTarget(const Location &location, FloppyTarget &target)
+{
+    target = TargetForLocation(location);
+    if (location.kind != kLocCf7Volume) {
+        return true;
+    }
+    if (location.cf7Volume <= 0 || Cf7LocationDrive(location) != 0) {
+        return false;
+    }
+    target.base = Cf7ImageVolumeBase(static_cast<uint32_t>(location.cf7Volume));
+    return true;
+}
+
+} // namespace kestrel

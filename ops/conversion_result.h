@@ -32,3 +32,18 @@ namespace kestrel
 std::string ConversionTempFile(Ui &ui);
 
 } // namespace kestrel
+
+#include "tifs/floppy/floppy_writer.h"
+#include "tifs/location.h"
+
+namespace kestrel
+{
+
+// Where the floppy writer adds a file for a location that shows a DSK image
+// (or one of its subdirectories) or a volume of a CF7A+ card image (the
+// volume's byte base in the card). False for a volume of a card in a drive,
+// which the floppy writer cannot reach (its sectors are spread over
+// physical ones).
+bool ConversionImageTarget(const Location &location, FloppyTarget &target);
+
+} // namespace kestrel

@@ -361,8 +361,12 @@ int ConvertPcFile(Ui &ui, const Location &destination, const Location &source,
     converted.ti = image.descriptor;
     converted.ti.tiName = tiName;
     if (destination.kind == kLocDskImage || destination.kind == kLocCf7Volume) {
-        AddFileResult added =
-            AddFileToImage(TargetForLocation(destination), converted, target, batch.image, ui);
+        FloppyTarget image;
+        if (!ConversionImageTarget(destination, image)) {
+            ReportError(ui, 49);
+            return kConversionFailed;
+        }
+        AddFileResult added = AddFileToImage(image, converted, target, batch.image, ui);
         if (added == kAddStopped) {
             return kConversionStop;
         }

@@ -179,3 +179,33 @@ TEST_F(CliConversion, TextAndBasicThroughAHardDiskImage)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(CliConversion, TextAndBasicThroughTheSecondVolumeOfACardImage)
+{
+    std::string card(128, '\0');
+    card.replace(0, 10, "CARD      ");
+    card.replace(12, 4, std::string("CF7\0", 4));
+    card.append(2 * 409600, '\0');
+    WriteAll(File("card.cf7"), card);
+    ASSERT_EQ(Run("cf7-init card.cf7 1 VOLA").status, 0);
+    ASSERT_EQ(Run("cf7-init card.cf7 2 VOLB").status, 0);
+    const std::string volumeA = ReadAll(File("card.cf7")).substr(128, 409600);
+    WriteAll(File("src/doc.txt"), kText);
+    WriteAll(File("src/hello.txt"), "10 PRINT \"HELLO\"\n20 END\n");
+    CliRun to = Run("pc2ti --type DIS/VAR --reclen 80 --method 1 --name DOC src/doc.txt "
+                    "card.cf7/VOLB");
+    ASSERT_EQ(to.status, 0) << to.err;
+    ASSERT_EQ(Run("xb --name PROG src/hello.txt card.cf7/VOLB").status, 0);
+    // The first volume is not touched by what goes into the second.
+    EXPECT_EQ(ReadAll(File("card.cf7")).substr(128, 409600), volumeA);
+    CliRun back = Run("ti2pc --method 1 --ext .txt card.cf7/VOLB/DOC back");
+    ASSERT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(ReadAll(File("back/DOC.txt")), kText);
+    CliRun view = Run("view card.cf7/VOLB/PROG");
+    EXPECT_NE(view.out.find("10 PRINT \"HELLO\""), std::string::npos) << view.out << view.err;
+}
+
+} // namespace
