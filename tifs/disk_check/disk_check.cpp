@@ -71,10 +71,16 @@ public:
             Find(Format("The disk says it has %u sectors; a disk needs at least 2", m_total));
             return;
         }
+        const bool pc99 = m_disk.ImageKind() == 10 || m_disk.ImageKind() == 11;
+        const uint64_t size = m_disk.Image().Size();
+        const uint64_t present = size > m_disk.Base() ? (size - m_disk.Base()) / kSectorSize : 0;
+        if (!pc99 && present < m_total) {
+            Find(Format("The image holds %llu sectors, but the disk says it has %u",
+                        static_cast<unsigned long long>(present), m_total));
+        }
         Claim(0, Owner("the volume information block"));
         Claim(1, Owner("the file index"));
         CheckIndex(1, "");
-        const bool pc99 = m_disk.ImageKind() == 10 || m_disk.ImageKind() == 11;
         if (!pc99) {
             for (size_t slot = 0; slot < vib::kSlotCount; ++slot) {
                 SubdirSlot s = ReadSubdirSlot(m_disk.Vib(), slot);

@@ -1,0 +1,211 @@
+#include "tifs/disk_check/disk_check.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/support/floppy_builder.h"
+#include "tests/support/recording_ui.h"
+#include "tifs/byte_order.h"
+#include "tifs/floppy/data_chain.h"
+#include "tifs/floppy/vib.h"
+
+namespace kestrel
+{
+namespace
+{
+
+constexpr unsigned kSectors = 360;
+
+// A single-sided single-density sector dump built by hand, so that every
+// kind of damage can be put in exactly.
+class HandDisk
+{
+public:
+    HandDisk() : m_bytes(kSectors * 256, 0)
+    {
+        uint8_t *v = Sector(0);
+        std::memcpy(v, "HANDDISK  ", 10);
+        PutWordBE(v, vib::kTotalSectors, kSectors);
+        v[vib::kSectorsPerTrack] = 9;
+        std::memcpy(v + vib::kSignature, "DSK", 3);
+        v[vib::kTracksPerSide] = 40;
+        v[vib::kSides] = 1;
+        v[vib::kDensity] = 1;
+        for (unsigned au = kSectors; au < 1600; ++au) {
+            MarkAu(v, au, true);
+        }
+        MarkAu(v, 0, true);
+        MarkAu(v, 1, true);
+    }
+
+    uint8_t *Sector(unsigned n) { return m_bytes.data() + n * 256; }
+
+    // A DIS/FIX 80 file in the given clusters (first, count), its FDR in
+    // fdrSector, listed at index word `word` of the index in indexSector.
+    void AddFile(unsigned indexSector, unsigned word, const char *name, unsigned fdrSector,
+                 const std::vector<std::pair<unsigned, unsigned>> &clusters, bool mark = true)
+    {
+        uint8_t *fdr = Sector(fdrSector);
+        std::memset(fdr, 0, 256);
+        std::memcpy(fdr, name, 10);
+        fdr[13] = 3;
+        fdr[17] = 80;
+        unsigned covered = 0;
+        for (size_t i = 0; i < clusters.size(); ++i) {
+            covered += clusters[i].second;
+            PutClusterEntry(fdr, static_cast<unsigned>(i), clusters[i].first, covered - 1);
+            if (mark) {
+                for (unsigned s = 0; s < clusters[i].second; ++s) {
+                    MarkAu(Sector(0), clusters[i].first + s, true);
+                }
+            }
+        }
+        PutWordBE(fdr, 14, static_cast<uint16_t>(covered));
+        PutWordLE(fdr, 18, static_cast<uint16_t>(covered * 3));
+        PutWordBE(Sector(indexSector), word * 2, static_cast<uint16_t>(fdrSector));
+        if (mark) {
+            MarkAu(Sector(0), fdrSector, true);
+        }
+    }
+
+    DiskCheckResult Check()
+    {
+        MemoryImage image(m_bytes);
+        FloppyDisk disk(image, 0, "hand.dsk");
+        EXPECT_TRUE(disk.Open(m_ui));
+        const std::vector<uint8_t> before = m_bytes;
+        DiskCheckResult result = CheckFloppyFileSystem(disk, m_ui);
+        EXPECT_EQ(before, m_bytes) << "the check wrote to the disk";
+        return result;
+    }
+
+    std::vector<uint8_t> &Bytes() { return m_bytes; }
+
+private:
+    std::vector<uint8_t> m_bytes;
+    testing::RecordingUi m_ui;
+};
+
+std::string Joined(const DiskCheckResult &result)
+{
+    std::string text;
+    for (const std::string &line : result.findings) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+TEST(DiskCheck, AGoodDiskWithFragmentedFilesIsClean)
+{
+    HandDisk disk;
+    disk.AddFile(1, 0, "ALPHA     ", 2, {{34, 3}, {40, 2}});
+    disk.AddFile(1, 1, "BETA      ", 3, {{37, 3}});
+    DiskCheckResult result = disk.Check();
+    EXPECT_TRUE(result.Clean()) << Joined(result);
+    EXPECT_EQ(2u, result.files);
+    EXPECT_EQ(12u, result.sectorsInUse); // VIB, index, two FDRs, eight data sectors
+    EXPECT_EQ("2 files, 0 subdirectories, 12 sectors in use: clean", result.summary);
+}
+
+TEST(DiskCheck, BitmapDisagreementsAreReportedAsRuns)
+{
+    HandDisk disk;
+    disk.AddFile(1, 0, "ALPHA     ", 2, {{34, 3}}, false);
+    MarkAu(disk.Sector(0), 100, true);
+    MarkAu(disk.Sector(0), 101, true);
+    DiskCheckResult result = disk.Check();
+    EXPECT_EQ("AU 2 is in use but marked free in the bitmap\n"
+              "AUs 34-36 are in use but marked free in the bitmap\n"
+              "AUs 100-101 are marked used but belong to no file\n",
+              Joined(result));
+    EXPECT_EQ("1 files, 0 subdirectories, 6 sectors in use: 3 problems", result.summary);
+}
+
+TEST(DiskCheck, SectorsClaimedTwiceAndChainsThatLeaveOrLoop)
+{
+    HandDisk disk;
+    disk.AddFile(1, 0, "ALPHA     ", 2, {{34, 3}});
+    disk.AddFile(1, 1, "BETA      ", 3, {{36, 2}});
+    disk.AddFile(1, 2, "GAMMA     ", 4, {{50, 2}, {50, 2}});
+    disk.AddFile(1, 3, "OMEGA     ", 5, {{358, 4}}, false);
+    MarkAu(disk.Sector(0), 358, true);
+    MarkAu(disk.Sector(0), 359, true);
+    MarkAu(disk.Sector(0), 5, true);
+    DiskCheckResult result = disk.Check();
+    const std::string text = Joined(result);
+    EXPECT_NE(std::string::npos, text.find("Sector 36 is claimed by ALPHA and by BETA")) << text;
+    EXPECT_NE(std::string::npos, text.find("GAMMA: chain entry 1 reuses sectors")) << text;
+    EXPECT_NE(std::string::npos, text.find("OMEGA: chain entry 0 runs outside the disk")) << text;
+    EXPECT_FALSE(result.Clean());
+}
+
+TEST(DiskCheck, IndexOrderRangeAndFileSizes)
+{
+    HandDisk disk;
+    disk.AddFile(1, 0, "MIKE      ", 2, {{34, 2}});
+    disk.AddFile(1, 1, "ALPHA     ", 3, {{36, 2}});
+    PutWordBE(disk.Sector(1), 4, 400); // beyond the disk
+    PutWordBE(disk.Sector(1), 6, 1);   // the index itself
+    disk.AddFile(1, 4, "ZULU      ", 4, {{38, 2}});
+    PutWordBE(disk.Sector(4), 14, 3); // three sectors said, two in the chain
+    disk.AddFile(1, 5, "ZZ        ", 5, {{40, 1}});
+    PutWordLE(disk.Sector(5), 18, 7); // seven records of three a sector need three sectors
+    PutWordBE(disk.Sector(5), 14, 1);
+    DiskCheckResult result = disk.Check();
+    EXPECT_EQ("File index 1 entry 1 (ALPHA) is out of order after MIKE\n"
+              "File index 1 entry 2 points to sector 400, outside the disk's file area\n"
+              "File index 1 entry 3 points to sector 1, outside the disk's file area\n"
+              "ZULU: 3 sectors allocated, but its chain covers 2\n"
+              "ZZ: its records need 3 sectors, but only 1 are allocated\n",
+              Joined(result));
+}
+
+TEST(DiskCheck, SubdirectoriesAreCheckedAndTheirFilesNamedWithThePath)
+{
+    HandDisk disk;
+    uint8_t *slot = disk.Sector(0) + vib::kSlots;
+    std::memcpy(slot, "GAMES     ", 10);
+    PutWordBE(slot, 10, 20);
+    MarkAu(disk.Sector(0), 20, true);
+    disk.AddFile(20, 0, "PONG      ", 21, {{34, 2}});
+    disk.AddFile(1, 0, "ROOTFILE  ", 2, {{35, 2}});
+    DiskCheckResult result = disk.Check();
+    EXPECT_EQ(1u, result.directories);
+    EXPECT_EQ("Sector 35 is claimed by ROOTFILE and by GAMES.PONG\n", Joined(result));
+
+    // A slot pointing outside the disk is a finding, not a read past the end.
+    PutWordBE(slot, 10, 9000);
+    result = disk.Check();
+    EXPECT_NE(std::string::npos, Joined(result).find("Subdirectory GAMES: its file index sector "
+                                                     "9000 is outside the disk"));
+}
+
+TEST(DiskCheck, PC99ImagesAndDamagedImageFiles)
+{
+    HandDisk disk;
+    disk.AddFile(1, 0, "ALPHA     ", 2, {{34, 3}});
+    const std::string dir = ::testing::TempDir();
+    const std::string pc99Path = dir + "/check_pc99.dsk";
+    ASSERT_TRUE(testing::WriteBytes(pc99Path, testing::MakePc99Image(disk.Bytes(), 10, 40, 1)));
+    testing::RecordingUi ui;
+    DiskCheckResult result;
+    EXPECT_TRUE(CheckDiskImage(pc99Path, 0, result, ui));
+    EXPECT_TRUE(result.Clean()) << Joined(result);
+    EXPECT_EQ(1u, result.files);
+
+    // Cut short: the index and FDR can still be read, the data sectors are gone.
+    std::vector<uint8_t> shortDisk(disk.Bytes().begin(), disk.Bytes().begin() + 10 * 256);
+    const std::string shortPath = dir + "/check_short.dsk";
+    ASSERT_TRUE(testing::WriteBytes(shortPath, shortDisk));
+    EXPECT_TRUE(CheckDiskImage(shortPath, 0, result, ui));
+    EXPECT_EQ("The image holds 10 sectors, but the disk says it has 360\n", Joined(result));
+
+    EXPECT_FALSE(CheckDiskImage(dir + "/no_such_image.dsk", 0, result, ui));
+    EXPECT_FALSE(result.Clean());
+}
+
+} // namespace
+} // namespace kestrel
