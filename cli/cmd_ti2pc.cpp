@@ -108,16 +108,19 @@ int RunTi2pc(CommandContext &context)
                          source.entry.pcName.c_str());
             continue;
         }
-        const TiToPcDefaults defaults = ReadTiToPcDefaults(source.entry.ti);
-        TiToPcOptions options;
-        options.method = method ? *method : defaults.method;
-        std::string tiName = source.entry.ti.tiName;
-        while (!tiName.empty() && tiName.back() == ' ') {
-            tiName.pop_back();
+        TiToPcOptions options = TiToPcOptionsFromSettings(source.entry.ti);
+        if (method) {
+            options.method = *method;
         }
-        options.pcName = name ? *name
-                              : TiNameToPcName(tiName, ProgramSettings().zubCompatible) +
-                                    (extension ? *extension : defaults.extension);
+        if (name) {
+            options.pcName = *name;
+        } else if (extension) {
+            std::string tiName = source.entry.ti.tiName;
+            while (!tiName.empty() && tiName.back() == ' ') {
+                tiName.pop_back();
+            }
+            options.pcName = TiNameToPcName(tiName, ProgramSettings().zubCompatible) + *extension;
+        }
         const std::string problem = TiToPcOptionsProblem(options);
         if (!problem.empty()) {
             ui.ShowWarning(problem);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "ops/conversion_rules.h"
 #include "ops/safe_replace.h"
 #include "tifs/messages.h"
 #include "tifs/settings.h"

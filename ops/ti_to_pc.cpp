@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <memory>
 
+#include "ops/conversion_rules.h"
 #include "ops/safe_replace.h"
 #include "tifs/location_listers.h"
 #include "tifs/messages.h"
+#include "tifs/settings.h"
 #include "tifs/ti_header.h"
 
 namespace kestrel
@@ -36,6 +38,19 @@ void AppendLineEnd(int method, std::vector<uint8_t> &out)
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE *)>;
 
 } // namespace
+
+TiToPcOptions TiToPcOptionsFromSettings(const TiFileDescriptor &d)
+{
+    const TiToPcDefaults defaults = ReadTiToPcDefaults(d);
+    std::string tiName = d.tiName;
+    while (!tiName.empty() && tiName.back() == ' ') {
+        tiName.pop_back();
+    }
+    TiToPcOptions options;
+    options.pcName = TiNameToPcName(tiName, ProgramSettings().zubCompatible) + defaults.extension;
+    options.method = defaults.method;
+    return options;
+}
 
 std::string TiToPcOptionsProblem(const TiToPcOptions &options)
 {

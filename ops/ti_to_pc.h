@@ -30,6 +30,10 @@ struct TiToPcOptions {
     int method = kTiPcSelect;
 };
 
+// The dialog's start state for a TI file: the PC form of its TI name plus
+// the extension, and the method, from "Ti_Pc_File_Conversion".
+TiToPcOptions TiToPcOptionsFromSettings(const TiFileDescriptor &d);
+
 // "Please enter a filename", "Please select a conversion methode" or "".
 std::string TiToPcOptionsProblem(const TiToPcOptions &options);
 

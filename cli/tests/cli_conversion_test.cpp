@@ -103,6 +103,15 @@ TEST_F(CliConversion, MissingChoiceIsReportedWithTheDialogsText)
     ASSERT_EQ(run.status, 0) << run.err;
     CliRun ls = Run("ls ti");
     EXPECT_NE(ls.out.find("INT/FIX     64"), std::string::npos) << ls.out;
+    // And the other section picks extension and method for the way back.
+    CliRun none = Run("ti2pc ti/DOC back");
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("Please select a conversion methode"), std::string::npos);
+    WriteAll(File("Kestrel.ini"), "[Kestrel]\n[Ti_Pc_File_Conversion]\nINT/FIX 64=bin,binary\n");
+    CliRun back = Run("ti2pc ti/DOC back");
+    ASSERT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(ReadAll(File("back/DOC.bin")).substr(0, 1), "x");
+    EXPECT_EQ(ReadAll(File("back/DOC.bin")).size(), 64u);
 }
 
 TEST_F(CliConversion, InterruptedConversionLeavesTheOldTarget)
