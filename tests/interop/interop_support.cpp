@@ -96,10 +96,13 @@ std::vector<std::string> Records(const TiData &ti)
                 pos += 1 + length;
             }
         }
-    } else if (ti.recordsPerSector != 0) {
+    } else if (ti.recordLength != 0) {
+        // One-byte records: 256 to a sector, which the byte holds as 0.
+        const size_t perSector =
+            ti.recordsPerSector != 0 ? ti.recordsPerSector : 256 / ti.recordLength;
         for (size_t r = 0; r < ti.level3; ++r) {
-            const size_t s = r / ti.recordsPerSector;
-            const size_t at = s * 256 + (r % ti.recordsPerSector) * ti.recordLength;
+            const size_t s = r / perSector;
+            const size_t at = s * 256 + (r % perSector) * ti.recordLength;
             if (s >= sectors || at + ti.recordLength > ti.data.size()) {
                 records.push_back("<record beyond the data>");
                 break;
