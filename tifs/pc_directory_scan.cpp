@@ -31,6 +31,8 @@ namespace kestrel
 namespace
 {
 
+constexpr size_t kPumpInterval = 256;
+
 constexpr size_t kSubdirNameScan = 12;
 
 // Reads up to size bytes at offset; the count read (short at end of file).
@@ -186,7 +188,12 @@ int ScanPcDirectory(Location &location, const std::string &pattern, Ui &ui)
     } catch (const std::bad_alloc &) {
         // Entries are then added one by one, and dropped when memory runs out.
     }
+    size_t seen = 0;
     for (const Match &match : matches) {
+        // A large folder takes a while: let the windows repaint meanwhile.
+        if (++seen % kPumpInterval == 0) {
+            ui.PumpPendingMessages();
+        }
         const std::string &name = match.name;
         bool isDirectory = match.type == DT_DIR;
         bool isFile = match.type == DT_REG;
