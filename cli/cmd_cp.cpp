@@ -22,8 +22,8 @@ const char kUsage[] = "cp [--yes|--no|--all] SRC... DEST";
 
 std::string LocationKey(const Location &location)
 {
-    return std::to_string(location.kind) + "\n" + location.path + "\n" + location.innerPath +
-           "\n" + std::to_string(location.fdirSector) + "\n" +
+    return std::to_string(location.kind) + "\n" + location.path + "\n" + location.innerPath + "\n" +
+           std::to_string(location.fdirSector) + "\n" +
            std::to_string(location.containerEntries.size());
 }
 

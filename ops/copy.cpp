@@ -256,8 +256,7 @@ std::string CopyHeading(const Location &destination, const Location &source,
 
 Answer AskOverwriteQuestion(Ui &ui, const std::string &kindWord, const std::string &name)
 {
-    return ui.AskOverwrite(
-        FormatText("%s <%s> allready exist. Overwrite?", {kindWord, name}));
+    return ui.AskOverwrite(FormatText("%s <%s> allready exist. Overwrite?", {kindWord, name}));
 }
 
 int CopyEntryIntoDirectory(const Location &source, const CatalogEntry &given,
@@ -268,8 +267,7 @@ int CopyEntryIntoDirectory(const Location &source, const CatalogEntry &given,
     if (BlankName(entry.ti.tiName)) {
         entry.ti.tiName = PcNameToTiName(entry.pcName);
     }
-    std::string name =
-        source.kind == kLocPcDirectory ? entry.pcName : PcFormOf(entry.ti.tiName);
+    std::string name = source.kind == kLocPcDirectory ? entry.pcName : PcFormOf(entry.ti.tiName);
     std::string target = JoinPcPath(destination.path, name);
     std::error_code ec;
     if (!state.all && std::filesystem::exists(target, ec)) {

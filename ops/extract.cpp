@@ -120,8 +120,8 @@ void CopyLocationFields(const Location &from, Location &to)
 }
 
 // Lists the container into a temporary pane.
-bool ListContainer(const Location &source, const CatalogEntry &entry,
-                   const ExtractOptions &options, Location &pane, Ui &ui)
+bool ListContainer(const Location &source, const CatalogEntry &entry, const ExtractOptions &options,
+                   Location &pane, Ui &ui)
 {
     if (IsArcCandidate(entry)) {
         CopyLocationFields(source, pane);
@@ -191,7 +191,8 @@ int ExtractContainers(Location &destination, Location &source, CatalogEntry *cur
         if (stop || ui.CancelPressed()) {
             break;
         }
-        std::string directory = FreeNumberedPath(destination.path, ContainerBaseName(*container), "");
+        std::string directory =
+            FreeNumberedPath(destination.path, ContainerBaseName(*container), "");
         Location pane;
         if (!ListContainer(source, *container, options, pane, ui)) {
             continue;

@@ -125,8 +125,9 @@ TEST_F(ExtractTest, ExtractRefusesAnythingButADirectory)
     archive.kind = kLocArchive;
     EXPECT_EQ(ExtractContainers(archive, source, nullptr, Options(), m_ui), -1);
     EXPECT_EQ(ConvertArcsToDsk(archive, source, nullptr, Options(), m_ui), -1);
-    EXPECT_EQ(m_ui.Errors(), (std::vector<std::string>{"Can only extract files to a directory",
-                                                       "Can only convert ARC files to a directory"}));
+    EXPECT_EQ(m_ui.Errors(),
+              (std::vector<std::string>{"Can only extract files to a directory",
+                                        "Can only convert ARC files to a directory"}));
 }
 
 TEST_F(ExtractTest, SizeRulePicksTheDisk)
@@ -161,8 +162,7 @@ TEST_F(ExtractTest, Pc99ConvertedBesideAndNotIntoItself)
 {
     ASSERT_EQ(WriteNewImage(*FindPreset(0), "PCDISK", m_root + "/plain.dsk", m_ui), 0);
     std::vector<uint8_t> dsk = testing::ReadBytes(m_root + "/plain.dsk");
-    ASSERT_TRUE(
-        testing::WriteBytes(m_src + "/disk.pc99", testing::MakePc99Image(dsk, 10, 40, 1)));
+    ASSERT_TRUE(testing::WriteBytes(m_src + "/disk.pc99", testing::MakePc99Image(dsk, 10, 40, 1)));
     Location source = Open(m_src);
     CatalogEntry *image = Find(source, "disk.pc99");
     ASSERT_NE(image, nullptr);
