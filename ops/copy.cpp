@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "drives/cf7_card.h"
+#include "drives/cf7_layout.h"
+#include "drives/cf7_listing.h"
+#include "drives/cf7_volume.h"
 #include "drives/hd_file_ops.h"
 #include "ops/conversion_rules.h"
 #include "ops/relist.h"
@@ -376,6 +380,69 @@ int CopyIntoDiskImage(Location &destination, Location &source, CatalogEntry *cur
     return result;
 }
 
+int CopyCf7VolumesOut(Location &destination, Location &source, CatalogEntry *cursor, Ui &ui)
+{
+    Cf7Card card;
+    if (!OpenCf7CardOf(source, card, false, ui)) {
+        return kCopyStop;
+    }
+    bool overwriteAll = false;
+    int result = kCopyGoOn;
+    for (CatalogEntry *entry : EntriesToHandle(source, cursor)) {
+        if (entry->ti.kind != 14 && entry->ti.kind != 16) {
+            continue;
+        }
+        uint32_t volume = static_cast<uint32_t>(entry->baseOffset / kCf7VolumeSectors) + 1;
+        std::string target = JoinPcPath(destination.path, Cf7VolumeDskName(entry->ti.tiName));
+        ui.PumpPendingMessages();
+        result = CopyCf7VolumeToDsk(card, volume, target, ui, &overwriteAll);
+        if (result == kCopyStop) {
+            break;
+        }
+        entry->marked = false;
+        if (ui.CancelPressed()) {
+            result = kCopyStop;
+            break;
+        }
+    }
+    RelistLocation(destination, ui);
+    return result;
+}
+
+int CopyDsksIntoCf7Card(Location &destination, Location &source, CatalogEntry *cursor,
+                        const CopyOptions &options, Ui &ui)
+{
+    if (source.kind != kLocPcDirectory) {
+        ReportError(ui, kMsgOnlyDskToCf7);
+        return kCopyStop;
+    }
+    Cf7Card card;
+    if (!OpenCf7CardOf(destination, card, true, ui)) {
+        return kCopyStop;
+    }
+    uint32_t volume = options.cf7Volume == 0 ? 1 : options.cf7Volume;
+    int result = kCopyGoOn;
+    for (CatalogEntry *entry : EntriesToHandle(source, cursor)) {
+        if (!AllowedIntoCf7Card(entry->ti.kind)) {
+            continue;
+        }
+        if (volume > card.VolumeCount()) {
+            ui.ShowInfo("CF7A+ disk full");
+            result = kCopyStop;
+            break;
+        }
+        ui.PumpPendingMessages();
+        result = CopyDskToCf7Volume(card, volume, JoinPcPath(source.path, entry->pcName), ui);
+        entry->marked = false;
+        if (result == kCopyStop || ui.CancelPressed()) {
+            result = kCopyStop;
+            break;
+        }
+        ++volume;
+    }
+    return result;
+}
+
 int RunCopy(Location &destination, Location &source, CatalogEntry *cursor,
             const CopyOptions &options, Ui &ui)
 {
@@ -394,9 +461,15 @@ int RunCopy(Location &destination, Location &source, CatalogEntry *cursor,
         return kCopyGoOn;
     }
     case kLocPcDirectory:
+        if (source.kind == kLocCf7Drive || source.kind == kLocCf7Image) {
+            return CopyCf7VolumesOut(destination, source, cursor, ui);
+        }
         return CopyIntoDirectory(destination, source, cursor, ui);
+    case kLocCf7Drive:
+    case kLocCf7Image:
+        return CopyDsksIntoCf7Card(destination, source, cursor, options, ui);
     default:
-        return -1; // CF7A+ cards: the volume hand-offs run from their own dialog
+        return -1;
     }
 }
 

@@ -33,6 +33,10 @@ struct CopyOptions {
     // How plain PC files (kind 17) copied into a disk image are converted;
     // what is left unset comes from each file's rule (PcToTiOptionsFor).
     PcToTiOptions pcToTi;
+    // Copies into a CF7A+ card: the selected volume (from 1), advanced by
+    // one per DSK image; the batch ends with "CF7A+ disk full" when it
+    // passes the card's last volume.
+    uint32_t cf7Volume = 1;
 };
 
 // The options a plain PC file is converted with: the given ones, with a
@@ -82,6 +86,15 @@ int CopyIntoDirectory(Location &destination, Location &source, CatalogEntry *cur
 // ("DSK is full", Cancel, …). The destination is listed again.
 int CopyIntoDiskImage(Location &destination, Location &source, CatalogEntry *cursor,
                       const CopyOptions &options, Ui &ui);
+
+// A CF7A+ card's volumes (the marked ones, or the cursor's) out as DSK
+// files into the PC directory destination. kCopyStop when stopped.
+int CopyCf7VolumesOut(Location &destination, Location &source, CatalogEntry *cursor, Ui &ui);
+
+// The DSK images of source (a PC directory) into the volumes of the card
+// destination, from options.cf7Volume on. kCopyStop when stopped.
+int CopyDsksIntoCf7Card(Location &destination, Location &source, CatalogEntry *cursor,
+                        const CopyOptions &options, Ui &ui);
 
 // The whole command: checks, then the dispatch by destination kind.
 // kCopyStop when a batch was stopped, -1 when a check refused the copy.
