@@ -14,6 +14,7 @@
 #include "tifs/catalog.h"
 #include "tifs/floppy/floppy_geometry.h"
 #include "tifs/floppy/floppy_writer.h"
+#include "tifs/settings.h"
 
 namespace kestrel
 {
@@ -268,6 +269,34 @@ TEST_F(CopyTest, TiFileCopiedOutWithV9t9HeaderUnderItsPcName)
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 10), "GAME      ");
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 128, bytes.end()), DataOfSource("GAME"));
     EXPECT_NE(FindEntryByName(out, "GAME"), nullptr); // listed again
+}
+
+TEST_F(CopyTest, TifilesHeaderWhenSetAndCancelStopsTheDirectoryBatch)
+{
+    MakeTiFile("A", 1, 1);
+    MakeTiFile("B", 1, 2);
+    Location source = Open(m_src);
+    Mark(source, {"A", "B"});
+    Location disk = Open(m_dsk);
+    ASSERT_EQ(RunCopy(disk, source, nullptr, {}, m_ui), kCopyGoOn);
+    ASSERT_TRUE(WriteBytes(m_out + "/A", {'x'}));
+    ProgramSettings().extractTiFiles = true;
+    Location from = Open(m_dsk);
+    Mark(from, {"A", "B"});
+    Location out = Open(m_out);
+    m_ui.answers = {Answer::Cancel};
+    EXPECT_EQ(RunCopy(out, from, nullptr, {}, m_ui), kCopyStop);
+    EXPECT_EQ(ReadBytes(m_out + "/A"), std::vector<uint8_t>{'x'});
+    EXPECT_FALSE(std::filesystem::exists(m_out + "/B"));
+    EXPECT_EQ(MarkedNames(from).size(), 2u);
+    m_ui.answers = {Answer::Yes};
+    EXPECT_EQ(RunCopy(out, from, nullptr, {}, m_ui), kCopyGoOn);
+    ProgramSettings().extractTiFiles = false;
+    std::vector<uint8_t> bytes = ReadBytes(m_out + "/B");
+    ASSERT_EQ(bytes.size(), 128u + 256u);
+    EXPECT_EQ(bytes[0], 0x07);
+    EXPECT_EQ(std::string(bytes.begin() + 1, bytes.begin() + 8), "TIFILES");
+    EXPECT_EQ(ReadBytes(m_out + "/A").size(), 128u + 256u);
 }
 
 TEST_F(CopyTest, FailedCopyKeepsTheOldTarget)
