@@ -12,6 +12,7 @@
 
 #include "tests/interop/interop_support.h"
 #include "tests/support/recording_ui.h"
+#include "drives/cf7_layout.h"
 #include "tifs/arc/archive_reader.h"
 #include "tifs/catalog.h"
 #include "tifs/disk_check/disk_check.h"
@@ -198,6 +199,42 @@ TEST_F(CorpusCheck, TheCommandExitsOneForDamageAndZeroForAClean)
     EXPECT_EQ(1, run("xdt99/disk/bad2.dsk"));
     EXPECT_EQ(0, run("xdt99/disk/frag.dsk"));
     EXPECT_EQ(0, run("xdt99/disk/tidsdd.dsk"));
+}
+
+// A card image of three volumes: frag.dsk, an unformatted one and bad2.dsk.
+// The check walks the formatted two and finds bad2's damage in volume 3.
+TEST_F(CorpusCheck, EachVolumeOfACardImageIsChecked)
+{
+    const std::string cli = std::string(KESTREL_BIN_DIR) + "/kestrel-cli";
+    if (!fs::exists(cli)) {
+        GTEST_SKIP() << cli << " is not built";
+    }
+    std::cout << "[corpus] a card image of frag.dsk and bad2.dsk\n";
+    std::vector<uint8_t> card(kCf7HeaderSize, 0);
+    BuildCf7ImageHeader("CARD", nullptr, card.data());
+    for (const char *volume : {"xdt99/disk/frag.dsk", "", "xdt99/disk/bad2.dsk"}) {
+        std::vector<uint8_t> sectors = *volume ? ReadAll(Corpus(volume)) : std::vector<uint8_t>();
+        ASSERT_LE(sectors.size(), size_t{kCf7VolumeSectors} * kCf7TiSector);
+        sectors.resize(size_t{kCf7VolumeSectors} * kCf7TiSector, 0);
+        card.insert(card.end(), sectors.begin(), sectors.end());
+    }
+    const fs::path temp = FreshTempDir("card");
+    const std::string path = (temp / "card.dsk").string();
+    std::FILE *file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, file);
+    ASSERT_EQ(card.size(), std::fwrite(card.data(), 1, card.size(), file));
+    std::fclose(file);
+    const std::string output = (temp / "out.txt").string();
+    const int status = std::system((cli + " check '" + path + "' >'" + output + "' 2>&1").c_str());
+    const std::vector<uint8_t> bytes = ReadAll(output);
+    const std::string text(bytes.begin(), bytes.end());
+    std::cout << text;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    EXPECT_NE(std::string::npos, text.find("VOL #001: 16 files")) << text;
+    EXPECT_EQ(std::string::npos, text.find("VOL #002")) << text;
+    EXPECT_NE(std::string::npos, text.find("VOL #003: Sector 177 is claimed")) << text;
+    EXPECT_NE(std::string::npos, text.find("2 volumes checked: damaged")) << text;
+    fs::remove_all(temp);
 }
 
 } // namespace
