@@ -16,6 +16,7 @@
 #include "app/qt/edit_window.h"
 #include "app/qt/find_dialog.h"
 #include "app/qt/key_translate.h"
+#include "app/qt/pane_operations.h"
 #include "app/shell/key_codes.h"
 #include "app/shell/version.h"
 
@@ -540,10 +541,9 @@ void MainWindow::OpenView(int side, const CatalogEntry &entry, WindowMode mode)
 
 void MainWindow::RunOperation(int side, PaneOperation operation)
 {
-    // The file operations and the information dialogs plug in here as they
+    // The information dialogs and the conversions plug in here as they
     // arrive; until then their keys do nothing.
-    (void)side;
-    (void)operation;
+    RunPaneOperation(this, m_shell, m_ui, side, operation);
 }
 
 void MainWindow::AddRecentLocation(const std::string &path)
