@@ -6,7 +6,9 @@
 
 #include "cli/command.h"
 #include "cli/terminal_ui.h"
+#include "drives/hd_binding.h"
 #include "ops/register_all.h"
+#include "viewers/tokenizer_loader.h"
 #include "tifs/location_listers.h"
 #include "tifs/settings.h"
 
@@ -40,7 +42,12 @@ int main(int argc, char **argv)
         kestrel::cli::CommandContext context;
         context.args.assign(argv + 2, argv + argc);
         context.ui = &ui;
-        return command.run(context);
+        int status = command.run(context);
+        // Close the hard-disk image and let go of both libraries while the
+        // process is whole.
+        kestrel::UnloadHdLibrary();
+        kestrel::UnloadTokenizerLibrary();
+        return status;
     }
     std::fprintf(stderr, "kestrel-cli: unknown command '%s'\n", name.c_str());
     PrintHelp(stderr);

@@ -13,23 +13,24 @@ namespace
 
 constexpr size_t kCachedPathLimit = 300;
 
-std::string &CachedPath()
-{
-    static std::string path;
-    return path;
-}
-
-// Unloads at exit even when nobody called UnloadHdLibrary, so the library's
-// pending sectors are written back before the process ends.
+// The binding and the image path it last gave the library live and die
+// together. The program unloads the library itself when its window goes
+// (UnloadHdLibrary); nothing calls into the library from a static
+// destructor, because by then the library's own state may be gone.
 struct BindingHolder {
     HdBinding binding;
-    ~BindingHolder() { UnloadHdLibrary(); }
+    std::string cachedPath;
 };
 
 BindingHolder &Holder()
 {
     static BindingHolder holder;
     return holder;
+}
+
+std::string &CachedPath()
+{
+    return Holder().cachedPath;
 }
 
 template <typename Fn> bool Take(const platform::Library &library, unsigned ordinal, Fn &target)

@@ -8,7 +8,9 @@
 #include "app/qt/common_dialogs.h"
 #include "app/shell/startup.h"
 #include "platform/temp_dir.h"
+#include "drives/hd_binding.h"
 #include "ops/register_all.h"
+#include "viewers/tokenizer_loader.h"
 #include "tifs/location_listers.h"
 #include "tifs/settings.h"
 
@@ -58,6 +60,10 @@ int Program::Finish()
     if (m_window) {
         if (m_window->isVisible())
             m_window->close();
+        // The libraries go with the main window, before anything of the
+        // process is torn down.
+        UnloadHdLibrary();
+        UnloadTokenizerLibrary();
         Settings &settings = ProgramSettings();
         SaveSettings(settings);
         WriteEditSlotPlacements(settings);
