@@ -31,16 +31,10 @@ int32_t SetProtection(FileRequest *request, const char *directoryPath, const cha
     FileSlot *slot = BeginRequest(request, true);
     if (!slot)
         return kDsrIllegalOperation;
-    if (!EndsWithDot(directoryPath, kArgumentPathLength))
-        return kDsrBadAttribute;
-    if (!State().image)
-        return kDsrDeviceError;
-    if (const int32_t result = ResolveDirectory(*slot, directoryPath, kArgumentPathLength);
+    char tiName[10];
+    if (const int32_t result = ResolveNamedEntry(*slot, directoryPath, name, tiName);
         result != kDsrOk)
         return result;
-    char tiName[10];
-    if (ParseTiName(name, tiName) != kDsrOk)
-        return kDsrFileError;
     uint16_t index = 0;
     uint16_t au = 0;
     const int32_t result = LookupFile(*slot, tiName, index, au);

@@ -62,4 +62,10 @@ int32_t DeviceIdentity(const char *imagePath, uint8_t *buffer512);
 // fields cleared, as every operation that names a path does.
 FileSlot *BeginRequest(FileRequest *request, bool resetForPath);
 
+// Common start of an operation on a name inside a directory (named_entry.cpp): 64 when the
+// directory path does not end in ".", 192 without an image, what ResolveDirectory answers,
+// 224 for a bad name; 0 with the directory as working one and the padded name.
+int32_t ResolveNamedEntry(FileSlot &slot, const char *directoryPath, const char *name,
+                          char tiName[10]);
+
 } // namespace kestrel::hdlib

@@ -69,14 +69,10 @@ namespace
 int32_t PrepareRename(FileSlot &slot, const char *directoryPath, const char *newName,
                       const char *oldName, char newTiName[10], char oldTiName[10])
 {
-    if (!EndsWithDot(directoryPath, kArgumentPathLength))
-        return kDsrBadAttribute;
-    if (!State().image)
-        return kDsrDeviceError;
-    if (const int32_t result = ResolveDirectory(slot, directoryPath, kArgumentPathLength);
+    if (const int32_t result = ResolveNamedEntry(slot, directoryPath, newName, newTiName);
         result != kDsrOk)
         return result;
-    if (ParseTiName(newName, newTiName) != kDsrOk || ParseTiName(oldName, oldTiName) != kDsrOk)
+    if (ParseTiName(oldName, oldTiName) != kDsrOk)
         return kDsrFileError;
     return kDsrOk;
 }
