@@ -6,8 +6,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
+#include "cli/tests/cli_test_support.h"
 #include "tests/support/floppy_builder.h"
 
 namespace
@@ -16,47 +16,17 @@ namespace
 namespace fs = std::filesystem;
 using namespace kestrel::testing;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
-
-CliRun Cli(const std::string &args)
-{
-    CliRun run;
-    std::string command =
-        std::string(KESTREL_BIN_DIR) + "/kestrel-cli " + args + " 2>&1 </dev/null";
-    FILE *pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        run.out.append(buffer, n);
-    }
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
 class CliFloppy : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "kestrel-floppy-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        dir = mkdtemp(buffer.data());
-    }
+    void SetUp() override { dir = MakeScratchFolder("kestrel-floppy"); }
     void TearDown() override { fs::remove_all(dir); }
     std::string dir;
 };
 
 TEST_F(CliFloppy, PutGetRenRmThroughTheProgram)
 {
-    ASSERT_EQ(Cli("mkdsk " + dir + " WORK --preset 2").status, 0);
+    ASSERT_EQ(RunCli("mkdsk " + dir + " WORK --preset 2").status, 0);
     std::string image = dir + "/WORK.dsk";
     TiFileSpec spec;
     spec.tiName = "HELLO";
@@ -64,31 +34,31 @@ TEST_F(CliFloppy, PutGetRenRmThroughTheProgram)
     std::string source = dir + "/hello.v9t9";
     ASSERT_TRUE(WriteBytes(source, MakeTiFileBytes(spec)));
 
-    ASSERT_EQ(Cli("put " + image + " " + source).status, 0);
-    EXPECT_EQ(Cli("put " + image + " " + source).status, 1) << "refused without a terminal";
-    EXPECT_EQ(Cli("put --yes " + image + " " + source).status, 0);
-    ASSERT_EQ(Cli("get " + image + "/HELLO " + dir + "/back").status, 0);
+    ASSERT_EQ(RunCli("put " + image + " " + source).status, 0);
+    EXPECT_EQ(RunCli("put " + image + " " + source).status, 1) << "refused without a terminal";
+    EXPECT_EQ(RunCli("put --yes " + image + " " + source).status, 0);
+    ASSERT_EQ(RunCli("get " + image + "/HELLO " + dir + "/back").status, 0);
     EXPECT_EQ(ReadBytes(dir + "/back"), ReadBytes(source));
 
-    ASSERT_EQ(Cli("ren " + image + "/HELLO WORLD").status, 0);
-    CliRun missing = Cli("get " + image + "/HELLO " + dir + "/x");
+    ASSERT_EQ(RunCli("ren " + image + "/HELLO WORLD").status, 0);
+    CliRun missing = RunCli("get " + image + "/HELLO " + dir + "/x");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.out.find("ERROR: "), std::string::npos);
-    ASSERT_EQ(Cli("rm " + image + "/WORLD").status, 0);
-    EXPECT_EQ(Cli("rm " + image + "/WORLD").status, 1);
+    ASSERT_EQ(RunCli("rm " + image + "/WORLD").status, 0);
+    EXPECT_EQ(RunCli("rm " + image + "/WORLD").status, 1);
 }
 
 TEST_F(CliFloppy, Pc99ConversionAndLayout)
 {
-    ASSERT_EQ(Cli("mkdsk " + dir + " TRACKS").status, 0);
+    ASSERT_EQ(RunCli("mkdsk " + dir + " TRACKS").status, 0);
     std::vector<uint8_t> dsk = ReadBytes(dir + "/TRACKS.dsk");
     std::string pc99 = dir + "/t.pc99";
     ASSERT_TRUE(WriteBytes(pc99, MakePc99Image(dsk, 10, 40, 2)));
-    CliRun same = Cli("pc99-to-dsk " + pc99 + " " + pc99);
+    CliRun same = RunCli("pc99-to-dsk " + pc99 + " " + pc99);
     EXPECT_EQ(same.status, 1);
-    ASSERT_EQ(Cli("pc99-to-dsk " + pc99 + " " + dir + "/t.dsk").status, 0);
+    ASSERT_EQ(RunCli("pc99-to-dsk " + pc99 + " " + dir + "/t.dsk").status, 0);
     EXPECT_EQ(ReadBytes(dir + "/t.dsk"), dsk);
-    CliRun layout = Cli("layout " + pc99);
+    CliRun layout = RunCli("layout " + pc99);
     EXPECT_EQ(layout.status, 0);
     EXPECT_NE(layout.out.find("\t 1   39     00 01 02 03 04 05 06 07 08"), std::string::npos);
 }

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
+#include "cli/tests/cli_test_support.h"
 #include "tests/support/basic_builder.h"
 #include "tests/support/record_builder.h"
 #include "tests/support/recording_ui.h"
@@ -17,41 +17,14 @@ namespace
 {
 
 namespace fs = std::filesystem;
+using kestrel::testing::CliRun;
+using kestrel::testing::RunCli;
 using kestrel::testing::TokenLine;
-
-struct CliResult {
-    int status = -1;
-    std::string out;
-};
-
-CliResult RunCli(const std::string &args)
-{
-    CliResult run;
-    const std::string command = std::string(KESTREL_BIN_DIR) + "/kestrel-cli " + args + " 2>&1";
-    FILE *pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        run.out.append(buffer, n);
-    }
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 class CliView : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "kestrel-view-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        m_dir = mkdtemp(buffer.data());
-    }
+    void SetUp() override { m_dir = kestrel::testing::MakeScratchFolder("kestrel-view"); }
     void TearDown() override { fs::remove_all(m_dir); }
     std::string m_dir;
 };
@@ -68,7 +41,7 @@ TEST_F(CliView, PrintsCaptionThenListingOfEachForm)
         t::WriteFileBytes(m_dir + "/L", t::LongProgramTiFile(t::BuildLongProgram(lines)).Bytes()));
     ASSERT_TRUE(t::WriteFileBytes(m_dir + "/M", t::MergeTiFile(t::BuildMergeFile(lines)).Bytes()));
     for (const char *name : {"P", "L", "M"}) {
-        const CliResult run = RunCli("view '" + m_dir + "/" + name + "'");
+        const CliRun run = RunCli("view '" + m_dir + "/" + name + "'");
         EXPECT_EQ(run.status, 0) << run.out;
         EXPECT_EQ(run.out,
                   "Kestrel - " + m_dir + "->" + name + "\n10 PRINT \"HI\"\r\n20 GOTO 10\r\n");
@@ -89,21 +62,21 @@ TEST_F(CliView, PrintsCaptionThenListingOfEachForm)
     ASSERT_EQ(kestrel::AddFileToImage(target, merge.Entry("M"), m_dir + "/M", state, ui),
               kestrel::kAddDone);
     for (const char *name : {"P", "M"}) {
-        const CliResult run = RunCli("view '" + image + "/" + name + "'");
+        const CliRun run = RunCli("view '" + image + "/" + name + "'");
         EXPECT_EQ(run.status, 0) << run.out;
         EXPECT_EQ(run.out,
                   "Kestrel - " + image + "->" + name + "\n10 PRINT \"HI\"\r\n20 GOTO 10\r\n");
     }
-    const CliResult hex = RunCli("view --hex '" + m_dir + "/P'");
+    const CliRun hex = RunCli("view --hex '" + m_dir + "/P'");
     EXPECT_NE(hex.out.find("\n[File header information]\r\n"), std::string::npos);
-    const CliResult missing = RunCli("view '" + m_dir + "/NOPE'");
+    const CliRun missing = RunCli("view '" + m_dir + "/NOPE'");
     EXPECT_EQ(missing.status, 1);
 }
 
 TEST_F(CliView, SectorsPrintsTheRangeAndReportsAnEarlyEnd)
 {
     ASSERT_TRUE(kestrel::testing::WriteFileBytes(m_dir + "/img", std::vector<uint8_t>(512, 0x41)));
-    const CliResult run = RunCli("sectors '" + m_dir + "/img' 1 2");
+    const CliRun run = RunCli("sectors '" + m_dir + "/img' 1 2");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("ERROR: Can't read sector <2> from <" + m_dir + "/img>"),
               std::string::npos);
