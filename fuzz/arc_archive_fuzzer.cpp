@@ -5,52 +5,18 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
+#include "fuzz/fuzz_support.h"
 #include "tifs/arc/archive_extract.h"
 #include "tifs/arc/archive_reader.h"
 #include "tifs/arc/lzw_decoder.h"
 #include "tifs/ti_header.h"
 
-namespace
-{
-
-class QuietUi : public kestrel::Ui
-{
-public:
-    void ShowError(const std::string &) override {}
-    kestrel::Answer AskErrorQuestion(const std::string &) override
-    {
-        return kestrel::Answer::Cancel;
-    }
-    void ShowDsrError(const std::string &) override {}
-    void ShowInfo(const std::string &) override {}
-    void ShowWarning(const std::string &) override {}
-    kestrel::Answer AskQuestion(const std::string &, kestrel::QuestionButtons) override
-    {
-        return kestrel::Answer::Cancel;
-    }
-    kestrel::Answer AskOverwrite(const std::string &) override { return kestrel::Answer::Cancel; }
-    bool ChooseFile(bool, const std::string &, const std::string &, const std::string &,
-                    const std::string &, std::string &) override
-    {
-        return false;
-    }
-};
-
-std::string ScratchPath(const char *name)
-{
-    const char *base = std::getenv("TMPDIR");
-    return std::string(base && *base ? base : "/tmp") + "/kestrel-arc-fuzz-" +
-           std::to_string(::getpid()) + "-" + name;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     using namespace kestrel;
+    using namespace kestrel::fuzzing;
     if (size < 1) {
         return 0;
     }
@@ -70,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     // The whole archive as a PC file behind its header.
-    static const std::string archivePath = ScratchPath("archive");
-    static const std::string targetPath = ScratchPath("member");
+    static const std::string archivePath = ScratchPath("arc", "archive");
+    static const std::string targetPath = ScratchPath("arc", "member");
     TiFileDescriptor ti;
     ti.flags = compressed ? kFlagInternal : 0;
     ti.recordLength = 128;

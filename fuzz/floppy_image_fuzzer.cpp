@@ -5,53 +5,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
+#include "fuzz/fuzz_support.h"
 #include "tifs/floppy/floppy_reader.h"
 #include "tifs/floppy/save_as_ti_file.h"
 #include "tifs/floppy/vib.h"
 
-namespace
-{
-
-class QuietUi : public kestrel::Ui
-{
-public:
-    void ShowError(const std::string &) override {}
-    kestrel::Answer AskErrorQuestion(const std::string &) override
-    {
-        return kestrel::Answer::Cancel;
-    }
-    void ShowDsrError(const std::string &) override {}
-    void ShowInfo(const std::string &) override {}
-    void ShowWarning(const std::string &) override {}
-    kestrel::Answer AskQuestion(const std::string &, kestrel::QuestionButtons) override
-    {
-        return kestrel::Answer::Cancel;
-    }
-    kestrel::Answer AskOverwrite(const std::string &) override { return kestrel::Answer::Cancel; }
-    bool ChooseFile(bool, const std::string &, const std::string &, const std::string &,
-                    const std::string &, std::string &) override
-    {
-        return false;
-    }
-};
-
-std::string ScratchPath(const char *name)
-{
-    const char *base = std::getenv("TMPDIR");
-    return std::string(base && *base ? base : "/tmp") + "/kestrel-floppy-fuzz-" +
-           std::to_string(::getpid()) + "-" + name;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     using namespace kestrel;
+    using namespace kestrel::fuzzing;
     std::vector<uint8_t> bytes(data, data + size);
     QuietUi ui;
 
@@ -75,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
     }
 
-    static const std::string imagePath = ScratchPath("image");
-    static const std::string targetPath = ScratchPath("target");
+    static const std::string imagePath = ScratchPath("floppy", "image");
+    static const std::string targetPath = ScratchPath("floppy", "target");
     std::FILE *file = std::fopen(imagePath.c_str(), "wb");
     if (file == nullptr) {
         return 0;
