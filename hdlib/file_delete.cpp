@@ -73,12 +73,8 @@ int32_t DeleteFile(FileRequest *request, const char *filePath)
     FileSlot *slot = BeginRequest(request, true);
     if (!slot)
         return kDsrIllegalOperation;
-    if (EndsWithDot(filePath, kArgumentPathLength))
-        return kDsrBadAttribute;
-    if (!State().image)
-        return kDsrDeviceError;
     Resolved resolved;
-    const int32_t result = ResolvePath(*slot, filePath, kArgumentPathLength, resolved);
+    const int32_t result = ResolveFileArgument(*slot, filePath, resolved);
     if (result == kNotFound)
         return kDsrOk; // nothing to delete
     if (result != kDsrOk)

@@ -13,12 +13,8 @@ int32_t FileStatus(FileRequest *request, const char *filePath, uint8_t *flags)
     FileSlot *slot = BeginRequest(request, true);
     if (!slot || !flags)
         return kDsrIllegalOperation;
-    if (EndsWithDot(filePath, kArgumentPathLength))
-        return kDsrBadAttribute;
-    if (!State().image)
-        return kDsrDeviceError;
     Resolved resolved;
-    const int32_t result = ResolvePath(*slot, filePath, kArgumentPathLength, resolved);
+    const int32_t result = ResolveFileArgument(*slot, filePath, resolved);
     if (result != kDsrOk)
         return result; // -1 for a missing file leaves the library as it is
     *flags = slot->fdr.data[kFdrFlags];

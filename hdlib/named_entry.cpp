@@ -1,4 +1,4 @@
-// The start shared by the operations that name an entry inside a directory.
+// The starts shared by the operations that name a file or an entry inside a directory.
 #include "hdlib/dsr.h"
 #include "hdlib/operations.h"
 #include "hdlib/path_resolve.h"
@@ -19,6 +19,15 @@ int32_t ResolveNamedEntry(FileSlot &slot, const char *directoryPath, const char 
     if (ParseTiName(name, tiName) != kDsrOk)
         return kDsrFileError;
     return kDsrOk;
+}
+
+int32_t ResolveFileArgument(FileSlot &slot, const char *filePath, Resolved &resolved)
+{
+    if (EndsWithDot(filePath, kArgumentPathLength))
+        return kDsrBadAttribute;
+    if (!State().image)
+        return kDsrDeviceError;
+    return ResolvePath(slot, filePath, kArgumentPathLength, resolved);
 }
 
 } // namespace kestrel::hdlib

@@ -2,6 +2,7 @@
 // each for the ordinal table; the contracts are those of brackenly.h.
 #pragma once
 
+#include "hdlib/path_resolve.h"
 #include "hdlib/volume.h"
 
 namespace kestrel::hdlib
@@ -67,5 +68,8 @@ FileSlot *BeginRequest(FileRequest *request, bool resetForPath);
 // 224 for a bad name; 0 with the directory as working one and the padded name.
 int32_t ResolveNamedEntry(FileSlot &slot, const char *directoryPath, const char *name,
                           char tiName[10]);
+// The same for a file path: 64 when it ends in ".", 192 without an image, else what
+// ResolvePath answers.
+int32_t ResolveFileArgument(FileSlot &slot, const char *filePath, Resolved &resolved);
 
 } // namespace kestrel::hdlib
