@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/pc_directory_cli.h"
 #include "cli/command.h"
 #include "cli/terminal_ui.h"
 #include "drives/dsr_error.h"
@@ -32,6 +33,9 @@ int RunMkdir(CommandContext &context)
     Location location;
     if (!ResolveLocationPath(location, context.args[0], ui)) {
         return 1;
+    }
+    if (location.kind == kLocPcDirectory) {
+        return MakeDirectoryInPcDirectory(location.path, context.args[1], ui);
     }
     if (location.kind != kLocHdImage && location.kind != kLocHdPartition) {
         ReportError(ui, kMsgCantCreateHere);

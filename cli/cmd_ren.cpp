@@ -6,6 +6,7 @@
 #include "cli/command.h"
 #include "cli/floppy_cli.h"
 #include "cli/hd_cli.h"
+#include "cli/pc_directory_cli.h"
 #include "cli/terminal_ui.h"
 #include "tifs/catalog.h"
 #include "tifs/messages.h"
@@ -30,6 +31,9 @@ int RunRen(CommandContext &context)
         return 1;
     }
     // Hard-disk images go through the hard-disk library (cli/hd_cli.h).
+    if (IsPcDirectoryItem(context.args[0])) {
+        return RenameInPcDirectory(context.args[0], context.args[1], ui);
+    }
     if (IsHdPath(context.args[0])) {
         return RenameInHd(context.args[0], context.args[1], ui);
     }

@@ -5,6 +5,7 @@
 #include "cli/command.h"
 #include "cli/floppy_cli.h"
 #include "cli/hd_cli.h"
+#include "cli/pc_directory_cli.h"
 #include "cli/terminal_ui.h"
 #include "tifs/catalog.h"
 #include "tifs/messages.h"
@@ -28,6 +29,10 @@ int RunRm(CommandContext &context)
     bool failed = false;
     for (const std::string &arg : context.args) {
         // Hard-disk images go through the hard-disk library (cli/hd_cli.h).
+        if (IsPcDirectoryItem(arg)) {
+            failed = RemoveFromPcDirectory(arg, ui) != 0 || failed;
+            continue;
+        }
         if (IsHdPath(arg)) {
             failed = !RemoveFromHd(arg, ui) || failed;
             continue;
