@@ -46,15 +46,15 @@ int main()
     std::vector<std::string> sources;
     std::vector<CatalogEntry> entries;
     for (int i = 0; i < kFiles; ++i) {
-        testing::TiFileSpec spec;
-        spec.tiName = "F" + std::to_string(100 + i);
-        spec.sectors = 10;
-        spec.seed = static_cast<uint8_t>(i);
-        std::vector<uint8_t> bytes = testing::MakeTiFileBytes(spec);
-        std::string path = dir + "/" + spec.tiName;
+        testing::TiFileSpec fileSpec;
+        fileSpec.tiName = "F" + std::to_string(100 + i);
+        fileSpec.sectors = 10;
+        fileSpec.seed = static_cast<uint8_t>(i);
+        std::vector<uint8_t> bytes = testing::MakeTiFileBytes(fileSpec);
+        std::string path = dir + "/" + fileSpec.tiName;
         testing::WriteBytes(path, bytes);
         CatalogEntry entry;
-        entry.pcName = spec.tiName;
+        entry.pcName = fileSpec.tiName;
         DecodeHeader(bytes.data(), entry.pcName, false, entry.ti);
         sources.push_back(path);
         entries.push_back(entry);

@@ -42,18 +42,18 @@ int RunMkhd(CommandContext &context)
         if (i + 1 >= args.size()) {
             return UsageError("--volume needs LABEL:SECTORS");
         }
-        const std::string &spec = args[++i];
-        size_t colon = spec.rfind(':');
+        const std::string &volumeArg = args[++i];
+        size_t colon = volumeArg.rfind(':');
         if (colon == std::string::npos) {
             return UsageError("--volume needs LABEL:SECTORS");
         }
         char *end = nullptr;
-        unsigned long long sectors = std::strtoull(spec.c_str() + colon + 1, &end, 0);
-        if (end == spec.c_str() + colon + 1 || *end != '\0' || sectors < kNewHdMinSectors ||
+        unsigned long long sectors = std::strtoull(volumeArg.c_str() + colon + 1, &end, 0);
+        if (end == volumeArg.c_str() + colon + 1 || *end != '\0' || sectors < kNewHdMinSectors ||
             sectors > kNewHdMaxSectors) {
             return UsageError("SECTORS must lie between 65536 and 1015808");
         }
-        labels.push_back(spec.substr(0, colon));
+        labels.push_back(volumeArg.substr(0, colon));
         sizes.push_back(static_cast<uint32_t>(sectors));
     }
     if (positional.size() != 2 || labels.empty()) {

@@ -52,16 +52,16 @@ bool FileRawDrives(std::vector<RawDriveInfo> &drives)
         }
     }
     drives.clear();
-    for (const FileDriveSpec &spec : specs) {
+    for (const FileDriveSpec &drive : specs) {
         RawDriveInfo info;
-        info.devicePath = spec.path;
-        info.description = BaseName(spec.path);
-        info.sectorSize = spec.sectorSize;
+        info.devicePath = drive.path;
+        info.description = BaseName(drive.path);
+        info.sectorSize = drive.sectorSize;
         info.fileBacked = true;
         struct stat st {
         };
         // A missing file is still a drive (with no medium), so letters stay put.
-        if (::stat(spec.path.c_str(), &st) == 0) {
+        if (::stat(drive.path.c_str(), &st) == 0) {
             info.sizeBytes = static_cast<uint64_t>(st.st_size);
         }
         drives.push_back(info);

@@ -131,7 +131,7 @@ bool Write(const std::string &path, const testing::TiFileData &file)
 
 testing::TiFileData Named(testing::TiFileData file, const char *name)
 {
-    file.spec.name = name;
+    file.fileSpec.name = name;
     return file;
 }
 

@@ -49,16 +49,16 @@ bool AddFiles(const std::string &image, uint16_t fdir, const DemoFile *files, si
 {
     for (size_t i = 0; i < count; ++i) {
         const DemoFile &f = files[i];
-        TiFileSpec spec;
-        spec.tiName = f.name;
-        spec.flags = f.flags;
-        spec.recordLength = f.recordLength;
-        spec.recordsPerSector = f.recordsPerSector;
-        spec.eofOffset = f.eof;
-        spec.level3 = f.level3;
-        spec.sectors = f.sectors;
-        spec.seed = static_cast<uint8_t>(i + fdir);
-        std::vector<uint8_t> bytes = testing::MakeTiFileBytes(spec);
+        TiFileSpec fileSpec;
+        fileSpec.tiName = f.name;
+        fileSpec.flags = f.flags;
+        fileSpec.recordLength = f.recordLength;
+        fileSpec.recordsPerSector = f.recordsPerSector;
+        fileSpec.eofOffset = f.eof;
+        fileSpec.level3 = f.level3;
+        fileSpec.sectors = f.sectors;
+        fileSpec.seed = static_cast<uint8_t>(i + fdir);
+        std::vector<uint8_t> bytes = testing::MakeTiFileBytes(fileSpec);
         if (!testing::WriteBytes(staging, bytes)) {
             return Fail("cannot write " + staging);
         }

@@ -82,14 +82,14 @@ constexpr size_t kMessageBufferSize = 512;
 
 // Formats one conversion with the C library so that width, precision and
 // flags behave exactly as printf; only the argument's type is ours to pick.
-std::string FormatOne(const std::string& spec, char conversion, const MessageArg* arg)
+std::string FormatOne(const std::string& directive, char conversion, const MessageArg* arg)
 {
     char buffer[kMessageBufferSize];
     if (conversion == 's') {
         std::string text;
         if (arg)
             text = arg->IsText() ? arg->Text() : std::to_string(arg->Number());
-        std::string fmt = spec + "s";
+        std::string fmt = directive + "s";
         std::snprintf(buffer, sizeof buffer, fmt.c_str(), text.c_str());
         return buffer;
     }
@@ -100,18 +100,18 @@ std::string FormatOne(const std::string& spec, char conversion, const MessageArg
                               : static_cast<int>(arg->Number() & 0xFF);
         if (c == 0)
             return std::string();
-        std::string fmt = spec + "c";
+        std::string fmt = directive + "c";
         std::snprintf(buffer, sizeof buffer, fmt.c_str(), c);
         return buffer;
     }
     if (!std::strchr("diuxXo", conversion))
-        return spec + conversion; // not a conversion of ours: shown as written
+        return directive + conversion; // not a conversion of ours: shown as written
     if (arg && arg->IsText())
         return arg->Text();
     long long value = arg ? arg->Number() : 0;
     // The catalog's numbers are 32 bits wide, as int and long were where the
     // texts were written: -1 shows as ffffffff with %x and as 4294967295 with %u.
-    std::string fmt = spec + conversion;
+    std::string fmt = directive + conversion;
     if (conversion == 'd' || conversion == 'i')
         std::snprintf(buffer, sizeof buffer, fmt.c_str(), static_cast<int32_t>(value));
     else
@@ -142,16 +142,16 @@ std::string FormatText(const char* format, MessageArgs args)
             ++p;
             continue;
         }
-        std::string spec = "%";
+        std::string directive = "%";
         const char* q = p + 1;
         while (*q && std::strchr("-+ #0123456789.", *q))
-            spec += *q++;
+            directive += *q++;
         while (*q == 'l' || *q == 'h' || *q == 'z')
             ++q; // length modifiers are ours to choose
         if (!*q)
             break;
         const MessageArg* arg = next != args.end() ? &*next++ : nullptr;
-        out += FormatOne(spec, *q, arg);
+        out += FormatOne(directive, *q, arg);
         p = q;
     }
     if (out.size() > kMessageBufferSize - 1)

@@ -56,17 +56,17 @@ protected:
 
     void Write(const std::string &name, uint8_t flags, uint8_t recordLength, uint16_t sectors)
     {
-        TiFileSpec spec;
-        spec.tiName = name;
-        spec.flags = flags;
-        spec.recordLength = recordLength;
-        spec.recordsPerSector = recordLength == 0 ? 0 : static_cast<uint8_t>(256 / recordLength);
-        spec.sectors = sectors;
-        spec.level3 =
-            flags & 0x80 ? sectors : static_cast<uint16_t>(sectors * spec.recordsPerSector);
-        spec.eofOffset = flags & 0x80 ? 0x40 : 0;
-        spec.seed = static_cast<uint8_t>(sectors + flags);
-        ASSERT_TRUE(WriteBytes(dir + "/src/" + name, MakeTiFileBytes(spec)));
+        TiFileSpec fileSpec;
+        fileSpec.tiName = name;
+        fileSpec.flags = flags;
+        fileSpec.recordLength = recordLength;
+        fileSpec.recordsPerSector = recordLength == 0 ? 0 : static_cast<uint8_t>(256 / recordLength);
+        fileSpec.sectors = sectors;
+        fileSpec.level3 =
+            flags & 0x80 ? sectors : static_cast<uint16_t>(sectors * fileSpec.recordsPerSector);
+        fileSpec.eofOffset = flags & 0x80 ? 0x40 : 0;
+        fileSpec.seed = static_cast<uint8_t>(sectors + flags);
+        ASSERT_TRUE(WriteBytes(dir + "/src/" + name, MakeTiFileBytes(fileSpec)));
     }
     std::string dir;
 };

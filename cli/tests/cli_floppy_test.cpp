@@ -28,11 +28,11 @@ TEST_F(CliFloppy, PutGetRenRmThroughTheProgram)
 {
     ASSERT_EQ(RunCli("mkdsk " + dir + " WORK --preset 2").status, 0);
     std::string image = dir + "/WORK.dsk";
-    TiFileSpec spec;
-    spec.tiName = "HELLO";
-    spec.sectors = 7;
+    TiFileSpec fileSpec;
+    fileSpec.tiName = "HELLO";
+    fileSpec.sectors = 7;
     std::string source = dir + "/hello.v9t9";
-    ASSERT_TRUE(WriteBytes(source, MakeTiFileBytes(spec)));
+    ASSERT_TRUE(WriteBytes(source, MakeTiFileBytes(fileSpec)));
 
     ASSERT_EQ(RunCli("put " + image + " " + source).status, 0);
     EXPECT_EQ(RunCli("put " + image + " " + source).status, 1) << "refused without a terminal";

@@ -186,7 +186,7 @@ TEST_F(ConvertTiFileTest, OverwriteAnswersInABatch)
 TEST_F(ConvertTiFileTest, TruncatedSourceLeavesTheOldTargetUntouched)
 {
     testing::TiFileData file = testing::VariableRecordFile(false, 80, {"A", "B"});
-    file.spec.sectors = 3; // the header promises more than the file holds
+    file.fileSpec.sectors = 3; // the header promises more than the file holds
     testing::WriteFileBytes(dir.File("in/short"), file.Bytes());
     CatalogEntry entry = file.Entry("short");
     testing::WriteText(dir.File("out/short.txt"), "keep me");

@@ -52,14 +52,14 @@ protected:
 
     void MakeTiFile(const std::string &name, uint16_t sectors, uint8_t seed)
     {
-        TiFileSpec spec;
-        spec.tiName = name;
-        spec.flags = 0x00;
-        spec.recordLength = 128;
-        spec.recordsPerSector = 2;
-        spec.sectors = sectors;
-        spec.seed = seed;
-        ASSERT_TRUE(WriteBytes(m_src + "/" + name, MakeTiFileBytes(spec)));
+        TiFileSpec fileSpec;
+        fileSpec.tiName = name;
+        fileSpec.flags = 0x00;
+        fileSpec.recordLength = 128;
+        fileSpec.recordsPerSector = 2;
+        fileSpec.sectors = sectors;
+        fileSpec.seed = seed;
+        ASSERT_TRUE(WriteBytes(m_src + "/" + name, MakeTiFileBytes(fileSpec)));
     }
 
     Location Open(const std::string &path)

@@ -56,9 +56,9 @@ protected:
     }
     void WriteV9t9(const std::string &pcName, const std::string &tiName)
     {
-        TiFileSpec spec;
-        spec.tiName = tiName;
-        ASSERT_TRUE(WriteBytes(m_dir + "/" + pcName, MakeTiFileBytes(spec)));
+        TiFileSpec fileSpec;
+        fileSpec.tiName = tiName;
+        ASSERT_TRUE(WriteBytes(m_dir + "/" + pcName, MakeTiFileBytes(fileSpec)));
     }
 
     RecordingUi m_ui;

@@ -56,7 +56,7 @@ protected:
         d.flags = 0x80 | kFlagArchive;
         d.recordsPerSector = 3;
         d.sectors = 1;
-        d.eofOffset = file.spec.eofOffset;
+        d.eofOffset = file.fileSpec.eofOffset;
         d.recordLength = 80;
         d.level3Count = 1;
         std::vector<uint8_t> bytes(kHeaderSize);
@@ -167,7 +167,7 @@ TEST(FileAttributes, StatesCycleAndCountChanges)
 TEST_F(HeaderTest, AttributeWriteThatChangesNothingLeavesTheFileAlone)
 {
     testing::TiFileData file = testing::VariableRecordFile(false, 80, {"X"});
-    file.spec.flags |= kFlagProtected;
+    file.fileSpec.flags |= kFlagProtected;
     testing::WriteFileBytes(dir.File("locked"), file.Bytes());
     struct utimbuf old {
         1000000, 1000000

@@ -27,39 +27,39 @@ Geometry GeometryOf(int kind)
 
 } // namespace
 
-std::vector<uint8_t> MakeTiFileBytes(const TiFileSpec &spec)
+std::vector<uint8_t> MakeTiFileBytes(const TiFileSpec &fileSpec)
 {
-    std::vector<uint8_t> bytes(128 + size_t{spec.sectors} * 256, 0);
+    std::vector<uint8_t> bytes(128 + size_t{fileSpec.sectors} * 256, 0);
     uint8_t *h = bytes.data();
-    if (spec.tifiles) {
+    if (fileSpec.tifiles) {
         h[0] = 0x07;
         std::memcpy(h + 1, "TIFILES", 7);
-        h[8] = static_cast<uint8_t>(spec.sectors >> 8);
-        h[9] = static_cast<uint8_t>(spec.sectors);
-        h[10] = spec.flags;
-        h[11] = spec.recordsPerSector;
-        h[12] = spec.eofOffset;
-        h[13] = spec.recordLength;
-        h[14] = static_cast<uint8_t>(spec.level3);
-        h[15] = static_cast<uint8_t>(spec.level3 >> 8);
+        h[8] = static_cast<uint8_t>(fileSpec.sectors >> 8);
+        h[9] = static_cast<uint8_t>(fileSpec.sectors);
+        h[10] = fileSpec.flags;
+        h[11] = fileSpec.recordsPerSector;
+        h[12] = fileSpec.eofOffset;
+        h[13] = fileSpec.recordLength;
+        h[14] = static_cast<uint8_t>(fileSpec.level3);
+        h[15] = static_cast<uint8_t>(fileSpec.level3 >> 8);
         for (size_t i = 16; i < 128; i += 2) {
             h[i] = 0xCA;
             h[i + 1] = 0x53;
         }
     } else {
-        std::string name = (spec.tiName + "          ").substr(0, 10);
+        std::string name = (fileSpec.tiName + "          ").substr(0, 10);
         std::memcpy(h, name.data(), 10);
-        h[12] = spec.flags;
-        h[13] = spec.recordsPerSector;
-        h[14] = static_cast<uint8_t>(spec.sectors >> 8);
-        h[15] = static_cast<uint8_t>(spec.sectors);
-        h[16] = spec.eofOffset;
-        h[17] = spec.recordLength;
-        h[18] = static_cast<uint8_t>(spec.level3);
-        h[19] = static_cast<uint8_t>(spec.level3 >> 8);
+        h[12] = fileSpec.flags;
+        h[13] = fileSpec.recordsPerSector;
+        h[14] = static_cast<uint8_t>(fileSpec.sectors >> 8);
+        h[15] = static_cast<uint8_t>(fileSpec.sectors);
+        h[16] = fileSpec.eofOffset;
+        h[17] = fileSpec.recordLength;
+        h[18] = static_cast<uint8_t>(fileSpec.level3);
+        h[19] = static_cast<uint8_t>(fileSpec.level3 >> 8);
     }
     for (size_t i = 128; i < bytes.size(); ++i) {
-        bytes[i] = static_cast<uint8_t>(i * 7 + spec.seed * 31 + (i >> 8));
+        bytes[i] = static_cast<uint8_t>(i * 7 + fileSpec.seed * 31 + (i >> 8));
     }
     return bytes;
 }

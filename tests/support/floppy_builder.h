@@ -22,7 +22,7 @@ struct TiFileSpec {
 };
 
 // The PC file bytes: header and sectors x 256 pattern bytes.
-std::vector<uint8_t> MakeTiFileBytes(const TiFileSpec &spec);
+std::vector<uint8_t> MakeTiFileBytes(const TiFileSpec &fileSpec);
 
 // Writes bytes to path; false on failure.
 bool WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes);

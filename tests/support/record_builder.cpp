@@ -38,26 +38,26 @@ uint16_t KindOf(uint8_t flags)
 
 } // namespace
 
-std::vector<uint8_t> TifilesHeader(const TiFileSpec &spec)
+std::vector<uint8_t> TifilesHeader(const TiFileSpec &fileSpec)
 {
     std::vector<uint8_t> h(128, 0);
     const char magic[] = "\x07TIFILES";
     std::copy(magic, magic + 8, h.begin());
-    h[8] = static_cast<uint8_t>(spec.sectors >> 8);
-    h[9] = static_cast<uint8_t>(spec.sectors);
-    h[10] = spec.flags;
-    h[11] = spec.recordsPerSector;
-    h[12] = spec.eofOffset;
-    h[13] = spec.recordLength;
-    h[14] = static_cast<uint8_t>(spec.level3);
-    h[15] = static_cast<uint8_t>(spec.level3 >> 8);
+    h[8] = static_cast<uint8_t>(fileSpec.sectors >> 8);
+    h[9] = static_cast<uint8_t>(fileSpec.sectors);
+    h[10] = fileSpec.flags;
+    h[11] = fileSpec.recordsPerSector;
+    h[12] = fileSpec.eofOffset;
+    h[13] = fileSpec.recordLength;
+    h[14] = static_cast<uint8_t>(fileSpec.level3);
+    h[15] = static_cast<uint8_t>(fileSpec.level3 >> 8);
     for (size_t i = 16; i < 128; i += 2) {
         h[i] = 0xCA;
         h[i + 1] = 0x53;
     }
-    if (!spec.name.empty()) {
+    if (!fileSpec.name.empty()) {
         for (size_t i = 0; i < 10; ++i) {
-            h[16 + i] = i < spec.name.size() ? static_cast<uint8_t>(spec.name[i]) : ' ';
+            h[16 + i] = i < fileSpec.name.size() ? static_cast<uint8_t>(fileSpec.name[i]) : ' ';
         }
     }
     return h;
@@ -65,7 +65,7 @@ std::vector<uint8_t> TifilesHeader(const TiFileSpec &spec)
 
 std::vector<uint8_t> TiFileData::Bytes() const
 {
-    std::vector<uint8_t> bytes = TifilesHeader(spec);
+    std::vector<uint8_t> bytes = TifilesHeader(fileSpec);
     bytes.insert(bytes.end(), data.begin(), data.end());
     return bytes;
 }
@@ -74,21 +74,21 @@ CatalogEntry TiFileData::Entry(const std::string &pcName) const
 {
     CatalogEntry e;
     e.pcName = pcName;
-    std::string tiName = spec.name.empty() ? pcName.substr(0, 10) : spec.name;
+    std::string tiName = fileSpec.name.empty() ? pcName.substr(0, 10) : fileSpec.name;
     tiName.resize(10, ' ');
     e.ti.tiName = tiName;
-    e.ti.flags = spec.flags;
-    e.ti.kind = KindOf(spec.flags);
-    e.ti.sectors = spec.sectors;
-    e.ti.recordLength = spec.recordLength;
-    e.ti.recordsPerSector = spec.recordsPerSector;
-    e.ti.eofOffset = spec.eofOffset;
-    e.ti.level3Count = spec.level3;
+    e.ti.flags = fileSpec.flags;
+    e.ti.kind = KindOf(fileSpec.flags);
+    e.ti.sectors = fileSpec.sectors;
+    e.ti.recordLength = fileSpec.recordLength;
+    e.ti.recordsPerSector = fileSpec.recordsPerSector;
+    e.ti.eofOffset = fileSpec.eofOffset;
+    e.ti.level3Count = fileSpec.level3;
     e.ti.headerKind = kHeaderTifiles;
     if (e.ti.kind == kKindProgram) {
-        unsigned size = spec.sectors * 256u;
-        if (spec.eofOffset != 0 && size >= 256) {
-            size = size - 256 + spec.eofOffset;
+        unsigned size = fileSpec.sectors * 256u;
+        if (fileSpec.eofOffset != 0 && size >= 256) {
+            size = size - 256 + fileSpec.eofOffset;
         }
         e.ti.recordLength = static_cast<uint16_t>(size);
     }
@@ -99,11 +99,11 @@ TiFileData FixedRecordFile(bool internal, uint8_t recordLength,
                            const std::vector<std::string> &records)
 {
     TiFileData f;
-    f.spec.flags = internal ? kFlagInternal : 0;
-    f.spec.recordLength = recordLength;
-    f.spec.recordsPerSector = static_cast<uint8_t>(std::min<size_t>(255, kSector / recordLength));
-    f.spec.level3 = static_cast<uint16_t>(records.size());
-    const size_t perSector = f.spec.recordsPerSector;
+    f.fileSpec.flags = internal ? kFlagInternal : 0;
+    f.fileSpec.recordLength = recordLength;
+    f.fileSpec.recordsPerSector = static_cast<uint8_t>(std::min<size_t>(255, kSector / recordLength));
+    f.fileSpec.level3 = static_cast<uint16_t>(records.size());
+    const size_t perSector = f.fileSpec.recordsPerSector;
     const size_t sectors = (records.size() + perSector - 1) / perSector;
     f.data.assign(sectors * kSector, 0);
     for (size_t r = 0; r < records.size(); ++r) {
@@ -113,9 +113,9 @@ TiFileData FixedRecordFile(bool internal, uint8_t recordLength,
                 i < records[r].size() ? static_cast<uint8_t>(records[r][i]) : (internal ? 0 : ' ');
         }
     }
-    f.spec.sectors = static_cast<uint16_t>(sectors);
+    f.fileSpec.sectors = static_cast<uint16_t>(sectors);
     const size_t inLast = records.size() % perSector;
-    f.spec.eofOffset = static_cast<uint8_t>(inLast * recordLength);
+    f.fileSpec.eofOffset = static_cast<uint8_t>(inLast * recordLength);
     return f;
 }
 
@@ -123,12 +123,12 @@ TiFileData VariableRecordFile(bool internal, uint8_t recordLength,
                               const std::vector<std::string> &records)
 {
     TiFileData f;
-    f.spec.flags = static_cast<uint8_t>(kFlagVariable | (internal ? kFlagInternal : 0));
-    f.spec.recordLength = recordLength;
-    f.spec.recordsPerSector = static_cast<uint8_t>(255 / (recordLength + 1));
+    f.fileSpec.flags = static_cast<uint8_t>(kFlagVariable | (internal ? kFlagInternal : 0));
+    f.fileSpec.recordLength = recordLength;
+    f.fileSpec.recordsPerSector = static_cast<uint8_t>(255 / (recordLength + 1));
     std::vector<uint8_t> sector;
     auto close = [&] {
-        f.spec.eofOffset = static_cast<uint8_t>(sector.size());
+        f.fileSpec.eofOffset = static_cast<uint8_t>(sector.size());
         sector.push_back(0xFF);
         sector.resize(kSector, 0);
         f.data.insert(f.data.end(), sector.begin(), sector.end());
@@ -146,8 +146,8 @@ TiFileData VariableRecordFile(bool internal, uint8_t recordLength,
     if (!sector.empty() || f.data.empty()) {
         close();
     }
-    f.spec.sectors = SectorsFor(f.data.size());
-    f.spec.level3 = f.spec.sectors;
+    f.fileSpec.sectors = SectorsFor(f.data.size());
+    f.fileSpec.level3 = f.fileSpec.sectors;
     return f;
 }
 
@@ -155,9 +155,9 @@ TiFileData ForthScreenFile(const std::vector<std::vector<std::string>> &screens,
                            unsigned extraSectors)
 {
     TiFileData f;
-    f.spec.flags = 0;
-    f.spec.recordLength = 128;
-    f.spec.recordsPerSector = 2;
+    f.fileSpec.flags = 0;
+    f.fileSpec.recordLength = 128;
+    f.fileSpec.recordsPerSector = 2;
     for (const auto &screen : screens) {
         std::vector<uint8_t> block(1024, ' ');
         for (size_t l = 0; l < screen.size() && l < 16; ++l) {
@@ -168,30 +168,30 @@ TiFileData ForthScreenFile(const std::vector<std::vector<std::string>> &screens,
         f.data.insert(f.data.end(), block.begin(), block.end());
     }
     f.data.resize(f.data.size() + extraSectors * kSector, ' ');
-    f.spec.sectors = SectorsFor(f.data.size());
-    f.spec.level3 = static_cast<uint16_t>(f.spec.sectors * 2);
+    f.fileSpec.sectors = SectorsFor(f.data.size());
+    f.fileSpec.level3 = static_cast<uint16_t>(f.fileSpec.sectors * 2);
     return f;
 }
 
 TiFileData ProgramTiFile(const std::vector<uint8_t> &programData)
 {
     TiFileData f;
-    f.spec.flags = kFlagProgram;
-    f.spec.sectors = SectorsFor(programData.size());
-    f.spec.eofOffset = static_cast<uint8_t>(programData.size() % kSector);
+    f.fileSpec.flags = kFlagProgram;
+    f.fileSpec.sectors = SectorsFor(programData.size());
+    f.fileSpec.eofOffset = static_cast<uint8_t>(programData.size() % kSector);
     f.data = programData;
-    f.data.resize(f.spec.sectors * kSector, 0);
+    f.data.resize(f.fileSpec.sectors * kSector, 0);
     return f;
 }
 
 TiFileData LongProgramTiFile(const std::vector<uint8_t> &sectors)
 {
     TiFileData f;
-    f.spec.flags = kFlagInternal | kFlagVariable;
-    f.spec.recordLength = 254;
-    f.spec.recordsPerSector = 1;
-    f.spec.sectors = SectorsFor(sectors.size());
-    f.spec.level3 = f.spec.sectors;
+    f.fileSpec.flags = kFlagInternal | kFlagVariable;
+    f.fileSpec.recordLength = 254;
+    f.fileSpec.recordsPerSector = 1;
+    f.fileSpec.sectors = SectorsFor(sectors.size());
+    f.fileSpec.level3 = f.fileSpec.sectors;
     f.data = sectors;
     return f;
 }
@@ -199,11 +199,11 @@ TiFileData LongProgramTiFile(const std::vector<uint8_t> &sectors)
 TiFileData MergeTiFile(const std::vector<uint8_t> &sectors)
 {
     TiFileData f;
-    f.spec.flags = kFlagVariable;
-    f.spec.recordLength = 163;
-    f.spec.recordsPerSector = 1;
-    f.spec.sectors = SectorsFor(sectors.size());
-    f.spec.level3 = f.spec.sectors;
+    f.fileSpec.flags = kFlagVariable;
+    f.fileSpec.recordLength = 163;
+    f.fileSpec.recordsPerSector = 1;
+    f.fileSpec.sectors = SectorsFor(sectors.size());
+    f.fileSpec.level3 = f.fileSpec.sectors;
     f.data = sectors;
     return f;
 }

@@ -24,11 +24,11 @@ struct TiFileSpec {
 
 // A 128-byte TIFILES header: fields as given, bytes 16 to 127 the 0xCA 0x53
 // filler, or the name space-padded in 16 to 25 when one is given.
-std::vector<uint8_t> TifilesHeader(const TiFileSpec &spec);
+std::vector<uint8_t> TifilesHeader(const TiFileSpec &fileSpec);
 
 // A built TI file: its descriptor fields and the data behind the header.
 struct TiFileData {
-    TiFileSpec spec;
+    TiFileSpec fileSpec;
     std::vector<uint8_t> data;
     std::vector<uint8_t> Bytes() const; // header + data
     // A catalog entry as a PC-directory scan would make it.

@@ -17,10 +17,10 @@ std::vector<uint8_t> MakeDisk(FloppyFixture &f, std::string &image, std::string 
                               int preset = 1)
 {
     image = f.NewImage(preset, "src.dsk");
-    TiFileSpec spec;
-    spec.tiName = "HELLO";
-    spec.sectors = 20;
-    CatalogEntry entry = f.PcTiFile(spec, source);
+    TiFileSpec fileSpec;
+    fileSpec.tiName = "HELLO";
+    fileSpec.sectors = 20;
+    CatalogEntry entry = f.PcTiFile(fileSpec, source);
     RecordingUi ui;
     AddFileState state;
     EXPECT_EQ(AddFileToImage({image}, entry, source, state, ui), kAddDone);

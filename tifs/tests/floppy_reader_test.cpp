@@ -79,8 +79,8 @@ TEST_F(FloppyReader, TruncatedImagesAreNoDisksAndNeverCrash)
         }
         // Writing into a truncated image refuses and leaves it as it was.
         std::string source;
-        TiFileSpec spec;
-        CatalogEntry entry = PcTiFile(spec, source);
+        TiFileSpec fileSpec;
+        CatalogEntry entry = PcTiFile(fileSpec, source);
         AddFileState state;
         RecordingUi wui;
         AddFileToImage({path}, entry, source, state, wui);
@@ -96,9 +96,9 @@ TEST_F(FloppyReader, IndexWordBeyondTheDiskStopsTheListing)
     AddFileState state;
     std::string source;
     for (const char *name : {"A", "B", "C"}) {
-        TiFileSpec spec;
-        spec.tiName = name;
-        CatalogEntry entry = PcTiFile(spec, source);
+        TiFileSpec fileSpec;
+        fileSpec.tiName = name;
+        CatalogEntry entry = PcTiFile(fileSpec, source);
         ASSERT_EQ(AddFileToImage({image}, entry, source, state, ui), kAddDone);
     }
     std::vector<uint8_t> bytes = ReadBytes(image);
@@ -110,9 +110,9 @@ TEST_F(FloppyReader, IndexWordBeyondTheDiskStopsTheListing)
     ASSERT_EQ(ui.Errors().size(), 1u);
     EXPECT_EQ(ui.Errors()[0], "Disk error, filename <" + image + ">\n, fileno <2>, sector <5000>");
     // The writer refuses to act on such an index.
-    TiFileSpec spec;
-    spec.tiName = "D";
-    CatalogEntry entry = PcTiFile(spec, source);
+    TiFileSpec fileSpec;
+    fileSpec.tiName = "D";
+    CatalogEntry entry = PcTiFile(fileSpec, source);
     EXPECT_EQ(AddFileToImage({image}, entry, source, state, ui), kAddDone);
     EXPECT_EQ(ReadBytes(image), bytes);
 }
@@ -123,10 +123,10 @@ TEST_F(FloppyReader, DamagedChainsEndTheSaveWithAMessage)
     RecordingUi ui;
     AddFileState state;
     std::string source;
-    TiFileSpec spec;
-    spec.tiName = "LOOP";
-    spec.sectors = 4;
-    CatalogEntry entry = PcTiFile(spec, source);
+    TiFileSpec fileSpec;
+    fileSpec.tiName = "LOOP";
+    fileSpec.sectors = 4;
+    CatalogEntry entry = PcTiFile(fileSpec, source);
     ASSERT_EQ(AddFileToImage({image}, entry, source, state, ui), kAddDone);
     std::vector<uint8_t> good = ReadBytes(image);
 
@@ -177,9 +177,9 @@ TEST_F(FloppyReader, RootListsSubdirectoriesAndDescriptions)
     RecordingUi ui;
     AddFileState state;
     std::string source;
-    TiFileSpec spec;
-    spec.tiName = "NOTE";
-    CatalogEntry entry = PcTiFile(spec, source);
+    TiFileSpec fileSpec;
+    fileSpec.tiName = "NOTE";
+    CatalogEntry entry = PcTiFile(fileSpec, source);
     ASSERT_EQ(AddFileToImage({image}, entry, source, state, ui), kAddDone);
     std::vector<uint8_t> bytes = ReadBytes(image);
     std::memcpy(bytes.data() + 2 * 256 + 220, "Read me first", 13);

@@ -43,16 +43,16 @@ public:
 
     // Writes a TI file to the scratch directory and returns the entry that
     // describes it as a PC-directory scan would.
-    CatalogEntry PcTiFile(const TiFileSpec &spec, std::string &pcPath)
+    CatalogEntry PcTiFile(const TiFileSpec &fileSpec, std::string &pcPath)
     {
-        pcPath = Path(spec.tiName + (spec.tifiles ? ".tfi" : ".v9t9"));
-        std::vector<uint8_t> bytes = MakeTiFileBytes(spec);
+        pcPath = Path(fileSpec.tiName + (fileSpec.tifiles ? ".tfi" : ".v9t9"));
+        std::vector<uint8_t> bytes = MakeTiFileBytes(fileSpec);
         EXPECT_TRUE(WriteBytes(pcPath, bytes));
         CatalogEntry entry;
         entry.pcName = std::filesystem::path(pcPath).filename().string();
         EXPECT_TRUE(DecodeHeader(bytes.data(), entry.pcName, false, entry.ti));
-        if (spec.tifiles) {
-            entry.ti.tiName = PadTiName(spec.tiName);
+        if (fileSpec.tifiles) {
+            entry.ti.tiName = PadTiName(fileSpec.tiName);
         }
         return entry;
     }

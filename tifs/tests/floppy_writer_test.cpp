@@ -65,10 +65,10 @@ TEST_F(FloppyWriter, TenSectorFileGoesToSector34AsOneCluster)
 {
     std::string image = NewImage(1);
     std::string source;
-    TiFileSpec spec;
-    spec.tiName = "TEN";
-    spec.sectors = 10;
-    CatalogEntry entry = PcTiFile(spec, source);
+    TiFileSpec fileSpec;
+    fileSpec.tiName = "TEN";
+    fileSpec.sectors = 10;
+    CatalogEntry entry = PcTiFile(fileSpec, source);
     RecordingUi ui;
     AddFileState state;
     ASSERT_EQ(AddFileToImage({image}, entry, source, state, ui), kAddDone);
@@ -100,10 +100,10 @@ TEST_F(FloppyWriter, FileNeeding76ClustersIsRefusedWithoutWriting)
     }
     ASSERT_TRUE(WriteBytes(image, bytes));
     std::string source;
-    TiFileSpec spec;
-    spec.tiName = "FRAG";
-    spec.sectors = 76;
-    CatalogEntry entry = PcTiFile(spec, source);
+    TiFileSpec fileSpec;
+    fileSpec.tiName = "FRAG";
+    fileSpec.sectors = 76;
+    CatalogEntry entry = PcTiFile(fileSpec, source);
     RecordingUi ui;
     AddFileState state;
     EXPECT_EQ(AddFileToImage({image}, entry, source, state, ui), kAddStopped);
@@ -111,8 +111,8 @@ TEST_F(FloppyWriter, FileNeeding76ClustersIsRefusedWithoutWriting)
     EXPECT_EQ(ui.Errors()[0], "To many fragments for file <FRAG      >");
     EXPECT_EQ(ReadBytes(image), bytes);
 
-    spec.sectors = 75;
-    entry = PcTiFile(spec, source);
+    fileSpec.sectors = 75;
+    entry = PcTiFile(fileSpec, source);
     RecordingUi ok;
     EXPECT_EQ(AddFileToImage({image}, entry, source, state, ok), kAddDone);
     EXPECT_TRUE(ok.Silent());
@@ -125,17 +125,17 @@ TEST_F(FloppyWriter, FullIndexRefusesEvenAReplacement)
     AddFileState state;
     std::string source;
     for (int i = 0; i < 127; ++i) {
-        TiFileSpec spec;
-        spec.tiName = "F" + std::to_string(1000 + i);
-        spec.sectors = 1;
-        CatalogEntry entry = PcTiFile(spec, source);
+        TiFileSpec fileSpec;
+        fileSpec.tiName = "F" + std::to_string(1000 + i);
+        fileSpec.sectors = 1;
+        CatalogEntry entry = PcTiFile(fileSpec, source);
         ASSERT_EQ(AddFileToImage({image}, entry, source, state, ui), kAddDone) << i;
     }
     ASSERT_TRUE(ui.Silent());
     std::vector<uint8_t> before = ReadBytes(image);
-    TiFileSpec spec;
-    spec.tiName = "F1000";
-    CatalogEntry entry = PcTiFile(spec, source);
+    TiFileSpec fileSpec;
+    fileSpec.tiName = "F1000";
+    CatalogEntry entry = PcTiFile(fileSpec, source);
     ui.answers.push_back(Answer::Yes);
     EXPECT_EQ(AddFileToImage({image}, entry, source, state, ui), kAddDone);
     ASSERT_EQ(ui.Errors().size(), 1u);
@@ -150,9 +150,9 @@ TEST_F(FloppyWriter, RenameKeepsTheIndexSorted)
     AddFileState state;
     std::string source;
     for (const char *name : {"DELTA", "ALPHA", "BRAVO"}) {
-        TiFileSpec spec;
-        spec.tiName = name;
-        CatalogEntry entry = PcTiFile(spec, source);
+        TiFileSpec fileSpec;
+        fileSpec.tiName = name;
+        CatalogEntry entry = PcTiFile(fileSpec, source);
         ASSERT_EQ(AddFileToImage({image}, entry, source, state, ui), kAddDone);
     }
     Location location;
@@ -183,10 +183,10 @@ TEST_F(FloppyWriter, DeletingEveryFileRestoresANewImage)
         AddFileState state;
         std::string source;
         for (int i = 0; i < 5; ++i) {
-            TiFileSpec spec;
-            spec.tiName = "N" + std::to_string(i);
-            spec.sectors = static_cast<uint16_t>(1 + i * 7);
-            CatalogEntry entry = PcTiFile(spec, source);
+            TiFileSpec fileSpec;
+            fileSpec.tiName = "N" + std::to_string(i);
+            fileSpec.sectors = static_cast<uint16_t>(1 + i * 7);
+            CatalogEntry entry = PcTiFile(fileSpec, source);
             ASSERT_EQ(AddFileToImage({image}, entry, source, state, ui), kAddDone);
         }
         Location location;
@@ -218,9 +218,9 @@ TEST_F(FloppyWriter, OverwriteQuestionAndTheAllAnswer)
 {
     std::string image = NewImage(1);
     std::string source;
-    TiFileSpec spec;
-    spec.tiName = "SAME";
-    CatalogEntry entry = PcTiFile(spec, source);
+    TiFileSpec fileSpec;
+    fileSpec.tiName = "SAME";
+    CatalogEntry entry = PcTiFile(fileSpec, source);
     RecordingUi ui;
     AddFileState state;
     ASSERT_EQ(AddFileToImage({image}, entry, source, state, ui), kAddDone);
@@ -261,18 +261,18 @@ TEST_F(FloppyWriter, PutAndGetRoundTripEveryTypeEveryPreset)
         for (uint16_t fdir : {uint16_t{1}, uint16_t{3}}) {
             for (bool tifiles : {false, true}) {
                 for (const Type &t : types) {
-                    TiFileSpec spec;
-                    spec.tiName = t.name;
-                    spec.flags = t.flags;
-                    spec.recordLength = t.recordLength;
-                    spec.recordsPerSector = t.recordsPerSector;
-                    spec.eofOffset = t.eof;
-                    spec.level3 = t.level3;
-                    spec.sectors = 3;
-                    spec.tifiles = tifiles;
-                    spec.seed = static_cast<uint8_t>(preset * 5 + fdir);
+                    TiFileSpec fileSpec;
+                    fileSpec.tiName = t.name;
+                    fileSpec.flags = t.flags;
+                    fileSpec.recordLength = t.recordLength;
+                    fileSpec.recordsPerSector = t.recordsPerSector;
+                    fileSpec.eofOffset = t.eof;
+                    fileSpec.level3 = t.level3;
+                    fileSpec.sectors = 3;
+                    fileSpec.tifiles = tifiles;
+                    fileSpec.seed = static_cast<uint8_t>(preset * 5 + fdir);
                     std::string source;
-                    CatalogEntry entry = PcTiFile(spec, source);
+                    CatalogEntry entry = PcTiFile(fileSpec, source);
                     RecordingUi ui;
                     AddFileState state;
                     state.overwriteAll = true;
@@ -322,18 +322,18 @@ TEST_F(FloppyWriter, HighDensityRoundTrip)
         ASSERT_EQ(WriteNewImage(preset, "HD", image, ui), 0);
         std::string source;
         for (int i = 0; i < 4; ++i) {
-            TiFileSpec spec;
-            spec.tiName = "HD" + std::to_string(i);
-            spec.sectors = static_cast<uint16_t>(5 + i * 3);
-            spec.seed = static_cast<uint8_t>(i + 3);
-            CatalogEntry entry = PcTiFile(spec, source);
+            TiFileSpec fileSpec;
+            fileSpec.tiName = "HD" + std::to_string(i);
+            fileSpec.sectors = static_cast<uint16_t>(5 + i * 3);
+            fileSpec.seed = static_cast<uint8_t>(i + 3);
+            CatalogEntry entry = PcTiFile(fileSpec, source);
             AddFileState state;
             ASSERT_EQ(AddFileToImage({image}, entry, source, state, ui), kAddDone);
             Location location;
             ASSERT_TRUE(ListFloppyImage(location, image, 1, "", false, ui));
             const CatalogEntry *found = nullptr;
             for (const auto &e : location.entries) {
-                if (e->ti.tiName == PadTiName(spec.tiName)) {
+                if (e->ti.tiName == PadTiName(fileSpec.tiName)) {
                     found = e.get();
                 }
             }

@@ -255,8 +255,8 @@ TEST_F(ViewFiles, RecordFilesAndPartlyUsedLastSector)
     EXPECT_EQ(View(Put("V80", variable), kViewAuto).text, Lines({"LINE ONE", "LINE TWO"}));
     // The level-3 count says how many sectors of a variable file are read.
     TiFileData longer = testing::VariableRecordFile(false, 254, {std::string(254, 'A'), "B"});
-    ASSERT_EQ(longer.spec.sectors, 2);
-    longer.spec.level3 = 1;
+    ASSERT_EQ(longer.fileSpec.sectors, 2);
+    longer.fileSpec.level3 = 1;
     EXPECT_EQ(View(Put("V254", longer), kViewAuto).text, std::string(254, 'A') + "\r\n");
 }
 
@@ -296,7 +296,7 @@ TEST_F(ViewFiles, CapacityLimitsTheRecordView)
     TiFileData f = testing::FixedRecordFile(false, 1, records);
     const TextView view = View(Put("F1", f), kViewAuto);
     ASSERT_TRUE(view.hasText);
-    ASSERT_EQ(f.spec.sectors, 10);
+    ASSERT_EQ(f.fileSpec.sectors, 10);
     EXPECT_LT(view.text.size(), RecordViewCapacity(10));
     EXPECT_GT(view.text.size(), RecordViewCapacity(10) - 8);
     EXPECT_TRUE(m_ui.Silent());
