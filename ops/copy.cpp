@@ -14,6 +14,7 @@
 #include "ops/safe_replace.h"
 #include "tifs/arc/archive_extract.h"
 #include "tifs/catalog.h"
+#include "ops/conversion_result.h"
 #include "tifs/floppy/floppy_writer.h"
 #include "tifs/location_listers.h"
 #include "tifs/messages.h"
@@ -32,6 +33,7 @@ constexpr int kMsgNotToArcOrPc99 = 39;
 constexpr int kMsgOnlyTiToDsk = 40;
 constexpr int kMsgOnlyDskToCf7 = 41;
 constexpr int kMsgOnlyToDirectory = 42;
+constexpr int kMsgCantWritePcFiles = 49;
 constexpr int kMsgCantCopyPartitions = 60;
 
 bool AllowedIntoDirectory(uint16_t kind)
@@ -336,7 +338,13 @@ int CopyIntoDiskImage(Location &destination, Location &source, CatalogEntry *cur
 {
     AddFileState state;
     PcToTiBatch conversion;
-    FloppyTarget target = TargetForLocation(destination);
+    // A card volume lies at its byte base inside the card image; the plain
+    // image target would write over the card's first sectors.
+    FloppyTarget target;
+    if (!ConversionImageTarget(destination, target)) {
+        ReportError(ui, kMsgCantWritePcFiles);
+        return kCopyStop;
+    }
     std::vector<CatalogEntry *> entries = EntriesToHandle(source, cursor);
     ui.SetProgressRange(static_cast<uint32_t>(entries.size()));
     int result = kCopyGoOn;

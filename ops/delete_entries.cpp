@@ -8,6 +8,7 @@
 #include "drives/hd_file_ops.h"
 #include "ops/copy.h"
 #include "ops/relist.h"
+#include "ops/conversion_result.h"
 #include "tifs/floppy/floppy_writer.h"
 #include "tifs/messages.h"
 #include "tifs/pc_directory.h"
@@ -144,7 +145,11 @@ int DeleteEntries(Location &location, CatalogEntry *cursor, const DeleteOptions 
         }
         RelistLocation(location, ui);
     } else if (location.kind == kLocDskImage || location.kind == kLocCf7Volume) {
-        FloppyTarget target = TargetForLocation(location);
+        FloppyTarget target;
+        if (!ConversionImageTarget(location, target)) {
+            ReportError(ui, kMsgOnlyDeleteHere);
+            return 0;
+        }
         for (CatalogEntry *entry : entries) {
             if (!IsTiFileKind(entry->ti.kind)) {
                 continue;

@@ -7,6 +7,7 @@
 #include "drives/hd_file_ops.h"
 #include "ops/relist.h"
 #include "tifs/catalog.h"
+#include "ops/conversion_result.h"
 #include "tifs/floppy/floppy_writer.h"
 #include "tifs/messages.h"
 #include "tifs/pc_directory.h"
@@ -180,7 +181,12 @@ bool RenameEntry(Location &location, CatalogEntry &entry, const RenameOptions &o
         ok = RenameInPcDirectory(location, entry, typed, ui);
     } else if (location.kind == kLocDskImage || location.kind == kLocCf7Volume) {
         std::string name10 = PcNameToTiName(typed);
-        ok = RenameFileInImage(TargetForLocation(location), entry, name10, typed, ui);
+        FloppyTarget target;
+        if (!ConversionImageTarget(location, target)) {
+            ReportError(ui, kMsgCantRenameHere);
+            return false;
+        }
+        ok = RenameFileInImage(target, entry, name10, typed, ui);
     } else if (HdShowsDirectory(location)) {
         ok = RenameHdEntry(ui, location, entry, PcNameToTiName(typed));
     } else {
