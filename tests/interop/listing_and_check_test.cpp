@@ -141,13 +141,10 @@ TEST_F(CorpusSweep, EveryImageListsAndViewsWithoutAMessageAndNothingIsWritten)
     EXPECT_TRUE(before == SnapshotCorpus()) << "a corpus file changed";
 }
 
-// Fault in the archive reader: F128.tfi (and F128 of arkb.dsk), a DIS/FIX
-// 128 record file that is no archive, is entered as an uncompressed archive
-// without a word; its "members" are record data, and viewing them reports
-// 49 "Can't read sector" messages with sector numbers taken from that data.
-// A file whose directory records do not hold together should be refused with
-// one message. Enable when the reader checks the directory it decodes.
-TEST_F(CorpusSweep, DISABLED_ARecordFileOfArchiveFormIsRefusedWithOneMessage)
+// F128.tfi is a DIS/FIX 128 record file, of the same type as an uncompressed
+// archive but without its "END!" directory end: it is refused with one
+// message instead of listing its records as members.
+TEST_F(CorpusSweep, ARecordFileOfArchiveFormIsRefusedWithOneMessage)
 {
     testing::RecordingUi ui;
     Location location;
@@ -162,7 +159,8 @@ TEST_F(CorpusSweep, DISABLED_ARecordFileOfArchiveFormIsRefusedWithOneMessage)
         ListAndViewAll(location, (temp / "view.tmp").string(), ui, viewed, 1);
     }
     fs::remove_all(temp);
-    EXPECT_LE(ui.boxes.size(), 1u);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Not an archive <" + Corpus("xdt99/files") + "/F128.tfi>");
 }
 
 using CorpusCheck = Corpus_;

@@ -40,11 +40,13 @@ ArchiveDirectory ParseUncompressedDirectory(const uint8_t *data, size_t length)
         for (size_t r = 0; r < kArcRecordsPerBlock; ++r) {
             const uint8_t *record = block + r * arcrec::kSize;
             if (directory.members.size() >= kArcMaxMembers || (record[0] == 0 && record[1] == 0)) {
+                directory.endMark = HasEndMark(block);
                 return directory;
             }
             directory.members.push_back(DecodeArchiveRecord(record, false));
         }
         if (HasEndMark(block)) {
+            directory.endMark = true;
             break;
         }
     }

@@ -38,6 +38,7 @@ constexpr size_t kArcDirectoryBytes = kArcMaxMembers * arcrec::kSize; // 2286
 struct ArchiveDirectory {
     std::vector<TiFileDescriptor> members;
     size_t blocks = 0;
+    bool endMark = false; // the block the directory ended in carries "END!"
 };
 
 // True when a 256-byte directory block carries "END!".

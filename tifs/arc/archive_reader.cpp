@@ -214,6 +214,13 @@ bool ReadArchiveDirectory(const ArchiveFile &archive, ArchiveDirectory &director
             return false;
         }
         directory = ParseUncompressedDirectory(blocks.data(), got);
+        // Every archive ends its directory with "END!"; a record file of the
+        // same type without one would list its data as members.
+        if (!directory.endMark) {
+            directory = {};
+            ReportError(ui, 17, {archive.displayName});
+            return false;
+        }
         return true;
     }
     int firstByte = std::fgetc(file.get());

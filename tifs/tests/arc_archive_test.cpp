@@ -256,6 +256,20 @@ TEST_F(ArcArchiveTest, GifAsDisFix128IsNotAnArchive)
     EXPECT_TRUE(location.containerEntries.empty());
 }
 
+TEST_F(ArcArchiveTest, RecordFileWithoutDirectoryEndIsNotAnArchive)
+{
+    // A DIS/FIX 128 record file of plain text: records that would decode as
+    // members, but no "END!" anywhere in the first ten sectors.
+    std::vector<uint8_t> records(12 * 256, 'x');
+    CatalogEntry entry = WriteFile("records", TiFileBytes(0x00, 128, 2, 24, records));
+    Location location = DirectoryLocation();
+    RecordingUi ui;
+    EXPECT_FALSE(OpenArchive(location, entry, true, "", ui));
+    ASSERT_EQ(ui.Errors().size(), 1u);
+    EXPECT_EQ(ui.Errors()[0], "Not an archive <" + Path("records") + ">");
+    EXPECT_EQ(location.kind, kLocPcDirectory);
+}
+
 TEST_F(ArcArchiveTest, DisVar80OpenedAsArchiveIsNotAnArchive)
 {
     CatalogEntry entry = WriteFile("text", TiFileBytes(0x80, 80, 3, 1, Pattern(256, 9)));
