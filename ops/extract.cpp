@@ -96,35 +96,13 @@ bool IsPc99Entry(const CatalogEntry &entry)
     return IsPc99Kind(entry.ti.kind);
 }
 
-// The pane state without its list (a Location owns its entries).
-void CopyLocationFields(const Location &from, Location &to)
-{
-    to.kind = from.kind;
-    to.startPath = from.startPath;
-    to.path = from.path;
-    to.pcLevelsEntered = from.pcLevelsEntered;
-    to.containerDepth = from.containerDepth;
-    to.hdLevel = from.hdLevel;
-    to.cf7Volume = from.cf7Volume;
-    to.archive = from.archive;
-    to.insideContainer = from.insideContainer;
-    to.containerEntries = from.containerEntries;
-    to.innerPath = from.innerPath;
-    to.nestedName = from.nestedName;
-    to.keptPath = from.keptPath;
-    to.keptKind = from.keptKind;
-    to.fdirSector = from.fdirSector;
-    to.subdirName = from.subdirName;
-    to.sortOrder = from.sortOrder;
-    to.entries.clear();
-}
-
 // Lists the container into a temporary pane.
 bool ListContainer(const Location &source, const CatalogEntry &entry, const ExtractOptions &options,
                    Location &pane, Ui &ui)
 {
     if (IsArcCandidate(entry)) {
-        CopyLocationFields(source, pane);
+        CopyLocationState(pane, source);
+        pane.entries.clear();
         return OpenArchive(pane, entry, false, WorkFile(options), ui);
     }
     pane = Location{};

@@ -44,4 +44,8 @@ struct Location {
     Catalog entries;
 };
 
+// Copies every field of the location state except the catalog, which a
+// location owns and cannot share.
+void CopyLocationState(Location &to, const Location &from);
+
 } // namespace kestrel
