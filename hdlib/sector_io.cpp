@@ -13,23 +13,12 @@ constexpr uint64_t kMaxImageBytes = 0x80000000ull;
 
 int32_t Transfer(uint32_t imageSector, uint8_t *data, bool write)
 {
-    std::FILE *file = State().image;
-    if (!file)
-        return kDsrDeviceError;
+    ImageFile &file = State().image;
     const uint64_t offset = static_cast<uint64_t>(imageSector) * 256;
-    if (offset + 256 > kMaxImageBytes)
+    if (!file || offset + 256 > kMaxImageBytes)
         return kDsrDeviceError;
-    if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0)
-        return kDsrDeviceError;
-    if (write) {
-        if (std::fwrite(data, 1, 256, file) != 256)
-            return kDsrDeviceError;
-        if (std::fflush(file) != 0)
-            return kDsrDeviceError;
-    } else if (std::fread(data, 1, 256, file) != 256) {
-        return kDsrDeviceError;
-    }
-    return kDsrOk;
+    const bool done = write ? file.WriteSector(offset, data) : file.ReadSector(offset, data);
+    return done ? kDsrOk : kDsrDeviceError;
 }
 
 bool ImageSectorOf(uint32_t volumeSector, uint32_t &imageSector)
@@ -77,11 +66,7 @@ int32_t WriteBack(SectorBuffer &buffer)
 
 uint64_t ImageFileSize()
 {
-    std::FILE *file = State().image;
-    if (!file || std::fseek(file, 0, SEEK_END) != 0)
-        return 0;
-    const long size = std::ftell(file);
-    return size < 0 ? 0 : static_cast<uint64_t>(size);
+    return State().image.Size();
 }
 
 } // namespace kestrel::hdlib

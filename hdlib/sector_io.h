@@ -1,6 +1,6 @@
 // Sector access bounded by the current volume. Every transfer is one whole 256-byte sector;
 // a sector at or beyond the volume's end, a failed seek or a short transfer answers 192
-// without touching the file. Every write is flushed.
+// without touching the file. Every write reaches the file before the call returns.
 #pragma once
 
 #include "hdlib/volume.h"

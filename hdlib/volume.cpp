@@ -102,8 +102,7 @@ int32_t CloseImage()
             int32_t dataResult = 0;
             WriteBackSlot(slot, fdrResult, dataResult);
         }
-        std::fclose(state.image);
-        state.image = nullptr;
+        state.image.Close();
     }
     state.imagePath.clear();
     std::memset(state.partitionTable, 0, sizeof state.partitionTable);
@@ -120,8 +119,7 @@ int32_t OpenImage(const char *path)
     if (!path)
         return kDsrDeviceError;
     LibraryState &state = State();
-    state.image = std::fopen(path, "r+b");
-    if (!state.image)
+    if (!state.image.Open(path))
         return kDsrDeviceError;
     state.imagePath = path;
     if (ReadImageSector(0, state.partitionTable) != kDsrOk) {

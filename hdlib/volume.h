@@ -4,10 +4,10 @@
 #pragma once
 
 #include "hdlib/brackenly.h"
+#include "hdlib/image_file.h"
 #include "hdlib/partition_table.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 namespace kestrel::hdlib
@@ -42,7 +42,7 @@ struct WorkDirectory {
 };
 
 struct LibraryState {
-    std::FILE *image = nullptr;
+    ImageFile image;
     std::string imagePath;
     uint8_t partitionTable[256] = {};
     VolumeDescriptor volumes[kVolumeCount];

@@ -2,7 +2,10 @@
 
 #include "tifs/byte_order.h"
 
+#include <csignal>
 #include <filesystem>
+
+#include <unistd.h>
 
 namespace kestrel::testing
 {
@@ -63,6 +66,37 @@ TEST_F(HdDamagedImage, TruncatedImageGivesDeviceErrors)
     EXPECT_EQ(open(m_path.c_str()), 192);
     EXPECT_EQ(WalkEverything(), 192);
     EXPECT_EQ(std::filesystem::file_size(m_path), 100u);
+}
+
+// Another program may cut the image short while the library has it open; the sectors that
+// are gone must answer 192 like any short transfer, not bring the process down.
+TEST_F(HdDamagedImage, ImageShortenedWhileOpenGivesDeviceErrors)
+{
+    struct sigaction before = {};
+    ASSERT_EQ(sigaction(SIGBUS, nullptr, &before), 0);
+    std::vector<uint8_t> image = Populated();
+    Open(image);
+    ASSERT_EQ(List(".").size(), 2u);
+    ASSERT_EQ(::truncate(m_path.c_str(), 80 * 256), 0);
+
+    uint8_t sector[256] = {};
+    FileRequest request = Request();
+    EXPECT_EQ(readVolumeSector(&request, 102, sector), 192);
+    EXPECT_EQ(writeVolumeSector(&request, 3000, sector), 0); // positioned writes still land
+    EXPECT_EQ(std::filesystem::file_size(m_path), 3001u * 256);
+    EXPECT_EQ(readVolumeSector(&request, 3000, sector), 0);
+    EXPECT_EQ(readVolumeSector(&request, 0, sector), 0);
+    EXPECT_EQ(std::memcmp(sector, image.data(), 256), 0);
+
+    // Closing gives the process back the handling of SIGBUS it had before.
+    close();
+    struct sigaction after = {};
+    ASSERT_EQ(sigaction(SIGBUS, nullptr, &after), 0);
+    EXPECT_EQ(after.sa_flags & SA_SIGINFO, before.sa_flags & SA_SIGINFO);
+    if (before.sa_flags & SA_SIGINFO)
+        EXPECT_EQ(after.sa_sigaction, before.sa_sigaction);
+    else
+        EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
 
 TEST_F(HdDamagedImage, VibWithEveryAuUsedUp)
