@@ -1,8 +1,10 @@
 #include "drives/hd_file_ops.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "drives/dsr_error.h"
 #include "drives/hd_binding.h"
@@ -121,14 +123,30 @@ int CopyEntryToHd(Ui &ui, const Location &destination, const Location &source,
     bool shortRead = false;
     int32_t status = b.createSectorFile(&request, directoryPath.c_str(), name.c_str());
     if (status == 0) {
+        // The data is read in blocks: one system call and one copy bring in what the
+        // library then takes sector by sector.
+        constexpr uint32_t kBlockSectors = 256;
+        std::vector<uint8_t> block(size_t(std::min<uint32_t>(kBlockSectors, entry.ti.sectors)) *
+                                   256);
+        size_t have = 0;
+        size_t at = 0;
         for (uint32_t n = 0; n < entry.ti.sectors; ++n) {
-            size_t got = std::fread(buffer, 1, 256, in);
+            if (at == have) {
+                const uint32_t want = std::min<uint32_t>(kBlockSectors, entry.ti.sectors - n);
+                have = std::fread(block.data(), 1, size_t(want) * 256, in);
+                at = 0;
+            }
+            const uint8_t *sector = block.data() + at;
+            const size_t got = std::min<size_t>(256, have - at);
+            at += got;
             if (got != 256) {
                 if (got > 0 && n + 1 == entry.ti.sectors &&
                     entry.ti.headerKind == kHeaderClassic99) {
                     // Classic99 files end where their data ends, inside the
                     // last sector; the rest of that sector is zero on disk.
+                    std::memcpy(buffer, sector, got);
                     std::memset(buffer + got, 0, 256 - got);
+                    sector = buffer;
                 } else {
                     ReportError(ui, kMsgCantReadSector, {static_cast<long long>(n), path});
                     shortRead = true;
@@ -137,7 +155,7 @@ int CopyEntryToHd(Ui &ui, const Location &destination, const Location &source,
                 }
             }
             int32_t written =
-                b.writeFileSector(&request, directoryPath.c_str(), name.c_str(), n, buffer);
+                b.writeFileSector(&request, directoryPath.c_str(), name.c_str(), n, sector);
             if (written != 0) {
                 ReportDsrError(ui, written, kMsgCantWriteSector,
                                {static_cast<long long>(n), directoryPath});
