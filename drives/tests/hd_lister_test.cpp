@@ -171,6 +171,52 @@ TEST_F(HdListerTest, CopyInSaveBackAndDeleteRestoreTheFreeCount)
     EXPECT_TRUE(ui.Errors().empty());
 }
 
+// The copy reads its source in blocks of many sectors: a file longer than one block, a
+// Classic99 file that ends inside its last sector and a file cut short after it was listed.
+TEST_F(HdListerTest, CopyReadsWholeBlocksAndStopsAtAShortSource)
+{
+    RegisterDriveListers();
+    Location pc;
+    pc.path = pc.startPath = Dir();
+    ASSERT_TRUE(CreateNewHdImage(
+        ui, pc, DescribeNewHdImage("blocks", false, {"BLOCKS"}, {kNewHdMinSectors})));
+    std::vector<uint8_t> big = WriteTiFile("BIG", 600, false, 3);
+    std::vector<uint8_t> tail = WriteTiFile("TAIL", 2, false, 4);
+    tail.resize(kHeaderSize + 256 + 44); // the Classic99 form: data ends inside sector 1
+    std::filesystem::resize_file(PathOf("TAIL"), tail.size());
+    WriteTiFile("CUT", 300, false, 5);
+    ASSERT_TRUE(OpenLocation(pc, ui));
+    const CatalogEntry *tailEntry = FindEntryByName(pc, "TAIL");
+    ASSERT_NE(tailEntry, nullptr);
+    ASSERT_EQ(tailEntry->ti.headerKind, kHeaderClassic99);
+    std::filesystem::resize_file(PathOf("CUT"), kHeaderSize + 100 * 256);
+
+    Location hd;
+    hd.path = hd.startPath = Dir();
+    ASSERT_TRUE(OpenLocation(hd, ui));
+    ASSERT_TRUE(OpenEntry(hd, *FindEntryByName(hd, "blocks.img"), ui));
+    std::vector<const CatalogEntry *> sources = {FindEntryByName(pc, "BIG"), tailEntry,
+                                                 FindEntryByName(pc, "CUT")};
+    EXPECT_EQ(CopyEntriesToHd(ui, hd, pc, sources), 2);
+    ASSERT_EQ(ui.Errors().size(), 1u);
+    EXPECT_EQ(ui.LastMessage(), 6);
+    EXPECT_NE(ui.Errors()[0].find("<100>"), std::string::npos) << ui.Errors()[0];
+
+    ProgramSettings().extractTiFiles = true;
+    const CatalogEntry *bigCopy = FindEntryByName(hd, "BIG");
+    ASSERT_NE(bigCopy, nullptr);
+    ASSERT_TRUE(SaveEntryAsTiFile(hd, *bigCopy, PathOf("big.back"), ui));
+    EXPECT_EQ(ReadAll(PathOf("big.back")), big);
+    const CatalogEntry *tailCopy = FindEntryByName(hd, "TAIL");
+    ASSERT_NE(tailCopy, nullptr);
+    ASSERT_TRUE(SaveEntryAsTiFile(hd, *tailCopy, PathOf("tail.back"), ui));
+    std::vector<uint8_t> back = ReadAll(PathOf("tail.back"));
+    ASSERT_EQ(back.size(), kHeaderSize + 512u);
+    EXPECT_TRUE(std::equal(tail.begin() + kHeaderSize, tail.end(), back.begin() + kHeaderSize));
+    EXPECT_TRUE(std::all_of(back.begin() + kHeaderSize + 300, back.end(),
+                            [](uint8_t b) { return b == 0; }));
+}
+
 TEST_F(HdListerTest, ProtectionAndDeleteOfAProtectedFile)
 {
     HdVolumeLayout layout;
