@@ -31,6 +31,28 @@ enum class PaneOperation {
     NewDirectory,    // F7
     Delete,          // Delete
     ShowGifExternal, // a GIF file handed to the external viewer
+    // Menu commands that have no key of their own.
+    ConvertPcToTi,       // "Convert PC file to TI file"
+    ConvertTextToBasic,  // "Convert PC file to TI (Extended) Basic file"
+    ToV9t9,              // "Convert TIFILES file to V9T9 file "
+    ToTifiles,           // "Convert V9T9 file to TIFILES file "
+    SetAttributes,       // "Set file attributes"
+    Pc99ToDsk,           // "Convert PC99 DSK-image to V9T9 DSK-image"
+    Pc99Layout,          // "Show PC99 DSK-image track and sector layout"
+    ExtractAll,          // "Extract all files from ARC-file or DSK-image"
+    ArcToDsk,            // "Convert ARC-file to V9T9 DSK-image"
+    InspectStructure,    // "Show image VIB, DDR, FDIR or FDR"
+    DirectoryReport,     // "&Feed filelist to edit window"
+    CreateDskImage,      // "Create new DSK image"
+    CreateHdImage,       // "Create new IDE or SCS image"
+    ReadCf7VolumeList,   // "Read CF7A+ Volume list"
+    InitializeCf7Volume, // "Initialize CF7A+ Volume"
+    MountCf7Volumes,     // "Mount CF7A+ Volumes"
+    BackupDisk,          // "Backup TI formatted SCS / IDE / WDS or CF7A+ disk image"
+    RestoreDisk,         // "Restore TI formatted SCS / IDE / WDS or CF7A+ disk image"
+    Options,             // "Options"
+    HelpIndex,           // "&Index"
+    About,               // "&About"
 };
 
 class ShellHost
