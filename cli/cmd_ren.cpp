@@ -1,8 +1,10 @@
-// ren IMAGE[/SUBDIR]/OLD NEW: renames a TI file inside a disk image.
+// ren IMAGE[/SUBDIR]/OLD NEW: renames a TI file inside a disk image, a hard-disk image or a
+// card volume, or an item of a PC folder.
 #include <cctype>
 #include <cstdio>
 #include <string>
 
+#include "cli/card_volume_cli.h"
 #include "cli/command.h"
 #include "cli/floppy_cli.h"
 #include "cli/hd_cli.h"
@@ -30,9 +32,13 @@ int RunRen(CommandContext &context)
                      kUsage);
         return 1;
     }
-    // Hard-disk images go through the hard-disk library (cli/hd_cli.h).
+    // PC folders and card volumes go through the pane operations, hard-disk images through
+    // the hard-disk library (cli/hd_cli.h).
     if (IsPcDirectoryItem(context.args[0])) {
         return RenameInPcDirectory(context.args[0], context.args[1], ui);
+    }
+    if (IsCardVolumeItem(context.args[0])) {
+        return RenameInCardVolume(context.args[0], context.args[1], ui);
     }
     if (IsHdPath(context.args[0])) {
         return RenameInHd(context.args[0], context.args[1], ui);

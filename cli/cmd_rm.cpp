@@ -1,7 +1,9 @@
-// rm IMAGE[/SUBDIR]/FILE...: deletes TI files from a disk image.
+// rm IMAGE[/SUBDIR]/FILE...: deletes TI files from a disk image, a hard-disk image, a card
+// volume or a PC folder.
 #include <cstdio>
 #include <string>
 
+#include "cli/card_volume_cli.h"
 #include "cli/command.h"
 #include "cli/floppy_cli.h"
 #include "cli/hd_cli.h"
@@ -28,9 +30,14 @@ int RunRm(CommandContext &context)
     }
     bool failed = false;
     for (const std::string &arg : context.args) {
-        // Hard-disk images go through the hard-disk library (cli/hd_cli.h).
+        // PC folders and card volumes go through the pane operations, hard-disk images through
+        // the hard-disk library (cli/hd_cli.h).
         if (IsPcDirectoryItem(arg)) {
             failed = RemoveFromPcDirectory(arg, ui) != 0 || failed;
+            continue;
+        }
+        if (IsCardVolumeItem(arg)) {
+            failed = RemoveFromCardVolume(arg, ui) != 0 || failed;
             continue;
         }
         if (IsHdPath(arg)) {

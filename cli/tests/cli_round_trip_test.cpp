@@ -115,6 +115,40 @@ TEST_F(CliRoundTrip, DemoFilesThroughDiskHardDiskAndCardVolumeComeBackTheSame)
                 << destination << "/" << tiName << ": data differs";
         }
     }
+    // Rename and delete reach every kind of destination the same way; on the card only the
+    // volume changes.
+    const std::vector<uint8_t> cardBefore = ReadAll(dir / "card.cf7");
+    const size_t volumeStart = 128 + size_t(3) * 1600 * 256;
+    const size_t volumeEnd = volumeStart + size_t(1600) * 256;
+    for (const std::string destination : {"DISK.dsk", "hd.img", "card.cf7/4"}) {
+        CliRun ren = Cli("ren " + destination + "/README RENAMED");
+        ASSERT_EQ(ren.status, 0) << destination << ": " << ren.out;
+        EXPECT_EQ(Cli("get " + destination + "/README out/gone").status, 1) << destination;
+        ASSERT_EQ(Cli("get " + destination + "/RENAMED out/back").status, 0) << destination;
+        std::string victims;
+        for (const std::string &name : files) {
+            std::string tiName = name.substr(0, name.find('.'));
+            for (char &c : tiName)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            victims += " " + destination + "/" + (tiName == "README" ? "RENAMED" : tiName);
+        }
+        if (destination == "hd.img") { // the library keeps protected files; the others do not
+            ASSERT_EQ(Cli("protect off hd.img/CATALOG").status, 0);
+        }
+        CliRun rm = Cli("rm" + victims);
+        ASSERT_EQ(rm.status, 0) << destination << ": " << rm.out;
+        CliRun ls = Cli("ls --tsv " + destination);
+        ASSERT_EQ(ls.status, 0) << ls.out;
+        for (const std::string &name : files)
+            EXPECT_EQ(ls.out.find(name.substr(0, name.find('.'))), std::string::npos)
+                << destination << " still lists " << name;
+    }
+    const std::vector<uint8_t> cardAfter = ReadAll(dir / "card.cf7");
+    ASSERT_EQ(cardAfter.size(), cardBefore.size());
+    EXPECT_TRUE(std::equal(cardBefore.begin(), cardBefore.begin() + volumeStart, cardAfter.begin()));
+    EXPECT_TRUE(std::equal(cardBefore.begin() + volumeEnd, cardBefore.end(),
+                           cardAfter.begin() + volumeEnd));
+
     // The card's other volumes and its header are untouched by the copy.
     CliRun check = Cli("check card.cf7");
     EXPECT_EQ(check.status, 0) << check.out;
