@@ -2,9 +2,8 @@
 
 #include <cstdio>
 
+#include "cli/pc_directory_cli.h"
 #include "drives/cf7_listing.h"
-#include "ops/delete_entries.h"
-#include "ops/rename_entry.h"
 #include "tifs/catalog.h"
 #include "tifs/messages.h"
 #include "tifs/pc_directory.h"
@@ -72,20 +71,14 @@ int RemoveFromCardVolume(const std::string &path, Ui &ui)
 {
     Location location;
     CatalogEntry *entry = FindInVolume(path, location, ui);
-    if (entry == nullptr || !CheckDelete(location, entry, ui))
-        return 1;
-    return DeleteEntries(location, entry, DeleteOptions{}, ui) == 1 ? 0 : 1;
+    return RemoveFoundEntry(location, entry, ui);
 }
 
 int RenameInCardVolume(const std::string &path, const std::string &newName, Ui &ui)
 {
     Location location;
     CatalogEntry *entry = FindInVolume(path, location, ui);
-    if (entry == nullptr || !CheckRename(location, entry, ui))
-        return 1;
-    RenameOptions options;
-    options.newName = newName;
-    return RenameEntry(location, *entry, options, ui) ? 0 : 1;
+    return RenameFoundEntry(location, entry, newName, ui);
 }
 
 } // namespace kestrel::cli

@@ -42,24 +42,34 @@ bool IsPcDirectoryItem(const std::string &path)
     return std::filesystem::is_directory(folder, ec);
 }
 
+int RemoveFoundEntry(Location &location, CatalogEntry *entry, Ui &ui)
+{
+    if (entry == nullptr || !CheckDelete(location, entry, ui))
+        return 1;
+    return DeleteEntries(location, entry, DeleteOptions{}, ui) == 1 ? 0 : 1;
+}
+
+int RenameFoundEntry(Location &location, CatalogEntry *entry, const std::string &newName, Ui &ui)
+{
+    if (entry == nullptr || !CheckRename(location, entry, ui))
+        return 1;
+    RenameOptions options;
+    options.newName = newName;
+    return RenameEntry(location, *entry, options, ui) ? 0 : 1;
+}
+
 int RemoveFromPcDirectory(const std::string &path, Ui &ui)
 {
     Location location;
     CatalogEntry *entry = FindInFolder(path, location, ui);
-    if (entry == nullptr || !CheckDelete(location, entry, ui))
-        return 1;
-    return DeleteEntries(location, entry, DeleteOptions{}, ui) == 1 ? 0 : 1;
+    return RemoveFoundEntry(location, entry, ui);
 }
 
 int RenameInPcDirectory(const std::string &path, const std::string &newName, Ui &ui)
 {
     Location location;
     CatalogEntry *entry = FindInFolder(path, location, ui);
-    if (entry == nullptr || !CheckRename(location, entry, ui))
-        return 1;
-    RenameOptions options;
-    options.newName = newName;
-    return RenameEntry(location, *entry, options, ui) ? 0 : 1;
+    return RenameFoundEntry(location, entry, newName, ui);
 }
 
 int MakeDirectoryInPcDirectory(const std::string &folder, const std::string &name, Ui &ui)
