@@ -100,6 +100,30 @@ const DriveItem *FindItem(const std::vector<DriveItem> &items, char letter)
     return nullptr;
 }
 
+// The drive named by args[letterAt] among the drives that carry a TI image, after the
+// answer flags are taken off args; null after a message.
+const DriveItem *ChosenDrive(TerminalUi &terminal, std::vector<std::string> &args, size_t letterAt,
+                             const char *expected, const char *usage, const char *noneChosen,
+                             std::vector<DriveItem> &items)
+{
+    terminal.TakeAnswerFlags(args);
+    char letter = 0;
+    if (args.size() != 2 || !ParseLetter(args[letterAt], letter)) {
+        std::fprintf(stderr, "kestrel-cli: %s expected\nusage: kestrel-cli %s\n", expected, usage);
+        return nullptr;
+    }
+    items = FindPhysicalDrives(kWantHardDisks | kWantCards);
+    if (items.empty()) {
+        terminal.ShowWarning("No physical drive with a SCSI, IDE, WDS or CF7A+ image found.");
+        return nullptr;
+    }
+    const DriveItem *item = FindItem(items, letter);
+    if (item == nullptr) {
+        terminal.ShowWarning(noneChosen);
+    }
+    return item;
+}
+
 const char kBackupUsage[] = "backup DRIVE IMAGE";
 const char kRestoreUsage[] = "restore [--yes] IMAGE DRIVE";
 
@@ -107,21 +131,11 @@ int RunBackup(CommandContext &context)
 {
     TerminalUi &terminal = *context.ui;
     std::vector<std::string> args = context.args;
-    terminal.TakeAnswerFlags(args);
-    char letter = 0;
-    if (args.size() != 2 || !ParseLetter(args[0], letter)) {
-        std::fprintf(stderr, "kestrel-cli: DRIVE and IMAGE expected\nusage: kestrel-cli %s\n",
-                     kBackupUsage);
-        return 1;
-    }
-    std::vector<DriveItem> items = FindPhysicalDrives(kWantHardDisks | kWantCards);
-    if (items.empty()) {
-        terminal.ShowWarning("No physical drive with a SCSI, IDE, WDS or CF7A+ image found.");
-        return 1;
-    }
-    const DriveItem *item = FindItem(items, letter);
+    std::vector<DriveItem> items;
+    const DriveItem *item =
+        ChosenDrive(terminal, args, 0, "DRIVE and IMAGE", kBackupUsage, "Select a disk to save.",
+                    items);
     if (item == nullptr) {
-        terminal.ShowWarning("Select a disk to save.");
         return 1;
     }
     ProgressLineUi ui(terminal);
@@ -136,23 +150,13 @@ int RunRestore(CommandContext &context)
 {
     TerminalUi &terminal = *context.ui;
     std::vector<std::string> args = context.args;
-    terminal.TakeAnswerFlags(args);
-    char letter = 0;
-    if (args.size() != 2 || !ParseLetter(args[1], letter)) {
-        std::fprintf(stderr, "kestrel-cli: IMAGE and DRIVE expected\nusage: kestrel-cli %s\n",
-                     kRestoreUsage);
-        return 1;
-    }
-    std::vector<DriveItem> items = FindPhysicalDrives(kWantHardDisks | kWantCards);
-    if (items.empty()) {
-        terminal.ShowWarning("No physical drive with a SCSI, IDE, WDS or CF7A+ image found.");
-        return 1;
-    }
-    const DriveItem *item = FindItem(items, letter);
+    std::vector<DriveItem> items;
+    const DriveItem *item = ChosenDrive(terminal, args, 1, "IMAGE and DRIVE", kRestoreUsage,
+                                        "Select a disk to restore.", items);
     if (item == nullptr) {
-        terminal.ShowWarning("Select a disk to restore.");
         return 1;
     }
+    const char letter = item->letter;
     const bool asCard = IsCf7ImageFile(args[0]);
     std::string question = "Restore <" + args[0] + "> onto drive " + std::string(1, letter) +
                            ": [" + item->type + "] [" + item->label +
