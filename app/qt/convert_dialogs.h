@@ -5,6 +5,10 @@
 // batch, and lists the changed panes again.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <string>
+
 #include "app/shell/shell.h"
 #include "tifs/catalog_entry.h"
 #include "tifs/location.h"
@@ -12,9 +16,47 @@
 #include "tifs/ui.h"
 
 class QWidget;
+class QProgressBar;
 
 namespace kestrel
 {
+
+// The Ui an operation gets while one of the conversion dialogs runs it:
+// messages and questions go to the program's Ui, progress goes to the
+// dialog's bar, and Cancel is the dialog's own button. The last message
+// number is handed back to the program's Ui when this one goes.
+class DialogProgressUi : public Ui
+{
+public:
+    DialogProgressUi(Ui &inner, QProgressBar *bar, const bool &cancelled);
+    ~DialogProgressUi() override;
+
+    void ShowError(const std::string &text) override;
+    Answer AskErrorQuestion(const std::string &text) override;
+    void ShowDsrError(const std::string &text) override;
+    void ShowInfo(const std::string &text) override;
+    void ShowWarning(const std::string &text) override;
+    Answer AskQuestion(const std::string &text, QuestionButtons buttons) override;
+    Answer AskOverwrite(const std::string &text) override;
+    bool ChooseFile(bool save, const std::string &title, const std::string &filter,
+                    const std::string &defaultExtension, const std::string &startDir,
+                    std::string &name) override;
+    void SetProgressRange(uint32_t maximum) override;
+    void SetProgressPosition(uint32_t position) override;
+    void SetStatusText(const std::string &text) override;
+    void PumpPendingMessages() override;
+    bool CancelPressed() override;
+    void Beep() override;
+
+    // Called at every SetProgressRange (an operation starts its next item).
+    void OnRange(std::function<void()> hook) { m_onRange = std::move(hook); }
+
+private:
+    Ui &m_inner;
+    QProgressBar *m_bar;
+    const bool &m_cancelled;
+    std::function<void()> m_onRange;
+};
 
 // What the dialogs return.
 enum ConvertDialogResult : int {
@@ -40,7 +82,7 @@ int RunPcToTiDialog(QWidget *owner, Ui &ui, Location &destination, Location &sou
 // With batch set, the marked TI files of the entry's type (and, except
 // PROGRAM, record length) are converted, each under its own name.
 int RunTiToPcDialog(QWidget *owner, Ui &ui, Location &destination, Location &source,
-                    const CatalogEntry &entry, TiFileDescriptor *fill, bool batch);
+                    const CatalogEntry &entry, bool batch);
 
 // The shell commands (PaneOperation::ConvertPcToTi and ConvertTiToPc): the
 // marked entries of the pane side (or its cursor entry) into the other pane.
