@@ -1,77 +1,179 @@
 #include "app/qt/pane_operations.h"
 
-#include <QInputDialog>
-#include <QLineEdit>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 
-#include "ops/copy.h"
-#include "ops/delete_entries.h"
-#include "ops/new_directory.h"
-#include "ops/rename_entry.h"
+#include "app/qt/common_dialogs.h"
+#include "app/qt/copy_dialog.h"
+#include "app/qt/delete_dialog.h"
+#include "app/qt/dialog_helpers.h"
+#include "app/qt/header_dialog.h"
+#include "app/qt/new_directory_dialog.h"
+#include "app/qt/rename_dialog.h"
 
-namespace kestrel {
-
-namespace {
-
-// Asks for a name with the field's filter applied to what was typed; false
-// when the user cancelled.
-bool AskName(QWidget *owner, const QString &title, const QString &label, NameFilter filter,
-             const std::string &prefill, std::string &name)
+namespace kestrel
 {
-    bool ok = false;
-    QString typed = QInputDialog::getText(owner, title, label, QLineEdit::Normal,
-                                          QString::fromLatin1(prefill.c_str()), &ok);
-    if (!ok)
-        return false;
-    name = ApplyNameFilter(filter, typed.toLatin1().toStdString());
-    return !name.empty();
+
+DialogUi::DialogUi(Ui &inner) : m_inner(inner)
+{
+    PullLastMessage();
 }
 
-} // namespace
+DialogUi::~DialogUi()
+{
+    PushLastMessage();
+}
+
+// Every box goes through the program's Ui, which owns the window they are
+// shown over; the number a report stored travels with it.
+void DialogUi::ShowError(const std::string &text)
+{
+    PushLastMessage();
+    m_inner.ShowError(text);
+}
+
+Answer DialogUi::AskErrorQuestion(const std::string &text)
+{
+    PushLastMessage();
+    return m_inner.AskErrorQuestion(text);
+}
+
+void DialogUi::ShowDsrError(const std::string &text)
+{
+    PushLastMessage();
+    m_inner.ShowDsrError(text);
+}
+
+void DialogUi::ShowInfo(const std::string &text)
+{
+    m_inner.ShowInfo(text);
+}
+
+void DialogUi::ShowWarning(const std::string &text)
+{
+    m_inner.ShowWarning(text);
+}
+
+Answer DialogUi::AskQuestion(const std::string &text, QuestionButtons buttons)
+{
+    return m_inner.AskQuestion(text, buttons);
+}
+
+Answer DialogUi::AskOverwrite(const std::string &text)
+{
+    return m_inner.AskOverwrite(text);
+}
+
+bool DialogUi::ChooseFile(bool save, const std::string &title, const std::string &filter,
+                          const std::string &defaultExtension, const std::string &startDir,
+                          std::string &name)
+{
+    return m_inner.ChooseFile(save, title, filter, defaultExtension, startDir, name);
+}
+
+void DialogUi::SetProgressRange(uint32_t maximum)
+{
+    // An empty range would make the bar an endless busy indicator.
+    if (m_bar) {
+        kestrel::SetProgressRange(m_bar, maximum == 0 ? 1 : maximum);
+        kestrel::SetProgressPosition(m_bar, 0);
+    }
+}
+
+void DialogUi::SetProgressPosition(uint32_t position)
+{
+    if (m_bar)
+        kestrel::SetProgressPosition(m_bar, position);
+}
+
+void DialogUi::SetStatusText(const std::string &text)
+{
+    if (m_status)
+        m_status->setText(QString::fromLatin1(text.c_str()));
+}
+
+void DialogUi::PumpPendingMessages()
+{
+    if (m_redraw)
+        m_redraw();
+    kestrel::PumpPendingMessages();
+}
+
+OperationDialog::OperationDialog(QWidget *owner, Ui &ui, const char *caption)
+    : QDialog(owner), m_programUi(ui), m_ui(ui)
+{
+    setObjectName(caption);
+    setWindowTitle(caption);
+    setModal(true);
+}
+
+void OperationDialog::reject()
+{
+    if (m_busy) {
+        m_ui.RequestCancel();
+        return;
+    }
+    QDialog::reject();
+}
+
+void OperationDialog::closeEvent(QCloseEvent *event)
+{
+    if (m_busy) {
+        m_ui.RequestCancel();
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+int OperationDialog::RunCentred()
+{
+    adjustSize();
+    CenterOver(this, parentWidget());
+    return exec();
+}
+
+void OperationDialog::RunBusy(QPushButton *ok, const std::function<void()> &work)
+{
+    m_busy = true;
+    if (ok)
+        ok->setEnabled(false);
+    m_ui.ClearCancel();
+    m_ui.PullLastMessage();
+    work();
+    m_ui.PushLastMessage();
+    if (ok)
+        ok->setEnabled(true);
+    m_busy = false;
+}
 
 bool RunPaneOperation(QWidget *owner, Shell &shell, Ui &ui, int side, PaneOperation operation)
 {
-    Pane &pane = shell.GetPane(side);
-    Pane &other = shell.GetPane(1 - side);
-    CatalogEntry *cursor = pane.CursorEntry();
     switch (operation) {
-    case PaneOperation::Copy: {
-        RunCopy(other.location, pane.location, cursor, CopyOptions{}, ui);
-        shell.Reread(1 - side);
-        shell.Reread(side);
+    case PaneOperation::Copy:
+        RunCopyDialog(owner, shell, ui, side);
         return true;
-    }
-    case PaneOperation::Delete: {
-        if (!CheckDelete(pane.location, cursor, ui))
-            return true;
-        if (ui.AskQuestion(DeleteQuestion(pane.location, cursor), QuestionButtons::YesNo) !=
-            Answer::Yes)
-            return true;
-        DeleteEntries(pane.location, cursor, DeleteOptions{}, ui);
-        shell.Reread(side);
+    case PaneOperation::Delete:
+        RunDeleteDialog(owner, shell, ui, side);
         return true;
-    }
-    case PaneOperation::Rename: {
-        if (cursor == nullptr || !CheckRename(pane.location, cursor, ui))
-            return true;
-        RenameOptions options;
-        if (!AskName(owner, "Rename", "New name:", RenameFilterFor(pane.location, *cursor),
-                     RenamePrefill(pane.location, *cursor), options.newName))
-            return true;
-        RenameEntry(pane.location, *cursor, options, ui);
-        shell.Reread(side);
+    case PaneOperation::Rename:
+        RunRenameDialog(owner, shell, ui, side);
         return true;
-    }
-    case PaneOperation::NewDirectory: {
-        if (!CheckNewDirectory(pane.location, ui))
-            return true;
-        NewDirectoryOptions options;
-        if (!AskName(owner, "New directory", "Name:", NameFilter::Label, std::string(),
-                     options.name))
-            return true;
-        CreateNewDirectory(pane.location, options, ui);
-        shell.Reread(side);
+    case PaneOperation::NewDirectory:
+        RunNewDirectoryDialog(owner, shell, ui, side);
         return true;
-    }
+    case PaneOperation::ToV9t9:
+        RunHeaderConversionDialog(owner, shell, ui, side, HeaderTarget::V9t9);
+        return true;
+    case PaneOperation::ToTifiles:
+        RunHeaderConversionDialog(owner, shell, ui, side, HeaderTarget::Tifiles);
+        return true;
+    case PaneOperation::SetAttributes:
+        RunAttributesDialog(owner, shell, ui, side);
+        return true;
     default:
         return false;
     }
