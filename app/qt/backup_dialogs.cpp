@@ -182,7 +182,7 @@ void DiskImageDialog::Run()
     }
     const DriveItem item = *selected;
     SetRunning(true);
-    DialogProgressUi progress(m_ui, m_progress, m_status);
+    DiskDialogUi progress(m_ui, m_progress, m_status);
     m_running = &progress;
     if (m_mode == Mode::Backup)
         m_result = BackupDrive(item, path, progress);

@@ -23,7 +23,7 @@ class QPushButton;
 namespace kestrel
 {
 
-class DialogProgressUi;
+class DiskDialogUi;
 
 constexpr const char *kBackupDialogName = "Save TI disk image";
 constexpr const char *kRestoreDialogName = "Restore TI disk image";
@@ -52,7 +52,7 @@ private:
     Ui &m_ui;
     Mode m_mode;
     std::vector<DriveItem> m_drives;
-    DialogProgressUi *m_running = nullptr;
+    DiskDialogUi *m_running = nullptr;
     BackupResult m_result = BackupResult::Failed;
     bool m_ran = false;
 

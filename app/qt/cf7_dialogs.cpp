@@ -161,7 +161,7 @@ void ReadCf7Dialog::Read()
     Pane &pane = m_shell.GetPane(m_side);
     const int oldKind = pane.location.kind;
     const std::string oldPath = pane.location.path;
-    DialogProgressUi progress(m_ui, m_progress, nullptr);
+    DiskDialogUi progress(m_ui, m_progress, nullptr);
     ListCf7Drive(pane.location, item.letter, progress);
     progress.Finish();
     if (pane.location.kind != oldKind || pane.location.path != oldPath) {

@@ -17,30 +17,30 @@
 namespace kestrel
 {
 
-DialogProgressUi::DialogProgressUi(Ui &inner, QProgressBar *bar, QLabel *status)
+DiskDialogUi::DiskDialogUi(Ui &inner, QProgressBar *bar, QLabel *status)
     : m_inner(inner), m_bar(bar), m_status(status)
 {
     SetLastMessage(inner.LastMessage());
 }
 
-void DialogProgressUi::SetProgressRange(uint32_t maximum)
+void DiskDialogUi::SetProgressRange(uint32_t maximum)
 {
     kestrel::SetProgressRange(m_bar, maximum);
     kestrel::SetProgressPosition(m_bar, 0);
 }
 
-void DialogProgressUi::SetProgressPosition(uint32_t position)
+void DiskDialogUi::SetProgressPosition(uint32_t position)
 {
     kestrel::SetProgressPosition(m_bar, position);
 }
 
-void DialogProgressUi::SetStatusText(const std::string &text)
+void DiskDialogUi::SetStatusText(const std::string &text)
 {
     if (m_status)
         m_status->setText(QString::fromStdString(text));
 }
 
-void DialogProgressUi::PumpPendingMessages()
+void DiskDialogUi::PumpPendingMessages()
 {
     kestrel::PumpPendingMessages();
 }
@@ -127,7 +127,7 @@ void NewDskDialog::Accept()
     // worse than the wait.
     m_ok->setEnabled(false);
     m_cancel->setEnabled(false);
-    DialogProgressUi progress(m_ui, m_progress, nullptr);
+    DiskDialogUi progress(m_ui, m_progress, nullptr);
     m_action(Label(), Preset(), progress);
     progress.Finish();
     accept();

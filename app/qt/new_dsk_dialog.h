@@ -31,10 +31,10 @@ constexpr const char *kEnterVolumeLabel = "Please enter a volume label";
 // the status text and the dialog's Cancel button in the dialog's own
 // widgets. The last message number is taken from the inner Ui at the start
 // and given back by Finish.
-class DialogProgressUi : public Ui
+class DiskDialogUi : public Ui
 {
 public:
-    DialogProgressUi(Ui &inner, QProgressBar *bar, QLabel *status);
+    DiskDialogUi(Ui &inner, QProgressBar *bar, QLabel *status);
 
     void ShowError(const std::string &text) override { m_inner.ShowError(text); }
     Answer AskErrorQuestion(const std::string &text) override

@@ -211,7 +211,7 @@ void NewHdDialog::Create()
     // so nothing may start a second run meanwhile.
     m_create->setEnabled(false);
     m_cancel->setEnabled(false);
-    DialogProgressUi progress(m_ui, m_progress, nullptr);
+    DiskDialogUi progress(m_ui, m_progress, nullptr);
     CreateNewHdImage(progress, m_pane, Description());
     progress.Finish();
     accept();
