@@ -97,10 +97,15 @@ bool ReadShown(ImageAccess &image, const InspectorContext &context, uint8_t *sec
 void ComposeInspectorView(InspectorKind kind, const InspectorContext &context,
                           const uint8_t *sector, ImageAccess &image, InspectorView &view)
 {
+    // The context and sector may lie in the view being replaced (a window
+    // that follows its own link), so both are taken before it is cleared.
+    InspectorContext shown = context;
+    uint8_t copy[kSectorSize];
+    std::memcpy(copy, sector, kSectorSize);
     view = InspectorView();
     view.kind = kind;
-    view.context = context;
-    std::memcpy(view.sector, sector, kSectorSize);
+    view.context = std::move(shown);
+    std::memcpy(view.sector, copy, kSectorSize);
     if (kind == InspectorKind::HdVib)
         view.context.sectorsPerAu = (sector[16] >> 4) + 1u;
     view.caption = Caption(view);
@@ -173,8 +178,9 @@ bool OpenInspectorView(const std::string &directory, const CatalogEntry &entry, 
     return true;
 }
 
-bool FollowInspectorLink(const InspectorLink &link, Ui &ui, InspectorView &view)
+bool FollowInspectorLink(const InspectorLink &followed, Ui &ui, InspectorView &view)
 {
+    const InspectorLink link = followed; // may be part of view
     if (link.target != InspectorLink::kStructure || !link.enabled)
         return false;
     FileImage image;

@@ -84,7 +84,8 @@ bool OpenInspectorView(const std::string &directory, const CatalogEntry &entry, 
 
 // Follows a structure link: reads the linked sector (messages 1 and 6 with
 // that sector and the image path) and composes its window. False, without a
-// message, for a link that is not a followable structure link.
+// message, for a link that is not a followable structure link. The link may
+// belong to view itself.
 bool FollowInspectorLink(const InspectorLink &link, Ui &ui, InspectorView &view);
 
 } // namespace kestrel

@@ -141,6 +141,10 @@ TEST_F(Inspector, FloppyVibFileIndexFdrAndChain)
     EXPECT_EQ(fdir.lines[2].text, " 004\t>0000");
     EXPECT_FALSE(fdir.lines[2].link.Followable());
     EXPECT_EQ(fdir.lines[127].text, " 254\t>0000");
+    InspectorView same = vib; // a view may follow its own link into itself
+    ASSERT_TRUE(Follow(same.fields.back().link, same));
+    EXPECT_EQ(same.caption, fdir.caption);
+    EXPECT_EQ(same.lines[0].text, fdir.lines[0].text);
 
     InspectorView fdr;
     ASSERT_TRUE(Follow(fdir.lines[0].link, fdr));
