@@ -464,6 +464,57 @@ TEST_F(DiskDialogs, BackupAndRestoreRoundTripByteForByte)
     EXPECT_TRUE(ReadFile(DrivePath("blank.img")) == card);
 }
 
+TEST_F(DiskDialogs, BrowseOffersTheChooserThatFitsTheDrive)
+{
+    HdVolumeLayout one;
+    WriteFile(DrivePath("hd.img"), MakeHdImage(one));
+    Bytes ti(kCf7VolumeBytes, 0);
+    MakeVib(ti.data(), "CARD", 1600, 2, 40, 20);
+    WriteFile(DrivePath("card.img"), MakePhysicalCard(1, &ti));
+    UseDrives({"hd.img", "card.img"});
+    Start({Folder()});
+    ui.chosenFiles = {FilePath("disk.img"), FilePath("card.cf7"), FilePath("old.cf7")};
+    OnDialog(kBackupDialogName, [&](QDialog &d) {
+        auto *drive = Child<QComboBox>(d, "Drive");
+        drive->setCurrentIndex(-1);
+        Click(d, "Browse");
+        Click(d, "Ok");
+        EXPECT_EQ(Warnings(), (std::vector<std::string>{"Select a disk to save.",
+                                                        "Select a disk to save."}));
+        EXPECT_TRUE(ui.chooserCalls.empty());
+        drive->setCurrentIndex(0);
+        Click(d, "Browse");
+        EXPECT_EQ(Child<QLineEdit>(d, "ImageFile")->text().toStdString(), FilePath("disk.img"));
+        drive->setCurrentIndex(1);
+        Click(d, "Browse");
+        Click(d, "Cancel");
+    });
+    RunBackupDisk(&Window(), GetShell(), ui, 0);
+    OnDialog(kRestoreDialogName, [&](QDialog &d) {
+        Child<QComboBox>(d, "Drive")->setCurrentIndex(1);
+        Click(d, "Browse");
+        EXPECT_EQ(Child<QLineEdit>(d, "ImageFile")->text().toStdString(), FilePath("old.cf7"));
+        Click(d, "Cancel");
+    });
+    RunRestoreDisk(&Window(), GetShell(), ui, 0);
+    ASSERT_EQ(ui.chooserCalls.size(), 3u);
+    EXPECT_TRUE(ui.chooserCalls[0].save);
+    EXPECT_EQ(ui.chooserCalls[0].title, "Save Scsi / Ide / Wds image as ...");
+    EXPECT_EQ(ui.chooserCalls[0].filter, "Scsi / Ide / Hds disk image files (*.img)");
+    EXPECT_EQ(ui.chooserCalls[0].defaultExtension, "img");
+    EXPECT_EQ(ui.chooserCalls[1].title, "Save Cf7a+ image as ...");
+    EXPECT_EQ(ui.chooserCalls[1].filter, "Cf7a+ disk image files (*.cf7)");
+    EXPECT_EQ(ui.chooserCalls[1].defaultExtension, "cf7");
+    EXPECT_FALSE(ui.chooserCalls[2].save);
+    EXPECT_EQ(ui.chooserCalls[2].title, "Select Cf7a+ image to restore");
+    // The folder of each choice is remembered under the drive kind's key; the
+    // next card chooser starts there.
+    EXPECT_EQ(ui.chooserCalls[2].startDir.rfind(Folder(), 0), 0u) << ui.chooserCalls[2].startDir;
+    const std::string ini = ReadIni();
+    EXPECT_NE(ini.find("hdsk_img_path="), std::string::npos) << ini;
+    EXPECT_NE(ini.find("cf7a_img_path="), std::string::npos) << ini;
+}
+
 TEST_F(DiskDialogs, CancelStopsABackup)
 {
     HdVolumeLayout big;
