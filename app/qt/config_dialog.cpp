@@ -59,12 +59,16 @@ std::array<QColor, 16> &CustomColours()
     return colours;
 }
 
+// Settings keep the height in pixels, the font dialog speaks in points.
 qreal LogicalDpi(const QWidget *owner)
 {
-    if (owner != nullptr)
-        return owner->logicalDpiY();
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? screen->logicalDotsPerInchY() : 96.0;
+    qreal dpi = 0;
+    if (owner != nullptr) {
+        dpi = owner->logicalDpiY();
+    } else if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        dpi = screen->logicalDotsPerInchY();
+    }
+    return dpi > 0 ? dpi : 96.0;
 }
 
 class ConfigDialog : public QDialog
