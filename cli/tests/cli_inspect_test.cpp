@@ -30,7 +30,8 @@ TEST_F(CliInspect, FloppyVibAndRootIndex)
     CliRun run = RunCli("inspect " + PathOf("disk.dsk"));
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "FloppyDisk VIB - Sector >0000");
-    EXPECT_NE(run.out.find("  0  Volume name                          CLIDISK   \n"), std::string::npos)
+    EXPECT_NE(run.out.find("  0  Volume name                          CLIDISK   \n"),
+              std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find(" 30  Directory 1 file index               >0000  (>>)\n"),
               std::string::npos)

@@ -30,8 +30,8 @@ void ComposeFloppyVib(InspectorView &view)
         const int nameAt = 20 + 12 * slot;
         const int indexAt = nameAt + 10;
         AddField(view, nameAt, Format("Directory %d name", slot + 1), NameText(s, nameAt));
-        InspectorField &index =
-            AddField(view, indexAt, Format("Directory %d file index", slot + 1), WordText(s, indexAt));
+        InspectorField &index = AddField(view, indexAt, Format("Directory %d file index", slot + 1),
+                                         WordText(s, indexAt));
         const uint16_t sector = GetWordBE(s, indexAt);
         index.link = StructureLink(InspectorKind::FloppyFdir, view.context.At(sector));
         // Sector 0 is the VIB itself: an unused slot has nothing to open.

@@ -75,7 +75,9 @@ void ComposeHdDirectory(InspectorView &view, ImageAccess &image)
     AddField(view, 22, "Files", ByteText(s, 22));
     AddField(view, 23, "Subdirectories", ByteText(s, 23));
     InspectorField &index = AddField(view, 24, "File index AU", WordText(s, 24));
-    index.link = StructureLink(InspectorKind::HdFdir, view.context.At(GetWordBE(s, 24)));
+    const uint16_t indexAu = GetWordBE(s, 24);
+    index.link = StructureLink(InspectorKind::HdFdir, view.context.At(indexAu));
+    index.link.enabled = indexAu != 0; // AU 0 is the VIB, no file index
     AddField(view, 26, ddr ? "Parent directory descriptor record" : "DSK1 emulation file",
              WordText(s, 26));
 
@@ -121,7 +123,8 @@ void ComposeHdFdir(InspectorView &view, ImageAccess &image)
     const uint16_t ddr = GetWordBE(view.sector, kAssociatedDdr);
     InspectorLine line;
     const std::string name = ddr != 0 ? NameAt(image, view.context, ddr, false) : std::string();
-    line.text = Format(" %03u\t>%04X\t%s", static_cast<unsigned>(kAssociatedDdr), ddr, name.c_str());
+    line.text =
+        Format(" %03u\t>%04X\t%s", static_cast<unsigned>(kAssociatedDdr), ddr, name.c_str());
     line.link = StructureLink(InspectorKind::HdDdr, view.context.At(ddr));
     line.link.enabled = ddr != 0;
     view.lines.push_back(std::move(line));

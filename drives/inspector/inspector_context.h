@@ -14,7 +14,7 @@ namespace kestrel
 
 // The structures a window can show.
 enum class InspectorKind : int {
-    FloppyVib,      // also the VIB of a card volume
+    FloppyVib, // also the VIB of a card volume
     FloppyFdir,
     FloppyFdr,
     PartitionTable,

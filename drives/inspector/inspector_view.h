@@ -32,7 +32,7 @@ struct InspectorDataRange {
 struct InspectorLink {
     enum Target : int { kNone = 0, kStructure = 1, kData = 2 };
     Target target = kNone;
-    bool enabled = true; // a link that is shown but cannot be followed
+    bool enabled = true;                           // a link that is shown but cannot be followed
     InspectorKind kind = InspectorKind::FloppyVib; // kStructure
     InspectorContext context;                      // kStructure: where it lies
     InspectorDataRange data;                       // kData

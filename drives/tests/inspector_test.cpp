@@ -257,12 +257,14 @@ TEST_F(Inspector, SubdirectoryListFollowsTheCountNotTheWords)
 
     image[23] = 2;
     PutWordBE(image.data(), 28, 0);
+    PutWordBE(image.data(), 24, 0);
     ASSERT_TRUE(WriteHdImageFile(PathOf("zero.img"), image));
     ASSERT_TRUE(Open("zero.img", kKindHdImage, view));
     ASSERT_EQ(view.lines.size(), 2u);
     EXPECT_EQ(view.lines[0].text, ">1C\t>0000\t**ERROR**");
     EXPECT_FALSE(view.lines[0].link.Followable());
     EXPECT_TRUE(view.lines[1].link.Followable());
+    EXPECT_FALSE(FieldAt(view, 24)->link.Followable()); // no file index at AU 0
 }
 
 TEST_F(Inspector, PartitionTableLinksToEachVolumeAtTwiceItsOffset)
@@ -316,7 +318,7 @@ TEST_F(Inspector, CardVolumeListAndAVolumesStructures)
     std::memcpy(card.data(), "CARD", 4);
     uint8_t *vol2 = card.data() + Cf7ImageVolumeBase(2);
     BuildNewVib(*FindPreset(1), "VOLTWO", vol2);
-    PutWordBE(vol2, 256, 7);           // the root index names sector 7
+    PutWordBE(vol2, 256, 7); // the root index names sector 7
     std::memcpy(vol2 + 7 * 256, "INNER     ", 10);
     ASSERT_TRUE(WriteBytes(PathOf("card.cf7"), card));
 
@@ -390,8 +392,8 @@ TEST_F(Inspector, RealFloppyImageOpensItsRootIndex)
     entry.pcName = std::filesystem::path(found).filename().string();
     entry.ti.kind = kKindDsk;
     InspectorView vib;
-    ASSERT_TRUE(OpenInspectorView(std::filesystem::path(found).parent_path().string(), entry, ui,
-                                  vib));
+    ASSERT_TRUE(
+        OpenInspectorView(std::filesystem::path(found).parent_path().string(), entry, ui, vib));
     EXPECT_EQ(FieldAt(vib, 13)->value, ">44 (D)");
     InspectorView fdir;
     ASSERT_TRUE(Follow(vib.fields.back().link, fdir));
