@@ -128,9 +128,17 @@ void NewDskDialog::Accept()
     m_ok->setEnabled(false);
     m_cancel->setEnabled(false);
     DiskDialogUi progress(m_ui, m_progress, nullptr);
+    m_running = true;
     m_action(Label(), Preset(), progress);
+    m_running = false;
     progress.Finish();
     accept();
+}
+
+void NewDskDialog::reject()
+{
+    if (!m_running)
+        QDialog::reject();
 }
 
 bool RunCreateDskImage(QWidget *owner, Shell &shell, Ui &ui, int side)

@@ -94,11 +94,15 @@ public:
     std::string Label() const;
     int Preset() const;
 
+    // Closing is refused while the image is being written.
+    void reject() override;
+
 private:
     void Accept();
 
     Ui &m_ui;
     Action m_action;
+    bool m_running = false;
     QLineEdit *m_label = nullptr;
     QRadioButton *m_presets[kPresetCount] = {};
     QProgressBar *m_progress = nullptr;

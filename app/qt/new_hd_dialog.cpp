@@ -212,9 +212,17 @@ void NewHdDialog::Create()
     m_create->setEnabled(false);
     m_cancel->setEnabled(false);
     DiskDialogUi progress(m_ui, m_progress, nullptr);
+    m_running = true;
     CreateNewHdImage(progress, m_pane, Description());
+    m_running = false;
     progress.Finish();
     accept();
+}
+
+void NewHdDialog::reject()
+{
+    if (!m_running)
+        QDialog::reject();
 }
 
 bool RunCreateHdImage(QWidget *owner, Shell &shell, Ui &ui, int side)

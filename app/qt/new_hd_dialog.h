@@ -44,6 +44,9 @@ public:
     // The description the dialog's fields give (valid once they pass the checks).
     NewHdImage Description() const;
 
+    // Closing is refused while the image is being written.
+    void reject() override;
+
 private:
     void Create();
     void SelectVolume(int index);
@@ -53,6 +56,7 @@ private:
 
     Ui &m_ui;
     Location &m_pane;
+    bool m_running = false;
     int m_current = 0;
     std::array<std::string, kHdPartitionCount> m_labels;
     std::array<uint32_t, kHdPartitionCount> m_sizes;
