@@ -199,8 +199,9 @@ TEST_F(PictureFiles, MyartFilesAndTheGifRefusal)
 
     // 512 mode reads the palette first; run bit 8 in the colour byte.
     std::vector<uint8_t> wide(34, 0);
-    wide[2 + 2 * 7] = 0x07;                // entry 7: blue
-    wide.insert(wide.end(), {0x71, 0x2C}); // 0x12C = 300 pixels
+    wide[2 + 2 * 7] = 0x07; // entry 7: blue
+    wide.push_back(0x71);   // 0x12C = 300 pixels
+    wide.push_back(0x2C);
     const CatalogEntry &m512 = Put("m512", RecordsOf("M512", wide));
     ASSERT_TRUE(ComposePictureView(m_location, m512, kPictureMyart512, Temp(), m_ui, view));
     EXPECT_EQ(view.bitmap.Width(), 532);
