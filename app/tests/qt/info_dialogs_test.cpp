@@ -292,9 +292,19 @@ TEST(HelpIndex, OpensTheFileInTheWorkingDirectoryOrSaysWhereItLooked)
     char pattern[] = "/tmp/kestrel-help-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const std::filesystem::path dir = pattern;
-    const std::filesystem::path before = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
     UrlCatcher catcher;
+    // Put back the working directory and the desktop's handler however the test ends.
+    struct Restore {
+        std::filesystem::path before = std::filesystem::current_path();
+        std::filesystem::path dir;
+        ~Restore()
+        {
+            QDesktopServices::unsetUrlHandler("file");
+            std::filesystem::current_path(before);
+            std::filesystem::remove_all(dir);
+        }
+    } restore{std::filesystem::current_path(), dir};
+    std::filesystem::current_path(dir);
     QDesktopServices::setUrlHandler("file", &catcher, "Open");
 
     RecordingUi ui;
@@ -311,10 +321,6 @@ TEST(HelpIndex, OpensTheFileInTheWorkingDirectoryOrSaysWhereItLooked)
     EXPECT_EQ(ui.boxes.size(), 1u);
     ASSERT_EQ(catcher.urls.size(), 1);
     EXPECT_EQ(catcher.urls[0].toLocalFile().toStdString(), expected);
-
-    QDesktopServices::unsetUrlHandler("file");
-    std::filesystem::current_path(before);
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace
