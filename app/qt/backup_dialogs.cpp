@@ -75,8 +75,8 @@ DiskImageDialog::DiskImageDialog(QWidget *owner, Ui &ui, Mode mode, std::vector<
     m_drive = new QComboBox;
     m_drive->setObjectName("Drive");
     for (const DriveItem &item : m_drives)
-        m_drive->addItem(QString::fromStdString(
-            mode == Mode::Backup ? BackupDriveLine(item) : RestoreDriveLine(item)));
+        m_drive->addItem(QString::fromStdString(mode == Mode::Backup ? BackupDriveLine(item)
+                                                                     : RestoreDriveLine(item)));
     m_drive->setCurrentIndex(m_drives.empty() ? -1 : 0);
 
     m_file = new QLineEdit;

@@ -98,8 +98,8 @@ bool ReadMountState(const Cf7CardSource &source, std::vector<std::string> &lines
             break;
         }
         DiskSummary summary;
-        lines.push_back(Cf7MountLine(
-            v, DecodeVib(nullptr, sector, summary) != 0 ? summary.name : "UNFORMATED"));
+        lines.push_back(Cf7MountLine(v, DecodeVib(nullptr, sector, summary) != 0 ? summary.name
+                                                                                 : "UNFORMATED"));
     }
     card.Close();
     return ok;
@@ -183,8 +183,7 @@ void ReadCf7Dialog::Read()
 }
 
 MountCf7Dialog::MountCf7Dialog(QWidget *owner, Ui &ui, const Cf7CardSource &source,
-                               const std::vector<std::string> &lines,
-                               const MountRecord &current)
+                               const std::vector<std::string> &lines, const MountRecord &current)
     : QDialog(owner), m_ui(ui), m_source(source), m_current(current)
 {
     setObjectName(kMountCf7DialogName);

@@ -34,8 +34,7 @@ constexpr const char *kUndefinedVolume = "--UNDEFINED--";
 class ReadCf7Dialog : public QDialog
 {
 public:
-    ReadCf7Dialog(QWidget *owner, Shell &shell, Ui &ui, int side,
-                  std::vector<DriveItem> drives);
+    ReadCf7Dialog(QWidget *owner, Shell &shell, Ui &ui, int side, std::vector<DriveItem> drives);
 
 private:
     void Read();

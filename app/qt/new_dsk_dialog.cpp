@@ -72,9 +72,8 @@ NewDskDialog::NewDskDialog(QWidget *owner, Ui &ui, const Options &options, Actio
             m_presets[i]->setEnabled(i == options.onlyPreset);
         presetColumn->addWidget(m_presets[i]);
     }
-    int checked = options.onlyPreset >= 0 && options.onlyPreset < kPresetCount
-                      ? options.onlyPreset
-                      : kDefaultPreset;
+    int checked = options.onlyPreset >= 0 && options.onlyPreset < kPresetCount ? options.onlyPreset
+                                                                               : kDefaultPreset;
     m_presets[checked]->setChecked(true);
 
     m_progress = new QProgressBar;

@@ -26,8 +26,9 @@ QString HdSizeText(uint32_t sectors)
 {
     const unsigned long bytes = static_cast<unsigned long>(sectors) * 256ul;
     char text[64];
-    std::snprintf(text, sizeof text, ">%08X    (%lu.%03lu,%03lu Mb)", static_cast<unsigned>(sectors),
-                  bytes / 1000000ul, bytes / 1000ul % 1000ul, bytes % 1000ul);
+    std::snprintf(text, sizeof text, ">%08X    (%lu.%03lu,%03lu Mb)",
+                  static_cast<unsigned>(sectors), bytes / 1000000ul, bytes / 1000ul % 1000ul,
+                  bytes % 1000ul);
     return QString::fromLatin1(text);
 }
 

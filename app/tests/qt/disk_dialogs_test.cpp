@@ -3,13 +3,13 @@
 // Each modal dialog is driven by a timer that fills it in as a user would.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QCheckBox>
 #include <QSlider>
 
 #include <algorithm>
@@ -98,7 +98,10 @@ protected:
         platform::SetFileDrives({});
         ProgramSettings().driveLetters = 0x3FFFFFF;
     }
-    std::string DrivePath(const std::string &name) const { return (root / "drives" / name).string(); }
+    std::string DrivePath(const std::string &name) const
+    {
+        return (root / "drives" / name).string();
+    }
     std::string FilePath(const std::string &name) const { return (root / "files" / name).string(); }
 
     template <class T> static T *Child(QDialog &d, const char *name)
@@ -239,9 +242,9 @@ TEST_F(DiskDialogs, NewHdImagesEqualWhatTheWriterMakesOfTheSameChoices)
     });
     RunCreateHdImage(&Window(), GetShell(), ui, 0);
     ASSERT_TRUE(dialogSeen);
-    ASSERT_TRUE(WriteNewHdImage(quiet, DrivePath("parts.ref"),
-                                DescribeNewHdImage("parts", true, {"ONE", "TWO"},
-                                                   {0x20000, 0x10000})));
+    ASSERT_TRUE(
+        WriteNewHdImage(quiet, DrivePath("parts.ref"),
+                        DescribeNewHdImage("parts", true, {"ONE", "TWO"}, {0x20000, 0x10000})));
     EXPECT_TRUE(ReadFile(FilePath("parts.img")) == ReadFile(DrivePath("parts.ref")));
     EXPECT_GE(EntryIndex(0, "parts.img"), 0);
 }
@@ -479,8 +482,8 @@ TEST_F(DiskDialogs, BrowseOffersTheChooserThatFitsTheDrive)
         drive->setCurrentIndex(-1);
         Click(d, "Browse");
         Click(d, "Ok");
-        EXPECT_EQ(Warnings(), (std::vector<std::string>{"Select a disk to save.",
-                                                        "Select a disk to save."}));
+        EXPECT_EQ(Warnings(),
+                  (std::vector<std::string>{"Select a disk to save.", "Select a disk to save."}));
         EXPECT_TRUE(ui.chooserCalls.empty());
         drive->setCurrentIndex(0);
         Click(d, "Browse");
