@@ -36,8 +36,6 @@ TEST_F(CliInspect, FloppyVibAndRootIndex)
     EXPECT_NE(run.out.find(" 30  Directory 1 file index               >0000  (>>)\n"),
               std::string::npos)
         << run.out;
-    EXPECT_NE(run.out.find("        >38        >03\n"), std::string::npos) << run.out;
-
     run = RunCli("inspect " + PathOf("disk.dsk") + " --kind fdir");
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "FloppyDisk FDIR - Sector >0001");
@@ -61,10 +59,6 @@ TEST_F(CliInspect, PartitionedImageTableAndAPartitionsIndex)
     EXPECT_NE(run.out.find(" 24  Partition 1 offset                   >00000001  >>\n"),
               std::string::npos)
         << run.out;
-    EXPECT_NE(run.out.find(" 32  Partition 2 offset                   >00000000  (>>)\n"),
-              std::string::npos)
-        << run.out;
-
     run = RunCli("inspect " + PathOf("parts.img") + " --partition 1 --kind fdir");
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "HardDisk FDIR - AU >0020 - Sector >0042");

@@ -181,17 +181,7 @@ TEST_F(InspectorWindowTest, PartitionButtonsAndAFailedLinkOpenNothing)
 TEST_F(InspectorWindowTest, OnlyImagesOfAPcDirectoryOpenAWindow)
 {
     MakeFloppy(Folder() + "/disk.dsk");
-    std::vector<uint8_t> shortImage(100, 0);
-    ASSERT_TRUE(WriteBytes(Folder() + "/short.dsk", shortImage));
     Start({Folder()});
-
-    // A cut image under the cursor: message 6 with sector 0, no window.
-    ASSERT_TRUE(CursorOn("short.dsk"));
-    GetShell().GetPane(0).CursorEntry()->ti.kind = kKindDsk;
-    EXPECT_FALSE(RunInspectStructure(&Window(), GetShell(), ui, 0));
-    ASSERT_EQ(ui.Errors().size(), 1u);
-    EXPECT_EQ(ui.Errors()[0], "Can't read sector <0> from <" + Folder() + "/short.dsk>");
-    EXPECT_TRUE(Inspectors().empty());
 
     // The same image seen from inside a container is not inspected.
     ASSERT_TRUE(CursorOn("disk.dsk"));
@@ -201,7 +191,7 @@ TEST_F(InspectorWindowTest, OnlyImagesOfAPcDirectoryOpenAWindow)
     GetShell().GetPane(0).CursorEntry()->ti.kind = kKindDisVar;
     EXPECT_FALSE(RunInspectStructure(&Window(), GetShell(), ui, 0));
     EXPECT_TRUE(Inspectors().empty());
-    EXPECT_EQ(ui.Errors().size(), 1u);
+    EXPECT_TRUE(ui.Errors().empty());
 }
 
 } // namespace
