@@ -11,6 +11,7 @@
 
 #include "app/qt/common_dialogs.h"
 #include "app/qt/new_dsk_dialog.h"
+#include "drives/cf7_listing.h"
 #include "tifs/file_chooser.h"
 
 namespace kestrel
@@ -190,6 +191,7 @@ void DiskImageDialog::Run()
         m_result = RestoreDrive(path, item.letter, item.kind != kDriveHardDisk, progress);
     m_running = nullptr;
     m_ran = true;
+    m_ranOn = item.letter;
     progress.Finish();
     SetRunning(false);
     if (m_mode == Mode::Restore)
@@ -206,17 +208,14 @@ bool RunBackupDisk(QWidget *owner, Shell &shell, Ui &ui, int side)
     CenterOver(&dialog, owner);
     dialog.exec();
     if (dialog.Ran()) {
-        for (int pane : {side, 1 - side})
-            if (shell.GetPane(pane).location.kind == kLocPcDirectory)
-                shell.Reread(pane);
+        shell.Reread(side);
+        shell.Reread(1 - side);
     }
     return true;
 }
 
 bool RunRestoreDisk(QWidget *owner, Shell &shell, Ui &ui, int side)
 {
-    (void)shell;
-    (void)side;
     std::vector<DriveItem> drives = FindTiDrives(ui);
     if (drives.empty())
         return true;
@@ -224,6 +223,20 @@ bool RunRestoreDisk(QWidget *owner, Shell &shell, Ui &ui, int side)
     dialog.adjustSize();
     CenterOver(&dialog, owner);
     dialog.exec();
+    if (!dialog.Ran())
+        return true;
+    for (int shown : {side, 1 - side}) {
+        Pane &pane = shell.GetPane(shown);
+        if (pane.location.kind != kLocCf7Drive || Cf7LocationDrive(pane.location) != dialog.RanOn())
+            continue;
+        // The volume list on the screen is the card as it was before.
+        ListCf7Drive(pane.location, dialog.RanOn(), ui);
+        shell.Locations().Sort(pane.location);
+        UpdateScrollState(pane);
+        if (pane.cursor >= pane.Count())
+            pane.cursor = pane.Count() > 0 ? pane.Count() - 1 : 0;
+        shell.Redraw(shown);
+    }
     return true;
 }
 

@@ -39,6 +39,8 @@ public:
     // The result of the last run; Failed before any.
     BackupResult LastResult() const { return m_result; }
     bool Ran() const { return m_ran; }
+    // The drive of the last run.
+    char RanOn() const { return m_ranOn; }
 
     // While a run goes on, closing asks the loop to stop instead.
     void reject() override;
@@ -55,6 +57,7 @@ private:
     DiskDialogUi *m_running = nullptr;
     BackupResult m_result = BackupResult::Failed;
     bool m_ran = false;
+    char m_ranOn = 0;
 
     QComboBox *m_drive = nullptr;
     QLineEdit *m_file = nullptr;
@@ -65,10 +68,11 @@ private:
     QPushButton *m_cancel = nullptr;
 };
 
-// PaneOperation::BackupDisk. PC-directory panes are listed again afterwards,
-// as the image may have been written into one of them.
+// PaneOperation::BackupDisk. Both panes are listed again afterwards, as the
+// image may have been written into what one of them shows.
 bool RunBackupDisk(QWidget *owner, Shell &shell, Ui &ui, int side);
-// PaneOperation::RestoreDisk.
+// PaneOperation::RestoreDisk. A pane that shows the card in the restored
+// drive lists it again.
 bool RunRestoreDisk(QWidget *owner, Shell &shell, Ui &ui, int side);
 
 } // namespace kestrel

@@ -24,6 +24,7 @@
 #include "app/qt/new_dsk_dialog.h"
 #include "app/qt/new_hd_dialog.h"
 #include "app/tests/qt/program_fixture.h"
+#include "drives/cf7_listing.h"
 #include "drives/tests/cf7_test_support.h"
 #include "tests/support/hd_image_builder.h"
 #include "tests/support/recording_ui.h"
@@ -444,7 +445,11 @@ TEST_F(DiskDialogs, BackupAndRestoreRoundTripByteForByte)
     EXPECT_TRUE(ReadFile(FilePath("hd.img")) == disk);
     EXPECT_GE(EntryIndex(0, "card.cf7"), 0); // the pane lists the new images
 
-    // Restore onto E: (a hard disk) and G: (blank, so restored as a card).
+    // Restore onto E: (a hard disk) and G: (blank, so restored as a card),
+    // which the right pane shows.
+    RecordingUi quiet;
+    ASSERT_TRUE(ListCf7Drive(GetShell().GetPane(1).location, 'G', quiet));
+    ASSERT_EQ(GetShell().GetPane(1).Entry(1)->ti.tiName, "UNFORMATED");
     const std::pair<int, std::string> restores[] = {{1, "hd.img"}, {3, "card.cf7"}};
     for (const auto &restore : restores) {
         const int letterIndex = restore.first;
@@ -465,6 +470,7 @@ TEST_F(DiskDialogs, BackupAndRestoreRoundTripByteForByte)
     EXPECT_TRUE(ui.Errors().empty()) << ui.Errors().front();
     EXPECT_TRUE(ReadFile(DrivePath("target.img")) == disk);
     EXPECT_TRUE(ReadFile(DrivePath("blank.img")) == card);
+    EXPECT_EQ(GetShell().GetPane(1).Entry(1)->ti.tiName.substr(0, 4), "CARD");
 }
 
 TEST_F(DiskDialogs, BrowseOffersTheChooserThatFitsTheDrive)
