@@ -227,9 +227,6 @@ bool ShowCharacterSet(const Location &location, const CatalogEntry &entry,
     // nothing to draw rather than wrapping round.
     const size_t size = entry.ti.recordLength;
     size_t remaining = size > kCharsetHeaderSize ? size - kCharsetHeaderSize : 0;
-    // Only the patterns that fit are read, so a damaged tail that is never
-    // shown does not raise a message.
-    remaining = std::min<size_t>(remaining, 8u * kCharsetColumns * kCharsetRows);
     std::vector<uint8_t> patterns;
     uint8_t piece[kSectorSize];
     for (unsigned number = 1; remaining > 0; ++number) {

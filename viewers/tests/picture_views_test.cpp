@@ -290,6 +290,13 @@ TEST_F(PictureFiles, CharacterSetsWholeAndCut)
     EXPECT_EQ(m_ui.Errors(), (std::vector<std::string>{"Can't read sector <3> from <cut>"}));
     EXPECT_EQ(CountWhite(view.bitmap), 64 + 12);
 
+    // Cut behind the patterns that fit: all 192 drawn, the damage reported.
+    m_ui.boxes.clear();
+    const CatalogEntry &tail = Put("tail", CharacterSetOf(256), 2304 - (6 + 6 * 256 + 10));
+    ASSERT_TRUE(ComposePictureView(m_location, tail, kPictureCharset, Temp(), m_ui, view));
+    EXPECT_EQ(m_ui.Errors(), (std::vector<std::string>{"Can't read sector <7> from <tail>"}));
+    EXPECT_EQ(CountWhite(view.bitmap), 192);
+
     // No header at all: message 6 with 0.
     m_ui.boxes.clear();
     const CatalogEntry &empty = Put("none", CharacterSetOf(256), 2054 - 4 + 250);
