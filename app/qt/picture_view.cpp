@@ -18,6 +18,16 @@ namespace kestrel
 namespace
 {
 
+// The window modes hand their numbers straight to the viewers.
+constexpr bool SameNumber(WindowMode window, PictureMode picture)
+{
+    return static_cast<int>(window) == static_cast<int>(picture);
+}
+static_assert(SameNumber(kModeTiArtist, kPictureTiArtist) &&
+              SameNumber(kModeMyart256, kPictureMyart256) &&
+              SameNumber(kModeMyart512, kPictureMyart512) &&
+              SameNumber(kModeCharset, kPictureCharset));
+
 bool IsPictureMode(int mode)
 {
     return mode == kModeTiArtist || mode == kModeMyart256 || mode == kModeMyart512 ||
