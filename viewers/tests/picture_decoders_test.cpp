@@ -237,20 +237,5 @@ TEST(CharacterSetDecoder, TwelveRowsOfSixteenOnBlue)
     EXPECT_EQ(CharsetSizeText(high), " (size= 65534 bytes, Vdp address >ABCD)");
 }
 
-TEST(Raster, PpmImageAndClipping)
-{
-    Raster r(2, 1, Rgb{1, 2, 3});
-    r.Set(1, 0, Rgb{4, 5, 6});
-    r.Set(2, 0, Rgb{9, 9, 9});
-    r.Set(-1, 0, Rgb{9, 9, 9});
-    const std::vector<uint8_t> ppm = EncodePpm(r);
-    const std::string head = "P6\n2 1\n255\n";
-    ASSERT_EQ(ppm.size(), head.size() + 6);
-    EXPECT_EQ(std::string(ppm.begin(), ppm.begin() + head.size()), head);
-    EXPECT_EQ(std::vector<uint8_t>(ppm.begin() + head.size(), ppm.end()),
-              (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
-    EXPECT_TRUE(Raster(-5, 3, Rgb{}).Empty());
-}
-
 } // namespace
 } // namespace kestrel
