@@ -1,5 +1,6 @@
 // The file operations that pane keys start, through the real program.
 #include <QApplication>
+#include <QPushButton>
 
 #include <filesystem>
 
@@ -31,10 +32,25 @@ TEST_F(ProgramTest, F5CopiesTheCursorFileIntoTheOtherPanesFolder)
     Press(Qt::Key_Home);
     Press(Qt::Key_Return);
     ASSERT_EQ(GetShell().GetPane(1).location.path, (root / "files" / "sub").string());
-    // Left pane: the cursor on ALPHA, copy across.
+    // Left pane: the cursor on ALPHA, copy across with OK in the dialog.
     Press(Qt::Key_Tab);
     Press(Qt::Key_End);
+    bool dialogSeen = false;
+    QTimer okPresser;
+    okPresser.setInterval(10);
+    QObject::connect(&okPresser, &QTimer::timeout, [&] {
+        auto *dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr || dialog->objectName() != "Copy File(s)")
+            return;
+        okPresser.stop();
+        dialogSeen = true;
+        if (auto *ok = dialog->findChild<QPushButton *>("OK"))
+            ok->click();
+    });
+    okPresser.start();
     Press(Qt::Key_F5);
+    okPresser.stop();
+    EXPECT_TRUE(dialogSeen);
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(std::filesystem::exists(root / "files" / "sub" / "ALPHA"));
     EXPECT_EQ(std::filesystem::file_size(root / "files" / "sub" / "ALPHA"),
