@@ -22,11 +22,6 @@ DialogUi::DialogUi(Ui &inner) : m_inner(inner)
     PullLastMessage();
 }
 
-DialogUi::~DialogUi()
-{
-    PushLastMessage();
-}
-
 // Every box goes through the program's Ui, which owns the window they are
 // shown over; the number a report stored travels with it.
 void DialogUi::ShowError(const std::string &text)

@@ -33,8 +33,6 @@ class DialogUi : public Ui
 {
 public:
     explicit DialogUi(Ui &inner);
-    // Hands the last message number back to the program's Ui.
-    ~DialogUi() override;
 
     void SetProgressBar(QProgressBar *bar) { m_bar = bar; }
     void SetStatusLabel(QLabel *label) { m_status = label; }
