@@ -149,7 +149,7 @@ private:
         m_busy = true;
         m_convert->setEnabled(false);
         {
-            DialogProgressUi ui(m_ui, m_progress, m_cancelled);
+            ConversionDialogUi ui(m_ui, m_progress, m_cancelled);
             BasicConversionBatch batch;
             if (!m_batch) {
                 ConvertTextToBasic(ui, m_destination, m_source, m_entry, name, g_options, batch);
@@ -220,6 +220,8 @@ bool RunConvertTextToBasic(QWidget *owner, Shell &shell, Ui &ui, int side)
     {
         BasicDialog dialog(owner, ui, destination, pane.location, *entry, marked);
         dialog.adjustSize();
+        // Modal before CenterOver shows it, or exec() would find it shown modeless.
+        dialog.setWindowModality(Qt::ApplicationModal);
         CenterOver(&dialog, owner);
         dialog.exec();
     }

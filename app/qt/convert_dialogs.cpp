@@ -26,60 +26,60 @@
 namespace kestrel
 {
 
-DialogProgressUi::DialogProgressUi(Ui &inner, QProgressBar *bar, const bool &cancelled)
+ConversionDialogUi::ConversionDialogUi(Ui &inner, QProgressBar *bar, const bool &cancelled)
     : m_inner(inner), m_bar(bar), m_cancelled(cancelled)
 {
     SetLastMessage(inner.LastMessage());
 }
 
-DialogProgressUi::~DialogProgressUi()
+ConversionDialogUi::~ConversionDialogUi()
 {
     m_inner.SetLastMessage(LastMessage());
 }
 
-void DialogProgressUi::ShowError(const std::string &text)
+void ConversionDialogUi::ShowError(const std::string &text)
 {
     m_inner.ShowError(text);
 }
 
-Answer DialogProgressUi::AskErrorQuestion(const std::string &text)
+Answer ConversionDialogUi::AskErrorQuestion(const std::string &text)
 {
     return m_inner.AskErrorQuestion(text);
 }
 
-void DialogProgressUi::ShowDsrError(const std::string &text)
+void ConversionDialogUi::ShowDsrError(const std::string &text)
 {
     m_inner.ShowDsrError(text);
 }
 
-void DialogProgressUi::ShowInfo(const std::string &text)
+void ConversionDialogUi::ShowInfo(const std::string &text)
 {
     m_inner.ShowInfo(text);
 }
 
-void DialogProgressUi::ShowWarning(const std::string &text)
+void ConversionDialogUi::ShowWarning(const std::string &text)
 {
     m_inner.ShowWarning(text);
 }
 
-Answer DialogProgressUi::AskQuestion(const std::string &text, QuestionButtons buttons)
+Answer ConversionDialogUi::AskQuestion(const std::string &text, QuestionButtons buttons)
 {
     return m_inner.AskQuestion(text, buttons);
 }
 
-Answer DialogProgressUi::AskOverwrite(const std::string &text)
+Answer ConversionDialogUi::AskOverwrite(const std::string &text)
 {
     return m_inner.AskOverwrite(text);
 }
 
-bool DialogProgressUi::ChooseFile(bool save, const std::string &title, const std::string &filter,
+bool ConversionDialogUi::ChooseFile(bool save, const std::string &title, const std::string &filter,
                                   const std::string &defaultExtension, const std::string &startDir,
                                   std::string &name)
 {
     return m_inner.ChooseFile(save, title, filter, defaultExtension, startDir, name);
 }
 
-void DialogProgressUi::SetProgressRange(uint32_t maximum)
+void ConversionDialogUi::SetProgressRange(uint32_t maximum)
 {
     if (m_onRange)
         m_onRange();
@@ -87,28 +87,28 @@ void DialogProgressUi::SetProgressRange(uint32_t maximum)
         kestrel::SetProgressRange(m_bar, maximum);
 }
 
-void DialogProgressUi::SetProgressPosition(uint32_t position)
+void ConversionDialogUi::SetProgressPosition(uint32_t position)
 {
     if (m_bar != nullptr)
         kestrel::SetProgressPosition(m_bar, position);
 }
 
-void DialogProgressUi::SetStatusText(const std::string &text)
+void ConversionDialogUi::SetStatusText(const std::string &text)
 {
     m_inner.SetStatusText(text);
 }
 
-void DialogProgressUi::PumpPendingMessages()
+void ConversionDialogUi::PumpPendingMessages()
 {
     kestrel::PumpPendingMessages();
 }
 
-bool DialogProgressUi::CancelPressed()
+bool ConversionDialogUi::CancelPressed()
 {
     return m_cancelled;
 }
 
-void DialogProgressUi::Beep()
+void ConversionDialogUi::Beep()
 {
     m_inner.Beep();
 }
@@ -303,7 +303,7 @@ private:
 
     void PresetPcToTi()
     {
-        PcToTiOptions defaults = PcToTiOptionsFromSettings(m_entry.pcName);
+        PcToTiOptions defaults = PcToTiOptionsFor(m_entry, PcToTiOptions{});
         if (m_batch)
             setWindowTitle(QString("Convert %1 PC files to TI files").arg(MarkedCount()));
         else
@@ -469,7 +469,7 @@ private:
         }
         g_tabs.convert = GetCheck(m_tabs);
         g_tabs.width = m_tabWidth->currentIndex() + 1;
-        Run([&](DialogProgressUi &ui) {
+        Run([&](ConversionDialogUi &ui) {
             PcToTiBatch batch;
             if (!m_batch) {
                 int result = ConvertPcFile(ui, m_destination, m_source, m_entry, options, batch);
@@ -506,7 +506,7 @@ private:
                                                                  : m_method);
             return;
         }
-        Run([&](DialogProgressUi &ui) {
+        Run([&](ConversionDialogUi &ui) {
             TiToPcBatch batch;
             if (!m_batch)
                 return DialogResultOf(
@@ -534,7 +534,7 @@ private:
         m_convert->setEnabled(false);
         int result;
         {
-            DialogProgressUi ui(m_ui, m_progress, m_cancelled);
+            ConversionDialogUi ui(m_ui, m_progress, m_cancelled);
             result = work(ui);
         }
         m_busy = false;
@@ -582,6 +582,8 @@ int RunDialog(QWidget *owner, Ui &ui, Location &destination, Location &source,
 {
     ConvertFileDialog dialog(owner, ui, destination, source, entry, fill, batch, toTi);
     dialog.adjustSize();
+    // Modal before CenterOver shows it, or exec() would find it shown modeless.
+    dialog.setWindowModality(Qt::ApplicationModal);
     CenterOver(&dialog, owner);
     return dialog.exec();
 }

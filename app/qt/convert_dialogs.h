@@ -25,11 +25,11 @@ namespace kestrel
 // messages and questions go to the program's Ui, progress goes to the
 // dialog's bar, and Cancel is the dialog's own button. The last message
 // number is handed back to the program's Ui when this one goes.
-class DialogProgressUi : public Ui
+class ConversionDialogUi : public Ui
 {
 public:
-    DialogProgressUi(Ui &inner, QProgressBar *bar, const bool &cancelled);
-    ~DialogProgressUi() override;
+    ConversionDialogUi(Ui &inner, QProgressBar *bar, const bool &cancelled);
+    ~ConversionDialogUi() override;
 
     void ShowError(const std::string &text) override;
     Answer AskErrorQuestion(const std::string &text) override;

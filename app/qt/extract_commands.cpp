@@ -87,7 +87,7 @@ std::string HeadingName(const CatalogEntry &entry)
 class ContainerDialog : public QDialog
 {
 public:
-    using Work = std::function<void(DialogProgressUi &)>;
+    using Work = std::function<void(ConversionDialogUi &)>;
 
     ContainerDialog(QWidget *owner, Ui &ui, const QString &title, const QString &heading,
                     const std::string &destination, bool containerBar, Work work)
@@ -152,7 +152,7 @@ private:
         m_busy = true;
         m_ok->setEnabled(false);
         {
-            DialogProgressUi ui(m_ui, m_files, m_cancelled);
+            ConversionDialogUi ui(m_ui, m_files, m_cancelled);
             unsigned started = 0;
             if (m_containers != nullptr) {
                 // Each container starts its file bar afresh: that is the
@@ -186,6 +186,8 @@ void RunContainerDialog(QWidget *owner, Shell &shell, Ui &ui, int side, const QS
                                containerBar, std::move(work));
         dialog.SetContainerCount(count);
         dialog.adjustSize();
+        // Modal before CenterOver shows it, or exec() would find it shown modeless.
+        dialog.setWindowModality(Qt::ApplicationModal);
         CenterOver(&dialog, owner);
         dialog.exec();
     }
@@ -218,7 +220,7 @@ bool RunExtractAll(QWidget *owner, Shell &shell, Ui &ui, int side)
                                {HeadingName(*selection.single)}));
     CatalogEntry *cursor = selection.single;
     RunContainerDialog(owner, shell, ui, side, "Extract files from ARC's and DSK's", heading,
-                       CountOf(selection), true, [&](DialogProgressUi &progress) {
+                       CountOf(selection), true, [&](ConversionDialogUi &progress) {
                            ExtractContainers(destination, pane.location, cursor, ExtractOptions{},
                                              progress);
                        });
@@ -242,7 +244,7 @@ bool RunArcToDsk(QWidget *owner, Shell &shell, Ui &ui, int side)
                                              {HeadingName(*selection.single)}));
     CatalogEntry *cursor = selection.single;
     RunContainerDialog(owner, shell, ui, side, "Convert ARC to V9T9 DSK image(s)", heading,
-                       CountOf(selection), true, [&](DialogProgressUi &progress) {
+                       CountOf(selection), true, [&](ConversionDialogUi &progress) {
                            ConvertArcsToDsk(destination, pane.location, cursor, ExtractOptions{},
                                             progress);
                        });
@@ -271,7 +273,7 @@ bool RunPc99ToDsk(QWidget *owner, Shell &shell, Ui &ui, int side)
                                              {HeadingName(*selection.single)}));
     CatalogEntry *cursor = selection.single;
     RunContainerDialog(owner, shell, ui, side, "Convert PC99 disk(s)", heading, CountOf(selection),
-                       false, [&](DialogProgressUi &progress) {
+                       false, [&](ConversionDialogUi &progress) {
                            ConvertPc99sToDsk(destination, pane.location, cursor, progress);
                        });
     return true;

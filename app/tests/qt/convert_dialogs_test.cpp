@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -48,7 +49,14 @@ protected:
             timer->stop();
             timer->deleteLater();
             *ran = true;
+            QPointer<QDialog> alive(dialog);
             step(*dialog);
+            // A step that left its dialog open failed: close it, so that
+            // the test reports instead of waiting forever.
+            if (alive && alive->isVisible()) {
+                ADD_FAILURE() << "the dialog stayed open";
+                alive->reject();
+            }
         });
         timer->start();
         return ran;
