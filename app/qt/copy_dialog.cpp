@@ -42,6 +42,13 @@ bool IsDskImageKind(uint16_t kind)
     return kind >= kKindDsk && kind <= kKindPc99Dd;
 }
 
+// The heading once the next DSK image of a batch is current.
+std::string ImageHeading(const CatalogEntry &image)
+{
+    const std::string name = TiNameToPcName(image.ti.tiName, ProgramSettings().zubCompatible);
+    return FormatText("Copy %s <%s> to", {std::string("DSK image"), name});
+}
+
 QString Latin1(const std::string &text)
 {
     return QString::fromLatin1(text.c_str());
@@ -116,8 +123,7 @@ void CopyDialog::Ok()
         CopyIntoCard();
         return;
     }
-    const bool toImage =
-        m_destination.kind == kLocDskImage || m_destination.kind == kLocCf7Volume;
+    const bool toImage = m_destination.kind == kLocDskImage || m_destination.kind == kLocCf7Volume;
     RunBusy(m_ok, [this, toImage] {
         if (toImage)
             CopyIntoDiskImage();
@@ -217,13 +223,8 @@ void CopyDialog::CopyIntoCard()
                 m_shell.Redraw(m_side);
                 if (result != kCopyStop) {
                     m_current = FirstMarkedImage();
-                    if (m_current != nullptr) {
-                        m_heading->setText(Latin1(FormatText(
-                            "Copy %s <%s> to",
-                            {std::string("DSK image"),
-                             TiNameToPcName(m_current->ti.tiName,
-                                            ProgramSettings().zubCompatible)})));
-                    }
+                    if (m_current != nullptr)
+                        m_heading->setText(Latin1(ImageHeading(*m_current)));
                     wrapped = !AdvanceVolume();
                 }
             }

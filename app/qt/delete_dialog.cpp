@@ -17,8 +17,8 @@ DeleteDialog::DeleteDialog(QWidget *owner, Shell &shell, Ui &ui, int side)
 {
     Pane &pane = shell.GetPane(side);
     auto *layout = new QVBoxLayout(this);
-    m_text = new QLabel(QString::fromLatin1(
-        DeleteQuestion(pane.location, pane.CursorEntry()).c_str()));
+    m_text =
+        new QLabel(QString::fromLatin1(DeleteQuestion(pane.location, pane.CursorEntry()).c_str()));
     m_text->setObjectName("Question");
     layout->addWidget(m_text);
     m_progress = new QProgressBar;

@@ -163,8 +163,7 @@ void HeaderDialog::Ok()
     accept();
 }
 
-bool RunHeaderConversionDialog(QWidget *owner, Shell &shell, Ui &ui, int side,
-                               HeaderTarget target)
+bool RunHeaderConversionDialog(QWidget *owner, Shell &shell, Ui &ui, int side, HeaderTarget target)
 {
     if (shell.GetPane(side).location.kind != kLocPcDirectory) {
         ReportError(ui, kMsgOnlyConvertInDirectory);
@@ -180,8 +179,7 @@ bool RunHeaderConversionDialog(QWidget *owner, Shell &shell, Ui &ui, int side,
 bool RunAttributesDialog(QWidget *owner, Shell &shell, Ui &ui, int side)
 {
     Pane &pane = shell.GetPane(side);
-    const bool allowed =
-        pane.location.kind == kLocPcDirectory || ShowsHdDirectory(pane.location);
+    const bool allowed = pane.location.kind == kLocPcDirectory || ShowsHdDirectory(pane.location);
     std::vector<CatalogEntry *> entries = EntriesToHandle(pane.location, pane.CursorEntry());
     const bool badSingle = entries.size() == 1 && (entries[0]->ti.kind == kKindSubdir ||
                                                    entries[0]->ti.kind == kKindUpDir);

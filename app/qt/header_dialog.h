@@ -21,8 +21,7 @@ namespace kestrel
 {
 
 // PaneOperation::ToV9t9 and PaneOperation::ToTifiles. Always true.
-bool RunHeaderConversionDialog(QWidget *owner, Shell &shell, Ui &ui, int side,
-                               HeaderTarget target);
+bool RunHeaderConversionDialog(QWidget *owner, Shell &shell, Ui &ui, int side, HeaderTarget target);
 // PaneOperation::SetAttributes. Always true.
 bool RunAttributesDialog(QWidget *owner, Shell &shell, Ui &ui, int side);
 

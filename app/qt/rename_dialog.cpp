@@ -52,8 +52,8 @@ RenameDialog::RenameDialog(QWidget *owner, Shell &shell, Ui &ui, int side)
     m_prefill = RenamePrefill(pane.location, entry);
 
     auto *layout = new QVBoxLayout(this);
-    auto *heading = new QLabel(
-        QString::fromLatin1(FormatText("Rename <%s> to", {ShownName(entry)}).c_str()));
+    auto *heading =
+        new QLabel(QString::fromLatin1(FormatText("Rename <%s> to", {ShownName(entry)}).c_str()));
     heading->setObjectName("Heading");
     layout->addWidget(heading);
     m_name = new QLineEdit;

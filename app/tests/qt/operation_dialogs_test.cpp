@@ -7,8 +7,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include <filesystem>
@@ -70,8 +70,7 @@ protected:
 
     // Runs act once on the dialog captioned caption as soon as it is up.
     // (Dialogs named otherwise than captioned are found by name alone.)
-    void OnDialog(const QString &caption, std::function<void(QDialog &)> act,
-                  bool captioned = true)
+    void OnDialog(const QString &caption, std::function<void(QDialog &)> act, bool captioned = true)
     {
         auto timer = std::make_unique<QTimer>();
         QTimer *t = timer.get();
@@ -333,10 +332,12 @@ TEST_F(OperationDialogs, AutoCopyFillsTheCardVolumeByVolumeUntilItIsFull)
     EXPECT_EQ(boxes[0].text, "CF7A+ disk full");
     std::vector<uint8_t> card = FileBytes("card.cf7");
     ASSERT_GE(card.size(), Cf7ImageVolumeBase(3));
-    EXPECT_EQ(std::string(card.begin() + Cf7ImageVolumeBase(1),
-                          card.begin() + Cf7ImageVolumeBase(1) + 4), "DONE");
-    EXPECT_EQ(std::string(card.begin() + Cf7ImageVolumeBase(2),
-                          card.begin() + Cf7ImageVolumeBase(2) + 4), "DTWO");
+    EXPECT_EQ(
+        std::string(card.begin() + Cf7ImageVolumeBase(1), card.begin() + Cf7ImageVolumeBase(1) + 4),
+        "DONE");
+    EXPECT_EQ(
+        std::string(card.begin() + Cf7ImageVolumeBase(2), card.begin() + Cf7ImageVolumeBase(2) + 4),
+        "DTWO");
     EXPECT_FALSE(Marked(kLeftPane, "d1.dsk"));
     EXPECT_FALSE(Marked(kLeftPane, "d2.dsk"));
 }
@@ -573,8 +574,8 @@ TEST_F(OperationDialogs, AttributesStartAtLeaveInBatchModeAndCycleOnClick)
     Run(kLeftPane, PaneOperation::SetAttributes);
     EXPECT_EQ(text, "Do you really wish to set attributes for 2 files?\n    AAA\n    BBB");
     EXPECT_EQ(archive, Qt::PartiallyChecked);
-    EXPECT_EQ(cycle, (std::vector<Qt::CheckState>{Qt::PartiallyChecked, Qt::Unchecked,
-                                                  Qt::Checked, Qt::PartiallyChecked}));
+    EXPECT_EQ(cycle, (std::vector<Qt::CheckState>{Qt::PartiallyChecked, Qt::Unchecked, Qt::Checked,
+                                                  Qt::PartiallyChecked}));
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(FileBytes("AAA")[10], 0x88);
     EXPECT_EQ(FileBytes("BBB")[10], 0x88);
