@@ -67,6 +67,10 @@ public:
         m_name->setMaxLength(10);
         InstallInputFilter(m_name, InputFilter::Name);
         if (m_batch) {
+            // The length limit is for typing; the disabled field shows the
+            // whole placeholder and then the name of each file in turn.
+            m_name->setMaxLength(32767);
+            m_name->setValidator(nullptr);
             m_name->setText("[SELECTED FILES]");
             m_name->setEnabled(false);
         } else {

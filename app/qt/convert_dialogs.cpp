@@ -355,6 +355,10 @@ private:
     void SetName(const std::string &name)
     {
         if (m_batch) {
+            // The length limit is for typing; the disabled field shows the
+            // whole placeholder.
+            m_name->setMaxLength(32767);
+            m_name->setValidator(nullptr);
             m_name->setText(kSelectedFiles);
             m_name->setEnabled(false);
         } else {

@@ -216,6 +216,43 @@ TEST_F(ConvertDialogTest, InputChecksKeepTheDialogWithTheFocusOnTheField)
     EXPECT_FALSE(fs::exists(root / "files" / "out" / "RAW"));
 }
 
+TEST_F(ConvertDialogTest, MarkedPcFilesAreConvertedEachUnderItsOwnNameAndUnmarked)
+{
+    WriteIni("[Pc_Ti_File_Conversion]\ntxt=dis/fix 80, removecrandorlf\n");
+    WriteText(root / "files" / "one.txt", "first\n");
+    WriteText(root / "files" / "two.txt", "second\n");
+    WriteText(root / "files" / "three.txt", "third\n");
+    fs::create_directory(root / "files" / "out");
+    Start({Folder()});
+    Enter(1, "out");
+    GetShell().GetPane(0).Entry(IndexOf(0, "one.txt"))->marked = true;
+    GetShell().GetPane(0).Entry(IndexOf(0, "two.txt"))->marked = true;
+    Cursor(0, "three.txt");
+
+    auto ran = Drive("convertFileDialog", [](QDialog &dialog) {
+        EXPECT_EQ(dialog.windowTitle().toStdString(), "Convert 2 PC files to TI files");
+        auto *name = Item<QLineEdit>(dialog, "name");
+        EXPECT_EQ(name->text().toStdString(), "[SELECTED FILES]");
+        EXPECT_FALSE(name->isEnabled());
+        EXPECT_EQ(Item<QComboBox>(dialog, "fileType")->currentText().toStdString(), "DIS/FIX");
+        Item<QPushButton>(dialog, "convert")->click();
+    });
+    RunConvertPcToTi(&Window(), GetShell(), TheUi(), 0);
+    ASSERT_TRUE(*ran);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(fs::exists(root / "files" / "out" / "ONE"));
+    EXPECT_TRUE(fs::exists(root / "files" / "out" / "TWO"));
+    EXPECT_FALSE(fs::exists(root / "files" / "out" / "THREE")); // the cursor is not marked
+    // One 80-byte record in one sector behind the header.
+    EXPECT_EQ(fs::file_size(root / "files" / "out" / "ONE"), kHeaderSize + kSectorSize);
+    for (const auto &entry : GetShell().GetPane(0).location.entries)
+        EXPECT_FALSE(entry->marked) << entry->pcName;
+    CatalogEntry *one = FindTi(1, "ONE");
+    ASSERT_NE(one, nullptr);
+    EXPECT_EQ(one->ti.kind, kKindDisFix);
+    EXPECT_EQ(one->ti.level3Count, 1);
+}
+
 TEST_F(ConvertDialogTest, TiToPcRefusesADiskPaneAndConvertsIntoAFolder)
 {
     WriteTiFile(root / "files" / "LETTER");
