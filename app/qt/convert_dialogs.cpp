@@ -299,8 +299,6 @@ private:
         connect(m_cancel, &QPushButton::clicked, this, [this] { reject(); });
     }
 
-    std::string EntryPcName() const { return m_entry.pcName; }
-
     void PresetPcToTi()
     {
         PcToTiOptions defaults = PcToTiOptionsFor(m_entry, PcToTiOptions{});
