@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include <QDesktopServices>
 #include <QDialog>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/qt/artwork.h"
+#include "app/qt/help_window.h"
 #include "app/qt/info_dialogs.h"
 #include "app/shell/version.h"
 
@@ -93,15 +94,22 @@ std::string HelpFilePath()
 
 bool RunHelpIndex(QWidget *owner, Ui &ui)
 {
-    (void)owner; // the desktop's viewer opens a window of its own
+    // The help command has always looked for its file in the working directory
+    // of the moment, under the program's name: keeping that rule lets a user or
+    // a packager put a newer manual next to the settings file. Without one the
+    // program still has its own copy, so help never fails to appear.
     const std::string path = HelpFilePath();
+    QUrl manual = BuiltInManualUrl();
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        ui.ShowWarning(QuotedPath("The help file was not found. It was looked for here:", path));
-        return true;
+    if (std::filesystem::is_regular_file(path, ec)) {
+        QFile file(QString::fromStdString(path));
+        if (file.open(QIODevice::ReadOnly))
+            manual = QUrl::fromLocalFile(file.fileName());
+        else
+            ui.ShowWarning(QuotedPath(
+                "The help file could not be read; the built-in manual is shown instead:", path));
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
-        ui.ShowWarning(QuotedPath("No program on this system could open the help file:", path));
+    ShowHelpWindow(owner, manual);
     return true;
 }
 

@@ -15,18 +15,21 @@ namespace kestrel
 constexpr const char *kProgramDescription =
     "is a program for displaying and managing TI-files in V9T9 format and binary DSK, SCSI, "
     "IDE, WDS and CF7A+ images.";
-constexpr const char *kHelpFileName = "kestrel.chm";
+// The manual keeps the help file's name "kestrel" in this platform's form.
+constexpr const char *kHelpFileName = "kestrel.html";
 
 // Modal: the program icon, the name, the description and "Version 8.2c
 // 20210408" (control 1105); closes with OK. Returns true.
 bool RunAbout(QWidget *owner);
 
-// The help file: the current working directory, "/" and "kestrel.chm".
+// The help file: the current working directory, "/" and "kestrel.html".
 std::string HelpFilePath();
 
-// Hands the help file to the desktop's viewer for it. A missing file, or one
-// the desktop cannot open, is told in a "Kestrel" box that names the path
-// looked at. Returns true (the operation is handled here).
+// Opens the help window (or raises it when it is open) on the manual: the
+// help file when the working directory holds one, else the copy built into
+// the program. A help file that is there but cannot be read is told in a
+// "Kestrel" warning that names it, and the built-in copy is shown. Does not
+// block. Returns true (the operation is handled here).
 bool RunHelpIndex(QWidget *owner, Ui &ui);
 
 } // namespace kestrel

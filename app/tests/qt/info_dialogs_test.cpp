@@ -10,6 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QUrl>
 
 #include <cmath>
@@ -18,6 +21,7 @@
 
 #include "app/qt/about_box.h"
 #include "app/qt/config_dialog.h"
+#include "app/qt/help_window.h"
 #include "app/qt/info_dialogs.h"
 #include "app/shell/info_fields.h"
 #include "app/tests/qt/program_fixture.h"
@@ -287,7 +291,7 @@ TEST(AboutBox, VersionNameDescriptionAndIcon)
     EXPECT_TRUE(seen);
 }
 
-TEST(HelpIndex, OpensTheFileInTheWorkingDirectoryOrSaysWhereItLooked)
+TEST(HelpIndex, ShowsTheManualInItsOwnWindowNotThroughTheDesktop)
 {
     char pattern[] = "/tmp/kestrel-help-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -299,28 +303,30 @@ TEST(HelpIndex, OpensTheFileInTheWorkingDirectoryOrSaysWhereItLooked)
         std::filesystem::path dir;
         ~Restore()
         {
+            if (HelpWindow *window = OpenHelpWindow())
+                window->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QDesktopServices::unsetUrlHandler("file");
+            QDesktopServices::unsetUrlHandler("qrc");
             std::filesystem::current_path(before);
             std::filesystem::remove_all(dir);
         }
     } restore{std::filesystem::current_path(), dir};
     std::filesystem::current_path(dir);
     QDesktopServices::setUrlHandler("file", &catcher, "Open");
+    QDesktopServices::setUrlHandler("qrc", &catcher, "Open");
 
     RecordingUi ui;
     EXPECT_TRUE(RunHelpIndex(nullptr, ui));
-    const std::string expected = (dir / "kestrel.chm").string();
-    EXPECT_EQ(HelpFilePath(), expected);
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].kind, "warning");
-    EXPECT_NE(ui.boxes[0].text.find("<" + expected + ">"), std::string::npos);
-    EXPECT_TRUE(catcher.urls.isEmpty());
+    EXPECT_EQ(HelpFilePath(), (dir / "kestrel.html").string());
+    ASSERT_NE(OpenHelpWindow(), nullptr);
+    EXPECT_EQ(OpenHelpWindow()->windowTitle(), "Kestrel Help");
 
-    std::ofstream(dir / "kestrel.chm") << "help";
+    std::ofstream(dir / "kestrel.html") << "<h1>Local</h1>";
     EXPECT_TRUE(RunHelpIndex(nullptr, ui));
-    EXPECT_EQ(ui.boxes.size(), 1u);
-    ASSERT_EQ(catcher.urls.size(), 1);
-    EXPECT_EQ(catcher.urls[0].toLocalFile().toStdString(), expected);
+    EXPECT_EQ(OpenHelpWindow()->Browser()->document()->begin().text(), "Local");
+    EXPECT_TRUE(ui.Silent());
+    EXPECT_TRUE(catcher.urls.isEmpty());
 }
 
 } // namespace
