@@ -1,7 +1,11 @@
 #include "app/qt/main_window.h"
 
+#include <array>
+#include <memory>
+
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -10,46 +14,37 @@
 #include <QScreen>
 #include <QStyle>
 #include <QToolButton>
+#include <QToolTip>
 
+#include "app/qt/about_box.h"
 #include "app/qt/artwork.h"
+#include "app/qt/backup_dialogs.h"
+#include "app/qt/basic_dialog.h"
+#include "app/qt/cf7_dialogs.h"
+#include "app/qt/config_dialog.h"
+#include "app/qt/convert_dialogs.h"
+#include "app/qt/extract_commands.h"
+#include "app/qt/info_dialogs.h"
+#include "app/qt/inspector_window.h"
+#include "app/qt/new_dsk_dialog.h"
+#include "app/qt/new_hd_dialog.h"
+#include "app/qt/picture_view.h"
 #include "app/qt/common_dialogs.h"
 #include "app/qt/edit_window.h"
 #include "app/qt/find_dialog.h"
 #include "app/qt/key_translate.h"
+#include "app/qt/menus.h"
 #include "app/qt/pane_operations.h"
+#include "app/shell/command_table.h"
 #include "app/shell/key_codes.h"
+#include "app/shell/menu_enabling.h"
 #include "app/shell/version.h"
+#include "tifs/floppy/pc99.h"
+#include "tifs/pc_directory.h"
 
 namespace kestrel
 {
 
-namespace
-{
-
-// Menu command ids of the items this window has.
-enum : int {
-    kCmdSelectDirectory = 40052,
-    kCmdRecentFirst = 40054,
-    kCmdRecentLast = 40058,
-    kCmdReread = 40063,
-    kCmdSwap = 40064,
-    kCmdExit = 40017,
-    kCmdMark = 40038,
-    kCmdUnmark = 40039,
-    kCmdMarkAll = 40040,
-    kCmdUnmarkAll = 40041,
-    // toolbar buttons
-    kTbInfo = 1009,
-    kTbContents = 1010,
-    kTbExtract = 1011,
-    kTbConvert = 1012,
-    kTbReread = 1007,
-    kTbSwap = 1008,
-    kTbRoot = 1013,
-    kTbUpper = 1014,
-};
-
-} // namespace
 
 ClientArea::ClientArea(MainWindow &main) : QWidget(&main), m_main(main)
 {
@@ -71,6 +66,15 @@ bool ClientArea::event(QEvent *e)
         }
     }
     return QWidget::event(e);
+}
+
+void ClientArea::contextMenuEvent(QContextMenuEvent *e)
+{
+    // Only a click has a point; the keyboard's menu key finds no pop-up,
+    // as it never did.
+    if (e->reason() == QContextMenuEvent::Mouse)
+        m_main.ContextMenu(mapFromGlobal(e->globalPos()));
+    e->accept();
 }
 
 void ClientArea::resizeEvent(QResizeEvent *e)
@@ -193,46 +197,48 @@ void MainWindow::CreatePanes()
 
 void MainWindow::CreateMenus()
 {
-    auto add = [this](QMenu *menu, int id, const QString &text) {
-        QAction *a = menu->addAction(text);
-        a->setData(id);
-        a->setObjectName(QString::number(id));
-        connect(a, &QAction::triggered, this, [this, id] { Command(id); });
-        m_commands << a;
-        return a;
-    };
-    QMenu *file = menuBar()->addMenu("&File");
-    add(file, kCmdSelectDirectory, "Select another directory");
-    for (int id = kCmdRecentFirst; id <= kCmdRecentLast; ++id)
-        m_recentItems << add(file, id, QString("&%1").arg(id - kCmdRecentFirst + 1));
-    file->addSeparator();
-    add(file, kCmdReread, "Reread directory\tCtrl R");
-    add(file, kCmdSwap, "Swap file list windows\tCtrl U");
-    file->addSeparator();
-    add(file, kCmdExit, "E&xit");
-    QMenu *mark = menuBar()->addMenu("&Mark");
-    add(mark, kCmdMark, "Mark TI file\tGray +");
-    add(mark, kCmdUnmark, "UnMark TI file\tGray -");
-    add(mark, kCmdMarkAll, "Mark all TI files\tCtrl Gray +");
-    add(mark, kCmdUnmarkAll, "UnMark all TI files  \tCtrl Gray -");
-    connect(file, &QMenu::aboutToShow, this, &MainWindow::UpdateRecentItems);
-    connect(mark, &QMenu::aboutToShow, this, [this] {
-        bool any = !m_shell.Active().Empty();
-        for (int id : {kCmdMark, kCmdUnmark, kCmdMarkAll, kCmdUnmarkAll})
-            CommandAction(id)->setEnabled(any);
-    });
+    for (const MenuBarMenu &layout : MenuBarLayout()) {
+        QMenu *menu = menuBar()->addMenu(QString::fromUtf8(layout.title));
+        for (int id : layout.items) {
+            const MenuCommand *command = FindMenuCommand(id);
+            if (command == nullptr) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction *a = menu->addAction(MenuItemLabel(*command));
+            a->setData(id);
+            a->setObjectName(QString::number(id));
+            connect(a, &QAction::triggered, this, [this, id] { Command(id); });
+            m_commands << a;
+            if (id >= kCmdRecentFirst && id <= kCmdRecentLast)
+                m_recentItems << a;
+        }
+        connect(menu, &QMenu::aboutToShow, this, &MainWindow::UpdateMenuEnabling);
+    }
 }
 
 void MainWindow::UpdateRecentItems()
 {
-    for (int i = 0; i < m_recentItems.size(); ++i) {
-        std::string path = ReadRecentLocation(i + 1);
+    std::array<std::string, 5> locations;
+    for (int i = 0; i < 5; ++i)
         // A path with "&" would otherwise grow a mnemonic.
-        QString text = QString("&%1 ").arg(i + 1) + QString::fromStdString(path).replace("&", "&&");
-        m_recentItems[i]->setText(text);
-        m_recentItems[i]->setEnabled(!path.empty());
+        locations[static_cast<size_t>(i)] =
+            QString::fromStdString(ReadRecentLocation(i + 1)).replace("&", "&&").toStdString();
+    for (const RecentMenuItem &item : RecentMenuItems(locations)) {
+        if (QAction *a = CommandAction(item.id)) {
+            a->setText(QString::fromStdString(item.text));
+            a->setEnabled(item.enabled);
+        }
     }
-    CommandAction(kCmdReread)->setEnabled(true);
+}
+
+void MainWindow::UpdateMenuEnabling()
+{
+    UpdateRecentItems();
+    const int side = m_shell.ActiveSide();
+    for (const MenuItemState &item : MenuEnabling(m_shell.GetPane(side), m_shell.GetPane(1 - side)))
+        if (QAction *a = CommandAction(item.id))
+            a->setEnabled(item.enabled);
 }
 
 QAction *MainWindow::CommandAction(int id) const
@@ -250,93 +256,122 @@ void MainWindow::CreateToolbar()
     m_toolbar->setIconSize(QSize(24, 24));
     m_toolbar->setMovable(false);
     m_toolbar->setFocusPolicy(Qt::NoFocus);
-    struct Button {
-        int image, id;
-        const char *tip;
-    };
-    const Button buttons[] = {
-        {0, kTbInfo, "View file, DSK or IMG info"},
-        {1, kTbContents, "View file, DSK or IMG contents"},
-        {2, kTbExtract, "Extract file from DSK or IMG"},
-        {3, kTbConvert, "Convert TI-file to PC text file"},
-        {-1, 0, nullptr},
-        {-1, 0, nullptr},
-        {-1, 0, nullptr},
-        {4, kTbReread, "Reread directory"},
-        {5, kTbSwap, "Swap file list windows"},
-        {6, kTbRoot, "Goto root"},
-        {7, kTbUpper, "Goto upper directory"},
-    };
-    for (const Button &b : buttons) {
+    for (const ToolbarButton &b : ToolbarButtons()) {
         if (b.image < 0) {
             m_toolbar->addSeparator();
             continue;
         }
-        QAction *a = m_toolbar->addAction(ToolbarImage(b.image), b.tip);
-        a->setToolTip(b.tip);
+        const QString tip = QString::fromStdString(ToolbarTooltip(b.id));
+        QAction *a = m_toolbar->addAction(ToolbarImage(b.image), tip);
+        a->setToolTip(tip);
         a->setData(b.id);
         a->setObjectName(QString::number(b.id));
         const int id = b.id;
         connect(a, &QAction::triggered, this, [this, id] {
             Command(id);
+            // The keys belong to the panes again, not to the button.
             m_client->setFocus();
         });
         m_commands << a;
     }
-    for (QToolButton *tb : m_toolbar->findChildren<QToolButton *>())
+    for (QToolButton *tb : m_toolbar->findChildren<QToolButton *>()) {
         tb->setFocusPolicy(Qt::NoFocus);
+        tb->installEventFilter(this);
+    }
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // A button's tooltip is looked up by its command id when it is asked for.
+    if (event->type() == QEvent::ToolTip) {
+        auto *button = qobject_cast<QToolButton *>(watched);
+        if (button != nullptr && button->parent() == m_toolbar) {
+            const int id = button->defaultAction() ? button->defaultAction()->data().toInt() : 0;
+            auto *help = static_cast<QHelpEvent *>(event);
+            QToolTip::showText(help->globalPos(), QString::fromStdString(ToolbarTooltip(id)),
+                               button);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::Command(int id)
 {
+    // A listing in progress may pump events; a command then would act on a
+    // half-made catalog.
+    if (m_shell.Busy())
+        return;
+    const kestrel::CommandAction action = CommandActionOf(id);
     const int side = m_shell.ActiveSide();
-    switch (id) {
-    case kCmdSelectDirectory:
-        m_shell.ChooseLocation(side);
-        break;
-    case kCmdReread:
-    case kTbReread:
-        SendKey(kKeyCtrl | kKeyR);
-        break;
-    case kCmdSwap:
-    case kTbSwap:
-        SendKey(kKeyCtrl | kKeyU);
-        break;
-    case kCmdExit:
+    switch (action.kind) {
+    case ActionKind::None:
+        return;
+    case ActionKind::Key:
+        SendKey(action.value);
+        return;
+    case ActionKind::Exit:
         close();
-        break;
-    case kCmdMark:
-        SendKey(kKeyGrayPlus);
-        break;
-    case kCmdUnmark:
-        SendKey(kKeyGrayMinus);
-        break;
-    case kCmdMarkAll:
-        SendKey(kKeyCtrl | kKeyGrayPlus);
-        break;
-    case kCmdUnmarkAll:
-        SendKey(kKeyCtrl | kKeyGrayMinus);
-        break;
-    case kTbInfo:
-        SendKey(kKeyF2);
-        break;
-    case kTbContents:
-        SendKey(kKeyF3);
-        break;
-    case kTbConvert:
-        RunOperation(side, PaneOperation::ConvertTiToPc);
-        break;
-    case kTbRoot:
-        m_shell.GotoRoot(side);
-        break;
-    case kTbUpper:
-        m_shell.GotoUpperDirectory(side);
+        return;
+    case ActionKind::Operation:
+        if (action.operation == PaneOperation::DirectoryReport) {
+            OpenDirectoryReportWindow(this, m_ui, m_shell.GetPane(side).location);
+            return;
+        }
+        if (action.operation == PaneOperation::Pc99Layout) {
+            ShowPc99Layout(side);
+            return;
+        }
         break;
     default:
-        if (id >= kCmdRecentFirst && id <= kCmdRecentLast)
-            m_shell.OpenRecent(side, id - kCmdRecentFirst + 1);
-        break; // the extract button has no action of its own
+        break;
     }
+    RunCommandAction(m_shell, *this, action);
+}
+
+void MainWindow::ShowPc99Layout(int side)
+{
+    const Pane &pane = m_shell.GetPane(side);
+    const CatalogEntry *entry = pane.CursorEntry();
+    // PC99 images are only ever listed as files of a PC directory.
+    if (entry == nullptr || (entry->ti.kind != kKindPc99Sd && entry->ti.kind != kKindPc99Dd))
+        return;
+    const Location &location = pane.location;
+    std::string text;
+    DiskLayoutReport(JoinPcPath(location.path, entry->pcName), entry->pcName, text, m_ui);
+    // A report that stopped on a bad track still shows what it found; one
+    // that could not start has said why already.
+    if (text.empty())
+        return;
+    EditWindow *window = EditWindow::Create(this, m_ui);
+    if (window == nullptr)
+        return;
+    window->SetText(text, DiskLayoutTitle(location.path, std::string()));
+    window->SetReadOnly(true);
+}
+
+PopupMenu MainWindow::PopupAt(const QPoint &clientPoint) const
+{
+    const int side = m_shell.ActiveSide();
+    const PaneWidgets &w = m_widgets[side];
+    PopupPlace place = PopupPlace::Elsewhere;
+    if (w.pathLine && w.pathLine->geometry().contains(clientPoint))
+        place = PopupPlace::ActivePathLine;
+    else if (w.list && w.list->geometry().contains(clientPoint))
+        place = PopupPlace::ActiveList;
+    return ChoosePopupMenu(m_shell.GetPane(side), place);
+}
+
+bool MainWindow::ContextMenu(const QPoint &clientPoint)
+{
+    if (m_shell.Busy())
+        return false;
+    std::unique_ptr<QMenu> menu(
+        BuildPopupMenu(PopupAt(clientPoint), this, [this](int id) { Command(id); }));
+    if (!menu)
+        return false;
+    menu->exec(m_client->mapToGlobal(clientPoint));
+    return true;
 }
 
 void MainWindow::SendKey(int code)
@@ -532,18 +567,72 @@ bool MainWindow::BrowseForLocation(const std::string &start, std::string &chosen
 
 void MainWindow::OpenView(int side, const CatalogEntry &entry, WindowMode mode)
 {
-    // Text, hexadecimal and Forth views go to a text window; the picture
-    // modes come with the picture decoders and show nothing until then.
+    // The picture modes go to a picture window; the pane's own location is passed because a
+    // TI-Artist picture looks for its colour file in the same catalog.
+    if (OpenPictureView(this, m_ui, m_shell.GetPane(side).location, entry, mode))
+        return;
     if (mode != kModeText && mode != kModeHex && mode != kModeForth)
         return;
     OpenTextWindow(this, m_ui, &m_shell.GetPane(side).location, &entry, mode);
 }
 
+void MainWindow::ApplyConfiguration(bool font, bool colours)
+{
+    if (font) {
+        CreateFont();
+        m_shell.SetLineHeight(m_style.lineHeight);
+    }
+    if (colours) {
+        m_style.text = FromColorRef(m_settings.textColor);
+        m_style.background = FromColorRef(m_settings.backColor);
+        m_style.mark = FromColorRef(m_settings.markColor);
+    }
+    Relayout();
+    RepaintAll();
+}
+
 void MainWindow::RunOperation(int side, PaneOperation operation)
 {
-    // The information dialogs and the conversions plug in here as they
-    // arrive; until then their keys do nothing.
-    RunPaneOperation(this, m_shell, m_ui, side, operation);
+    using Run = bool (*)(QWidget *, Shell &, Ui &, int);
+    Run run = nullptr;
+    switch (operation) {
+    case PaneOperation::Information: run = RunInformation; break;
+    case PaneOperation::ShowGifExternal: run = RunShowGifExternally; break;
+    case PaneOperation::ConvertTiToPc: run = RunConvertTiToPc; break;
+    case PaneOperation::ConvertPcToTi: run = RunConvertPcToTi; break;
+    case PaneOperation::ConvertTextToBasic: run = RunConvertTextToBasic; break;
+    case PaneOperation::ExtractAll: run = RunExtractAll; break;
+    case PaneOperation::ArcToDsk: run = RunArcToDsk; break;
+    case PaneOperation::Pc99ToDsk: run = RunPc99ToDsk; break;
+    case PaneOperation::InspectStructure: run = RunInspectStructure; break;
+    case PaneOperation::CreateDskImage: run = RunCreateDskImage; break;
+    case PaneOperation::CreateHdImage: run = RunCreateHdImage; break;
+    case PaneOperation::ReadCf7VolumeList: run = RunReadCf7VolumeList; break;
+    case PaneOperation::InitializeCf7Volume: run = RunInitializeCf7Volume; break;
+    case PaneOperation::MountCf7Volumes: run = RunMountCf7Volumes; break;
+    case PaneOperation::BackupDisk: run = RunBackupDisk; break;
+    case PaneOperation::RestoreDisk: run = RunRestoreDisk; break;
+    case PaneOperation::Options: {
+        ConfigurationHooks hooks;
+        hooks.fontChanged = [this] { ApplyConfiguration(true, false); };
+        hooks.coloursChanged = [this] { ApplyConfiguration(false, true); };
+        RunConfiguration(this, hooks);
+        m_shell.SetMouseWheel(m_settings.mouseWheel);
+        return;
+    }
+    case PaneOperation::About:
+        RunAbout(this);
+        return;
+    case PaneOperation::HelpIndex:
+        RunHelpIndex(this, m_ui);
+        return;
+    default:
+        break;
+    }
+    if (run != nullptr)
+        run(this, m_shell, m_ui, side);
+    else
+        RunPaneOperation(this, m_shell, m_ui, side, operation);
 }
 
 void MainWindow::AddRecentLocation(const std::string &path)

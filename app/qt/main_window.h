@@ -15,6 +15,7 @@
 #include "app/qt/qt_ui.h"
 #include "app/qt/splash.h"
 #include "app/shell/layout.h"
+#include "app/shell/popup_menus.h"
 #include "app/shell/shell.h"
 #include "tifs/settings.h"
 
@@ -36,6 +37,7 @@ public:
 
 protected:
     bool event(QEvent *) override;
+    void contextMenuEvent(QContextMenuEvent *) override;
     void resizeEvent(QResizeEvent *) override;
     void mousePressEvent(QMouseEvent *) override;
     void wheelEvent(QWheelEvent *) override;
@@ -64,8 +66,19 @@ public:
     void Start();
     // A key code through the interpreter (menu commands come this way too).
     void SendKey(int code);
+    // A menu item, pop-up item or toolbar button; ids outside the command
+    // table do nothing.
     void Command(int id);
     void Relayout();
+
+    // Greys the main menu's items for the active pane (done whenever one of
+    // its menus opens).
+    void UpdateMenuEnabling();
+    // The pop-up menu a right click at this point of the client area shows.
+    PopupMenu PopupAt(const QPoint &clientPoint) const;
+    // Shows that menu at the point and runs the chosen command; false (and
+    // nothing shown) where there is no pop-up menu.
+    bool ContextMenu(const QPoint &clientPoint);
 
     // ShellHost
     void RepaintPane(int side) override;
@@ -85,13 +98,17 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void CreateFont();
+    // After the configuration dialog changed the list font or colours.
+    void ApplyConfiguration(bool font, bool colours);
     void CreatePanes();
     void CreateMenus();
     void CreateToolbar();
     void UpdateRecentItems();
+    void ShowPc99Layout(int side);
     void UpdatePaneTexts(int side);
     void UpdateScrollBar(int side);
     void HeaderResized(int side);
