@@ -86,11 +86,6 @@ struct PcToTiBatch {
 int ConvertPcFile(Ui &ui, const Location &destination, const Location &source,
                   const CatalogEntry &entry, const PcToTiOptions &options, PcToTiBatch &batch);
 
-// The dialog's start state for a PC file: the name from DefaultTiFileName,
-// type, record length and method from "Pc_Ti_File_Conversion" (binary for
-// PROGRAM), tabs to 8 spaces.
-PcToTiOptions PcToTiOptionsFromSettings(const std::string &pcName);
-
 // The name the converted file gets by default: the PC form of the TI form
 // of the PC name.
 std::string DefaultTiFileName(const std::string &pcName);

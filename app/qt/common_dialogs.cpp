@@ -1,6 +1,7 @@
 #include "app/qt/common_dialogs.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
@@ -45,6 +46,11 @@ void CenterOver(QWidget *window, QWidget *reference)
     QRect frame = window->frameGeometry();
     frame.moveCenter(area.center());
     window->move(frame.topLeft());
+    // A dialog shown here before exec() would stay modeless: exec() does not make an already
+    // visible window modal. Every dialog centred this way is the modal step of a command.
+    auto *dialog = qobject_cast<QDialog *>(window);
+    if (dialog && !dialog->isVisible() && dialog->windowModality() == Qt::NonModal)
+        dialog->setWindowModality(Qt::ApplicationModal);
     window->show();
 }
 

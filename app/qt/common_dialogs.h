@@ -19,7 +19,8 @@ constexpr const char *kBrowseTitle = "Select storage device and/or directory";
 bool BrowseForLocation(QWidget *owner, const std::string &current, std::string &result);
 
 // Moves window (size unchanged) so that its centre is the centre of
-// reference, or of the primary screen without one, and shows it.
+// reference, or of the primary screen without one, and shows it. A hidden dialog without a
+// modality becomes application modal first, so that a following exec() is modal.
 void CenterOver(QWidget *window, QWidget *reference);
 
 // Handles the events waiting now, so that windows repaint and a Cancel

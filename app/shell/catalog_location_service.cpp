@@ -1,6 +1,7 @@
 #include "app/shell/catalog_location_service.h"
 
 #include <cerrno>
+#include <cctype>
 #include <cstring>
 #include <fstream>
 
@@ -72,7 +73,11 @@ int CatalogLocationService::IsGifFile(const Location &location, const CatalogEnt
     in.read(data, sizeof data);
     if (in.gcount() != static_cast<std::streamsize>(sizeof data))
         return 0; // too short to be a picture: treated as an archive candidate
-    return std::memcmp(data + kHeaderSize, "GIF", 3) == 0 ? 1 : 0;
+    // The signature counts in any letter case.
+    for (int i = 0; i < 3; ++i)
+        if (std::toupper(static_cast<unsigned char>(data[kHeaderSize + i])) != "GIF"[i])
+            return 0;
+    return 1;
 }
 
 std::array<std::string, kColumnCount> CatalogLocationService::Cells(const Location &location,
