@@ -27,7 +27,7 @@ namespace kestrel
 {
 
 ConversionDialogUi::ConversionDialogUi(Ui &inner, QProgressBar *bar, const bool &cancelled)
-    : m_inner(inner), m_bar(bar), m_cancelled(cancelled)
+    : ForwardingUi(inner), m_bar(bar), m_cancelled(cancelled)
 {
     SetLastMessage(inner.LastMessage());
 }
@@ -37,47 +37,13 @@ ConversionDialogUi::~ConversionDialogUi()
     m_inner.SetLastMessage(LastMessage());
 }
 
-void ConversionDialogUi::ShowError(const std::string &text)
-{
-    m_inner.ShowError(text);
-}
 
-Answer ConversionDialogUi::AskErrorQuestion(const std::string &text)
-{
-    return m_inner.AskErrorQuestion(text);
-}
 
-void ConversionDialogUi::ShowDsrError(const std::string &text)
-{
-    m_inner.ShowDsrError(text);
-}
 
-void ConversionDialogUi::ShowInfo(const std::string &text)
-{
-    m_inner.ShowInfo(text);
-}
 
-void ConversionDialogUi::ShowWarning(const std::string &text)
-{
-    m_inner.ShowWarning(text);
-}
 
-Answer ConversionDialogUi::AskQuestion(const std::string &text, QuestionButtons buttons)
-{
-    return m_inner.AskQuestion(text, buttons);
-}
 
-Answer ConversionDialogUi::AskOverwrite(const std::string &text)
-{
-    return m_inner.AskOverwrite(text);
-}
 
-bool ConversionDialogUi::ChooseFile(bool save, const std::string &title, const std::string &filter,
-                                  const std::string &defaultExtension, const std::string &startDir,
-                                  std::string &name)
-{
-    return m_inner.ChooseFile(save, title, filter, defaultExtension, startDir, name);
-}
 
 void ConversionDialogUi::SetProgressRange(uint32_t maximum)
 {
@@ -108,10 +74,6 @@ bool ConversionDialogUi::CancelPressed()
     return m_cancelled;
 }
 
-void ConversionDialogUi::Beep()
-{
-    m_inner.Beep();
-}
 
 namespace
 {

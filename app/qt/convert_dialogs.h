@@ -13,6 +13,7 @@
 #include "tifs/catalog_entry.h"
 #include "tifs/location.h"
 #include "tifs/ti_file.h"
+#include "app/qt/forwarding_ui.h"
 #include "tifs/ui.h"
 
 class QWidget;
@@ -25,34 +26,22 @@ namespace kestrel
 // messages and questions go to the program's Ui, progress goes to the
 // dialog's bar, and Cancel is the dialog's own button. The last message
 // number is handed back to the program's Ui when this one goes.
-class ConversionDialogUi : public Ui
+class ConversionDialogUi : public ForwardingUi
 {
 public:
     ConversionDialogUi(Ui &inner, QProgressBar *bar, const bool &cancelled);
     ~ConversionDialogUi() override;
 
-    void ShowError(const std::string &text) override;
-    Answer AskErrorQuestion(const std::string &text) override;
-    void ShowDsrError(const std::string &text) override;
-    void ShowInfo(const std::string &text) override;
-    void ShowWarning(const std::string &text) override;
-    Answer AskQuestion(const std::string &text, QuestionButtons buttons) override;
-    Answer AskOverwrite(const std::string &text) override;
-    bool ChooseFile(bool save, const std::string &title, const std::string &filter,
-                    const std::string &defaultExtension, const std::string &startDir,
-                    std::string &name) override;
     void SetProgressRange(uint32_t maximum) override;
     void SetProgressPosition(uint32_t position) override;
     void SetStatusText(const std::string &text) override;
     void PumpPendingMessages() override;
     bool CancelPressed() override;
-    void Beep() override;
 
     // Called at every SetProgressRange (an operation starts its next item).
     void OnRange(std::function<void()> hook) { m_onRange = std::move(hook); }
 
 private:
-    Ui &m_inner;
     QProgressBar *m_bar;
     const bool &m_cancelled;
     std::function<void()> m_onRange;

@@ -18,7 +18,7 @@ namespace kestrel
 {
 
 DiskDialogUi::DiskDialogUi(Ui &inner, QProgressBar *bar, QLabel *status)
-    : m_inner(inner), m_bar(bar), m_status(status)
+    : ForwardingUi(inner), m_bar(bar), m_status(status)
 {
     SetLastMessage(inner.LastMessage());
 }

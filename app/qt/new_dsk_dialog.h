@@ -13,6 +13,7 @@
 #include "app/qt/input_filters.h"
 #include "app/shell/shell.h"
 #include "tifs/floppy/floppy_geometry.h"
+#include "app/qt/forwarding_ui.h"
 #include "tifs/ui.h"
 
 class QLabel;
@@ -31,37 +32,16 @@ constexpr const char *kEnterVolumeLabel = "Please enter a volume label";
 // the status text and the dialog's Cancel button in the dialog's own
 // widgets. The last message number is taken from the inner Ui at the start
 // and given back by Finish.
-class DiskDialogUi : public Ui
+class DiskDialogUi : public ForwardingUi
 {
 public:
     DiskDialogUi(Ui &inner, QProgressBar *bar, QLabel *status);
-
-    void ShowError(const std::string &text) override { m_inner.ShowError(text); }
-    Answer AskErrorQuestion(const std::string &text) override
-    {
-        return m_inner.AskErrorQuestion(text);
-    }
-    void ShowDsrError(const std::string &text) override { m_inner.ShowDsrError(text); }
-    void ShowInfo(const std::string &text) override { m_inner.ShowInfo(text); }
-    void ShowWarning(const std::string &text) override { m_inner.ShowWarning(text); }
-    Answer AskQuestion(const std::string &text, QuestionButtons buttons) override
-    {
-        return m_inner.AskQuestion(text, buttons);
-    }
-    Answer AskOverwrite(const std::string &text) override { return m_inner.AskOverwrite(text); }
-    bool ChooseFile(bool save, const std::string &title, const std::string &filter,
-                    const std::string &defaultExtension, const std::string &startDir,
-                    std::string &name) override
-    {
-        return m_inner.ChooseFile(save, title, filter, defaultExtension, startDir, name);
-    }
 
     void SetProgressRange(uint32_t maximum) override;
     void SetProgressPosition(uint32_t position) override;
     void SetStatusText(const std::string &text) override;
     void PumpPendingMessages() override;
     bool CancelPressed() override { return m_cancelled; }
-    void Beep() override { m_inner.Beep(); }
 
     // The dialog's Cancel during the run.
     void Cancel() { m_cancelled = true; }
@@ -69,7 +49,6 @@ public:
     void Finish() { m_inner.SetLastMessage(LastMessage()); }
 
 private:
-    Ui &m_inner;
     QProgressBar *m_bar;
     QLabel *m_status;
     bool m_cancelled = false;

@@ -17,57 +17,18 @@
 namespace kestrel
 {
 
-DialogUi::DialogUi(Ui &inner) : m_inner(inner)
+DialogUi::DialogUi(Ui &inner) : ForwardingUi(inner)
 {
     PullLastMessage();
 }
 
-// Every box goes through the program's Ui, which owns the window they are
-// shown over; the number a report stored travels with it.
-void DialogUi::ShowError(const std::string &text)
-{
-    PushLastMessage();
-    m_inner.ShowError(text);
-}
 
-Answer DialogUi::AskErrorQuestion(const std::string &text)
-{
-    PushLastMessage();
-    return m_inner.AskErrorQuestion(text);
-}
 
-void DialogUi::ShowDsrError(const std::string &text)
-{
-    PushLastMessage();
-    m_inner.ShowDsrError(text);
-}
 
-void DialogUi::ShowInfo(const std::string &text)
-{
-    m_inner.ShowInfo(text);
-}
 
-void DialogUi::ShowWarning(const std::string &text)
-{
-    m_inner.ShowWarning(text);
-}
 
-Answer DialogUi::AskQuestion(const std::string &text, QuestionButtons buttons)
-{
-    return m_inner.AskQuestion(text, buttons);
-}
 
-Answer DialogUi::AskOverwrite(const std::string &text)
-{
-    return m_inner.AskOverwrite(text);
-}
 
-bool DialogUi::ChooseFile(bool save, const std::string &title, const std::string &filter,
-                          const std::string &defaultExtension, const std::string &startDir,
-                          std::string &name)
-{
-    return m_inner.ChooseFile(save, title, filter, defaultExtension, startDir, name);
-}
 
 void DialogUi::SetProgressRange(uint32_t maximum)
 {

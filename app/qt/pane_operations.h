@@ -10,6 +10,7 @@
 
 #include "app/shell/shell.h"
 #include "app/shell/shell_host.h"
+#include "app/qt/forwarding_ui.h"
 #include "tifs/ui.h"
 
 class QWidget;
@@ -29,7 +30,7 @@ bool RunPaneOperation(QWidget *owner, Shell &shell, Ui &ui, int side, PaneOperat
 // them both ways), while progress, the status text and Cancel belong to the
 // dialog. Each pump also redraws the panes, so that entries lose their marks
 // on screen as they are handled.
-class DialogUi : public Ui
+class DialogUi : public ForwardingUi
 {
 public:
     explicit DialogUi(Ui &inner);
@@ -49,26 +50,17 @@ public:
     void PullLastMessage() { SetLastMessage(m_inner.LastMessage()); }
     void PushLastMessage() { m_inner.SetLastMessage(LastMessage()); }
 
-    void ShowError(const std::string &text) override;
-    Answer AskErrorQuestion(const std::string &text) override;
-    void ShowDsrError(const std::string &text) override;
-    void ShowInfo(const std::string &text) override;
-    void ShowWarning(const std::string &text) override;
-    Answer AskQuestion(const std::string &text, QuestionButtons buttons) override;
-    Answer AskOverwrite(const std::string &text) override;
-    bool ChooseFile(bool save, const std::string &title, const std::string &filter,
-                    const std::string &defaultExtension, const std::string &startDir,
-                    std::string &name) override;
-
     void SetProgressRange(uint32_t maximum) override;
     void SetProgressPosition(uint32_t position) override;
     void SetStatusText(const std::string &text) override;
     void PumpPendingMessages() override;
     bool CancelPressed() override { return m_cancel; }
-    void Beep() override { m_inner.Beep(); }
+
+protected:
+    // The number a report stored travels with its box.
+    void BeforeError() override { PushLastMessage(); }
 
 private:
-    Ui &m_inner;
     QProgressBar *m_bar = nullptr;
     QLabel *m_status = nullptr;
     std::function<void()> m_redraw;
