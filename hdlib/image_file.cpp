@@ -1,5 +1,6 @@
 #include "hdlib/image_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <csignal>
@@ -168,6 +169,22 @@ bool ImageFile::WriteSector(uint64_t offset, const uint8_t *data)
     return TransferAll([&](size_t done) {
         return pwrite(m_fd, data + done, 256 - done, static_cast<off_t>(offset + done));
     });
+}
+
+void ImageFile::PrepareForWrite(uint64_t offset, uint64_t length)
+{
+#ifdef MADV_POPULATE_WRITE
+    constexpr int kPopulateWrite = MADV_POPULATE_WRITE;
+#else
+    constexpr int kPopulateWrite = 23; // older headers; older kernels refuse it harmlessly
+#endif
+    if (!m_map || length == 0 || offset >= m_mapped)
+        return;
+    const uint64_t end = std::min<uint64_t>(offset + length, m_mapped);
+    const uint64_t page = static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+    const uint64_t start = offset / page * page;
+    // A failure (an old kernel, a file cut short) only leaves the faults to the writes.
+    madvise(m_map + start, static_cast<size_t>(end - start), kPopulateWrite);
 }
 
 uint64_t ImageFile::Size() const

@@ -31,6 +31,10 @@ public:
     bool ReadSector(uint64_t offset, uint8_t *data);
     bool WriteSector(uint64_t offset, const uint8_t *data);
 
+    // Asks the system to make the pages of a byte range writable now, in one call, rather
+    // than one fault at each page's first write (a file about to be filled). Only a hint.
+    void PrepareForWrite(uint64_t offset, uint64_t length);
+
     // Size of the file now, 0 when unknown.
     uint64_t Size() const;
 
