@@ -4,6 +4,7 @@
 #include "hdlib/sector_io.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace kestrel::hdlib
 {
@@ -33,12 +34,20 @@ int32_t CountFreeAus(uint32_t &freeAus)
             break;
         if (ReadVolumeSector(buffer, kBitmapFirstSector + s) != kDsrOk)
             return kDsrDeviceError;
-        for (uint32_t bit = 0; bit < kAusPerBitmapSector; ++bit) {
-            const uint32_t au = base + bit;
+        // Whole bytes are counted at once; only the bytes at the reserved start and at the
+        // limit are taken bit by bit.
+        for (uint32_t byte = 0; byte < kAusPerBitmapSector / 8; ++byte) {
+            const uint32_t au = base + 8 * byte;
             if (au >= limit)
                 break;
-            if (au >= first && !BitmapBit(buffer.data, bit))
-                ++freeAus;
+            if (au >= first && au + 8 <= limit) {
+                freeAus += 8 - static_cast<uint32_t>(std::popcount(buffer.data[byte]));
+                continue;
+            }
+            for (uint32_t bit = 8 * byte; bit < 8 * byte + 8 && base + bit < limit; ++bit) {
+                if (base + bit >= first && !BitmapBit(buffer.data, bit))
+                    ++freeAus;
+            }
         }
     }
     return kDsrOk;

@@ -1,8 +1,13 @@
 // The C entry points behind the ordinals. Nothing may leave the library as an exception, so
 // each call is fenced; an unexpected failure (memory) answers a device error.
+//
+// What a call writes is on the file when it returns, and a write the system refused turns
+// its answer into a device error. Only the file-sector write leaves its sector gathered, so
+// that a file written sector by sector goes out in runs; the next other call writes it out.
 #include "hdlib/exports.h"
 #include "hdlib/dsr.h"
 #include "hdlib/operations.h"
+#include "hdlib/volume.h"
 
 namespace kestrel::hdlib
 {
@@ -10,13 +15,24 @@ namespace kestrel::hdlib
 namespace
 {
 
-template <typename F> int32_t Fenced(F &&call) noexcept
+// Only the exception fence: for the file-sector write, whose sector stays gathered, and for
+// the calls that answer a count or a flag and touch no sector, so that a run gathered before
+// them stays for the next call, which can answer for it.
+template <typename F> int32_t Caught(F &&call) noexcept
 {
     try {
         return call();
     } catch (...) {
         return kDsrDeviceError;
     }
+}
+
+template <typename F> int32_t Fenced(F &&call) noexcept
+{
+    const int32_t result = Caught(call);
+    if (!State().image.Flush() && result == kDsrOk)
+        return kDsrDeviceError;
+    return result;
 }
 
 } // namespace
@@ -57,12 +73,12 @@ int32_t ExportDirectoryInfo(FileRequest *request, CatalogEntryRecord *entry)
 
 int32_t ExportTotalSectors()
 {
-    return Fenced([&] { return TotalSectors(); });
+    return Caught([&] { return TotalSectors(); });
 }
 
 int32_t ExportFreeSectors()
 {
-    return Fenced([&] { return FreeSectors(); });
+    return Caught([&] { return FreeSectors(); });
 }
 
 int32_t ExportNextCatalogEntry(FileRequest *request, CatalogEntryRecord *entry)
@@ -127,12 +143,12 @@ int32_t ExportFileStatus(FileRequest *request, const char *path, uint8_t *flags)
 
 int32_t ExportEndOfFile(FileRequest *request)
 {
-    return Fenced([&] { return EndOfFile(request); });
+    return Caught([&] { return EndOfFile(request); });
 }
 
 int32_t ExportIsProtected(FileRequest *request)
 {
-    return Fenced([&] { return IsProtected(request); });
+    return Caught([&] { return IsProtected(request); });
 }
 
 int32_t ExportSetProtection(FileRequest *request, const char *dir, const char *name, int32_t flag)
@@ -181,7 +197,7 @@ int32_t ExportCreateSectorFile(FileRequest *request, const char *dir, const char
 int32_t ExportWriteFileSector(FileRequest *request, const char *dir, const char *name,
                               uint32_t sector, const uint8_t *buffer)
 {
-    return Fenced([&] { return WriteFileSector(request, dir, name, sector, buffer); });
+    return Caught([&] { return WriteFileSector(request, dir, name, sector, buffer); });
 }
 
 int32_t ExportReadVolumeSector(FileRequest *request, uint32_t sector, uint8_t *buffer)

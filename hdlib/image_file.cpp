@@ -6,6 +6,8 @@
 #include <csignal>
 #include <cstring>
 
+#include <new>
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -69,7 +71,7 @@ void RemoveGuard()
     g_installed = false;
 }
 
-// Copies 256 bytes to or from the mapping; false when the pages are gone.
+// Copies 256 bytes out of the mapping; false when the pages are gone.
 bool GuardedCopy(void *to, const void *from)
 {
     sigjmp_buf jump;
@@ -83,11 +85,11 @@ bool GuardedCopy(void *to, const void *from)
     return true;
 }
 
-// Moves 256 bytes with positioned I/O, which leaves no buffer behind and needs no seek.
-template <typename Step> bool TransferAll(Step step)
+// Moves length bytes with positioned I/O, which leaves no buffer behind and needs no seek.
+template <typename Step> bool TransferAll(size_t length, Step step)
 {
     size_t done = 0;
-    while (done < 256) {
+    while (done < length) {
         const ssize_t n = step(done);
         if (n < 0 && errno == EINTR)
             continue;
@@ -111,12 +113,14 @@ bool ImageFile::Open(const char *path)
     m_fd = ::open(path, O_RDWR | O_CLOEXEC);
     if (m_fd < 0)
         return false;
+    if (!m_run)
+        m_run.reset(new (std::nothrow) uint8_t[kRunBytes]);
     struct stat info = {};
     if (fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 256)
         return true; // no mapping: devices, tiny files and the like use positioned I/O
     const uint64_t size = static_cast<uint64_t>(info.st_size);
     const size_t length = static_cast<size_t>(size < kMaxMapped ? size : kMaxMapped);
-    void *map = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, 0);
+    void *map = mmap(nullptr, length, PROT_READ, MAP_SHARED, m_fd, 0);
     if (map == MAP_FAILED)
         return true;
     m_map = static_cast<uint8_t *>(map);
@@ -135,24 +139,30 @@ void ImageFile::Unmap()
     m_mapped = 0;
 }
 
-void ImageFile::Close()
+bool ImageFile::Close()
 {
+    const bool flushed = Flush();
     Unmap();
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+    return flushed;
 }
 
 bool ImageFile::ReadSector(uint64_t offset, uint8_t *data)
 {
     if (m_fd < 0)
         return false;
+    if (InRun(offset)) {
+        std::memcpy(data, m_run.get() + (offset - m_runStart), 256);
+        return true;
+    }
     if (Mapped(offset)) {
         if (GuardedCopy(data, m_map + offset))
             return true;
         Unmap();
     }
-    return TransferAll([&](size_t done) {
+    return TransferAll(256, [&](size_t done) {
         return pread(m_fd, data + done, 256 - done, static_cast<off_t>(offset + done));
     });
 }
@@ -161,30 +171,37 @@ bool ImageFile::WriteSector(uint64_t offset, const uint8_t *data)
 {
     if (m_fd < 0)
         return false;
-    if (Mapped(offset)) {
-        if (GuardedCopy(m_map + offset, data))
-            return true;
-        Unmap();
+    if (!m_run) {
+        return TransferAll(256, [&](size_t done) {
+            return pwrite(m_fd, data + done, 256 - done, static_cast<off_t>(offset + done));
+        });
     }
-    return TransferAll([&](size_t done) {
-        return pwrite(m_fd, data + done, 256 - done, static_cast<off_t>(offset + done));
-    });
+    if (InRun(offset)) {
+        std::memcpy(m_run.get() + (offset - m_runStart), data, 256);
+        return true;
+    }
+    if (m_runLength == 0 || offset != m_runStart + m_runLength || m_runLength == kRunBytes) {
+        if (!Flush())
+            return false;
+        m_runStart = offset;
+    }
+    std::memcpy(m_run.get() + m_runLength, data, 256);
+    m_runLength += 256;
+    return true;
 }
 
-void ImageFile::PrepareForWrite(uint64_t offset, uint64_t length)
+bool ImageFile::Flush()
 {
-#ifdef MADV_POPULATE_WRITE
-    constexpr int kPopulateWrite = MADV_POPULATE_WRITE;
-#else
-    constexpr int kPopulateWrite = 23; // older headers; older kernels refuse it harmlessly
-#endif
-    if (!m_map || length == 0 || offset >= m_mapped)
-        return;
-    const uint64_t end = std::min<uint64_t>(offset + length, m_mapped);
-    const uint64_t page = static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
-    const uint64_t start = offset / page * page;
-    // A failure (an old kernel, a file cut short) only leaves the faults to the writes.
-    madvise(m_map + start, static_cast<size_t>(end - start), kPopulateWrite);
+    if (m_runLength == 0)
+        return true;
+    const size_t length = m_runLength;
+    m_runLength = 0;
+    if (m_fd < 0)
+        return false;
+    const uint8_t *run = m_run.get();
+    return TransferAll(length, [&](size_t done) {
+        return pwrite(m_fd, run + done, length - done, static_cast<off_t>(m_runStart + done));
+    });
 }
 
 uint64_t ImageFile::Size() const
@@ -193,7 +210,8 @@ uint64_t ImageFile::Size() const
         return 0;
     // The end found by a seek, which block devices answer too; positioned I/O ignores it.
     const off_t end = lseek(m_fd, 0, SEEK_END);
-    return end < 0 ? 0 : static_cast<uint64_t>(end);
+    const uint64_t runEnd = m_runLength != 0 ? m_runStart + m_runLength : 0;
+    return end < 0 ? runEnd : std::max(static_cast<uint64_t>(end), runEnd);
 }
 
 } // namespace kestrel::hdlib

@@ -38,22 +38,6 @@ int32_t PrepareFileSector(FileSlot &slot, FileRequest *request, const char *dire
     return kDsrOk;
 }
 
-// The program writes every sector of a new file next; its pages are made ready at once.
-void PrepareChainForWrite(const FileSlot &slot)
-{
-    const VolumeDescriptor &volume = CurrentVolume();
-    const uint64_t spa = volume.sectorsPerAu;
-    const uint64_t first = volume.firstSector & kSectorMask;
-    for (int k = 0; k < kChainEntries; ++k) {
-        const ChainEntry entry = GetChainEntry(slot.fdr.data, k);
-        if (entry.first == 0 || entry.last < entry.first)
-            break;
-        const uint64_t sector = first + entry.first * spa;
-        const uint64_t count = (uint64_t(entry.last) - entry.first + 1) * spa;
-        State().image.PrepareForWrite(sector * 256, count * 256);
-    }
-}
-
 } // namespace
 
 int32_t OpenSectorFile(FileRequest *request, const char *directoryPath, const char *name)
@@ -149,7 +133,6 @@ int32_t CreateSectorFile(FileRequest *request, const char *directoryPath, const 
         slot->head.stateFlags &= static_cast<uint16_t>(~brackenly::kSlotFdrChanged);
         return allocated;
     }
-    PrepareChainForWrite(*slot);
     RewindSlot(*slot);
     uint8_t *fdr = slot->fdr.data;
     fdr[kFdrFlags] = request->flags;

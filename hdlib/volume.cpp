@@ -94,6 +94,7 @@ bool VolumeHasFileSystem()
 int32_t CloseImage()
 {
     LibraryState &state = State();
+    bool written = true;
     if (state.image) {
         // Pending sectors are kept; the requests that opened them may no longer exist, so
         // nothing is written through the pointers the slots remember.
@@ -102,7 +103,7 @@ int32_t CloseImage()
             int32_t dataResult = 0;
             WriteBackSlot(slot, fdrResult, dataResult);
         }
-        state.image.Close();
+        written = state.image.Close();
     }
     state.imagePath.clear();
     std::memset(state.partitionTable, 0, sizeof state.partitionTable);
@@ -110,7 +111,7 @@ int32_t CloseImage()
         volume = VolumeDescriptor{};
     state.current = 0;
     ClearAllSlots();
-    return kDsrOk;
+    return written ? kDsrOk : kDsrDeviceError;
 }
 
 int32_t OpenImage(const char *path)

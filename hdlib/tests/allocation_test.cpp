@@ -185,5 +185,31 @@ TEST_F(HdAllocation, FreeSpaceFollowsCreateAndDelete)
     EXPECT_EQ(freeNow(), initial);
 }
 
+// The free count takes whole bitmap bytes at once; the reserved AUs end inside a byte and a
+// volume of 1003 AUs ends inside one, so both edges are counted bit by bit.
+TEST_F(HdAllocation, FreeCountAtTheEdgesOfTheBitmapBytes)
+{
+    std::vector<uint8_t> image = MakeHdImage({.sectors = 1003, .sectorsPerAu = 1});
+    HdVolumeView view(image, 0);
+    for (uint32_t au = 65; au < 1003; au += 3)
+        view.SetAuUsed(au, true);
+    view.SetAusUsed(994, 9, false);
+    view.SetAuUsed(1001, true);
+    // Clear bits outside the volume's AUs must not count: the reserved AU 64 and the tail of
+    // the last byte.
+    view.SetAusUsed(64, 1, false);
+    for (uint32_t bit = 1003; bit < 1008; ++bit)
+        view.Sector(1)[bit / 8] &= static_cast<uint8_t>(~(0x80 >> (bit % 8)));
+    uint32_t expected = 0;
+    for (uint32_t au = 65; au < 1003; ++au)
+        expected += view.AuUsed(au) ? 0 : 1;
+    Open(image);
+    FileRequest request = Request(".");
+    CatalogEntryRecord entry;
+    ASSERT_EQ(openDirectory(&request), 0);
+    ASSERT_EQ(directoryInfo(&request, &entry), 0);
+    EXPECT_EQ(static_cast<uint32_t>(freeSectors()), expected);
+}
+
 } // namespace
 } // namespace kestrel::testing
