@@ -4,12 +4,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "drives/dsr_error.h"
 #include "drives/hd_binding.h"
 #include "drives/hd_lister.h"
 #include "drives/hd_location.h"
+#include "drives/pc_source_file.h"
 #include "platform/temp_dir.h"
 #include "tifs/location_listers.h"
 #include "tifs/messages.h"
@@ -108,14 +110,13 @@ int CopyEntryToHd(Ui &ui, const Location &destination, const Location &source,
             path = JoinPcPath(source.path, entry.pcName);
         }
     }
-    std::FILE *in = std::fopen(path.c_str(), "rb");
-    if (in == nullptr) {
-        ReportSystemError(ui, errno, kMsgCantOpenRead, {path});
+    PcSourceFile in;
+    if (!in.Open(path)) {
+        ReportSystemError(ui, in.Error(), kMsgCantOpenRead, {path});
         return 0;
     }
     uint8_t buffer[256];
-    if (std::fread(buffer, 1, kHeaderSize, in) != kHeaderSize) {
-        std::fclose(in);
+    if (in.Read(buffer, kHeaderSize) != kHeaderSize) {
         ReportError(ui, kMsgCantReadSector, {0, path});
         return 0;
     }
@@ -126,17 +127,17 @@ int CopyEntryToHd(Ui &ui, const Location &destination, const Location &source,
         // The data is read in blocks: one system call and one copy bring in what the
         // library then takes sector by sector.
         constexpr uint32_t kBlockSectors = 256;
-        std::vector<uint8_t> block(size_t(std::min<uint32_t>(kBlockSectors, entry.ti.sectors)) *
-                                   256);
+        std::unique_ptr<uint8_t[]> block(
+            new uint8_t[size_t(std::min<uint32_t>(kBlockSectors, entry.ti.sectors)) * 256]);
         size_t have = 0;
         size_t at = 0;
         for (uint32_t n = 0; n < entry.ti.sectors; ++n) {
             if (at == have) {
                 const uint32_t want = std::min<uint32_t>(kBlockSectors, entry.ti.sectors - n);
-                have = std::fread(block.data(), 1, size_t(want) * 256, in);
+                have = in.Read(block.get(), size_t(want) * 256);
                 at = 0;
             }
-            const uint8_t *sector = block.data() + at;
+            const uint8_t *sector = block.get() + at;
             const size_t got = std::min<size_t>(256, have - at);
             at += got;
             if (got != 256) {
@@ -166,7 +167,6 @@ int CopyEntryToHd(Ui &ui, const Location &destination, const Location &source,
     } else {
         ReportDsrError(ui, status, kMsgCantWriteSector, {0, directoryPath});
     }
-    std::fclose(in);
     int32_t closed = b.close(&request, status);
     batch.lastCopied = closed == 0 && status == 0 && !shortRead;
     return closed != 0 ? 2 : 0;
