@@ -92,7 +92,13 @@ int32_t WriteFileSector(FileRequest *request, const char *directoryPath, const c
     std::memcpy(slot->data.data, buffer, 256);
     slot->head.sectorCounter = static_cast<uint16_t>(sector);
     slot->head.bytePosition = 0;
-    return WriteVolumeSector(slot->data, volumeSector);
+    if (const int32_t result = WriteVolumeSector(slot->data, volumeSector); result != kDsrOk)
+        return result;
+    // The file's last sector ends its run: a write the system refuses is then told with a
+    // sector of this file rather than by the close.
+    if (sector + 1 == request->sectors && !State().image.Flush())
+        return kDsrDeviceError;
+    return kDsrOk;
 }
 
 int32_t CreateSectorFile(FileRequest *request, const char *directoryPath, const char *name)
