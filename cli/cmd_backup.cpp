@@ -45,6 +45,11 @@ public:
         EndLine();
         m_inner.ShowWarning(text);
     }
+    void ShowKestrelError(const std::string &text) override
+    {
+        EndLine();
+        m_inner.ShowKestrelError(text);
+    }
     Answer AskQuestion(const std::string &text, QuestionButtons buttons) override
     {
         EndLine();

@@ -39,6 +39,11 @@ void TerminalUi::ShowWarning(const std::string &text)
     std::fprintf(stderr, "WARNING: %s\n", text.c_str());
 }
 
+void TerminalUi::ShowKestrelError(const std::string &text)
+{
+    ShowError(text);
+}
+
 Answer TerminalUi::AskQuestion(const std::string &text, QuestionButtons buttons)
 {
     switch (buttons) {

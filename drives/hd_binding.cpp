@@ -124,7 +124,7 @@ bool BindHdLibrary(Ui &ui)
     }
     std::string path = HdLibraryPath();
     if (!b.library.Load(path)) {
-        ui.ShowWarning(FormatText("Unable to locate %s", {path}));
+        ui.ShowKestrelError(FormatText("Unable to locate %s", {path}));
         return false;
     }
     const platform::Library &l = b.library;
@@ -146,7 +146,7 @@ bool BindHdLibrary(Ui &ui)
                Take(l, brackenly::kOrdCreateSectorFile, b.createSectorFile) &
                Take(l, brackenly::kOrdWriteFileSector, b.writeFileSector);
     if (!all) {
-        ui.ShowWarning(FormatText("Unable to link %s functions", {path}));
+        ui.ShowKestrelError(FormatText("Unable to link %s functions", {path}));
         ClearTable(b);
         b.library.Unload();
         return false;

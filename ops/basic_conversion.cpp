@@ -143,7 +143,7 @@ std::string TokenizerErrorText(const std::string &logPath, const std::string &in
 void ShowTokenizerError(Ui &ui, const std::string &logPath, const std::string &inputPath, int code,
                         const std::string &outputPath, bool logRequested)
 {
-    ui.ShowWarning(TokenizerErrorText(logPath, inputPath, code, outputPath, logRequested));
+    ui.ShowKestrelError(TokenizerErrorText(logPath, inputPath, code, outputPath, logRequested));
 }
 
 int ConvertTextToBasic(Ui &ui, const Location &destination, const Location &source,

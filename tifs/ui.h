@@ -25,6 +25,9 @@ public:
     // Information, warning and question boxes captioned "Kestrel".
     virtual void ShowInfo(const std::string& text) = 0;
     virtual void ShowWarning(const std::string& text) = 0;
+    // The error box captioned "Kestrel": a library that cannot be used, the tokenizer's
+    // failure. An interface without icons may show it as it shows a warning.
+    virtual void ShowKestrelError(const std::string& text) { ShowWarning(text); }
     virtual Answer AskQuestion(const std::string& text, QuestionButtons buttons) = 0;
     // "Overwrite file(s)": Yes, No, All or Cancel for the named target.
     virtual Answer AskOverwrite(const std::string& text) = 0;

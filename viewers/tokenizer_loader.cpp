@@ -64,12 +64,12 @@ bool LoadTokenizerLibrary(Ui &ui, const std::string &dllDirectory)
     // The Ui has no error box captioned "Kestrel"; the warning box is the one
     // with that caption.
     if (!b.library.Load(path)) {
-        ui.ShowWarning(FormatText("Unable to locate %s", {path}));
+        ui.ShowKestrelError(FormatText("Unable to locate %s", {path}));
         return false;
     }
     b.entry = reinterpret_cast<XBTokenizeFunction>(b.library.Ordinal(kXBTokenizeOrdinal));
     if (!b.entry) {
-        ui.ShowWarning(FormatText("Unable to link %s functions", {path}));
+        ui.ShowKestrelError(FormatText("Unable to link %s functions", {path}));
         b.library.Unload();
         return false;
     }

@@ -30,6 +30,7 @@ public:
     }
     void ShowInfo(const std::string &text) override { m_inner.ShowInfo(text); }
     void ShowWarning(const std::string &text) override { m_inner.ShowWarning(text); }
+    void ShowKestrelError(const std::string &text) override { m_inner.ShowKestrelError(text); }
     Answer AskQuestion(const std::string &text, QuestionButtons buttons) override
     {
         return m_inner.AskQuestion(text, buttons);

@@ -67,6 +67,11 @@ void QtUi::ShowWarning(const std::string &text)
     ShowBox(m_owner, QMessageBox::Warning, "Kestrel", text, QMessageBox::Ok);
 }
 
+void QtUi::ShowKestrelError(const std::string &text)
+{
+    ShowBox(m_owner, QMessageBox::Critical, "Kestrel", text, QMessageBox::Ok);
+}
+
 Answer QtUi::AskQuestion(const std::string &text, QuestionButtons buttons)
 {
     QMessageBox::StandardButtons b = QMessageBox::Yes | QMessageBox::No;

@@ -23,6 +23,7 @@ public:
     void ShowDsrError(const std::string &text) override;
     void ShowInfo(const std::string &text) override;
     void ShowWarning(const std::string &text) override;
+    void ShowKestrelError(const std::string &text) override;
     Answer AskQuestion(const std::string &text, QuestionButtons buttons) override;
     Answer AskOverwrite(const std::string &text) override;
     bool ChooseFile(bool save, const std::string &title, const std::string &filter,

@@ -30,7 +30,7 @@ TEST_F(HdBindingTest, MissingLibraryWarnsAndStaysUnbound)
     ProgramSettings().dllDirectory = Dir() + "/nowhere";
     EXPECT_FALSE(BindHdLibrary(ui));
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].kind, "warning");
+    EXPECT_EQ(ui.boxes[0].kind, "kestrel-error");
     EXPECT_EQ(ui.boxes[0].text, "Unable to locate " + Dir() + "/nowhere/Brackenly32.so");
     EXPECT_FALSE(TheHdBinding().bound);
     // Every operation is refused after that one box, and tries again next time.
@@ -45,7 +45,7 @@ TEST_F(HdBindingTest, LibraryWithoutOneOrdinalIsUnloaded)
     ProgramSettings().dllDirectory = KESTREL_PARTIAL_LIB_DIR;
     EXPECT_FALSE(BindHdLibrary(ui));
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].kind, "warning");
+    EXPECT_EQ(ui.boxes[0].kind, "kestrel-error");
     EXPECT_EQ(ui.boxes[0].text, std::string("Unable to link ") + KESTREL_PARTIAL_LIB_DIR +
                                     "/Brackenly32.so functions");
     EXPECT_FALSE(TheHdBinding().library.Loaded());

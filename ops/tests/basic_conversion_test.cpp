@@ -123,7 +123,7 @@ TEST_F(BasicConversionTest, ConversionErrorWithoutLogSaysSoAndKeepsTheOldOutput)
     EXPECT_EQ(ConvertTextToBasic(ui, destination, source, entry, "BAD", {}, batch), 2);
     ASSERT_EQ(ui.boxes.size(), 2u);
     EXPECT_EQ(ui.boxes[0].text, "TI/EX Basic file <BAD> allready exist. Overwrite?");
-    EXPECT_EQ(ui.boxes[1].kind, "warning");
+    EXPECT_EQ(ui.boxes[1].kind, "kestrel-error");
     EXPECT_EQ(ui.boxes[1].text,
               "Error 20: Error converting file\nSee log file [no log file created]");
     EXPECT_EQ(ui.LastMessage(), 20);

@@ -12,7 +12,8 @@
 namespace kestrel::testing {
 
 struct RecordedBox {
-    std::string kind; // "error", "ask-error", "dsr", "info", "warning", "question", "overwrite"
+    // "error", "ask-error", "dsr", "info", "warning", "kestrel-error", "question", "overwrite"
+    std::string kind;
     std::string text;
 };
 
@@ -23,6 +24,7 @@ public:
     void ShowDsrError(const std::string& text) override { Record("dsr", text); }
     void ShowInfo(const std::string& text) override { Record("info", text); }
     void ShowWarning(const std::string& text) override { Record("warning", text); }
+    void ShowKestrelError(const std::string& text) override { Record("kestrel-error", text); }
     Answer AskQuestion(const std::string& text, QuestionButtons) override { Record("question", text); return NextAnswer(); }
     Answer AskOverwrite(const std::string& text) override { Record("overwrite", text); return NextAnswer(); }
     bool ChooseFile(bool save, const std::string& title, const std::string& filter,

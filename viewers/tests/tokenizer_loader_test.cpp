@@ -71,7 +71,7 @@ TEST_F(TokenizerLoader, MissingLibraryIsReportedAndRetried)
 {
     EXPECT_FALSE(LoadTokenizerLibrary(ui, "/no/such/dir"));
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].kind, "warning");
+    EXPECT_EQ(ui.boxes[0].kind, "kestrel-error");
     EXPECT_EQ(ui.boxes[0].text, "Unable to locate /no/such/dir/" + kLibraryName);
     EXPECT_FALSE(TokenizerLibraryLoaded());
     // A failed load is tried again.

@@ -536,8 +536,9 @@ TEST(QtUiBoxes, CaptionsIconsAndOwner)
     EXPECT_EQ(ui.LastMessage(), 99);
     ui.ShowDsrError("dsr");
     ui.ShowInfo("info");
+    ui.ShowKestrelError("Unable to locate x");
     EXPECT_EQ(ui.AskOverwrite("X exists"), Answer::All);
-    ASSERT_EQ(seen.size(), 4u);
+    ASSERT_EQ(seen.size(), 5u);
     EXPECT_EQ(seen[0].title, "ERROR");
     EXPECT_EQ(seen[0].text, "Unknown error <99>");
     EXPECT_EQ(seen[0].icon, QMessageBox::Critical);
@@ -545,7 +546,9 @@ TEST(QtUiBoxes, CaptionsIconsAndOwner)
     EXPECT_EQ(seen[1].title, "DSR ERROR");
     EXPECT_EQ(seen[2].title, "Kestrel");
     EXPECT_EQ(seen[2].icon, QMessageBox::Information);
-    EXPECT_EQ(seen[3].title, "Overwrite file(s)");
+    EXPECT_EQ(seen[3].title, "Kestrel");
+    EXPECT_EQ(seen[3].icon, QMessageBox::Critical);
+    EXPECT_EQ(seen[4].title, "Overwrite file(s)");
 }
 
 } // namespace
