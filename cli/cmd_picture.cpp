@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "cli/command.h"
+#include "cli/conversion_args.h"
 #include "cli/terminal_ui.h"
 #include "tifs/catalog.h"
 #include "tifs/floppy/output_file.h"
@@ -24,7 +25,6 @@ const char kUsage[] =
     "picture LOCATION/FILE --mode tiartist|myart256|myart512|charset --out OUT.ppm";
 constexpr int kMsgCantWrite = 2;
 constexpr int kMsgCantWriteFile = 5;
-constexpr int kMsgNoSuchFile = 46;
 
 int UsageError(const std::string &why)
 {
@@ -103,27 +103,12 @@ int RunPicture(CommandContext &context)
     }
 
     TerminalUi &ui = *context.ui;
-    Location location;
-    std::string leaf;
-    std::error_code error;
-    const std::filesystem::path asPath(target);
-    if (std::filesystem::is_regular_file(asPath, error) && asPath.has_filename()) {
-        const std::string folder = asPath.has_parent_path() ? asPath.parent_path().string() : ".";
-        if (!ResolveLocationPath(location, folder, ui)) {
-            return 1;
-        }
-        leaf = asPath.filename().string();
-    } else if (!ResolveLocationPath(location, target, ui, &leaf)) {
+    NamedEntry named;
+    if (!ResolveNamedEntry(ui, target, named)) {
         return 1;
     }
-    if (leaf.empty()) {
-        return UsageError("the path names a location, not a file");
-    }
-    const CatalogEntry *entry = FindEntryByName(location, leaf);
-    if (entry == nullptr) {
-        ReportError(ui, kMsgNoSuchFile, {leaf});
-        return 1;
-    }
+    const Location &location = named.location;
+    const CatalogEntry *entry = &named.entry;
     if (!PictureModeAccepts(mode, *entry)) {
         return UsageError(mode == kPictureMyart256 || mode == kPictureMyart512
                               ? "MYART pictures are DIS/FIX 128 files"

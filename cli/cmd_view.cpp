@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/conversion_args.h"
 #include "cli/terminal_ui.h"
 #include "tifs/catalog.h"
 #include "tifs/messages.h"
@@ -22,7 +23,6 @@ namespace
 
 const char kUsage[] = "view [--hex | --forth] LOCATION/FILE";
 constexpr int kMsgCantRead = 4;
-constexpr int kMsgNoSuchFile = 46;
 
 int UsageError(const char *why)
 {
@@ -85,30 +85,12 @@ int RunView(CommandContext &context)
     }
 
     TerminalUi &ui = *context.ui;
-    Location location;
-    std::string leaf;
-    // A PC file given by its own path is looked up in its folder; a path
-    // that goes on into a container is resolved by the catalog.
-    std::error_code error;
-    const std::filesystem::path asPath(target);
-    if (std::filesystem::is_regular_file(asPath, error) && asPath.has_filename()) {
-        const std::string folder = asPath.has_parent_path() ? asPath.parent_path().string() : ".";
-        if (!ResolveLocationPath(location, folder, ui)) {
-            return 1;
-        }
-        leaf = asPath.filename().string();
-    } else if (!ResolveLocationPath(location, target, ui, &leaf)) {
+    NamedEntry named;
+    if (!ResolveNamedEntry(ui, target, named)) {
         return 1;
     }
-    if (leaf.empty()) {
-        return UsageError("the path names a location, not a file");
-    }
-    const CatalogEntry *found = FindEntryByName(location, leaf);
-    if (found == nullptr) {
-        ReportError(ui, kMsgNoSuchFile, {leaf});
-        return 1;
-    }
-    const CatalogEntry entry = *found;
+    const Location &location = named.location;
+    const CatalogEntry entry = named.entry;
     TextView view;
     bool shown = false;
     if (IsTiFileKind(entry.ti.kind)) {

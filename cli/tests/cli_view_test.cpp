@@ -71,6 +71,11 @@ TEST_F(CliView, PrintsCaptionThenListingOfEachForm)
     EXPECT_NE(hex.out.find("\n[File header information]\r\n"), std::string::npos);
     const CliRun missing = RunCli("view '" + m_dir + "/NOPE'");
     EXPECT_EQ(missing.status, 1);
+    // A name missing inside an image is told by its catalog message.
+    const CliRun missingInside = RunCli("view '" + image + "/NOPE'");
+    EXPECT_EQ(missingInside.status, 1);
+    EXPECT_NE(missingInside.out.find("File <NOPE> doesn't exist"), std::string::npos)
+        << missingInside.out;
 }
 
 TEST_F(CliView, SectorsPrintsTheRangeAndReportsAnEarlyEnd)
