@@ -17,7 +17,7 @@ namespace
 {
 
 const char kUsage[] = "protect on|off LOCATION/FILE";
-constexpr int kMsgFileMissing = 36;
+constexpr int kMsgFileMissing = 35;
 constexpr int kMsgOnlyInDirectory = 56;
 
 int RunProtect(CommandContext &context)

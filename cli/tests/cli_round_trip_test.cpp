@@ -134,6 +134,10 @@ TEST_F(CliRoundTrip, DemoFilesThroughDiskHardDiskAndCardVolumeComeBackTheSame)
         }
         if (destination == "hd.img") { // the library keeps protected files; the others do not
             ASSERT_EQ(Cli("protect off hd.img/CATALOG").status, 0);
+            const CliRun missing = Cli("protect on hd.img/NOPE");
+            EXPECT_EQ(missing.status, 1);
+            EXPECT_NE(missing.out.find("File <NOPE> doesn't exist"), std::string::npos)
+                << missing.out;
         }
         CliRun rm = Cli("rm" + victims);
         ASSERT_EQ(rm.status, 0) << destination << ": " << rm.out;
