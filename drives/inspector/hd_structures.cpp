@@ -133,16 +133,7 @@ void ComposeHdFdir(InspectorView &view, ImageAccess &image)
 void ComposeHdFdr(InspectorView &view)
 {
     const uint8_t *s = view.sector;
-    AddField(view, 0, "File name", NameText(s, 0));
-    AddField(view, 10, "Extended record length", WordText(s, 10));
-    AddField(view, 12, "Status flags", ByteText(s, 12));
-    AddField(view, 13, "Records per sector", ByteText(s, 13));
-    AddField(view, 14, "Sectors allocated", WordText(s, 14));
-    AddField(view, 16, "End-of-file offset", ByteText(s, 16));
-    AddField(view, 17, "Record length", ByteText(s, 17));
-    AddField(view, 18, "Level-3 records (little-endian)", WordText(s, 18));
-    AddField(view, 20, "Date and time of creation", DateTimeText(s, 20));
-    AddField(view, 24, "Date and time of last update", DateTimeText(s, 24));
+    AddFdrHeadFields(view);
     AddField(view, 28, "FI", ByteCharText(s, 28));
     AddField(view, 29, "FI", ByteCharText(s, 29));
     AddField(view, 30, "Parent FDR AU", WordText(s, 30));

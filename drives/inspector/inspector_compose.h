@@ -16,6 +16,9 @@ namespace kestrel::inspector
 InspectorField &AddField(InspectorView &view, int offset, const std::string &label,
                          const std::string &value);
 
+// Bytes 0 to 27 of an FDR, which floppy and hard-disk FDRs lay out alike.
+void AddFdrHeadFields(InspectorView &view);
+
 InspectorLink StructureLink(InspectorKind kind, const InspectorContext &context);
 
 void ComposeFloppyVib(InspectorView &view);

@@ -23,6 +23,23 @@ InspectorField &AddField(InspectorView &view, int offset, const std::string &lab
     return view.fields.back();
 }
 
+void AddFdrHeadFields(InspectorView &view)
+{
+    const uint8_t *s = view.sector;
+    AddField(view, 0, "File name", NameText(s, 0));
+    AddField(view, 10, "Extended record length", WordText(s, 10));
+    AddField(view, 12, "Status flags", ByteText(s, 12));
+    AddField(view, 13, "Records per sector", ByteText(s, 13));
+    AddField(view, 14, "Sectors allocated", WordText(s, 14));
+    AddField(view, 16, "End-of-file offset", ByteText(s, 16));
+    AddField(view, 17, "Record length", ByteText(s, 17));
+    // The count is little-endian on the disk; the window shows the bytes as
+    // they lie, so that a damaged count is seen as it is.
+    AddField(view, 18, "Level-3 records (little-endian)", WordText(s, 18));
+    AddField(view, 20, "Date and time of creation", DateTimeText(s, 20));
+    AddField(view, 24, "Date and time of last update", DateTimeText(s, 24));
+}
+
 InspectorLink StructureLink(InspectorKind kind, const InspectorContext &context)
 {
     InspectorLink link;
