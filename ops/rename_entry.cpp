@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "drives/hd_file_ops.h"
 #include "ops/relist.h"
 #include "tifs/catalog.h"
@@ -71,9 +73,21 @@ bool RenameInPcDirectory(const Location &location, CatalogEntry &entry, const st
     }
     std::string oldPath = JoinPcPath(location.path, entry.pcName);
     std::string newPath = JoinPcPath(location.path, newPcName);
-    if (newPath != oldPath && std::rename(oldPath.c_str(), newPath.c_str()) != 0) {
-        ReportSystemError(ui, errno, kMsgCantRename, {oldPath});
-        return false;
+    if (newPath != oldPath) {
+        // A plain rename() would silently replace an existing file (or empty
+        // directory) of the new name; a rename only ever moves, never deletes.
+        struct stat from {};
+        struct stat to {};
+        if (::lstat(newPath.c_str(), &to) == 0 &&
+            !(::lstat(oldPath.c_str(), &from) == 0 && from.st_dev == to.st_dev &&
+              from.st_ino == to.st_ino)) {
+            ReportSystemError(ui, EEXIST, kMsgCantRename, {oldPath});
+            return false;
+        }
+        if (std::rename(oldPath.c_str(), newPath.c_str()) != 0) {
+            ReportSystemError(ui, errno, kMsgCantRename, {oldPath});
+            return false;
+        }
     }
     entry.pcName = newPcName;
     if (IsTiFileKind(entry.ti.kind) || entry.ti.kind == kKindDsk) {

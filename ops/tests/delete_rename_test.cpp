@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "drives/hd_binding.h"
 #include "ops/copy.h"
 #include "ops/delete_entries.h"
 #include "ops/new_directory.h"
@@ -80,6 +81,21 @@ TEST_F(ChangeTest, DeletingANonEmptyFolderStopsTheBatch)
     EXPECT_TRUE(std::filesystem::exists(m_dir + "/zfile.v9"));
 }
 
+TEST_F(ChangeTest, DeletingTheOpenHardDiskImageReleasesIt)
+{
+    std::string image = m_dir + "/disk.hd";
+    ASSERT_TRUE(WriteBytes(image, std::vector<uint8_t>(512, 0)));
+    Location location;
+    location.path = m_dir;
+    CatalogEntry entry;
+    entry.pcName = "disk.hd";
+    entry.ti.kind = kKindHdImage;
+    SetCachedHdImagePath(image);
+    ASSERT_TRUE(DeletePcEntry(location, entry, m_ui));
+    EXPECT_FALSE(std::filesystem::exists(image));
+    EXPECT_EQ(CachedHdImagePath(), "");
+}
+
 TEST_F(ChangeTest, DeleteChecksAndQuestion)
 {
     WriteV9t9("one.v9", "ONE");
@@ -130,6 +146,28 @@ TEST_F(ChangeTest, RenamingV9t9FileRewritesItsName)
     EXPECT_FALSE(std::filesystem::exists(m_dir + "/game.v9"));
     ASSERT_GE(index, 0);
     EXPECT_EQ(location.entries[index]->pcName, "NEWGAME.v9");
+}
+
+TEST_F(ChangeTest, RenamingOntoAnExistingNameKeepsBothFiles)
+{
+    WriteV9t9("game.v9", "GAME");
+    WriteV9t9("other.v9", "OTHER");
+    std::vector<uint8_t> before = ReadBytes(m_dir + "/other.v9");
+    std::filesystem::create_directories(m_dir + "/EMPTY");
+    std::filesystem::create_directories(m_dir + "/folder");
+    Location location = Open(m_dir);
+    EXPECT_FALSE(RenameEntry(location, *Find(location, "game.v9"), {"other"}, m_ui));
+    ASSERT_EQ(m_ui.Errors().size(), 1u);
+    EXPECT_EQ(m_ui.Errors()[0].rfind("Can't rename file or directory <" + m_dir + "/game.v9>",
+                                     0),
+              0u)
+        << m_ui.Errors()[0];
+    EXPECT_TRUE(std::filesystem::exists(m_dir + "/game.v9"));
+    EXPECT_EQ(ReadBytes(m_dir + "/other.v9"), before);
+    // An empty directory of the new name is not replaced either.
+    EXPECT_FALSE(RenameEntry(location, *Find(location, "folder"), {"EMPTY"}, m_ui));
+    EXPECT_TRUE(std::filesystem::is_directory(m_dir + "/folder"));
+    EXPECT_TRUE(std::filesystem::is_directory(m_dir + "/EMPTY"));
 }
 
 TEST_F(ChangeTest, RenamingDskImageRenamesTheDisk)
