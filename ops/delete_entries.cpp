@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "drives/hd_binding.h"
 #include "drives/hd_file_ops.h"
 #include "ops/copy.h"
 #include "ops/relist.h"
@@ -113,8 +114,15 @@ bool DeletePcEntry(const Location &location, const CatalogEntry &entry, Ui &ui)
         if (!std::filesystem::remove(path, ec)) {
             failure = ec ? ec.value() : ENOENT;
         }
-    } else if (std::remove(path.c_str()) != 0) {
-        failure = errno;
+    } else {
+        if (entry.ti.kind == kKindPartitionedImage || entry.ti.kind == kKindHdImage) {
+            // The library may hold this image open; left cached, a later image
+            // of the same name would be read and written through the old one.
+            ForgetHdImage(path);
+        }
+        if (std::remove(path.c_str()) != 0) {
+            failure = errno;
+        }
     }
     if (failure != 0) {
         ReportSystemError(ui, failure, kMsgCantDeleteFile, {path});
