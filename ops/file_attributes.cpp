@@ -24,9 +24,12 @@ using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE *)>;
 
 bool IsHdDirectory(const Location &location)
 {
-    // The partition list of an image is a partitioned kind with nothing entered.
-    return location.kind == kLocHdImage ||
-           (location.kind == kLocHdPartition && !location.containerEntries.empty());
+    // At a partitioned image's partition list only the image is on the name
+    // stack; its entries are volumes, not files.
+    const bool hd = location.kind == kLocHdImage || location.kind == kLocHdPartition;
+    return hd && !location.containerEntries.empty() &&
+           !(location.containerEntries.size() == 1 &&
+             location.containerEntries[0].ti.kind == kKindPartitionedImage);
 }
 
 void ApplyOne(uint8_t &flags, uint8_t bit, int state, int &changed)

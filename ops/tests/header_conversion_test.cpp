@@ -204,5 +204,19 @@ TEST_F(HeaderTest, AttributesGoIntoTheHeaderByteOfEachKind)
     EXPECT_EQ(ui.Errors().back(), "Can only set attributes of files in a directory");
 }
 
+TEST(FileAttributes, RefusedAtAPartitionList)
+{
+    RecordingUi ui;
+    Location partitions;
+    partitions.kind = kLocHdPartition;
+    partitions.containerEntries.emplace_back();
+    partitions.containerEntries[0].ti.kind = kKindPartitionedImage;
+    CatalogEntry volume;
+    volume.ti.kind = kKindHdImage;
+    EXPECT_EQ(SetAttributes(ui, partitions, {&volume}, {kAttrSet, kAttrKeep}), -1);
+    ASSERT_EQ(ui.Errors().size(), 1u);
+    EXPECT_EQ(ui.Errors()[0], "Can only set attributes of files in a directory");
+}
+
 } // namespace
 } // namespace kestrel
