@@ -169,6 +169,11 @@ std::string FormatCatalogMessage(int number, MessageArgs args)
 std::string SystemErrorText(int code)
 {
     std::string text = std::strerror(code);
+    // For a code it does not know the C library makes up "Unknown error 1234"
+    // (or "Unknown error: 1234"); that is no text of the system's, and the
+    // number is in the message already.
+    if (text.rfind("Unknown error", 0) == 0)
+        return std::string();
     std::string clean;
     for (char c : text)
         if (c != '\r' && c != '\n')

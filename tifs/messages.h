@@ -45,7 +45,8 @@ std::string FormatText(const char* format, MessageArgs args);
 // The catalog text of a number, formatted (for an unknown number, with the number).
 std::string FormatCatalogMessage(int number, MessageArgs args = {});
 
-// The system's text for an error code, line breaks removed ("" for none).
+// The system's text for an error code, line breaks removed; "" for a code the
+// system has no text for.
 std::string SystemErrorText(int code);
 
 // Shows message `number` captioned "ERROR" and makes it the last message number.

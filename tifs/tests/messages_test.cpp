@@ -38,6 +38,11 @@ TEST(Messages, SystemPartOnlyForANonZeroCode)
                                       std::to_string(ENOENT) + ": " + std::strerror(ENOENT));
     EXPECT_EQ(ui.LastMessage(), 1);
     EXPECT_EQ(ui.boxes.back().kind, "error");
+
+    // A code the system has no text for keeps the code and an empty text.
+    ReportSystemError(ui, 987654, 2, {"/w"});
+    EXPECT_EQ(ui.Errors().back(), "Can't open file for write </w>\n\nERROR 987654: ");
+    EXPECT_EQ(SystemErrorText(987654), "");
 }
 
 TEST(Messages, ArgumentsFormatByTheirConversion)
