@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -24,8 +25,19 @@ bool BrowseForLocation(QWidget *owner, const std::string &current, std::string &
     // Opened inside the current folder, so that choosing at once keeps it.
     if (!current.empty())
         dialog.setDirectory(QString::fromStdString(current));
-    QObject::connect(&dialog, &QFileDialog::currentChanged, &dialog,
-                     [&dialog](const QString &path) { dialog.setToolTip(path); });
+    // The status line under the folder list names the folder that a choice
+    // now would give: the start folder first, then each folder selected.
+    auto *status = new QLabel(QString::fromStdString(current), &dialog);
+    status->setObjectName(kBrowseStatusName);
+    status->setTextFormat(Qt::PlainText);
+    if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
+        grid->addWidget(status, grid->rowCount(), 0, 1, grid->columnCount());
+    auto showSelection = [&dialog, status](const QString &path) {
+        status->setText(path);
+        dialog.setToolTip(path);
+    };
+    QObject::connect(&dialog, &QFileDialog::currentChanged, &dialog, showSelection);
+    QObject::connect(&dialog, &QFileDialog::directoryEntered, &dialog, showSelection);
     dialog.adjustSize();
     CenterOver(&dialog, owner);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -42,7 +54,7 @@ void CenterOver(QWidget *window, QWidget *reference)
     if (reference)
         area = reference->frameGeometry();
     else if (QScreen *screen = QGuiApplication::primaryScreen())
-        area = screen->geometry();
+        area = screen->availableGeometry(); // the work area, without the task bars
     QRect frame = window->frameGeometry();
     frame.moveCenter(area.center());
     window->move(frame.topLeft());

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -325,6 +326,19 @@ TEST_F(ProgramTest, BrowserStartsInTheCurrentFolderAndChoosingAtOnceKeepsIt)
     AnswerBrowser("", &title);
     EXPECT_FALSE(BrowseForLocation(nullptr, Folder(), chosen));
     EXPECT_EQ(chosen, Folder());
+
+    // The status line names the selected folder from the start.
+    QString status = "not shown";
+    QTimer::singleShot(50, [&status] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *d = qobject_cast<QFileDialog *>(w); d && d->isVisible()) {
+                if (auto *label = d->findChild<QLabel *>(kBrowseStatusName))
+                    status = label->isVisibleTo(d) ? label->text() : "hidden";
+                d->reject();
+            }
+    });
+    EXPECT_FALSE(BrowseForLocation(nullptr, Folder(), chosen));
+    EXPECT_EQ(status.toStdString(), Folder());
 }
 
 TEST_F(ProgramTest, StoredPlacementAndSettingsAreUsedOnTheNextStart)
