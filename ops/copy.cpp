@@ -8,6 +8,7 @@
 #include "drives/cf7_layout.h"
 #include "drives/cf7_listing.h"
 #include "drives/cf7_volume.h"
+#include "drives/hd_binding.h"
 #include "drives/hd_file_ops.h"
 #include "ops/conversion_rules.h"
 #include "ops/relist.h"
@@ -289,6 +290,9 @@ int CopyEntryIntoDirectory(const Location &source, const CatalogEntry &given,
             break;
         }
     }
+    // The target may be the image the hard-disk library holds open: once it
+    // is replaced, the library would go on reading and writing the old file.
+    ForgetHdImage(target);
     // The old target is not deleted first: every writer below puts the new
     // file beside it and renames it into place once it is complete.
     if (entry.archiveMember != 0 && source.kind == kLocArchive) {

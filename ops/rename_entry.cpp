@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include "drives/hd_binding.h"
 #include "drives/hd_file_ops.h"
 #include "ops/relist.h"
 #include "tifs/catalog.h"
@@ -83,6 +84,9 @@ bool RenameInPcDirectory(const Location &location, CatalogEntry &entry, const st
               from.st_ino == to.st_ino)) {
             ReportSystemError(ui, EEXIST, kMsgCantRename, {oldPath});
             return false;
+        }
+        if (entry.ti.kind == kKindPartitionedImage || entry.ti.kind == kKindHdImage) {
+            ForgetHdImage(oldPath); // the library must not keep the old name open
         }
         if (std::rename(oldPath.c_str(), newPath.c_str()) != 0) {
             ReportSystemError(ui, errno, kMsgCantRename, {oldPath});

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "drives/hd_binding.h"
 #include "ops/copy.h"
 #include "ops/register_all.h"
 #include "tests/support/floppy_builder.h"
@@ -320,6 +321,21 @@ TEST_F(CopyTest, FailedCopyKeepsTheOldTarget)
         names.push_back(item.path().filename().string());
     }
     EXPECT_EQ(names, std::vector<std::string>{"thing"}); // no side file left behind
+}
+
+TEST_F(CopyTest, ReplacingTheOpenHardDiskImageReleasesIt)
+{
+    ASSERT_TRUE(WriteBytes(m_src + "/disk.hd", {'n', 'e', 'w'}));
+    ASSERT_TRUE(WriteBytes(m_out + "/disk.hd", {'o', 'l', 'd'}));
+    CatalogEntry entry;
+    entry.pcName = "disk.hd";
+    entry.ti.kind = kKindHdImage;
+    SetCachedHdImagePath(m_out + "/disk.hd");
+    OverwriteState state;
+    m_ui.answers = {Answer::Yes};
+    EXPECT_EQ(CopyEntryIntoDirectory(Open(m_src), entry, Open(m_out), state, m_ui), kCopyGoOn);
+    EXPECT_EQ(ReadBytes(m_out + "/disk.hd"), (std::vector<uint8_t>{'n', 'e', 'w'}));
+    EXPECT_EQ(CachedHdImagePath(), "");
 }
 
 TEST_F(CopyTest, PlainPcFileIsConvertedIntoTheImage)

@@ -170,6 +170,20 @@ TEST_F(ChangeTest, RenamingOntoAnExistingNameKeepsBothFiles)
     EXPECT_TRUE(std::filesystem::is_directory(m_dir + "/EMPTY"));
 }
 
+TEST_F(ChangeTest, RenamingTheOpenHardDiskImageReleasesIt)
+{
+    ASSERT_TRUE(WriteBytes(m_dir + "/disk.hd", std::vector<uint8_t>(512, 0)));
+    Location location;
+    location.path = m_dir;
+    CatalogEntry entry;
+    entry.pcName = "disk.hd";
+    entry.ti.kind = kKindHdImage;
+    SetCachedHdImagePath(m_dir + "/disk.hd");
+    ASSERT_TRUE(RenameEntry(location, entry, {"other"}, m_ui));
+    EXPECT_TRUE(std::filesystem::exists(m_dir + "/other.hd"));
+    EXPECT_EQ(CachedHdImagePath(), "");
+}
+
 TEST_F(ChangeTest, RenamingDskImageRenamesTheDisk)
 {
     ASSERT_EQ(WriteNewImage(*FindPreset(0), "OLD", m_dir + "/old.dsk", m_ui), 0);
