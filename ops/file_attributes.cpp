@@ -75,8 +75,12 @@ bool SetEntryAttributes(Ui &ui, const Location &location, CatalogEntry &entry,
         return true;
     }
     if (location.kind != kLocPcDirectory) {
+        // The library stores only the protection; an archive bit changed here
+        // would show in the pane without ever reaching the image.
+        AttributeOptions stored = options;
+        stored.archive = kAttrKeep;
         uint8_t flags = static_cast<uint8_t>(entry.ti.flags);
-        if (ApplyAttributes(flags, options) == 0) {
+        if (ApplyAttributes(flags, stored) == 0) {
             return true;
         }
         CatalogEntry changed = entry;

@@ -218,5 +218,20 @@ TEST(FileAttributes, RefusedAtAPartitionList)
     EXPECT_EQ(ui.Errors()[0], "Can only set attributes of files in a directory");
 }
 
+TEST(FileAttributes, ArchiveAloneChangesNothingInAHardDiskImage)
+{
+    RecordingUi ui;
+    Location volume;
+    volume.kind = kLocHdImage;
+    volume.containerEntries.emplace_back();
+    volume.containerEntries[0].ti.kind = kKindHdImage;
+    CatalogEntry file;
+    file.ti.kind = kKindDisVar;
+    file.ti.flags = 0x80;
+    EXPECT_TRUE(SetEntryAttributes(ui, volume, file, {kAttrKeep, kAttrSet}));
+    EXPECT_EQ(file.ti.flags, 0x80);
+    EXPECT_TRUE(ui.Silent());
+}
+
 } // namespace
 } // namespace kestrel
