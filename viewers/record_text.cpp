@@ -11,6 +11,7 @@ namespace
 
 // Room for a byte, CR LF and the closing NUL.
 constexpr ptrdiff_t kRecordReserve = 4;
+constexpr uint8_t kEndOfSectorMark = 0xFF;
 
 bool Full(char *&out, char *end, ptrdiff_t reserve)
 {
@@ -71,7 +72,10 @@ char *VariableRecordsToText(const uint8_t *data, size_t length, char *out, char 
     size_t pos = 0;
     while (pos < length) {
         const size_t n = data[pos];
-        if (pos + 1 + n > length) {
+        // No record can be 255 bytes long, since the end mark must follow
+        // the last record; so 0xFF is always the mark, even at offset 0,
+        // where it would otherwise just fit as a record.
+        if (n == kEndOfSectorMark || pos + 1 + n > length) {
             break;
         }
         for (size_t i = 0; i < n; ++i) {

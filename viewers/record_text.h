@@ -25,8 +25,8 @@ char *FixedRecordsToText(bool raw, const uint8_t *data, size_t length, uint32_t 
                          const CatalogEntry &entry, char *out, char *end);
 
 // The records of a variable-length sector: length byte n and n bytes, from
-// offset 0, as long as the record stays within the sector (so the 0xFF end
-// mark ends it). Non-printable bytes become "."; each record, even an empty
+// offset 0, as long as the record stays within the sector; a length byte
+// 0xFF is the end mark wherever it stands, also at offset 0. Non-printable bytes become "."; each record, even an empty
 // one, ends with CR LF.
 char *VariableRecordsToText(const uint8_t *data, size_t length, char *out, char *end);
 

@@ -130,6 +130,14 @@ TEST(RecordText, VariableRecordsEndAtTheSectorMark)
     char *p = VariableRecordsToText(f.data.data(), 256, out.data(), out.data() + out.size());
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(std::string(out.data(), p), "ALPHA\r\n\r\nB.\r\n");
+
+    // A sector holding no record is only its end mark: no line of 255
+    // bytes of padding.
+    std::vector<uint8_t> empty(256, 0xFF);
+    empty[1] = 'X';
+    p = VariableRecordsToText(empty.data(), 256, out.data(), out.data() + out.size());
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p, out.data());
 }
 
 std::vector<std::string> ColonScreen()
