@@ -102,8 +102,9 @@ int32_t CloseImage()
             int32_t fdrResult = 0;
             int32_t dataResult = 0;
             WriteBackSlot(slot, fdrResult, dataResult);
+            written = written && fdrResult == kDsrOk && dataResult == kDsrOk;
         }
-        written = state.image.Close();
+        written = state.image.Close() && written;
     }
     state.imagePath.clear();
     std::memset(state.partitionTable, 0, sizeof state.partitionTable);

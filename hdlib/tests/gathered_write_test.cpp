@@ -51,6 +51,45 @@ protected:
         return {};
     }
 
+    // A new 20-sector file LOST whose data lies past the end of a shortened image, which the
+    // process may not grow: every write of its data is refused. end is the image's size.
+    void StartLostFile(FileRequest &request, off_t &end)
+    {
+        Open(MakeHdImage({.sectors = 4096, .sectorsPerAu = 1}));
+        ASSERT_EQ(createSectorFile(&request, ".", "LOST"), 0);
+        const std::vector<uint32_t> sectors = SectorsOnFile("LOST");
+        ASSERT_EQ(sectors.size(), 21u);
+        ASSERT_LT(sectors[0], sectors[1]);
+        end = static_cast<off_t>(sectors[1]) * 256;
+        ASSERT_EQ(::truncate(m_path.c_str(), end), 0);
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &m_before), 0);
+        struct rlimit limited = m_before;
+        limited.rlim_cur = static_cast<rlim_t>(end);
+        m_previous = std::signal(SIGXFSZ, SIG_IGN);
+        m_limited = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+        ASSERT_TRUE(m_limited);
+    }
+
+    void EndLimit()
+    {
+        if (m_limited)
+            setrlimit(RLIMIT_FSIZE, &m_before);
+        if (m_previous != SIG_ERR)
+            std::signal(SIGXFSZ, m_previous);
+        m_limited = false;
+        m_previous = SIG_ERR;
+    }
+
+    void TearDown() override
+    {
+        EndLimit();
+        BrackenlyTest::TearDown();
+    }
+
+    struct rlimit m_before = {};
+    bool m_limited = false;
+    void (*m_previous)(int) = SIG_ERR;
+
     static bool SectorIs(const std::vector<uint8_t> &image, uint32_t volumeSector, uint32_t n)
     {
         uint8_t expected[256];
@@ -101,21 +140,9 @@ TEST_F(HdGatheredWrites, SectorsAreSeenBeforeTheCloseAndOnTheFileAfterIt)
 // the write of the file's last sector, or the close.
 TEST_F(HdGatheredWrites, ARefusedWriteIsToldByTheCallThatMakesIt)
 {
-    Open(MakeHdImage({.sectors = 4096, .sectorsPerAu = 1}));
     FileRequest request = SectorFileRequest(20);
-    ASSERT_EQ(createSectorFile(&request, ".", "LOST"), 0);
-    const std::vector<uint32_t> sectors = SectorsOnFile("LOST");
-    ASSERT_EQ(sectors.size(), 21u);
-    ASSERT_LT(sectors[0], sectors[1]);
-    const off_t end = static_cast<off_t>(sectors[1]) * 256;
-    ASSERT_EQ(::truncate(m_path.c_str(), end), 0);
-
-    struct rlimit before = {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-    struct rlimit limited = before;
-    limited.rlim_cur = static_cast<rlim_t>(end);
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    off_t end = 0;
+    ASSERT_NO_FATAL_FAILURE(StartLostFile(request, end));
 
     uint8_t sector[256] = {};
     std::vector<int32_t> answers;
@@ -131,10 +158,24 @@ TEST_F(HdGatheredWrites, ARefusedWriteIsToldByTheCallThatMakesIt)
     FileRequest raw = Request();
     answers.push_back(writeVolumeSector(&raw, 4000, sector));
 
-    setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, previous);
+    EndLimit();
     EXPECT_EQ(answers,
               (std::vector<int32_t>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 192, 192, 0, 192, 192}));
+    EXPECT_EQ(std::filesystem::file_size(m_path), static_cast<uintmax_t>(end));
+}
+
+// Closing the image (ordinal 3) writes out what is still gathered and answers for it.
+TEST_F(HdGatheredWrites, ClosingTheImageTellsARefusedWrite)
+{
+    FileRequest request = SectorFileRequest(20);
+    off_t end = 0;
+    ASSERT_NO_FATAL_FAILURE(StartLostFile(request, end));
+    uint8_t sector[256] = {};
+    const int32_t written = writeFileSector(&request, ".", "LOST", 0, sector);
+    const int32_t closed = close();
+    EndLimit();
+    EXPECT_EQ(written, 0);
+    EXPECT_EQ(closed, 192);
     EXPECT_EQ(std::filesystem::file_size(m_path), static_cast<uintmax_t>(end));
 }
 
