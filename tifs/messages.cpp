@@ -76,6 +76,40 @@ const char* const kCatalog[kMessageCount] = {
     "Not a TI file <%s>\n(Something went wrong with conversion)",
 };
 
+// Messages the program has gained beyond the original catalog. Numbers start
+// at 100 so that the original ones keep theirs; each topic keeps its own range
+// so that texts added side by side never take each other's numbers.
+struct ExtendedMessage {
+    int number;
+    const char* text;
+};
+
+const ExtendedMessage kExtended[] = {
+    // 100-119: HFE images, disk repair, sector-dump variants
+
+    // 120-139: disk check and extraction
+
+    // 140-159: floppy subdirectories and archive packing
+
+    // 160-179: faults while writing
+
+    // 180-189: installation, start-up, command line
+
+    // 190-199: speed, background listing
+
+    // 200-209: the program's windows and dialogs
+
+    {0, nullptr},
+};
+
+const char* ExtendedText(int number)
+{
+    for (const ExtendedMessage& entry : kExtended)
+        if (entry.text && entry.number == number)
+            return entry.text;
+    return nullptr;
+}
+
 const char* const kUnknownText = "Unknown error <%d>";
 
 constexpr size_t kMessageBufferSize = 512;
@@ -121,11 +155,14 @@ std::string FormatOne(const std::string& directive, char conversion, const Messa
 
 } // namespace
 
+// Numbers 0 to 64 are the original catalog; later ones (kExtended) start at 100.
 const char* CatalogText(int number)
 {
-    if (number < 0 || number >= kMessageCount)
-        return kUnknownText;
-    return kCatalog[number];
+    if (number >= 0 && number < kMessageCount)
+        return kCatalog[number];
+    if (const char* text = ExtendedText(number))
+        return text;
+    return kUnknownText;
 }
 
 std::string FormatText(const char* format, MessageArgs args)
@@ -161,9 +198,11 @@ std::string FormatText(const char* format, MessageArgs args)
 
 std::string FormatCatalogMessage(int number, MessageArgs args)
 {
-    if (number < 0 || number >= kMessageCount)
-        return FormatText(kUnknownText, {number});
-    return FormatText(kCatalog[number], args);
+    if (number >= 0 && number < kMessageCount)
+        return FormatText(kCatalog[number], args);
+    if (const char* text = ExtendedText(number))
+        return FormatText(text, args);
+    return FormatText(kUnknownText, {number});
 }
 
 std::string SystemErrorText(int code)
