@@ -1,14 +1,22 @@
-// check IMAGE: a read-only file-system check of a DSK or PC99 image, or of
-// every formatted volume of a CF7A+ card image. One line per finding, then
-// a summary line per disk; the exit status is 1 when any disk is damaged.
+// check IMAGE: a read-only check of a DSK or PC99 image, of every formatted
+// volume of a CF7A+ card image, of every volume of a hard-disk image, or of
+// an ARC archive. One line per finding, then a summary line per disk; the
+// exit status is 0 when all is sound, 1 when anything is damaged and 2 when
+// the file is of a kind that cannot be checked.
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/command.h"
 #include "cli/terminal_ui.h"
-#include "drives/cf7_card.h"
-#include "drives/cf7_layout.h"
+#include "drives/cf7_check.h"
+#include "drives/hd_check.h"
+#include "drives/hd_recognizer.h"
+#include "tifs/arc/archive_check.h"
 #include "tifs/disk_check/disk_check.h"
+#include "tifs/floppy/floppy_reader.h"
 
 namespace kestrel::cli
 {
@@ -17,74 +25,143 @@ namespace
 {
 
 const char kUsage[] = "check IMAGE";
+constexpr int kDamaged = 1;
+constexpr int kCannotCheck = 2;
 
-void Print(const std::string &prefix, const DiskCheckResult &result)
+void Print(const std::string &prefix, const std::vector<std::string> &findings,
+           const std::string &summary)
 {
-    for (const std::string &line : result.findings) {
+    for (const std::string &line : findings) {
         std::printf("%s%s\n", prefix.c_str(), line.c_str());
     }
-    std::printf("%s%s\n", prefix.c_str(), result.summary.c_str());
+    std::printf("%s%s\n", prefix.c_str(), summary.c_str());
 }
 
-bool IsCardImage(const std::string &path)
+int CheckCard(const std::string &path, TerminalUi &ui)
+{
+    CardCheckResult result;
+    if (!CheckCardImage(path, result, ui)) {
+        Print(std::string(), result.findings, "the card cannot be checked");
+        return kDamaged;
+    }
+    for (const std::string &line : result.findings) {
+        std::printf("%s\n", line.c_str());
+    }
+    for (const CardVolumeCheck &v : result.volumes) {
+        Print(v.pcName + ": ", v.result.findings, v.result.summary);
+    }
+    std::printf("%zu volumes checked: %s\n", result.volumes.size(),
+                result.Clean() ? "clean" : "damaged");
+    return result.Clean() ? 0 : kDamaged;
+}
+
+int CheckHardDisk(const std::string &path, TerminalUi &ui)
+{
+    std::vector<HdVolumeCheck> volumes;
+    if (!CheckHdImage(path, volumes, ui)) {
+        std::printf("the hard-disk image cannot be checked: the library cannot open it\n");
+        return kDamaged;
+    }
+    bool damaged = false;
+    unsigned checked = 0;
+    for (const HdVolumeCheck &v : volumes) {
+        const std::string prefix =
+            volumes.size() > 1 ? "volume " + std::to_string(v.volume) + ": " : std::string();
+        if (!v.checked) {
+            std::printf("%snot initialized: nothing to check\n", prefix.c_str());
+            continue;
+        }
+        ++checked;
+        Print(prefix, v.result.findings, v.result.summary);
+        damaged = damaged || !v.result.Clean();
+    }
+    if (volumes.size() > 1) {
+        std::printf("%u volumes checked: %s\n", checked, damaged ? "damaged" : "clean");
+    }
+    return damaged ? kDamaged : 0;
+}
+
+int CheckArchive(const std::string &path)
+{
+    ArchiveCheckResult result;
+    const bool read = CheckArchiveFile(path, result);
+    Print(std::string(), result.findings, result.summary);
+    return read && result.Clean() ? 0 : kDamaged;
+}
+
+bool ReadFirstSector(const std::string &path, uint8_t *sector, uint64_t &size)
 {
     std::FILE *file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         return false;
     }
-    uint8_t header[kCf7HeaderSize] = {};
-    const bool whole = std::fread(header, 1, sizeof header, file) == sizeof header;
+    const size_t got = std::fread(sector, 1, 256, file);
+    size = 0;
+    if (fseeko(file, 0, SEEK_END) == 0) {
+        size = static_cast<uint64_t>(ftello(file));
+    }
     std::fclose(file);
-    return whole && IsCf7ImageHeader(header);
+    if (got < 256) {
+        std::fill(sector + got, sector + 256, 0);
+    }
+    return got > 0;
 }
 
-int CheckCard(const std::string &path, TerminalUi &ui)
+// A file named as a floppy image whose first sector no longer says so.
+bool HasDiskExtension(const std::string &path)
 {
-    Cf7Card card;
-    if (!card.OpenImage(path, false, 1, ui)) {
-        return 1;
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) {
+        return false;
     }
-    bool damaged = false;
-    unsigned checked = 0;
-    for (uint32_t volume = 1; volume <= card.VolumeCount(); ++volume) {
-        FloppyDisk disk(card.TiBytes(), Cf7VolumeFirstSector(volume) * kSectorSize, path);
-        uint8_t vibSector[kSectorSize];
-        if (!card.ReadSector(Cf7VolumeFirstSector(volume), vibSector, ui)) {
-            damaged = true;
-            continue;
-        }
-        if (vibSector[13] != 'D' || vibSector[14] != 'S' || vibSector[15] != 'K') {
-            continue; // not formatted: nothing to check
-        }
-        const std::string prefix = Cf7VolumePcName(volume, false) + ": ";
-        if (!disk.Open(ui) || disk.ImageKind() == 0) {
-            std::printf("%sthe volume holds no readable disk\n", prefix.c_str());
-            damaged = true;
-            continue;
-        }
-        DiskCheckResult result = CheckFloppyFileSystem(disk, ui);
-        Print(prefix, result);
-        damaged = damaged || !result.Clean();
-        ++checked;
+    std::string extension = path.substr(dot + 1);
+    for (char &c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    std::printf("%u volumes checked: %s\n", checked, damaged ? "damaged" : "clean");
-    return damaged ? 1 : 0;
+    return extension == "dsk" || extension == "pc99";
 }
 
 int RunCheck(CommandContext &context)
 {
     if (context.args.size() != 1) {
         std::fprintf(stderr, "kestrel-cli: IMAGE expected\nusage: kestrel-cli %s\n", kUsage);
-        return 1;
+        return kDamaged;
     }
     const std::string &path = context.args[0];
-    if (IsCardImage(path)) {
+    uint8_t first[256];
+    uint64_t size = 0;
+    if (!ReadFirstSector(path, first, size)) {
+        std::fprintf(stderr, "kestrel-cli: %s: cannot be read\n", path.c_str());
+        return kDamaged;
+    }
+    if (IsCardImageFile(path)) {
         return CheckCard(path, *context.ui);
     }
-    DiskCheckResult result;
-    const bool opened = CheckDiskImage(path, 0, result, *context.ui);
-    Print(std::string(), result);
-    return opened && result.Clean() ? 0 : 1;
+    DiskSummary summary;
+    if (RecognizeFloppyImage(path, first, summary)) {
+        DiskCheckResult result;
+        const bool opened = CheckDiskImage(path, 0, result, *context.ui);
+        Print(std::string(), result.findings, result.summary);
+        return opened && result.Clean() ? 0 : kDamaged;
+    }
+    if (IsArchiveFile(path)) {
+        return CheckArchive(path);
+    }
+    CatalogEntry entry;
+    if (RecognizeHdImageFile(path, first, size, entry)) {
+        return CheckHardDisk(path, *context.ui);
+    }
+    if (HasDiskExtension(path)) {
+        // Named as a disk but with no VIB to know it by: damage, not another kind.
+        DiskCheckResult result;
+        CheckDiskImage(path, 0, result, *context.ui);
+        Print(std::string(), result.findings, result.summary);
+        return kDamaged;
+    }
+    std::printf("%s: not a disk image, card image, hard-disk image or archive that can be "
+                "checked\n",
+                path.c_str());
+    return kCannotCheck;
 }
 
 } // namespace

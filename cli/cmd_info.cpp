@@ -1,10 +1,18 @@
-// info IMAGE: the figures of a hard-disk image, one block per volume.
+// info IMAGE: the figures of a hard-disk image or of a CF7A+ card image,
+// one block per volume.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "cli/command.h"
 #include "cli/terminal_ui.h"
+#include "drives/cf7_card.h"
+#include "drives/cf7_check.h"
+#include "drives/cf7_layout.h"
 #include "drives/hd_image_info.h"
+#include "tifs/byte_order.h"
+#include "tifs/floppy/floppy_geometry.h"
+#include "tifs/floppy/vib.h"
 #include "tifs/messages.h"
 
 namespace kestrel::cli
@@ -16,6 +24,63 @@ namespace
 const char kUsage[] = "info IMAGE";
 constexpr int kMsgNoDiskInfo = 9;
 
+// A card's volumes are floppy disks: their AUs and free AUs come from each
+// VIB, not from a hard-disk VIB that the card's header is not.
+int CardInfo(const std::string &image, TerminalUi &ui)
+{
+    Cf7Card card;
+    if (!card.OpenImage(image, false, 1, ui)) {
+        return 1;
+    }
+    uint8_t header[kCf7HeaderSize];
+    if (!card.ReadHeader(header, ui)) {
+        return 1;
+    }
+    std::printf("card: %.10s\n", reinterpret_cast<const char *>(header + cf7header::kName));
+    std::printf("  volumes: %u\n", card.VolumeCount());
+    std::printf("  TI sectors: %llu\n", static_cast<unsigned long long>(card.TiSectors()));
+    for (uint32_t volume = 1; volume <= card.VolumeCount(); ++volume) {
+        const uint64_t first = Cf7VolumeFirstSector(volume);
+        uint8_t sector[kSectorSize];
+        if (!card.ReadSector(first, sector, ui)) {
+            return 1;
+        }
+        DiskSummary summary;
+        if (DecodeVib(nullptr, sector, summary) == 0) {
+            std::printf("volume %u: UNFORMATED\n", volume);
+            continue;
+        }
+        const unsigned total = summary.totalSectors;
+        const unsigned auSize = AuSize(total);
+        const unsigned aus = (total + auSize - 1) / auSize;
+        unsigned freeAus = 0;
+        for (unsigned au = 0; au < aus && au < kBitmapAus; ++au) {
+            freeAus += IsAuUsed(sector, au) ? 0 : 1;
+        }
+        unsigned files = 0;
+        uint8_t index[kSectorSize];
+        if (total > 1 && card.ReadSector(first + 1, index, ui)) {
+            while (files < 127 && GetWordBE(index, files * 2) != 0) {
+                ++files;
+            }
+        }
+        unsigned subdirectories = 0;
+        for (size_t slot = 0; slot < vib::kSlotCount; ++slot) {
+            subdirectories += ReadSubdirSlot(sector, slot).used ? 1 : 0;
+        }
+        std::printf("volume %u: %s\n", volume, summary.name.c_str());
+        std::printf("  total AUs: %u\n", aus);
+        std::printf("  sectors per AU: %u\n", auSize);
+        std::printf("  sectors: %u\n", total);
+        std::printf("  free AUs: %u\n", freeAus);
+        std::printf("  free sectors: %u\n", freeAus * auSize);
+        std::printf("  files in root: %u\n", files);
+        std::printf("  subdirectories in root: %u\n", subdirectories);
+        std::printf("  sectors per track: %u\n", summary.sectorsPerTrack);
+    }
+    return 0;
+}
+
 int RunInfo(CommandContext &context)
 {
     TerminalUi &ui = *context.ui;
@@ -24,6 +89,9 @@ int RunInfo(CommandContext &context)
         return 1;
     }
     const std::string &image = context.args[0];
+    if (IsCardImageFile(image)) {
+        return CardInfo(image, ui);
+    }
     HdVolumeInfo volumes[4];
     CatalogEntry whole;
     int count = HdImageInfo(image, whole, volumes);

@@ -34,6 +34,8 @@ constexpr int kMsgPc99ToItself = 50;
 constexpr int kMsgPc99OnlyToDirectory = 51;
 constexpr int kMsgExtractOnlyToDirectory = 52;
 constexpr int kMsgArcOnlyToDirectory = 53;
+constexpr int kMsgNotExtracted = 120;
+constexpr int kMsgUnknownNotExtracted = 121;
 constexpr unsigned kNumberLimit = 100000; // a folder full of GAMES(n) ends the search
 constexpr int kPresetDssd40 = 1;
 constexpr int kPresetDsdd40 = 2;
@@ -108,6 +110,36 @@ bool ListContainer(const Location &source, const CatalogEntry &entry, const Extr
     pane = Location{};
     pane.path = JoinPcPath(source.path, entry.pcName);
     return ListFloppyImage(pane, pane.path, 1, std::string(), false, ui);
+}
+
+// The PC name a member is written under inside its new folder. The folder
+// is new, so a name that is there already came from an earlier member whose
+// name maps to the same PC name: numbering keeps both. Bytes that a PC name
+// cannot usefully hold become '@', as the forbidden characters do; so does
+// '.', which no TI name holds and which would hide the file or climb out.
+std::string MemberTarget(const std::string &directory, const std::string &tiName)
+{
+    std::string name = PcForm(tiName);
+    for (char &c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == '.') {
+            c = '@';
+        }
+    }
+    return FreeNumberedPath(directory, name, "");
+}
+
+// A disk file whose name fails the TI name rules is listed with an unknown
+// kind; its type is still in its flags, and its data is as good as any.
+bool HasFileType(const CatalogEntry &entry)
+{
+    if (IsTiFileKind(entry.ti.kind)) {
+        return true;
+    }
+    TiFileDescriptor ti = entry.ti;
+    DecodeFileType(ti);
+    return entry.archiveMember == 0 && IsTiFileKind(ti.kind) && (ti.flags & kFlagMustBeZero) == 0 &&
+           (ti.kind == kKindProgram || ti.recordLength != 0);
 }
 
 bool SaveMember(const Location &pane, const CatalogEntry &entry, const std::string &target, Ui &ui)
@@ -188,8 +220,14 @@ int ExtractContainers(Location &destination, Location &source, CatalogEntry *cur
                 stop = true;
                 break;
             }
-            if (IsTiFileKind(entry->ti.kind)) {
-                SaveMember(pane, *entry, JoinPcPath(directory, PcForm(entry->ti.tiName)), ui);
+            const std::string shown = PcForm(entry->ti.tiName);
+            if (entry->ti.kind == kKindSubdir || entry->ti.kind == kKindUpDir) {
+                continue;
+            }
+            if (!HasFileType(*entry)) {
+                ReportError(ui, kMsgUnknownNotExtracted, {shown, container->pcName});
+            } else if (!SaveMember(pane, *entry, MemberTarget(directory, entry->ti.tiName), ui)) {
+                ReportError(ui, kMsgNotExtracted, {shown, container->pcName});
             }
         }
         container->marked = false;

@@ -88,6 +88,8 @@ const ExtendedMessage kExtended[] = {
     // 100-119: HFE images, disk repair, sector-dump variants
 
     // 120-139: disk check and extraction
+    {120, "File <%s> was not extracted from <%s>"},
+    {121, "File <%s> in <%s> is of no known type and was not extracted"},
 
     // 140-159: floppy subdirectories and archive packing
 

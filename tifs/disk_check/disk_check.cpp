@@ -7,6 +7,7 @@
 #include "tifs/byte_order.h"
 #include "tifs/floppy/data_chain.h"
 #include "tifs/floppy/floppy_geometry.h"
+#include "tifs/floppy/pc99_check.h"
 #include "tifs/floppy/vib.h"
 #include "tifs/ti_file.h"
 
@@ -20,12 +21,16 @@ constexpr unsigned kIndexWords = 127;
 constexpr int kNobody = -1;
 
 // FDR fields the check needs.
+constexpr size_t kFdrReserved = 10; // a word, written as zero
 constexpr size_t kFdrFlags = 12;
 constexpr size_t kFdrRecordsPerSector = 13;
 constexpr size_t kFdrSectors = 14;
 constexpr size_t kFdrLevel3 = 18; // little-endian
+constexpr size_t kFdrRecordLength = 17;
 constexpr uint8_t kFlagProgram = 0x01;
 constexpr uint8_t kFlagVariable = 0x80;
+constexpr uint8_t kFlagsReserved = 0x64;
+constexpr size_t kNameLength = 10;
 
 std::string Format(const char *format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char *format, ...)
@@ -52,11 +57,45 @@ std::string ShownName(const uint8_t *name)
     return text.empty() ? std::string("(no name)") : text;
 }
 
+// Why the 10 name bytes cannot name a TI file or disk, or null when they
+// can. A file's name may not be blank; a disk's may (TI software shows it
+// as unnamed). Characters that would cut a TI path ('.') or a PC path ('/')
+// and bytes no keyboard gives are damage, and so is a blank inside a name.
+const char *NameProblem(const uint8_t *name, bool mayBeBlank)
+{
+    size_t length = kNameLength;
+    while (length > 0 && name[length - 1] == ' ') {
+        --length;
+    }
+    if (length == 0) {
+        return mayBeBlank ? nullptr : "is blank";
+    }
+    for (size_t i = 0; i < length; ++i) {
+        const uint8_t c = name[i];
+        if (c == 0) {
+            return "holds a NUL byte";
+        }
+        if (c < 0x20 || c >= 0x7F) {
+            return "holds a control byte";
+        }
+        if (c == '.') {
+            return "holds a \".\"";
+        }
+        if (c == '/') {
+            return "holds a \"/\"";
+        }
+        if (c == ' ') {
+            return "has a blank inside";
+        }
+    }
+    return nullptr;
+}
+
 class Checker
 {
 public:
-    Checker(FloppyDisk &disk, Ui &ui, DiskCheckResult &result)
-        : m_disk(disk), m_ui(ui), m_result(result)
+    Checker(FloppyDisk &disk, Ui &ui, DiskCheckResult &result, unsigned sectorLimit)
+        : m_disk(disk), m_ui(ui), m_result(result), m_sectorLimit(sectorLimit)
     {
         m_total = disk.Summary().totalSectors;
         m_auSize = AuSize(m_total);
@@ -74,9 +113,16 @@ public:
         const bool pc99 = m_disk.ImageKind() == 10 || m_disk.ImageKind() == 11;
         const uint64_t size = m_disk.Image().Size();
         const uint64_t present = size > m_disk.Base() ? (size - m_disk.Base()) / kSectorSize : 0;
-        if (!pc99 && present < m_total) {
+        if (m_sectorLimit != 0 && m_total > m_sectorLimit) {
+            Find(Format("The disk says it has %u sectors, but its volume holds %u", m_total,
+                        m_sectorLimit));
+        } else if (!pc99 && present < m_total) {
             Find(Format("The image holds %llu sectors, but the disk says it has %u",
                         static_cast<unsigned long long>(present), m_total));
+        }
+        CheckVolumeFields();
+        if (pc99) {
+            CheckPc99Tracks(m_disk.Image(), m_disk.Summary(), m_result.findings);
         }
         Claim(0, Owner("the volume information block"));
         Claim(1, Owner("the file index"));
@@ -87,7 +133,12 @@ public:
                 if (!s.used) {
                     continue;
                 }
-                std::string name = ShownName(reinterpret_cast<const uint8_t *>(s.name.data()));
+                const auto *raw = reinterpret_cast<const uint8_t *>(s.name.data());
+                std::string name = ShownName(raw);
+                if (const char *problem = NameProblem(raw, false)) {
+                    Find(Format("Subdirectory slot %zu: the name \"%s\" %s", slot, name.c_str(),
+                                problem));
+                }
                 if (s.fdirSector < 2 || s.fdirSector >= m_total) {
                     Find(Format("Subdirectory %s: its file index sector %u is outside the disk",
                                 name.c_str(), s.fdirSector));
@@ -102,6 +153,17 @@ public:
     }
 
 private:
+    void CheckVolumeFields()
+    {
+        const uint8_t *v = m_disk.Vib();
+        if (const char *problem = NameProblem(v + vib::kName, true)) {
+            Find(Format("The disk name \"%s\" %s", ShownName(v + vib::kName).c_str(), problem));
+        }
+        if (v[vib::kSectorsPerTrack] == 0) {
+            Find("The volume information block says 0 sectors per track");
+        }
+    }
+
     int Owner(const std::string &name)
     {
         m_names.push_back(name);
@@ -154,6 +216,10 @@ private:
                 Find(Format("File index %u entry %u (%s) is out of order after %s", indexSector,
                             word, ShownName(fdr).c_str(), ShownName(previous).c_str()));
             }
+            if (const char *problem = NameProblem(fdr, false)) {
+                Find(Format("File index %u entry %u: the name \"%s\" %s", indexSector, word,
+                            ShownName(fdr).c_str(), problem));
+            }
             std::memcpy(previous, fdr, 10);
             havePrevious = true;
             CheckFile(sector, fdr, prefix + ShownName(fdr));
@@ -169,8 +235,8 @@ private:
         if (!DecodeDataChain(fdr, m_format, 0, chain)) {
             switch (chain.problem) {
             case ChainProblem::OutsideDisk:
-                Find(Format("%s: chain entry %u runs outside the disk (sector %llu)",
-                            name.c_str(), chain.problemEntry,
+                Find(Format("%s: chain entry %u runs outside the disk (sector %llu)", name.c_str(),
+                            chain.problemEntry,
                             static_cast<unsigned long long>(chain.problemSector)));
                 break;
             case ChainProblem::Overlap:
@@ -178,8 +244,7 @@ private:
                             name.c_str(), chain.problemEntry));
                 break;
             case ChainProblem::Backwards:
-                Find(Format("%s: chain entry %u runs backwards", name.c_str(),
-                            chain.problemEntry));
+                Find(Format("%s: chain entry %u runs backwards", name.c_str(), chain.problemEntry));
                 break;
             default:
                 Find(Format("%s: chain entry %u is damaged", name.c_str(), chain.problemEntry));
@@ -199,7 +264,25 @@ private:
         const uint8_t flags = fdr[kFdrFlags];
         const unsigned level3 = GetWordLE(fdr, kFdrLevel3);
         const unsigned perSector = fdr[kFdrRecordsPerSector];
-        if ((flags & kFlagProgram) == 0) {
+        const unsigned recordLength = fdr[kFdrRecordLength];
+        const unsigned reserved = GetWordBE(fdr, kFdrReserved);
+        if (reserved != 0) {
+            Find(Format("%s: its reserved bytes 10-11 hold >%04X, not zero", name.c_str(),
+                        reserved));
+        }
+        if (flags & kFlagsReserved) {
+            Find(Format("%s: its status flags >%02X have reserved bits set", name.c_str(), flags));
+        }
+        if (flags & kFlagProgram) {
+            // A memory image has no records: its record fields stay zero, and
+            // a value there is a damaged byte.
+            if (perSector != 0 || recordLength != 0 || level3 != 0) {
+                Find(Format("%s: a PROGRAM file with records per sector %u, record length %u "
+                            "and record count %u, where all are 0",
+                            name.c_str(), perSector, recordLength, level3));
+            }
+        } else {
+            CheckRecordFields(name, flags, recordLength, perSector);
             unsigned needed = 0;
             if (flags & kFlagVariable) {
                 needed = level3; // sectors in use
@@ -210,6 +293,31 @@ private:
                 Find(Format("%s: its records need %u sectors, but only %u are allocated",
                             name.c_str(), needed, allocated));
             }
+        }
+    }
+
+    // Records per sector follow from the record length. Writers differ in
+    // how they count a variable record's length byte and the sector's end
+    // mark, so any of their sums is sound; 256 records of one byte are
+    // stored as 0, as the byte cannot hold 256.
+    void CheckRecordFields(const std::string &name, uint8_t flags, unsigned recordLength,
+                           unsigned perSector)
+    {
+        if (recordLength == 0) {
+            Find(Format("%s: record length 0%s", name.c_str(),
+                        perSector == 0 ? " and 0 records per sector" : ""));
+            return;
+        }
+        bool sound = false;
+        if (flags & kFlagVariable) {
+            sound = perSector == 256 / (recordLength + 1) ||
+                    perSector == 255 / (recordLength + 1) || perSector == 254 / recordLength;
+        } else {
+            sound = perSector == (256 / recordLength) % 256;
+        }
+        if (!sound) {
+            Find(Format("%s: %u records per sector cannot go with a record length of %u",
+                        name.c_str(), perSector, recordLength));
         }
     }
 
@@ -226,9 +334,8 @@ private:
             if (runKind == 0) {
                 return;
             }
-            std::string which = end - 1 == runStart
-                                    ? Format("AU %u is", runStart)
-                                    : Format("AUs %u-%u are", runStart, end - 1);
+            std::string which = end - 1 == runStart ? Format("AU %u is", runStart)
+                                                    : Format("AUs %u-%u are", runStart, end - 1);
             Find(which + (runKind == 1 ? " marked used but belong to no file"
                                        : " in use but marked free in the bitmap"));
             runKind = 0;
@@ -255,6 +362,7 @@ private:
     FloppyDisk &m_disk;
     Ui &m_ui;
     DiskCheckResult &m_result;
+    unsigned m_sectorLimit = 0;
     unsigned m_total = 0;
     unsigned m_auSize = 1;
     ChainFormat m_format;
@@ -262,26 +370,26 @@ private:
     std::vector<std::string> m_names;
 };
 
-void Summarize(DiskCheckResult &result)
+} // namespace
+
+void SummarizeDiskCheck(DiskCheckResult &result)
 {
     result.summary = Format("%u files, %u subdirectories, %u sectors in use: ", result.files,
                             result.directories, result.sectorsInUse);
     if (result.Clean()) {
         result.summary += "clean";
     } else {
-        result.summary += Format("%zu problem%s", result.findings.size(),
-                                 result.findings.size() == 1 ? "" : "s");
+        result.summary +=
+            Format("%zu problem%s", result.findings.size(), result.findings.size() == 1 ? "" : "s");
     }
 }
 
-} // namespace
-
-DiskCheckResult CheckFloppyFileSystem(FloppyDisk &disk, Ui &ui)
+DiskCheckResult CheckFloppyFileSystem(FloppyDisk &disk, Ui &ui, unsigned sectorLimit)
 {
     DiskCheckResult result;
-    Checker checker(disk, ui, result);
+    Checker checker(disk, ui, result, sectorLimit);
     checker.Run();
-    Summarize(result);
+    SummarizeDiskCheck(result);
     return result;
 }
 
@@ -291,13 +399,13 @@ bool CheckDiskImage(const std::string &path, uint64_t base, DiskCheckResult &res
     FileImage image;
     if (!image.Open(path, false)) {
         result.findings.push_back("The image cannot be opened");
-        Summarize(result);
+        SummarizeDiskCheck(result);
         return false;
     }
     FloppyDisk disk(image, base, path);
     if (!disk.Open(ui) || disk.ImageKind() == 0) {
         result.findings.push_back("The image holds no readable disk");
-        Summarize(result);
+        SummarizeDiskCheck(result);
         return false;
     }
     result = CheckFloppyFileSystem(disk, ui);

@@ -18,7 +18,7 @@ namespace kestrel
 
 struct DiskCheckResult {
     std::vector<std::string> findings; // one line each, in the order found
-    std::string summary;               // "<n> files, <m> sectors in use: clean" or "...: <k> problems"
+    std::string summary; // "<n> files, <m> sectors in use: clean" or "...: <k> problems"
     unsigned files = 0;
     unsigned directories = 0; // subdirectories checked
     unsigned sectorsInUse = 0;
@@ -27,7 +27,12 @@ struct DiskCheckResult {
 
 // Checks the disk already opened in disk. A sector that cannot be read is
 // reported through ui (the reader's message) and becomes a finding too.
-DiskCheckResult CheckFloppyFileSystem(FloppyDisk &disk, Ui &ui);
+// sectorLimit (non-zero for a card volume) is the most sectors the disk's
+// place can hold; a VIB that says more is a finding.
+DiskCheckResult CheckFloppyFileSystem(FloppyDisk &disk, Ui &ui, unsigned sectorLimit = 0);
+
+// Fills result.summary from the counters and findings.
+void SummarizeDiskCheck(DiskCheckResult &result);
 
 // Opens the image file at path read-only, with the volume at byte base (0
 // for a DSK or PC99 file), and checks it. False when the image could not be

@@ -1,0 +1,141 @@
+#include "drives/cf7_check.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "drives/cf7_card.h"
+#include "drives/cf7_layout.h"
+#include "tifs/floppy/floppy_reader.h"
+#include "tifs/floppy/vib.h"
+
+namespace kestrel
+{
+
+namespace
+{
+
+constexpr size_t kNameEnd = 10;
+constexpr size_t kMagicEnd = cf7header::kMagic + 4;
+constexpr size_t kMountEnd = cf7header::kMount + mountrecord::kSize;
+
+std::string Line(const char *format, unsigned long long a, unsigned long long b = 0,
+                 unsigned long long c = 0)
+{
+    char text[256];
+    std::snprintf(text, sizeof text, format, a, b, c);
+    return text;
+}
+
+bool IsReservedHeaderByte(size_t i)
+{
+    return !(i < kNameEnd || (i >= cf7header::kMagic && i < kMagicEnd) ||
+             (i >= cf7header::kMount && i < kMountEnd));
+}
+
+void CheckCardShape(uint64_t fileSize, const uint8_t *header, CardCheckResult &result)
+{
+    const uint64_t tiBytes = fileSize - kCf7HeaderSize;
+    const uint64_t sectors = tiBytes / kCf7TiSector;
+    const uint32_t volumes = Cf7VolumeCount(sectors);
+    if (tiBytes % kCf7TiSector != 0) {
+        result.findings.push_back(
+            Line("The card image ends %llu bytes into a TI sector", tiBytes % kCf7TiSector));
+    }
+    if (volumes == 0) {
+        result.findings.push_back(
+            Line("The card holds no whole volume: %llu bytes follow its header", tiBytes));
+    } else if (sectors % kCf7VolumeSectors != 0) {
+        result.findings.push_back(
+            Line("The card ends %llu sectors into volume %llu, which is not there whole",
+                 sectors % kCf7VolumeSectors, uint64_t{volumes} + 1));
+    }
+    for (size_t i = 0; i < kCf7HeaderSize; ++i) {
+        if (IsReservedHeaderByte(i) && header[i] != 0) {
+            result.findings.push_back(Line(
+                "Card header byte %llu is >%02llX; a card header keeps it zero", i, header[i]));
+        }
+    }
+    MountRecord mount;
+    const uint8_t *record = header + cf7header::kMount;
+    if (DecodeMountRecord(record, UINT32_MAX, mount)) {
+        for (unsigned d = 0; d < 3; ++d) {
+            if (mount.dsk[d] > volumes) {
+                result.findings.push_back(
+                    Line("The card mounts volume %llu as DSK%llu, but it holds %llu volumes",
+                         mount.dsk[d], d + 1, volumes));
+            }
+        }
+    }
+}
+
+} // namespace
+
+bool CardCheckResult::Clean() const
+{
+    if (!findings.empty()) {
+        return false;
+    }
+    for (const CardVolumeCheck &v : volumes) {
+        if (!v.result.Clean()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsCardImageFile(const std::string &path)
+{
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    uint8_t header[kCf7HeaderSize] = {};
+    const bool whole = std::fread(header, 1, sizeof header, file) == sizeof header;
+    std::fclose(file);
+    return whole && IsCf7ImageHeader(header);
+}
+
+bool CheckCardImage(const std::string &path, CardCheckResult &result, Ui &ui)
+{
+    result = CardCheckResult();
+    Cf7Card card;
+    if (!card.OpenImage(path, false, 1, ui)) {
+        result.findings.push_back("The card image cannot be opened or has no card header");
+        return false;
+    }
+    uint8_t header[kCf7HeaderSize];
+    if (!card.ReadHeader(header, ui)) {
+        result.findings.push_back("The card header cannot be read");
+        return false;
+    }
+    // The card's TI bytes are the file less its header, to the last byte.
+    const uint64_t fileSize = kCf7HeaderSize + card.TiBytes().Size();
+    CheckCardShape(fileSize, header, result);
+    for (uint32_t volume = 1; volume <= card.VolumeCount(); ++volume) {
+        const uint64_t first = Cf7VolumeFirstSector(volume);
+        uint8_t vibSector[kSectorSize];
+        CardVolumeCheck check;
+        check.volume = volume;
+        check.pcName = Cf7VolumePcName(volume, false);
+        if (!card.ReadSector(first, vibSector, ui)) {
+            check.result.findings.push_back("Its first sector cannot be read");
+            SummarizeDiskCheck(check.result);
+            result.volumes.push_back(std::move(check));
+            continue;
+        }
+        if (std::memcmp(vibSector + vib::kSignature, "DSK", 3) != 0) {
+            continue; // not formatted: nothing to check
+        }
+        FloppyDisk disk(card.TiBytes(), first * kSectorSize, path);
+        if (!disk.Open(ui) || disk.ImageKind() == 0) {
+            check.result.findings.push_back("The volume holds no readable disk");
+            SummarizeDiskCheck(check.result);
+        } else {
+            check.result = CheckFloppyFileSystem(disk, ui, kCf7VolumeSectors);
+        }
+        result.volumes.push_back(std::move(check));
+    }
+    return true;
+}
+
+} // namespace kestrel

@@ -1,0 +1,35 @@
+// The check of a CF7A+ card image: the card itself (a header that is a card
+// header, whole volumes, a mount record that names volumes the card has)
+// and the file system of every formatted volume. Reads only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tifs/disk_check/disk_check.h"
+#include "tifs/ui.h"
+
+namespace kestrel
+{
+
+struct CardVolumeCheck {
+    uint32_t volume = 0;
+    std::string pcName; // "VOL #001"
+    DiskCheckResult result;
+};
+
+struct CardCheckResult {
+    std::vector<std::string> findings;    // about the card as a whole
+    std::vector<CardVolumeCheck> volumes; // each formatted volume, in card order
+    bool Clean() const;
+};
+
+// True when the file at path starts with a card image header.
+bool IsCardImageFile(const std::string &path);
+
+// Checks the card image at path. False when it cannot be opened or is no
+// card image (reported through ui); result.findings then says so.
+bool CheckCardImage(const std::string &path, CardCheckResult &result, Ui &ui);
+
+} // namespace kestrel
