@@ -1,4 +1,6 @@
 // Extraction into numbered folders, ARC to DSK by the size rule, PC99 to DSK.
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "tifs/catalog.h"
 #include "tifs/floppy/floppy_geometry.h"
 #include "tifs/floppy/floppy_writer.h"
+#include "tifs/ti_header.h"
 
 namespace kestrel
 {
@@ -180,6 +183,60 @@ TEST_F(ExtractTest, Pc99ConvertedBesideAndNotIntoItself)
     m_ui.answers = {Answer::Yes};
     EXPECT_EQ(ConvertPc99sToDsk(out, source, image, m_ui), 1);
     EXPECT_EQ(testing::ReadBytes(m_out + "/disk.pc99"), dsk);
+}
+
+TEST_F(ExtractTest, NoFileOfADiskIsDroppedWithoutAWordAndUnusableNamesGetASafeOne)
+{
+    const std::string image = m_src + "/damaged.dsk";
+    ASSERT_EQ(WriteNewImage(*FindPreset(0), "DAMAGED", image, m_ui), 0);
+    const char *names[] = {"AAA", "BBB", "CCC", "DDD", "EEE"};
+    std::vector<std::vector<uint8_t>> files;
+    for (int i = 0; i < 5; ++i) {
+        testing::TiFileSpec spec;
+        spec.tiName = names[i];
+        spec.level3 = 2;
+        spec.sectors = 2;
+        spec.seed = static_cast<uint8_t>(10 + i);
+        files.push_back(testing::MakeTiFileBytes(spec));
+        const std::string staged = m_root + "/staged";
+        ASSERT_TRUE(testing::WriteBytes(staged, files.back()));
+        CatalogEntry entry;
+        entry.pcName = names[i];
+        DecodeHeader(files.back().data(), entry.pcName, false, entry.ti);
+        AddFileState state;
+        ASSERT_EQ(AddFileToImage({image, 0, 1}, entry, staged, state, m_ui), kAddDone);
+    }
+    // Each file's FDR, damaged one way; the file index stays in name order.
+    std::vector<uint8_t> bytes = testing::ReadBytes(image);
+    auto fdr = [&](int i) { return bytes.data() + GetWordBE(bytes.data(), 256 + 2 * i) * 256; };
+    std::memcpy(fdr(0), "../../x   ", 10); // no TI name, and no PC name as it stands
+    std::memcpy(fdr(1), "..        ", 10);
+    fdr(2)[12] = 0x64;             // flags of no file type
+    PutWordBE(fdr(3), 28, 0x0FFF); // its data lies beyond the disk
+    ASSERT_TRUE(testing::WriteBytes(image, bytes));
+
+    Location source = Open(m_src);
+    CatalogEntry *disk = Find(source, "damaged.dsk");
+    ASSERT_NE(disk, nullptr);
+    Location out = Open(m_out);
+    EXPECT_EQ(ExtractContainers(out, source, disk, Options(), m_ui), 1);
+    const std::string folder = m_out + "/DAMAGED/";
+    // Written under names that stay inside the folder and are not hidden.
+    // The header carries the FDR's name as the disk holds it; the rest is the file's.
+    auto afterName = [](std::vector<uint8_t> b) {
+        b.erase(b.begin(), b.begin() + std::min<size_t>(10, b.size()));
+        return b;
+    };
+    EXPECT_EQ(afterName(files[0]), afterName(testing::ReadBytes(folder + "@@@@@@x")));
+    EXPECT_EQ(afterName(files[1]), afterName(testing::ReadBytes(folder + "@@")));
+    EXPECT_EQ(files[4], testing::ReadBytes(folder + "EEE"));
+    EXPECT_FALSE(std::filesystem::exists(m_out + "/x"));
+    // The two that could not be written are each named.
+    const std::vector<std::string> errors = m_ui.Errors();
+    ASSERT_EQ(3u, errors.size());
+    EXPECT_EQ("File <CCC> in <damaged.dsk> is of no known type and was not extracted", errors[0]);
+    EXPECT_EQ("File <DDD> was not extracted from <damaged.dsk>", errors[2]);
+    EXPECT_EQ(120, m_ui.LastMessage());
 }
 
 } // namespace
