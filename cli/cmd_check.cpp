@@ -1,8 +1,10 @@
-// check IMAGE: a read-only check of a DSK or PC99 image, of every formatted
-// volume of a CF7A+ card image, of every volume of a hard-disk image, or of
-// an ARC archive. One line per finding, then a summary line per disk; the
-// exit status is 0 when all is sound, 1 when anything is damaged and 2 when
-// the file is of a kind that cannot be checked.
+// check [--repair [--no-backup] [--backup FILE]] IMAGE: a check of a DSK or PC99 image, of every
+// formatted volume of a CF7A+ card image, of every volume of a hard-disk image, or of an ARC
+// archive. One line per finding, then a summary line per disk; the exit status is 0 when all is
+// sound, 1 when anything is damaged and 2 when the file is of a kind that cannot be checked. With
+// --repair the damage the repair can mend on a DSK or PC99 image or a card's volumes is mended
+// after the image was copied to IMAGE.bak (or FILE); the check then runs
+// again and its status is the command's.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -16,6 +18,7 @@
 #include "drives/hd_recognizer.h"
 #include "tifs/arc/archive_check.h"
 #include "tifs/disk_check/disk_check.h"
+#include "tifs/disk_check/disk_repair.h"
 #include "tifs/floppy/floppy_reader.h"
 
 namespace kestrel::cli
@@ -24,7 +27,7 @@ namespace kestrel::cli
 namespace
 {
 
-const char kUsage[] = "check IMAGE";
+const char kUsage[] = "check [--repair [--no-backup] [--backup FILE]] IMAGE";
 constexpr int kDamaged = 1;
 constexpr int kCannotCheck = 2;
 
@@ -121,13 +124,61 @@ bool HasDiskExtension(const std::string &path)
     return extension == "dsk" || extension == "pc99";
 }
 
+void PrintRepair(const RepairReport &report)
+{
+    if (!report.backupPath.empty()) {
+        std::printf("backup: %s\n", report.backupPath.c_str());
+    }
+    for (const std::string &line : report.changes) {
+        std::printf("repaired: %s\n", line.c_str());
+    }
+    for (const std::string &line : report.unrepaired) {
+        std::printf("not repaired: %s\n", line.c_str());
+    }
+    if (!report.wrote) {
+        std::printf("nothing written: the repair has nothing it can mend\n");
+    }
+}
+
+struct CheckArgs {
+    bool repair = false;
+    RepairOptions options;
+    std::string path;
+};
+
+bool ParseArgs(const std::vector<std::string> &args, CheckArgs &out)
+{
+    bool backupOption = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &a = args[i];
+        if (a == "--repair") {
+            out.repair = true;
+        } else if (a == "--no-backup") {
+            out.options.backup = false;
+            backupOption = true;
+        } else if (a == "--backup" && i + 1 < args.size()) {
+            out.options.backupPath = args[++i];
+            backupOption = true;
+        } else if (!a.empty() && a[0] == '-' && a != "-") {
+            return false;
+        } else if (out.path.empty()) {
+            out.path = a;
+        } else {
+            return false;
+        }
+    }
+    const bool conflicting = !out.options.backup && !out.options.backupPath.empty();
+    return !out.path.empty() && (out.repair || !backupOption) && !conflicting;
+}
+
 int RunCheck(CommandContext &context)
 {
-    if (context.args.size() != 1) {
+    CheckArgs args;
+    if (!ParseArgs(context.args, args)) {
         std::fprintf(stderr, "kestrel-cli: IMAGE expected\nusage: kestrel-cli %s\n", kUsage);
         return kDamaged;
     }
-    const std::string &path = context.args[0];
+    const std::string &path = args.path;
     uint8_t first[256];
     uint64_t size = 0;
     if (!ReadFirstSector(path, first, size)) {
@@ -135,14 +186,42 @@ int RunCheck(CommandContext &context)
         return kDamaged;
     }
     if (IsCardImageFile(path)) {
+        const int status = CheckCard(path, *context.ui);
+        if (!args.repair || status == 0) {
+            return status;
+        }
+        RepairReport report;
+        const bool repaired = RepairCardImage(path, args.options, report, *context.ui);
+        PrintRepair(report);
+        if (!repaired) {
+            return kDamaged;
+        }
+        std::printf("after the repair:\n");
         return CheckCard(path, *context.ui);
     }
     DiskSummary summary;
     if (RecognizeFloppyImage(path, first, summary)) {
         DiskCheckResult result;
-        const bool opened = CheckDiskImage(path, 0, result, *context.ui);
+        bool opened = CheckDiskImage(path, 0, result, *context.ui);
+        Print(std::string(), result.findings, result.summary);
+        if (!args.repair || !opened || result.Clean()) {
+            return opened && result.Clean() ? 0 : kDamaged;
+        }
+        RepairReport report;
+        const bool repaired = RepairDiskImage(path, args.options, report, *context.ui);
+        PrintRepair(report);
+        if (!repaired) {
+            return kDamaged;
+        }
+        std::printf("after the repair:\n");
+        opened = CheckDiskImage(path, 0, result, *context.ui);
         Print(std::string(), result.findings, result.summary);
         return opened && result.Clean() ? 0 : kDamaged;
+    }
+    if (args.repair) {
+        std::printf("%s: only DSK and PC99 images and card volumes can be repaired\n",
+                    path.c_str());
+        return kCannotCheck;
     }
     if (IsArchiveFile(path)) {
         return CheckArchive(path);

@@ -1,5 +1,6 @@
 #include "drives/cf7_check.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -136,6 +137,96 @@ bool CheckCardImage(const std::string &path, CardCheckResult &result, Ui &ui)
         result.volumes.push_back(std::move(check));
     }
     return true;
+}
+
+} // namespace kestrel
+
+namespace kestrel
+{
+
+namespace
+{
+
+// Plans the repair of each formatted volume of the open card.
+bool PlanCard(Cf7Card &card, const std::string &path, std::vector<DiskRepairPlan> &plans,
+              std::vector<uint32_t> &volumes, Ui &ui)
+{
+    for (uint32_t volume = 1; volume <= card.VolumeCount(); ++volume) {
+        const uint64_t first = Cf7VolumeFirstSector(volume);
+        uint8_t vibSector[kSectorSize];
+        if (!card.ReadSector(first, vibSector, ui)) {
+            return false;
+        }
+        if (std::memcmp(vibSector + vib::kSignature, "DSK", 3) != 0) {
+            continue;
+        }
+        FloppyDisk disk(card.TiBytes(), first * kSectorSize, path);
+        if (!disk.Open(ui) || disk.ImageKind() == 0) {
+            continue;
+        }
+        plans.push_back(PlanFloppyRepair(disk, ui, kCf7VolumeSectors));
+        volumes.push_back(volume);
+    }
+    return true;
+}
+
+void Collect(const std::vector<DiskRepairPlan> &plans, const std::vector<uint32_t> &volumes,
+             RepairReport &report)
+{
+    report.changes.clear();
+    report.unrepaired.clear();
+    for (size_t i = 0; i < plans.size(); ++i) {
+        const std::string prefix = Cf7VolumePcName(volumes[i], false) + ": ";
+        for (const std::string &line : plans[i].changes) {
+            report.changes.push_back(prefix + line);
+        }
+        for (const std::string &line : plans[i].unrepaired) {
+            report.unrepaired.push_back(prefix + line);
+        }
+    }
+}
+
+} // namespace
+
+bool RepairCardImage(const std::string &path, const RepairOptions &options, RepairReport &report,
+                     Ui &ui)
+{
+    report = RepairReport();
+    std::vector<DiskRepairPlan> plans;
+    std::vector<uint32_t> volumes;
+    {
+        Cf7Card card;
+        if (!card.OpenImage(path, false, 1, ui) || !PlanCard(card, path, plans, volumes, ui)) {
+            return false;
+        }
+    }
+    Collect(plans, volumes, report);
+    const bool writes =
+        std::any_of(plans.begin(), plans.end(), [](const DiskRepairPlan &p) { return !p.Empty(); });
+    if (!writes) {
+        return true;
+    }
+    if (options.backup) {
+        const std::string backup = RepairBackupPath(path, options);
+        if (!BackUpImage(path, backup, options.replaceBackup, ui)) {
+            return false;
+        }
+        report.backupPath = backup;
+    }
+    Cf7Card card;
+    plans.clear();
+    volumes.clear();
+    if (!card.OpenImage(path, true, 3, ui) || !PlanCard(card, path, plans, volumes, ui)) {
+        return false;
+    }
+    Collect(plans, volumes, report);
+    report.wrote = true;
+    bool written = true;
+    for (size_t i = 0; i < plans.size() && written; ++i) {
+        FloppyDisk disk(card.TiBytes(), Cf7VolumeFirstSector(volumes[i]) * kSectorSize, path);
+        written = disk.Open(ui) && ApplyFloppyRepair(disk, plans[i], ui);
+    }
+    return card.Finish(ui) && written;
 }
 
 } // namespace kestrel

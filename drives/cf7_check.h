@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tifs/disk_check/disk_check.h"
+#include "tifs/disk_check/disk_repair.h"
 #include "tifs/ui.h"
 
 namespace kestrel
@@ -31,5 +32,11 @@ bool IsCardImageFile(const std::string &path);
 // Checks the card image at path. False when it cannot be opened or is no
 // card image (reported through ui); result.findings then says so.
 bool CheckCardImage(const std::string &path, CardCheckResult &result, Ui &ui);
+
+// Repairs every formatted volume of the card image at path as the floppy
+// repair does; the card is backed up once, before its first write. Damage
+// of the card itself (its size, header or mount record) is not touched.
+bool RepairCardImage(const std::string &path, const RepairOptions &options, RepairReport &report,
+                     Ui &ui);
 
 } // namespace kestrel

@@ -90,6 +90,8 @@ const ExtendedMessage kExtended[] = {
     // 120-139: disk check and extraction
     {120, "File <%s> was not extracted from <%s>"},
     {121, "File <%s> in <%s> is of no known type and was not extracted"},
+    {122, "Can't write the backup <%s>; the disk was not repaired"},
+    {123, "The backup <%s> exists already; the disk was not repaired"},
 
     // 140-159: floppy subdirectories and archive packing
 
