@@ -129,7 +129,7 @@ bool ListFloppyImage(Location &location, const std::string &imagePath, uint16_t 
     location.innerPath = location.subdirName;
     location.kind = kLocDskImage;
 
-    FileImage image;
+    FloppyImageFile image;
     if (!image.Open(imagePath, false)) {
         ReportError(ui, kMsgCantOpenRead, {imagePath});
         return false;
