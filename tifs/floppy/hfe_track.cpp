@@ -203,6 +203,11 @@ std::vector<Mark> FindMarks(const BitReader &reader, TrackEncoding encoding)
                 }
             }
         } else {
+            // A pulse pattern also reads one bit later in the other phase;
+            // a mark is taken once, where it first matches.
+            if (!marks.empty() && start < marks.back().position + 32) {
+                continue;
+            }
             uint32_t low = static_cast<uint32_t>(reg);
             for (size_t m = 0; m < fmCount; ++m) {
                 if (low == fmMarks[m].pattern) {
