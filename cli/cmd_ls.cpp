@@ -98,7 +98,7 @@ void PrintTsv(const Location &location)
 
 bool HasDiskSummary(uint16_t kind)
 {
-    return (kind >= kKindDsk && kind <= kKindPc99Dd) || kind == kKindCf7DriveVolume ||
+    return IsFloppyImageKind(kind) || kind == kKindCf7DriveVolume ||
            kind == kKindCf7ImageVolume;
 }
 

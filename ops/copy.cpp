@@ -10,12 +10,12 @@
 #include "drives/cf7_volume.h"
 #include "drives/hd_binding.h"
 #include "drives/hd_file_ops.h"
+#include "ops/conversion_result.h"
 #include "ops/conversion_rules.h"
 #include "ops/relist.h"
 #include "ops/safe_replace.h"
 #include "tifs/arc/archive_extract.h"
 #include "tifs/catalog.h"
-#include "ops/conversion_result.h"
 #include "tifs/floppy/floppy_writer.h"
 #include "tifs/location_listers.h"
 #include "tifs/messages.h"
@@ -39,7 +39,8 @@ constexpr int kMsgCantCopyPartitions = 60;
 
 bool AllowedIntoDirectory(uint16_t kind)
 {
-    return (kind >= kKindDisFix && kind <= kKindProgram) || (kind >= kKindDsk && kind <= kKindDos);
+    return (kind >= kKindDisFix && kind <= kKindProgram) ||
+           (kind >= kKindDsk && kind <= kKindDos) || kind == kKindHfe;
 }
 
 bool AllowedIntoCf7Card(uint16_t kind)

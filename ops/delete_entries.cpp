@@ -7,9 +7,9 @@
 
 #include "drives/hd_binding.h"
 #include "drives/hd_file_ops.h"
+#include "ops/conversion_result.h"
 #include "ops/copy.h"
 #include "ops/relist.h"
-#include "ops/conversion_result.h"
 #include "tifs/floppy/floppy_writer.h"
 #include "tifs/messages.h"
 #include "tifs/pc_directory.h"
@@ -43,7 +43,7 @@ bool HdShowsDirectory(const Location &location)
 bool DeletableInPcDirectory(uint16_t kind)
 {
     return IsTiFileKind(kind) || kind == kKindSubdir || (kind >= kKindDsk && kind <= 13) ||
-           kind == 15 || kind == kKindDos;
+           kind == kKindHfe || kind == 15 || kind == kKindDos;
 }
 
 std::string PcForm(const std::string &tiName)

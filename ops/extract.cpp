@@ -42,7 +42,7 @@ constexpr int kPresetDsdd40 = 2;
 
 bool IsImageKind(uint16_t kind)
 {
-    return kind == kKindDsk || kind == 10 || kind == 11;
+    return IsFloppyImageKind(kind);
 }
 
 bool IsPc99Kind(uint16_t kind)

@@ -44,6 +44,7 @@ std::string SizeCell(const CatalogEntry &entry)
     case kKindDsk:
     case kKindPc99Sd:
     case kKindPc99Dd:
+    case kKindHfe:
     case kKindCf7DriveVolume:
     case kKindCf7ImageVolume:
         return Format6d(entry.disk.totalSectors);
@@ -67,7 +68,7 @@ std::string TypeCell(const CatalogEntry &entry)
 bool ShowsAttributes(uint16_t kind)
 {
     return kind <= kKindProgram || kind == kKindUnknown ||
-           (kind >= kKindDsk && kind <= kKindPc99Dd) || kind == kKindCf7ImageVolume;
+           IsFloppyImageKind(kind) || kind == kKindCf7ImageVolume;
 }
 
 std::string AttributeCell(const CatalogEntry &entry, const Location &location)
@@ -129,7 +130,7 @@ std::string StatusLine(const Location &location)
         if (IsTiFileKind(kind) || kind == kKindCf7DriveVolume) {
             entrySectors = e.ti.sectors;
             isFile = true;
-        } else if (kind >= kKindDsk && kind <= kKindPc99Dd) {
+        } else if (IsFloppyImageKind(kind)) {
             entrySectors = e.disk.totalSectors;
             isFile = true;
         } else if (kind == kKindDos) {

@@ -30,8 +30,10 @@ int KindRank(uint16_t kind)
         return 1;
     case kKindPc99Dd:
         return 2;
+    case kKindHfe:
+        return 3;
     default:
-        return 3 + kind;
+        return 4 + kind;
     }
 }
 

@@ -86,6 +86,13 @@ struct ExtendedMessage {
 
 const ExtendedMessage kExtended[] = {
     // 100-119: HFE images, disk repair, sector-dump variants
+    {100, "CRC error in the data field of track <%d>, side <%d>, sector <%d> in <%s>"},
+    {101, "CRC error in the ID field of track <%d>, side <%d>, sector <%d> in <%s>"},
+    {102, "Sector not found: track <%d>, side <%d>, sector <%d> in <%s>"},
+    {103, "Not an HFE image that can be read <%s>"},
+    {104, "The disk <%s> has no HFE track layout: %d sectors per track, density %d"},
+    {105, "The VIB of <%s> lacks the \"DSK\" signature; the disk is read as it stands"},
+    {106, "Can't convert <%s> onto itself"},
 
     // 120-139: disk check and extraction
     {120, "File <%s> was not extracted from <%s>"},

@@ -24,6 +24,7 @@ bool IsContainerEntryKind(uint16_t kind)
     case kKindDsk:
     case kKindPc99Sd:
     case kKindPc99Dd:
+    case kKindHfe:
     case kKindHdImage:
     case kKindCf7Image:
     case kKindCf7DriveVolume:
@@ -204,6 +205,7 @@ bool OpenEntry(Location &location, const CatalogEntry &original, Ui &ui)
     case kKindDsk:
     case kKindPc99Sd:
     case kKindPc99Dd:
+    case kKindHfe:
     case kKindPartitionedImage:
     case kKindHdImage:
     case kKindCf7Image:

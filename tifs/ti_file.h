@@ -39,8 +39,9 @@ enum EntryKind : uint16_t {
     kKindCf7Image = 15,
     kKindCf7ImageVolume = 16,
     kKindDos = 17,
+    kKindHfe = 18, // floppy image, HFE bit-stream image
 };
-constexpr uint16_t kEntryKindCount = 18;
+constexpr uint16_t kEntryKindCount = 19;
 
 enum HeaderKind : uint16_t {
     kHeaderNone = 0,
@@ -51,6 +52,12 @@ enum HeaderKind : uint16_t {
 
 // The display name of an entry kind ("VOLUME" … "DOS"); "UNKNOWN" beyond the table.
 const char* EntryKindName(uint16_t kind);
+
+// True for the kinds of floppy image files in a PC directory: DSK, PC99 and HFE.
+inline bool IsFloppyImageKind(uint16_t kind)
+{
+    return (kind >= kKindDsk && kind <= kKindPc99Dd) || kind == kKindHfe;
+}
 
 // True for kinds 1 to 5: TI files whose type was decoded.
 inline bool IsTiFileKind(uint16_t kind) { return kind >= kKindDisFix && kind <= kKindProgram; }

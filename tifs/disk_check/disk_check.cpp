@@ -396,7 +396,7 @@ DiskCheckResult CheckFloppyFileSystem(FloppyDisk &disk, Ui &ui, unsigned sectorL
 bool CheckDiskImage(const std::string &path, uint64_t base, DiskCheckResult &result, Ui &ui)
 {
     result = DiskCheckResult();
-    FileImage image;
+    FloppyImageFile image;
     if (!image.Open(path, false)) {
         result.findings.push_back("The image cannot be opened");
         SummarizeDiskCheck(result);

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 
+#include "tifs/floppy/hfe_image.h"
 #include "tifs/messages.h"
 #include "tifs/ti_file.h"
 
@@ -14,6 +15,7 @@ namespace
 
 constexpr int kMsgCantReadSector = 6;
 constexpr int kMsgCantWriteSector = 7;
+constexpr int kMsgNotHfe = 103;
 
 bool InRange(uint64_t offset, size_t length, uint64_t size)
 {
@@ -100,13 +102,78 @@ bool MemoryImage::WriteAt(uint64_t offset, const uint8_t *buffer, size_t length)
     return true;
 }
 
+FloppyImageFile::FloppyImageFile() = default;
+FloppyImageFile::~FloppyImageFile() = default;
+
+bool FloppyImageFile::Open(const std::string &path, bool writable)
+{
+    Close();
+    if (!m_file.Open(path, writable)) {
+        return false;
+    }
+    uint8_t signature[hfe::kSignatureLength];
+    if (m_file.ReadAt(0, signature, sizeof signature) &&
+        HasHfeSignature(signature, sizeof signature)) {
+        m_trackImage = true;
+        auto hfe = std::make_unique<HfeImage>(m_file);
+        if (hfe->Open()) {
+            m_hfe = std::move(hfe);
+        }
+    }
+    return true;
+}
+
+void FloppyImageFile::Close()
+{
+    m_hfe.reset();
+    m_trackImage = false;
+    m_file.Close();
+}
+
+bool FloppyImageFile::ReadAt(uint64_t offset, uint8_t *buffer, size_t length)
+{
+    if (m_trackImage) {
+        return m_hfe != nullptr && m_hfe->ReadAt(offset, buffer, length);
+    }
+    return m_file.ReadAt(offset, buffer, length);
+}
+
+bool FloppyImageFile::WriteAt(uint64_t offset, const uint8_t *buffer, size_t length)
+{
+    if (m_trackImage) {
+        return m_hfe != nullptr && m_hfe->WriteAt(offset, buffer, length);
+    }
+    return m_file.WriteAt(offset, buffer, length);
+}
+
+uint64_t FloppyImageFile::Size() const
+{
+    if (m_trackImage) {
+        return m_hfe != nullptr ? m_hfe->Size() : 0;
+    }
+    return m_file.Size();
+}
+
+bool FloppyImageFile::ReportFault(uint64_t offset, size_t length, Ui &ui, const std::string &path)
+{
+    if (!m_trackImage) {
+        return false;
+    }
+    if (m_hfe == nullptr) {
+        ReportError(ui, kMsgNotHfe, {path});
+        return true;
+    }
+    return m_hfe->ReportFault(offset, length, ui, path);
+}
+
 bool ReadDiskSector(ImageAccess &image, uint64_t base, uint32_t sector, uint8_t *buffer, Ui &ui,
                     const std::string &path)
 {
-    if (image.ReadAt(base + uint64_t{sector} * kSectorSize, buffer, kSectorSize)) {
+    const uint64_t offset = base + uint64_t{sector} * kSectorSize;
+    if (image.ReadAt(offset, buffer, kSectorSize)) {
         return true;
     }
-    if (!path.empty()) {
+    if (!path.empty() && !image.ReportFault(offset, kSectorSize, ui, path)) {
         ReportError(ui, kMsgCantReadSector, {static_cast<unsigned>(sector), path});
     }
     return false;
@@ -115,10 +182,11 @@ bool ReadDiskSector(ImageAccess &image, uint64_t base, uint32_t sector, uint8_t 
 bool WriteDiskSector(ImageAccess &image, uint64_t base, uint32_t sector, const uint8_t *buffer,
                      Ui &ui, const std::string &path)
 {
-    if (image.WriteAt(base + uint64_t{sector} * kSectorSize, buffer, kSectorSize)) {
+    const uint64_t offset = base + uint64_t{sector} * kSectorSize;
+    if (image.WriteAt(offset, buffer, kSectorSize)) {
         return true;
     }
-    if (!path.empty()) {
+    if (!path.empty() && !image.ReportFault(offset, kSectorSize, ui, path)) {
         ReportError(ui, kMsgCantWriteSector, {static_cast<unsigned>(sector), path});
     }
     return false;

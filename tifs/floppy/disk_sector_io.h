@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,17 @@ public:
     // range ends beyond the image or the transfer fails.
     virtual bool WriteAt(uint64_t offset, const uint8_t *buffer, size_t length) = 0;
     virtual uint64_t Size() const = 0;
+    // After a failed transfer of that range: reports why, when the image
+    // knows more than that the bytes are not there (a track image's CRC
+    // error), and returns true; false when it has nothing to add.
+    virtual bool ReportFault(uint64_t offset, size_t length, Ui &ui, const std::string &path)
+    {
+        (void)offset;
+        (void)length;
+        (void)ui;
+        (void)path;
+        return false;
+    }
 };
 
 // An image file opened for reading, or for reading and writing.
@@ -63,6 +75,40 @@ public:
 
 private:
     std::vector<uint8_t> &m_bytes;
+};
+
+class HfeImage;
+
+// A floppy image file of either form: a sector dump, or an HFE track image
+// (told by its signature) seen as the sector dump it holds. A file that
+// carries the HFE signature but cannot be read as one opens with size 0 and
+// reports "Not an HFE image that can be read <%s>" at its first transfer.
+class FloppyImageFile : public ImageAccess
+{
+public:
+    FloppyImageFile();
+    ~FloppyImageFile() override;
+    FloppyImageFile(const FloppyImageFile &) = delete;
+    FloppyImageFile &operator=(const FloppyImageFile &) = delete;
+
+    bool Open(const std::string &path, bool writable);
+    void Close();
+    bool IsOpen() const { return m_file.IsOpen(); }
+    bool Flush() { return m_file.Flush(); }
+    // True for an HFE file (readable or not).
+    bool IsTrackImage() const { return m_trackImage; }
+    // The HFE image when the file is a readable one, else null.
+    HfeImage *TrackImage() { return m_hfe.get(); }
+
+    bool ReadAt(uint64_t offset, uint8_t *buffer, size_t length) override;
+    bool WriteAt(uint64_t offset, const uint8_t *buffer, size_t length) override;
+    uint64_t Size() const override;
+    bool ReportFault(uint64_t offset, size_t length, Ui &ui, const std::string &path) override;
+
+private:
+    FileImage m_file;
+    std::unique_ptr<HfeImage> m_hfe;
+    bool m_trackImage = false;
 };
 
 // Sector n of a sector dump at base + n x 256. With a non-empty path a

@@ -19,6 +19,51 @@ constexpr FloppyPreset kPresets[kPresetCount] = {
 
 } // namespace
 
+bool ResolveFloppyLayout(unsigned totalSectors, unsigned tracksPerSide, unsigned sides,
+                         unsigned sectorsPerTrack, unsigned density, FloppyLayout &layout)
+{
+    layout = FloppyLayout();
+    if (totalSectors == 0 || sides > 2) {
+        return false;
+    }
+    if (sides == 0) {
+        sides = 1;
+    }
+    if (tracksPerSide != 0 && sectorsPerTrack != 0 &&
+        tracksPerSide * sides * sectorsPerTrack == totalSectors) {
+        layout = {tracksPerSide, sides, sectorsPerTrack};
+        return true;
+    }
+    if (tracksPerSide != 0 && totalSectors % (tracksPerSide * sides) == 0) {
+        layout = {tracksPerSide, sides, totalSectors / (tracksPerSide * sides)};
+        return true;
+    }
+    if (tracksPerSide == 0 && sectorsPerTrack != 0 &&
+        totalSectors % (sectorsPerTrack * sides) == 0) {
+        layout = {totalSectors / (sectorsPerTrack * sides), sides, sectorsPerTrack};
+        return true;
+    }
+    switch (totalSectors) {
+    case 360:
+        layout = {40, 1, 9};
+        return true;
+    case 720:
+        layout = density >= 2 ? FloppyLayout{40, 1, 18} : FloppyLayout{40, 2, 9};
+        return true;
+    case 1440:
+        layout = density >= 2 ? FloppyLayout{40, 2, 18} : FloppyLayout{80, 2, 9};
+        return true;
+    case 1600:
+        layout = {40, 2, 20};
+        return true;
+    case 2880:
+        layout = {80, 2, 18};
+        return true;
+    default:
+        return false;
+    }
+}
+
 unsigned AuSize(unsigned totalSectors)
 {
     unsigned k = (totalSectors + kBitmapAus - 1) / kBitmapAus;

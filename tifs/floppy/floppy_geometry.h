@@ -27,6 +27,21 @@ unsigned FirstFdrAu(unsigned auSize);
 // (density byte 3 or more), else 1.
 unsigned ClusterStartUnit(unsigned density);
 
+// Tracks per side, sides and sectors per track of a disk of totalSectors
+// sectors, from what its VIB says. The sector count decides, as it does for
+// the TI controllers: a sectors-per-track field of 0, or one that does not
+// multiply out to the total, is replaced by total / (tracks x sides); without
+// a usable track count the standard geometry of that total is taken (360,
+// 720, 1440, 1600 and 2880 sectors; density tells 1440 as 40 tracks of 18
+// from 80 tracks of 9). False when no geometry fits.
+struct FloppyLayout {
+    unsigned tracksPerSide = 0;
+    unsigned sides = 0;
+    unsigned sectorsPerTrack = 0;
+};
+bool ResolveFloppyLayout(unsigned totalSectors, unsigned tracksPerSide, unsigned sides,
+                         unsigned sectorsPerTrack, unsigned density, FloppyLayout &layout);
+
 struct FloppyPreset {
     const char *caption; // as the new-image dialog lists it
     uint16_t totalSectors;

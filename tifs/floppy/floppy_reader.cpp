@@ -19,6 +19,7 @@ constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgCantReadSector = 6;
 constexpr int kMsgDiskError = 8;
 constexpr int kMsgNoDiskInfo = 9;
+constexpr int kMsgNoSignature = 105;
 constexpr unsigned kFdirWords = 128;
 
 } // namespace
@@ -129,7 +130,7 @@ bool ListFloppyImage(Location &location, const std::string &imagePath, uint16_t 
     location.innerPath = location.subdirName;
     location.kind = kLocDskImage;
 
-    FileImage image;
+    FloppyImageFile image;
     if (!image.Open(imagePath, false)) {
         ReportError(ui, kMsgCantOpenRead, {imagePath});
         return false;
@@ -140,6 +141,10 @@ bool ListFloppyImage(Location &location, const std::string &imagePath, uint16_t 
     }
     bool pc99 = disk.ImageKind() == 10 || disk.ImageKind() == 11;
     location.kind = pc99 ? kLocPc99Image : kLocDskImage;
+    if (disk.Summary().signature != "DSK") {
+        // Listed all the same: the rest of the VIB passed for a disk's.
+        ReportError(ui, kMsgNoSignature, {imagePath});
+    }
     FloppyListing how;
     how.fdirSector = fdirSector;
     how.addParent = addParent;

@@ -69,6 +69,8 @@ bool ListFloppyDirectory(FloppyDisk &disk, const FloppyListing &how, Catalog &ca
 // or the subdirectory with that file index and PC-form name. Sets the
 // location's kind (DSK or PC99 image), path (the image), depth, file-index
 // sector and inner path. The list is not sorted here. False after reporting.
+// A VIB without the "DSK" signature that is otherwise sound is listed after
+// "The VIB of <%s> lacks the \"DSK\" signature; the disk is read as it stands".
 bool ListFloppyImage(Location &location, const std::string &imagePath, uint16_t fdirSector,
                      const std::string &subdirName, bool addParent, Ui &ui);
 

@@ -1,6 +1,7 @@
 #include "tifs/floppy/floppy_registration.h"
 
 #include "tifs/floppy/floppy_reader.h"
+#include "tifs/floppy/hfe_image.h"
 #include "tifs/floppy/save_as_ti_file.h"
 #include "tifs/floppy/vib.h"
 #include "tifs/location_listers.h"
@@ -16,6 +17,8 @@ namespace
 
 // Runs early: a file that is a disk image is never taken for a TI file.
 constexpr int kRecognizerPriority = 10;
+// Before the sector dumps: an HFE header is never a VIB.
+constexpr int kHfeRecognizerPriority = 9;
 constexpr int kPathListerPriority = 10;
 
 bool RecognizeFloppy(const std::string &path, const uint8_t *first256, uint64_t,
@@ -26,6 +29,26 @@ bool RecognizeFloppy(const std::string &path, const uint8_t *first256, uint64_t,
         return false;
     }
     entry.ti.kind = summary.imageKind;
+    entry.ti.tiName = summary.name;
+    entry.disk = summary;
+    return true;
+}
+
+// An HFE file is listed under its own kind, with the disk summary of the
+// sector dump it holds; one whose VIB cannot be read is left to the others.
+bool RecognizeHfe(const std::string &path, const uint8_t *first256, uint64_t, CatalogEntry &entry)
+{
+    if (!HasHfeSignature(first256, 256)) {
+        return false;
+    }
+    FloppyImageFile image;
+    uint8_t vibSector[256];
+    DiskSummary summary;
+    if (!image.Open(path, false) || !image.ReadAt(0, vibSector, sizeof vibSector) ||
+        DecodeVib(&image, vibSector, summary) != 9) {
+        return false;
+    }
+    entry.ti.kind = kKindHfe;
     entry.ti.tiName = summary.name;
     entry.disk = summary;
     return true;
@@ -48,7 +71,7 @@ bool OpenSubdirectoryEntry(Location &location, const CatalogEntry &entry, Ui &ui
 bool ListFloppyPath(Location &location, const std::string &path, Ui &ui, bool &reported)
 {
     reported = false;
-    FileImage image;
+    FloppyImageFile image;
     uint8_t first[256];
     DiskSummary summary;
     if (!image.Open(path, false) || !image.ReadAt(0, first, sizeof first) ||
@@ -80,10 +103,12 @@ void RegisterFloppyListers()
         return;
     }
     done = true;
+    RegisterImageRecognizer(kHfeRecognizerPriority, RecognizeHfe);
     RegisterImageRecognizer(kRecognizerPriority, RecognizeFloppy);
     RegisterEntryOpener(kKindDsk, OpenImageEntry);
     RegisterEntryOpener(kKindPc99Sd, OpenImageEntry);
     RegisterEntryOpener(kKindPc99Dd, OpenImageEntry);
+    RegisterEntryOpener(kKindHfe, OpenImageEntry);
     RegisterEntryOpenerIn(kLocDskImage, kKindSubdir, OpenSubdirectoryEntry);
     RegisterEntryOpenerIn(kLocPc99Image, kKindSubdir, OpenSubdirectoryEntry);
     RegisterPathLister(kPathListerPriority, ListFloppyPath);

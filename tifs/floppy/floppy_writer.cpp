@@ -82,7 +82,7 @@ unsigned CountWords(const uint8_t *index)
 
 // The open image with its VIB and the file index a change acts on.
 struct OpenDisk {
-    FileImage image;
+    FloppyImageFile image;
     uint8_t vib[kSectorSize];
     uint8_t index[kSectorSize];
     DiskSummary summary;

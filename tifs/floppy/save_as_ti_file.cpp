@@ -39,7 +39,7 @@ bool IsPc99Container(uint16_t kind)
 class SourceSectors
 {
 public:
-    SourceSectors(FileImage &image, const CatalogEntry &entry, const std::string &path)
+    SourceSectors(ImageAccess &image, const CatalogEntry &entry, const std::string &path)
         : m_image(image), m_entry(entry), m_path(path),
           m_disk(image, entry.containerKind == 16 ? entry.baseOffset : 0, path)
     {
@@ -101,14 +101,14 @@ public:
         }
         uint64_t base = IsHardDiskContainer(m_entry.containerKind) ? 0 : m_disk.Base();
         ok = m_image.ReadAt(base + sector * kSectorSize, buffer, kSectorSize);
-        if (!ok) {
+        if (!ok && !m_image.ReportFault(base + sector * kSectorSize, kSectorSize, ui, m_path)) {
             ReportError(ui, kMsgCantReadSector, {shownSector, m_path});
         }
         return ok;
     }
 
 private:
-    FileImage &m_image;
+    ImageAccess &m_image;
     const CatalogEntry &m_entry;
     std::string m_path;
     FloppyDisk m_disk;
@@ -123,7 +123,7 @@ bool SaveEntryAsTiFile(const Location &location, const CatalogEntry &entry,
                        const std::string &target, Ui &ui)
 {
     const std::string &imagePath = location.path;
-    FileImage image;
+    FloppyImageFile image;
     if (!image.Open(imagePath, false)) {
         ReportError(ui, kMsgCantOpenRead, {imagePath});
         return false;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tifs/byte_order.h"
+#include "tifs/floppy/floppy_geometry.h"
 #include "tifs/ti_header.h"
 
 namespace kestrel
@@ -11,6 +12,9 @@ namespace kestrel
 
 namespace
 {
+
+constexpr unsigned kMaxSectorsWithoutSignature = 24000;
+constexpr uint64_t kMaxBadSectorMap = 3; // sectors a dump may carry past its disk
 
 bool IsPc99SingleDensity(const uint8_t *b)
 {
@@ -22,6 +26,54 @@ bool IsPc99DoubleDensity(const uint8_t *b)
 {
     return b[0] == 0x4E && b[53] == 0xFE && b[54] == 0 && b[55] == 0 && b[56] == 0 &&
            b[57] == 0x01 && b[97] == 0xFB;
+}
+
+// Other tools write sector dumps whose VIB lacks the "DSK" signature. Such a
+// VIB is taken only when everything else about it is what a disk has: a
+// geometry that multiplies out to its sector count, sectors 0 and 1 marked
+// used, and (when the image is at hand) a file that holds exactly those
+// sectors, or up to three more of a bad-sector map.
+bool SoundWithoutSignature(const ImageAccess *image, const uint8_t *b)
+{
+    const unsigned total = GetWordBE(b, vib::kTotalSectors);
+    const unsigned spt = b[vib::kSectorsPerTrack];
+    const unsigned tracks = b[vib::kTracksPerSide];
+    const unsigned sides = b[vib::kSides];
+    const unsigned density = b[vib::kDensity];
+    if (total < 2 || total > kMaxSectorsWithoutSignature || sides < 1 || sides > 2 || density < 1 ||
+        density > 3 || tracks == 0 || spt == 0 || tracks * sides * spt != total) {
+        return false;
+    }
+    if ((b[vib::kBitmap] & 0x01) == 0 || (AuSize(total) == 1 && (b[vib::kBitmap] & 0x02) == 0)) {
+        return false;
+    }
+    if (image != nullptr) {
+        const uint64_t size = image->Size();
+        const uint64_t expected = uint64_t{total} * kSectorSize;
+        if (size < expected || size > expected + kMaxBadSectorMap * kSectorSize ||
+            size % kSectorSize != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A sectors-per-track field of 0, or one that does not multiply out to the
+// sector count with the tracks and sides, is what other tools leave; the TI
+// controllers go by the sector count, and so does this summary.
+void FixSectorsPerTrack(DiskSummary &summary)
+{
+    const unsigned total = summary.totalSectors;
+    const unsigned perSide = summary.tracksPerSide * summary.sides;
+    if (perSide == 0 || total == 0) {
+        return;
+    }
+    if (summary.sectorsPerTrack != 0 && summary.sectorsPerTrack * perSide == total) {
+        return;
+    }
+    if (total % perSide == 0) {
+        summary.sectorsPerTrack = static_cast<uint16_t>(total / perSide);
+    }
 }
 
 uint16_t Invalid(DiskSummary &summary)
@@ -67,7 +119,8 @@ uint16_t DecodeVib(ImageAccess *image, const uint8_t *first256, DiskSummary &sum
     summary.density = b[vib::kDensity];
     summary.imageKind = 0;
 
-    if (std::memcmp(b + vib::kSignature, "DSK", 3) != 0) {
+    if (std::memcmp(b + vib::kSignature, "DSK", 3) != 0 &&
+        !SoundWithoutSignature(kind == 9 ? image : nullptr, b)) {
         return Invalid(summary);
     }
     if (summary.sides == 0) {
@@ -85,6 +138,7 @@ uint16_t DecodeVib(ImageAccess *image, const uint8_t *first256, DiskSummary &sum
     if (summary.tracksPerSide == 0 || summary.sides > 2 || summary.density > 3) {
         return Invalid(summary);
     }
+    FixSectorsPerTrack(summary);
     int used = 0;
     for (size_t i = vib::kBitmap; i < kSectorSize; ++i) {
         used += std::popcount(static_cast<unsigned>(b[i]));

@@ -38,7 +38,10 @@ constexpr uint64_t kPc99DdVibOffset = 98;
 // image given, a PC99 track image is recognised from its first ID field and
 // its VIB re-read from the first data field. Returns the image kind (9 sector
 // dump, 10 PC99 single density, 11 PC99 double density), or 0 when the bytes
-// are no disk (the summary's counters are then cleared).
+// are no disk (the summary's counters are then cleared). A sector dump
+// without the "DSK" signature is a disk when the rest of its VIB is sound
+// (the signature field then keeps what the VIB holds); a sectors-per-track
+// field that does not fit the sector count is replaced by the one that does.
 uint16_t DecodeVib(ImageAccess *image, const uint8_t *first256, DiskSummary &summary);
 
 // Allocation bitmap of a VIB; AUs at or beyond 1600 count as used.
