@@ -48,7 +48,7 @@ int main()
     const size_t kSize = 8u << 20; // 8 MiB of output per round
     const int kRounds = 5;
     std::vector<uint8_t> plain = SampleData(kSize);
-    std::vector<uint8_t> stream = testing::LzwCompress(plain);
+    std::vector<uint8_t> stream = LzwCompress(plain);
     std::vector<uint8_t> sink(kSize);
     uint8_t block[kLzwBlockSize];
 

@@ -1,12 +1,14 @@
-// mkdir LOCATION NAME: a new subdirectory in a hard-disk location.
+// mkdir LOCATION NAME: a new subdirectory in a PC folder, a hard-disk location, or the root
+// of a floppy image or of a volume of a CF7A+ card image.
 #include <cstdio>
 #include <string>
 
-#include "cli/pc_directory_cli.h"
 #include "cli/command.h"
+#include "cli/pc_directory_cli.h"
 #include "cli/terminal_ui.h"
 #include "drives/dsr_error.h"
 #include "drives/hd_file_ops.h"
+#include "ops/new_directory.h"
 #include "ops/register_all.h"
 #include "tifs/catalog.h"
 #include "tifs/messages.h"
@@ -36,6 +38,13 @@ int RunMkdir(CommandContext &context)
     }
     if (location.kind == kLocPcDirectory) {
         return MakeDirectoryInPcDirectory(location.path, context.args[1], ui);
+    }
+    if (location.kind == kLocDskImage || location.kind == kLocCf7Volume ||
+        location.kind == kLocPc99Image) {
+        NewDirectoryOptions options;
+        options.name = context.args[1];
+        bool made = CheckNewDirectory(location, ui) && CreateNewDirectory(location, options, ui);
+        return made && ui.ErrorCount() == 0 ? 0 : 1;
     }
     if (location.kind != kLocHdImage && location.kind != kLocHdPartition) {
         ReportError(ui, kMsgCantCreateHere);

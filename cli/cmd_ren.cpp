@@ -11,6 +11,7 @@
 #include "cli/pc_directory_cli.h"
 #include "cli/terminal_ui.h"
 #include "tifs/catalog.h"
+#include "tifs/floppy/floppy_subdirectory.h"
 #include "tifs/messages.h"
 #include "tifs/ti_header.h"
 
@@ -54,7 +55,8 @@ int RunRen(CommandContext &context)
         return 1;
     }
     const CatalogEntry *found = FindEntryByName(location, leaf);
-    if (found == nullptr || !IsTiFileKind(found->ti.kind)) {
+    const bool subdirectory = found != nullptr && found->ti.kind == kKindSubdir;
+    if (found == nullptr || (!IsTiFileKind(found->ti.kind) && !subdirectory)) {
         ReportError(ui, kMsgFileMissing, {leaf});
         return 1;
     }
@@ -71,7 +73,9 @@ int RunRen(CommandContext &context)
         return 1;
     }
     CatalogEntry entry = *found;
-    if (!RenameFileInImage(target, entry, PadTiName(name10), name10, ui)) {
+    bool renamed = subdirectory ? RenameFloppySubdirectory(target, entry, PadTiName(name10), ui)
+                                : RenameFileInImage(target, entry, PadTiName(name10), name10, ui);
+    if (!renamed) {
         return 1;
     }
     return ui.ErrorCount() == 0 ? 0 : 1;

@@ -1,5 +1,5 @@
-// rm IMAGE[/SUBDIR]/FILE...: deletes TI files from a disk image, a hard-disk image, a card
-// volume or a PC folder.
+// rm IMAGE[/SUBDIR]/FILE...: deletes TI files from a disk image (and empty subdirectories from
+// its root), a hard-disk image, a card volume or a PC folder.
 #include <cstdio>
 #include <string>
 
@@ -10,6 +10,7 @@
 #include "cli/pc_directory_cli.h"
 #include "cli/terminal_ui.h"
 #include "tifs/catalog.h"
+#include "tifs/floppy/floppy_subdirectory.h"
 #include "tifs/messages.h"
 
 namespace kestrel::cli
@@ -57,12 +58,14 @@ int RunRm(CommandContext &context)
             continue;
         }
         const CatalogEntry *entry = FindEntryByName(location, leaf);
-        if (entry == nullptr || !IsTiFileKind(entry->ti.kind)) {
+        const bool subdirectory = entry != nullptr && entry->ti.kind == kKindSubdir;
+        if (entry == nullptr || (!IsTiFileKind(entry->ti.kind) && !subdirectory)) {
             ReportError(ui, kMsgFileMissing, {leaf});
             failed = true;
             continue;
         }
-        if (!DeleteFileFromImage(target, *entry, ui)) {
+        if (subdirectory ? !DeleteFloppySubdirectory(target, *entry, ui)
+                         : !DeleteFileFromImage(target, *entry, ui)) {
             failed = true;
         }
     }

@@ -143,7 +143,8 @@ bool ListCf7Image(Location &location, const std::string &imagePath, bool addPare
     return AddVolumes(card, location.entries, ui);
 }
 
-bool ListCf7Volume(Location &location, const CatalogEntry &original, bool addParent, Ui &ui)
+bool ListCf7Volume(Location &location, const CatalogEntry &original, bool addParent, Ui &ui,
+                   uint16_t fdirSector, const std::string &subdirName)
 {
     const CatalogEntry volumeEntry = original; // may be one of location.entries
     const uint32_t volume = volumeEntry.baseOffset / kCf7VolumeSectors + 1;
@@ -162,19 +163,51 @@ bool ListCf7Volume(Location &location, const CatalogEntry &original, bool addPar
         ReportError(ui, kMsgCantReadDiskInfo, {location.path});
         return false;
     }
-    if (!card.ReadSector(first + 1, index, ui)) {
+    const bool root = fdirSector <= 1;
+    if (!root && fdirSector >= summary.totalSectors) {
+        ReportError(ui, kMsgCantReadDiskInfo, {location.path});
+        return false;
+    }
+    if (!card.ReadSector(first + (root ? 1 : fdirSector), index, ui)) {
         return false;
     }
     location.kind = kLocCf7Volume;
     location.cf7Volume = static_cast<int>(volume);
+    location.fdirSector = root ? 1 : fdirSector;
+    location.subdirName = root ? std::string() : subdirName;
     location.innerPath = Trimmed(summary.name);
+    if (!root) {
+        location.innerPath += "->" + subdirName;
+    }
     location.totalSectors = summary.totalSectors;
     location.entries.clear();
     if (addParent) {
         AddParent(location.entries, card.TiSectors());
     }
     const uint64_t byteBase = card.Physical() ? first : Cf7ImageVolumeBase(volume);
-    const std::string pcName = volumeEntry.pcName + "->" + Trimmed(summary.name);
+    const std::string pcName = volumeEntry.pcName + "->" + location.innerPath;
+    auto fillContainer = [&](CatalogEntry &entry) {
+        entry.pcName = pcName;
+        entry.containerKind = kKindCf7ImageVolume;
+        entry.baseOffset = byteBase > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(byteBase);
+        entry.density = summary.density;
+        entry.tracksPerSide = static_cast<int16_t>(summary.tracksPerSide);
+        entry.sectorsPerTrack = static_cast<int16_t>(summary.sectorsPerTrack);
+        entry.imageSize = volumeEntry.imageSize;
+        entry.disk = summary;
+    };
+    // The root of a volume shows its subdirectories first, as a disk's does.
+    for (size_t slot = 0; root && slot < vib::kSlotCount; ++slot) {
+        SubdirSlot s = ReadSubdirSlot(vibSector, slot);
+        if (!s.used) {
+            continue;
+        }
+        CatalogEntry *entry = AddEntry(location.entries);
+        fillContainer(*entry);
+        entry->ti.tiName = s.name;
+        entry->ti.kind = kKindSubdir;
+        entry->ti.fdrSector = s.fdirSector;
+    }
     uint32_t files = 0;
     // The index is bounded by its sector: at most 128 words.
     for (size_t at = 0; at + 1 < kSectorSize; at += 2) {
@@ -191,16 +224,9 @@ bool ListCf7Volume(Location &location, const CatalogEntry &original, bool addPar
             break;
         }
         CatalogEntry *entry = AddEntry(location.entries);
-        entry->pcName = pcName;
+        fillContainer(*entry);
         DecodeHeader(fdr, pcName, false, entry->ti);
         entry->ti.fdrSector = fdrSector;
-        entry->containerKind = kKindCf7ImageVolume;
-        entry->baseOffset = byteBase > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(byteBase);
-        entry->density = summary.density;
-        entry->tracksPerSide = static_cast<int16_t>(summary.tracksPerSide);
-        entry->sectorsPerTrack = static_cast<int16_t>(summary.sectorsPerTrack);
-        entry->imageSize = volumeEntry.imageSize;
-        entry->disk = summary;
         ++files;
     }
     location.totalFiles = files;

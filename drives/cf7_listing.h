@@ -31,8 +31,12 @@ bool ListCf7Drive(Location &location, char letter, Ui &ui);
 bool ListCf7Image(Location &location, const std::string &imagePath, bool addParent, Ui &ui);
 
 // Lists the files of a volume (kind 7) of the card the location shows:
-// volumeEntry is a volume entry of that card (kind 14 or 16).
-bool ListCf7Volume(Location &location, const CatalogEntry &volumeEntry, bool addParent, Ui &ui);
+// volumeEntry is a volume entry of that card (kind 14 or 16). At the root
+// (fdirSector 1) the used subdirectory slots of the volume's VIB come first;
+// any other fdirSector lists that subdirectory's file index, named
+// subdirName.
+bool ListCf7Volume(Location &location, const CatalogEntry &volumeEntry, bool addParent, Ui &ui,
+                   uint16_t fdirSector = 1, const std::string &subdirName = std::string());
 
 // The drive letter of a location showing a card in a drive or one of its
 // volumes; 0 for a card image.

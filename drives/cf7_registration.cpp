@@ -10,6 +10,8 @@
 #include "tifs/location_listers.h"
 #include "tifs/messages.h"
 #include "tifs/pc_directory.h"
+#include "tifs/settings.h"
+#include "tifs/ti_header.h"
 
 namespace kestrel
 {
@@ -51,10 +53,26 @@ bool OpenVolume(Location &location, const CatalogEntry &entry, Ui &ui)
     return true;
 }
 
+// A subdirectory of a volume of a card image; the volume entry is the
+// container entry the volume was opened from.
+bool OpenVolumeSubdirectory(Location &location, const CatalogEntry &entry, Ui &ui)
+{
+    if (location.containerEntries.empty()) {
+        return false;
+    }
+    const CatalogEntry volume = location.containerEntries.back();
+    std::string name = TiNameToPcName(entry.ti.tiName, ProgramSettings().zubCompatible);
+    return ListCf7Volume(location, volume, true, ui, entry.ti.fdrSector, name);
+}
+
 bool UpFromVolume(Location &location, Ui &ui)
 {
     if (location.kind != kLocCf7Volume) {
         return false;
+    }
+    if (location.fdirSector > 1 && !location.containerEntries.empty()) {
+        const CatalogEntry volume = location.containerEntries.back();
+        return ListCf7Volume(location, volume, true, ui);
     }
     char letter = Cf7LocationDrive(location);
     if (!location.containerEntries.empty()) {
@@ -136,6 +154,7 @@ void RegisterCf7Listers()
     RegisterEntryOpener(kKindCf7ImageVolume, OpenVolume);
     RegisterEntryOpener(kKindCf7DriveVolume, OpenVolume);
     RegisterPathLister(kRecognizerPriority, ListCardImagePath);
+    RegisterEntryOpenerIn(kLocCf7Volume, kKindSubdir, OpenVolumeSubdirectory);
     RegisterLevelUp(kLocCf7Volume, UpFromVolume);
     RegisterEntrySaver(kLocCf7Volume, SaveVolumeFile);
 }

@@ -10,6 +10,7 @@
 #include "ops/conversion_result.h"
 #include "ops/copy.h"
 #include "ops/relist.h"
+#include "tifs/floppy/floppy_subdirectory.h"
 #include "tifs/floppy/floppy_writer.h"
 #include "tifs/messages.h"
 #include "tifs/pc_directory.h"
@@ -159,12 +160,14 @@ int DeleteEntries(Location &location, CatalogEntry *cursor, const DeleteOptions 
             return 0;
         }
         for (CatalogEntry *entry : entries) {
-            if (!IsTiFileKind(entry->ti.kind)) {
+            const bool subdirectory = entry->ti.kind == kKindSubdir;
+            if (!IsTiFileKind(entry->ti.kind) && !subdirectory) {
                 continue;
             }
             ui.SetStatusText(FormatText("Deleting <%s>", {entry->ti.tiName}));
             ui.PumpPendingMessages();
-            if (DeleteFileFromImage(target, *entry, ui)) {
+            if (subdirectory ? DeleteFloppySubdirectory(target, *entry, ui)
+                             : DeleteFileFromImage(target, *entry, ui)) {
                 ++deleted;
             }
             entry->marked = false;

@@ -1,7 +1,8 @@
 // Deleting the marked entries of a pane (or its cursor entry): PC files,
-// images and empty subdirectories of a PC directory, TI files of a floppy
-// image or CF7A+ volume through the image writer, and the files and
-// directories of a hard-disk image through the hard-disk library.
+// images and empty subdirectories of a PC directory, TI files and empty
+// subdirectories of a floppy image or CF7A+ volume through the image
+// writer, and the files and directories of a hard-disk image through the
+// hard-disk library.
 #pragma once
 
 #include <string>

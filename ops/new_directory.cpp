@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 
 #include "drives/hd_file_ops.h"
+#include "ops/conversion_result.h"
 #include "ops/relist.h"
 #include "tifs/catalog.h"
+#include "tifs/floppy/floppy_subdirectory.h"
 #include "tifs/messages.h"
 #include "tifs/pc_directory.h"
 
@@ -27,11 +29,24 @@ bool HdShowsDirectory(const Location &location)
              location.containerEntries[0].ti.kind == kKindPartitionedImage);
 }
 
+// A floppy image (or a volume of a card image) takes subdirectories at its
+// root only; a PC99 image is never written, and a card in a drive cannot be
+// reached by the floppy writer.
+bool FloppyRootTarget(const Location &location, FloppyTarget &target)
+{
+    if (location.kind != kLocDskImage && location.kind != kLocCf7Volume) {
+        return false;
+    }
+    return ConversionImageTarget(location, target) && target.fdirSector == 1;
+}
+
 } // namespace
 
 bool CheckNewDirectory(const Location &location, Ui &ui)
 {
-    if (location.kind == kLocPcDirectory || HdShowsDirectory(location)) {
+    FloppyTarget target;
+    if (location.kind == kLocPcDirectory || HdShowsDirectory(location) ||
+        FloppyRootTarget(location, target)) {
         return true;
     }
     ReportError(ui, kMsgCantCreateHere);
@@ -67,6 +82,17 @@ bool CreateNewDirectory(Location &location, const NewDirectoryOptions &options, 
         }
         SortCatalog(location);
         return true;
+    }
+    FloppyTarget target;
+    if (FloppyRootTarget(location, target)) {
+        std::string name10 = FloppyDirectoryName(name);
+        if (name10.empty()) {
+            ReportError(ui, kMsgCantCreateDirectory, {name});
+            return false;
+        }
+        bool made = CreateFloppySubdirectory(target, name10, ui);
+        RelistLocation(location, ui);
+        return made;
     }
     ReportError(ui, kMsgCantCreateHere);
     return false;

@@ -1,5 +1,6 @@
-// Creating a subdirectory in a PC directory or in a hard-disk image's
-// directory (through the hard-disk library).
+// Creating a subdirectory in a PC directory, in a hard-disk image's
+// directory (through the hard-disk library), or at the root of a floppy
+// image or of a volume of a CF7A+ card image (one of the VIB's three slots).
 #pragma once
 
 #include <string>
@@ -14,7 +15,8 @@ struct NewDirectoryOptions {
     std::string name; // as typed, at most 10 characters
 };
 
-// False after "Can't create a directory here".
+// False after "Can't create a directory here" (also inside a floppy
+// subdirectory, in a PC99 image and on a card in a drive).
 bool CheckNewDirectory(const Location &location, Ui &ui);
 
 // Creates the directory and lists the location again. An empty name shows

@@ -38,7 +38,8 @@ bool RelistLocation(Location &location, Ui &ui)
     case kLocCf7Volume:
         if (!location.containerEntries.empty()) {
             CatalogEntry volume = location.containerEntries.back();
-            ok = ListCf7Volume(location, volume, parent, ui);
+            ok = ListCf7Volume(location, volume, parent, ui, location.fdirSector,
+                               location.subdirName);
         }
         break;
     default:

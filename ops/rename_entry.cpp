@@ -8,9 +8,10 @@
 
 #include "drives/hd_binding.h"
 #include "drives/hd_file_ops.h"
+#include "ops/conversion_result.h"
 #include "ops/relist.h"
 #include "tifs/catalog.h"
-#include "ops/conversion_result.h"
+#include "tifs/floppy/floppy_subdirectory.h"
 #include "tifs/floppy/floppy_writer.h"
 #include "tifs/messages.h"
 #include "tifs/pc_directory.h"
@@ -77,8 +78,10 @@ bool RenameInPcDirectory(const Location &location, CatalogEntry &entry, const st
     if (newPath != oldPath) {
         // A plain rename() would silently replace an existing file (or empty
         // directory) of the new name; a rename only ever moves, never deletes.
-        struct stat from {};
-        struct stat to {};
+        struct stat from {
+        };
+        struct stat to {
+        };
         if (::lstat(newPath.c_str(), &to) == 0 &&
             !(::lstat(oldPath.c_str(), &from) == 0 && from.st_dev == to.st_dev &&
               from.st_ino == to.st_ino)) {
@@ -204,7 +207,8 @@ bool RenameEntry(Location &location, CatalogEntry &entry, const RenameOptions &o
             ReportError(ui, kMsgCantRenameHere);
             return false;
         }
-        ok = RenameFileInImage(target, entry, name10, typed, ui);
+        ok = entry.ti.kind == kKindSubdir ? RenameFloppySubdirectory(target, entry, name10, ui)
+                                          : RenameFileInImage(target, entry, name10, typed, ui);
     } else if (HdShowsDirectory(location)) {
         ok = RenameHdEntry(ui, location, entry, PcNameToTiName(typed));
     } else {

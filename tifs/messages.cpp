@@ -101,6 +101,15 @@ const ExtendedMessage kExtended[] = {
     {123, "The backup <%s> exists already; the disk was not repaired"},
 
     // 140-159: floppy subdirectories and archive packing
+    {140, "No free directory slot on <%s>\n(a disk holds at most three subdirectories)"},
+    {141, "Directory <%s> already exists"},
+    {142, "Directory <%s> is not empty"},
+    {143, "Directory <%s> doesn't exist"},
+    {144, "Too many files for one archive\n(an archive holds at most 127 files)"},
+    {145, "Archive <%s> would be larger than a TI file can be"},
+    {146, "Can't pack <%s>: not a TI file"},
+    {147, "Can only pack files to a directory or a disk image"},
+    {148, "Please mark the files to pack"},
 
     // 160-179: faults while writing
 

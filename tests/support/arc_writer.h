@@ -1,25 +1,21 @@
 // Builders of ARC archives for tests and demos: both forms (DIS/FIX 128 with
-// the members stored as they are, INT/FIX 128 with one LZW stream) and the
-// LZW compressor that the second form needs. Test and demo code only: the
-// program itself never writes archives.
+// the members stored as they are, INT/FIX 128 with one LZW stream), as thin
+// wrappers over the program's own archive writer (tifs/arc/archive_writer.h)
+// plus the file helpers tests need.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "tifs/arc/archive_writer.h"
 #include "tifs/ti_file.h"
 
 namespace kestrel::testing
 {
 
-// One member: its TI fields (tiName, flags, sectors, recordsPerSector,
-// eofOffset, recordLength as the FDR stores it: 0 for PROGRAM, level3Count)
-// and its sectors (data.size() == 256 * ti.sectors; ArcMemberFrom pads).
-struct ArcMember {
-    TiFileDescriptor ti;
-    std::vector<uint8_t> data;
-};
+// One member: its TI fields and its sectors (ArcMemberFrom pads).
+using ArcMember = kestrel::ArcMember;
 
 // A member from TI fields and data bytes; the data is zero-padded to whole
 // sectors and sectors set from it.
@@ -40,14 +36,9 @@ void EncodeArcRecord(const TiFileDescriptor &ti, bool compressed, uint8_t *recor
 // the compressed form compresses.
 std::vector<uint8_t> ArcPlainSectors(const std::vector<ArcMember> &members, bool compressed);
 
-struct LzwOptions {
-    bool clearWhenFull = true; // send a clear code when the table is full
-};
+using LzwOptions = LzwEncodeOptions;
 
-// An LZW stream as the decompressor reads it: a clear code first, 9 to 12
-// bit codes most significant bit first, the end code last, zero-padded to a
-// whole number of 256-byte sectors.
-std::vector<uint8_t> LzwCompress(const std::vector<uint8_t> &data, LzwOptions options = {});
+// LzwCompress (the program's compressor) takes these options.
 
 // The archive's sectors in either form.
 std::vector<uint8_t> BuildArcSectors(const std::vector<ArcMember> &members, bool compressed,

@@ -9,6 +9,7 @@
 #include "platform/temp_dir.h"
 #include "tifs/byte_order.h"
 #include "tifs/floppy/data_chain.h"
+#include "tifs/floppy/floppy_writer_disk.h"
 #include "tifs/floppy/output_file.h"
 #include "tifs/floppy/vib.h"
 #include "tifs/location_listers.h"
@@ -80,41 +81,6 @@ unsigned CountWords(const uint8_t *index)
     return count;
 }
 
-// The open image with its VIB and the file index a change acts on.
-struct OpenDisk {
-    FloppyImageFile image;
-    uint8_t vib[kSectorSize];
-    uint8_t index[kSectorSize];
-    DiskSummary summary;
-    unsigned auSize = 1;
-
-    bool Open(const FloppyTarget &target, Ui &ui)
-    {
-        if (!image.Open(target.imagePath, true)) {
-            ReportError(ui, kMsgCantOpenReadWrite, {target.imagePath});
-            return false;
-        }
-        if (!ReadDiskSector(image, target.base, 0, vib, ui, target.imagePath)) {
-            return false;
-        }
-        if (DecodeVib(nullptr, vib, summary) == 0 || summary.totalSectors < 2 ||
-            target.fdirSector >= summary.totalSectors || target.fdirSector == 0) {
-            ReportError(ui, kMsgNoDiskInfo, {target.imagePath});
-            return false;
-        }
-        auSize = AuSize(summary.totalSectors);
-        return ReadDiskSector(image, target.base, target.fdirSector, index, ui, target.imagePath);
-    }
-
-    ChainFormat Format() const
-    {
-        ChainFormat format;
-        format.startUnit = ClusterStartUnit(summary.density);
-        format.limit = summary.totalSectors;
-        return format;
-    }
-};
-
 std::string NameOf(const CatalogEntry &entry)
 {
     std::string blank(10, ' ');
@@ -131,7 +97,7 @@ AddFileResult AddFile(const FloppyTarget &target, const CatalogEntry &entry,
                       const SourceProvider &provideSource, AddFileState &state, Ui &ui)
 {
     ui.SetLastMessage(0);
-    OpenDisk disk;
+    WritableDisk disk;
     if (!disk.Open(target, ui)) {
         return kAddDone;
     }
@@ -281,6 +247,32 @@ AddFileResult AddFile(const FloppyTarget &target, const CatalogEntry &entry,
 }
 
 } // namespace
+
+bool WritableDisk::Open(const FloppyTarget &target, Ui &ui)
+{
+    if (!image.Open(target.imagePath, true)) {
+        ReportError(ui, kMsgCantOpenReadWrite, {target.imagePath});
+        return false;
+    }
+    if (!ReadDiskSector(image, target.base, 0, vib, ui, target.imagePath)) {
+        return false;
+    }
+    if (DecodeVib(nullptr, vib, summary) == 0 || summary.totalSectors < 2 ||
+        target.fdirSector >= summary.totalSectors || target.fdirSector == 0) {
+        ReportError(ui, kMsgNoDiskInfo, {target.imagePath});
+        return false;
+    }
+    auSize = AuSize(summary.totalSectors);
+    return ReadDiskSector(image, target.base, target.fdirSector, index, ui, target.imagePath);
+}
+
+ChainFormat WritableDisk::Format() const
+{
+    ChainFormat format;
+    format.startUnit = ClusterStartUnit(summary.density);
+    format.limit = summary.totalSectors;
+    return format;
+}
 
 void BuildNewVib(const FloppyPreset &preset, const std::string &label, uint8_t *v)
 {
@@ -503,7 +495,7 @@ bool DeleteFileFromImage(const FloppyTarget &target, const CatalogEntry &entry, 
     if (!IsTiFileKind(entry.ti.kind)) {
         return false;
     }
-    OpenDisk disk;
+    WritableDisk disk;
     if (!disk.Open(target, ui)) {
         return false;
     }
@@ -542,7 +534,7 @@ bool RenameFileInImage(const FloppyTarget &target, CatalogEntry &entry,
     if (oldName == newName) {
         return true;
     }
-    OpenDisk disk;
+    WritableDisk disk;
     if (!disk.Open(target, ui)) {
         return false;
     }

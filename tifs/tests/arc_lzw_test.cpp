@@ -12,7 +12,7 @@ namespace kestrel
 namespace
 {
 
-using testing::LzwCompress;
+using kestrel::LzwCompress;
 using testing::LzwOptions;
 
 struct Decoded {
