@@ -1,10 +1,13 @@
 // Scanning a PC directory: every match of the pattern becomes one entry,
-// recognised from the first 256 bytes of the file. The scan runs once per
-// listing over folders of thousands of files, so it reads each file with a
-// single open, fstat and read, reads a second time only for the last sector
-// of a Classic99 VARIABLE file, and takes file and directory apart by the
-// entry type readdir gives (no stat per name). Patterns and the order of the
-// matches follow the platform's directory search.
+// recognised from the first bytes of the file. The scan runs once per
+// listing over folders of up to a hundred thousand files, so each file costs
+// one open, one read and one close: the read asks for more than the header
+// so that a file shorter than that tells its size by the count it gives
+// (no fstat) and holds its Classic99 last sector already; only a file that
+// fills the buffer is asked for its size and, when it needs it, for its last
+// sector. File and directory are taken apart by the entry type readdir gives
+// (no stat per name). Patterns and the order of the matches follow the
+// platform's directory search.
 #include "tifs/catalog.h"
 
 #include <algorithm>
@@ -35,15 +38,28 @@ constexpr size_t kPumpInterval = 256;
 
 constexpr size_t kSubdirNameScan = 12;
 
-// Reads up to size bytes at offset; the count read (short at end of file).
+// What the scan reads of each file at once: a page, as cheap to read as the
+// header alone, and enough for most TI files to come whole.
+constexpr size_t kProbeSize = 4096;
+static_assert(kProbeSize > kSectorSize, "a full probe must hold the first sector");
+
+// One read of up to size bytes at offset; the count read, or -1 on an error.
+ssize_t ReadOnce(int fd, uint8_t *buffer, size_t size, off_t offset)
+{
+    ssize_t n;
+    do {
+        n = pread(fd, buffer, size, offset);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+// Up to size bytes at offset, however many calls that takes (short only at
+// the end of the file).
 size_t ReadAt(int fd, uint8_t *buffer, size_t size, off_t offset)
 {
     size_t done = 0;
     while (done < size) {
-        ssize_t n = pread(fd, buffer + done, size - done, offset + static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
+        ssize_t n = ReadOnce(fd, buffer + done, size - done, offset + static_cast<off_t>(done));
         if (n <= 0) {
             break;
         }
@@ -64,45 +80,69 @@ std::string SubdirTiName(const std::string &name)
 }
 
 // Fills the entry of a regular file from its contents; false when the file
-// cannot be read at all (it is then left out of the list).
-bool ScanFile(int dirFd, const std::string &directory, const std::string &name, CatalogEntry &entry)
+// cannot be read at all (it is then left out of the list). knownSize is the
+// size when the caller already had to stat the name (a link), else -1.
+bool ScanFile(int dirFd, const std::string &directory, const std::string &name, off_t knownSize,
+              CatalogEntry &entry)
 {
     int fd = openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd); // a FIFO or device is nothing to list (and must never block us)
+    uint8_t probe[kProbeSize];
+    ssize_t n = ReadOnce(fd, probe, sizeof probe, 0);
+    if (n < 0) {
+        close(fd); // a directory or FIFO put in the file's place meanwhile reads as an error
         return false;
     }
-    uint64_t fileSize = static_cast<uint64_t>(info.st_size);
-    uint8_t first[kSectorSize];
-    size_t got = ReadAt(fd, first, sizeof first, 0);
+    size_t got = static_cast<size_t>(n);
+    uint64_t fileSize = got;
+    if (got == sizeof probe) {
+        // A regular file gives fewer bytes than asked only at its end; a full buffer leaves
+        // the size open.
+        struct stat info;
+        if (knownSize >= 0) {
+            fileSize = static_cast<uint64_t>(knownSize);
+        } else if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+            fileSize = static_cast<uint64_t>(info.st_size);
+        } else {
+            close(fd);
+            return false;
+        }
+    }
+    const size_t firstLength = got < kSectorSize ? got : kSectorSize;
 
     entry.pcName = name;
     bool decided = false;
-    if (got < kHeaderSize) {
+    if (firstLength < kHeaderSize) {
         entry.ti.kind = kKindDos;
         decided = true;
-    } else if (got == kSectorSize) {
-        decided = RecognizeImage(platform::JoinPath(directory, name), first, fileSize, entry);
+    } else if (firstLength == kSectorSize) {
+        decided = RecognizeImage(platform::JoinPath(directory, name), probe, fileSize, entry);
     }
     if (!decided) {
-        if (!DecodeHeader(first, name, false, entry.ti)) {
+        if (!DecodeHeader(probe, name, false, entry.ti)) {
             entry.ti = TiFileDescriptor();
             entry.ti.kind = kKindDos;
         } else if (entry.ti.headerKind == kHeaderTifiles) {
             uint64_t dataLength = fileSize - kHeaderSize;
             if (IsClassic99(entry.ti, dataLength)) {
                 uint8_t last[kSectorSize];
+                const uint8_t *lastSector = last;
                 size_t lastLength = 0;
                 if ((entry.ti.kind == kKindDisVar || entry.ti.kind == kKindIntVar) &&
                     dataLength > 0) {
-                    lastLength = ReadAt(fd, last, sizeof last,
-                                        static_cast<off_t>(Classic99LastSectorOffset(dataLength)));
+                    uint64_t offset = Classic99LastSectorOffset(dataLength);
+                    uint64_t wanted = std::min<uint64_t>(kSectorSize, fileSize - offset);
+                    if (offset + wanted <= got) {
+                        // The last sector came whole with the first read.
+                        lastSector = probe + offset;
+                        lastLength = static_cast<size_t>(wanted);
+                    } else {
+                        lastLength = ReadAt(fd, last, sizeof last, static_cast<off_t>(offset));
+                    }
                 }
-                CorrectClassic99(entry.ti, dataLength, last, lastLength);
+                CorrectClassic99(entry.ti, dataLength, lastSector, lastLength);
             }
         }
     }
@@ -197,6 +237,7 @@ int ScanPcDirectory(Location &location, const std::string &pattern, Ui &ui)
         const std::string &name = match.name;
         bool isDirectory = match.type == DT_DIR;
         bool isFile = match.type == DT_REG;
+        off_t knownSize = -1;
         if (match.type == DT_LNK || match.type == DT_UNKNOWN) {
             struct stat info;
             if (fstatat(dirFd, name.c_str(), &info, 0) != 0) {
@@ -204,6 +245,7 @@ int ScanPcDirectory(Location &location, const std::string &pattern, Ui &ui)
             }
             isDirectory = S_ISDIR(info.st_mode);
             isFile = S_ISREG(info.st_mode);
+            knownSize = info.st_size;
         }
         if (isDirectory) {
             if (name == ".") {
@@ -238,7 +280,7 @@ int ScanPcDirectory(Location &location, const std::string &pattern, Ui &ui)
         if (entry == nullptr) {
             continue;
         }
-        if (!ScanFile(dirFd, directory, name, *entry)) {
+        if (!ScanFile(dirFd, directory, name, knownSize, *entry)) {
             location.entries.pop_back();
         }
     }

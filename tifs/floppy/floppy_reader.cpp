@@ -153,11 +153,44 @@ bool ListFloppyImage(Location &location, const std::string &imagePath, uint16_t 
     return ListFloppyDirectory(disk, how, location.entries, ui);
 }
 
+namespace
+{
+
+// The file behind a first sector, opened only when the decoder asks for more
+// than that sector (a PC99 track image): a folder scan hands every file of
+// 256 bytes or more to the recognisers, and nearly none of them needs it.
+class OnDemandImage : public ImageAccess
+{
+public:
+    explicit OnDemandImage(const std::string &path) : m_path(path) {}
+    bool ReadAt(uint64_t offset, uint8_t *buffer, size_t length) override
+    {
+        return Opened() && m_image.ReadAt(offset, buffer, length);
+    }
+    bool WriteAt(uint64_t, const uint8_t *, size_t) override { return false; }
+    uint64_t Size() const override { return m_image.IsOpen() ? m_image.Size() : 0; }
+
+private:
+    bool Opened()
+    {
+        if (!m_tried) {
+            m_tried = true;
+            m_image.Open(m_path, false);
+        }
+        return m_image.IsOpen();
+    }
+
+    std::string m_path;
+    FileImage m_image;
+    bool m_tried = false;
+};
+
+} // namespace
+
 bool RecognizeFloppyImage(const std::string &path, const uint8_t *first256, DiskSummary &summary)
 {
-    FileImage image;
-    bool opened = image.Open(path, false);
-    return DecodeVib(opened ? &image : nullptr, first256, summary) != 0;
+    OnDemandImage image(path);
+    return DecodeVib(&image, first256, summary) != 0;
 }
 
 } // namespace kestrel
