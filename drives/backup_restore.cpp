@@ -1,4 +1,5 @@
 #include "drives/backup_restore.h"
+#include "platform/fault_injection.h"
 
 #include <cctype>
 #include <cerrno>
@@ -52,7 +53,7 @@ public:
         if (m_file == nullptr) {
             return true;
         }
-        bool ok = std::fclose(m_file) == 0;
+        bool ok = platform::io::Fclose(m_file) == 0;
         m_file = nullptr;
         return ok;
     }
@@ -142,7 +143,7 @@ BackupResult BackupDrive(const DriveItem &item, const std::string &imagePath, Ui
             break;
         }
         if (hardDisk) {
-            if (std::fwrite(physical, 1, sizeof physical, out.get()) != sizeof physical) {
+            if (platform::io::Fwrite(physical, 1, sizeof physical, out.get()) != sizeof physical) {
                 ReportError(ui, kMsgCantWriteSector, {static_cast<long long>(2 * i), imagePath});
                 result = BackupResult::Failed;
                 break;
@@ -158,13 +159,13 @@ BackupResult BackupDrive(const DriveItem &item, const std::string &imagePath, Ui
             if (moved) {
                 std::memset(ti + mountrecord::kOffset, 0, mountrecord::kSize);
             }
-            if (std::fwrite(header, 1, sizeof header, out.get()) != sizeof header) {
+            if (platform::io::Fwrite(header, 1, sizeof header, out.get()) != sizeof header) {
                 ReportError(ui, kMsgCantWriteSector, {0, imagePath});
                 result = BackupResult::Failed;
                 break;
             }
         }
-        if (std::fwrite(ti, 1, sizeof ti, out.get()) != sizeof ti) {
+        if (platform::io::Fwrite(ti, 1, sizeof ti, out.get()) != sizeof ti) {
             ReportError(ui, kMsgCantWriteSector, {static_cast<long long>(i), imagePath});
             result = BackupResult::Failed;
             break;
@@ -175,7 +176,8 @@ BackupResult BackupDrive(const DriveItem &item, const std::string &imagePath, Ui
         ReportError(ui, kMsgCantWriteSector, {static_cast<long long>(count), imagePath});
         result = BackupResult::Failed;
     }
-    if (result == BackupResult::Done && std::rename(partial.c_str(), imagePath.c_str()) != 0) {
+    if (result == BackupResult::Done &&
+        platform::io::Rename(partial.c_str(), imagePath.c_str()) != 0) {
         ReportSystemError(ui, errno, kMsgCantOpenWrite, {imagePath});
         result = BackupResult::Failed;
     }

@@ -1,4 +1,5 @@
 #include "drives/cf7_volume.h"
+#include "platform/fault_injection.h"
 
 #include <cctype>
 #include <cstdio>
@@ -200,7 +201,7 @@ int CopyCf7VolumeToDsk(Cf7Card &card, uint32_t volume, const std::string &target
                 }
             }
         }
-        if (std::fwrite(sector, 1, sizeof sector, out) != sizeof sector) {
+        if (platform::io::Fwrite(sector, 1, sizeof sector, out) != sizeof sector) {
             ReportError(ui, kMsgCantWriteSector, {i, target});
             ok = false;
             break;
@@ -210,7 +211,7 @@ int CopyCf7VolumeToDsk(Cf7Card &card, uint32_t volume, const std::string &target
             break;
         }
     }
-    if (std::fclose(out) != 0 && ok) {
+    if (platform::io::Fclose(out) != 0 && ok) {
         ReportError(ui, kMsgCantWriteSector, {count - 1, target});
         ok = false;
     }
@@ -218,7 +219,7 @@ int CopyCf7VolumeToDsk(Cf7Card &card, uint32_t volume, const std::string &target
         std::remove(partial.c_str());
         return kStop;
     }
-    if (std::rename(partial.c_str(), target.c_str()) != 0) {
+    if (platform::io::Rename(partial.c_str(), target.c_str()) != 0) {
         std::remove(partial.c_str());
         ReportError(ui, kMsgCantOpenWrite, {target});
         return kStop;

@@ -1,4 +1,5 @@
 #include "drives/new_hd_image.h"
+#include "platform/fault_injection.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -38,7 +39,7 @@ bool WriteVolume(Ui &ui, std::FILE *f, const std::string &path, const NewHdVolum
     EncodeNewHdVib(vib, v.sectors, v.label);
     ui.SetProgressRange(v.sectors);
     ui.SetProgressPosition(0);
-    if (!Seek(f, v.firstSector) || std::fwrite(vib, 1, 256, f) != 256) {
+    if (!Seek(f, v.firstSector) || platform::io::Fwrite(vib, 1, 256, f) != 256) {
         ReportError(ui, kMsgCantWriteSector, {0, path});
         return false;
     }
@@ -48,7 +49,7 @@ bool WriteVolume(Ui &ui, std::FILE *f, const std::string &path, const NewHdVolum
     while (n < v.sectors) {
         uint32_t run = std::min(kZeroChunkSectors, v.sectors - n);
         run = std::min(run, nextProgress > n ? nextProgress - n : run);
-        size_t done = std::fwrite(zeros, 256, run, f);
+        size_t done = platform::io::Fwrite(zeros, 256, run, f);
         if (done != run) {
             ReportError(ui, kMsgCantWriteSector, {static_cast<long long>(n + done), path});
             return false;
@@ -60,7 +61,7 @@ bool WriteVolume(Ui &ui, std::FILE *f, const std::string &path, const NewHdVolum
             nextProgress += kProgressStep;
         }
     }
-    if (std::fflush(f) != 0) {
+    if (platform::io::Fflush(f) != 0) {
         ReportError(ui, kMsgCantWriteSector, {static_cast<long long>(n), path});
         return false;
     }
@@ -75,16 +76,16 @@ bool WriteBitmap(Ui &ui, std::FILE *f, const std::string &path, const NewHdVolum
     EncodeNewHdVib(vib, v.sectors, v.label);
     for (uint32_t copy = 0; copy < 2; ++copy) {
         uint32_t at = copy * 32;
-        if (!Seek(f, uint64_t(v.firstSector) + at) || std::fwrite(vib, 1, 256, f) != 256) {
+        if (!Seek(f, uint64_t(v.firstSector) + at) || platform::io::Fwrite(vib, 1, 256, f) != 256) {
             ReportError(ui, kMsgCantWriteSector, {static_cast<long long>(at), path});
             return false;
         }
-        if (std::fwrite(bitmap.data(), 256, kBitmapSectors, f) != kBitmapSectors) {
+        if (platform::io::Fwrite(bitmap.data(), 256, kBitmapSectors, f) != kBitmapSectors) {
             ReportError(ui, kMsgCantWriteSector, {static_cast<long long>(at + 1), path});
             return false;
         }
     }
-    if (std::fflush(f) != 0) {
+    if (platform::io::Fflush(f) != 0) {
         ReportError(ui, kMsgCantWriteSector, {63, path});
         return false;
     }
@@ -183,7 +184,7 @@ bool WriteNewHdImage(Ui &ui, const std::string &path, const NewHdImage &d)
         }
         uint8_t table[512] = {};
         EncodePartitionTable(table, firsts, sizes, count);
-        if (std::fwrite(table, 1, sizeof table, f) != sizeof table) {
+        if (platform::io::Fwrite(table, 1, sizeof table, f) != sizeof table) {
             ReportError(ui, kMsgCantWriteSector, {0, path});
             ok = false;
         }
@@ -194,7 +195,7 @@ bool WriteNewHdImage(Ui &ui, const std::string &path, const NewHdImage &d)
     for (size_t i = 0; ok && i < d.volumes.size(); ++i) {
         ok = WriteBitmap(ui, f, path, d.volumes[i]);
     }
-    if (std::fclose(f) != 0 && ok) {
+    if (platform::io::Fclose(f) != 0 && ok) {
         ReportError(ui, kMsgCantWriteSector, {0, path});
         ok = false;
     }

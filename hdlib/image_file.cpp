@@ -1,4 +1,5 @@
 #include "hdlib/image_file.h"
+#include "platform/fault_injection.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -144,7 +145,7 @@ bool ImageFile::Close()
     const bool flushed = Flush();
     Unmap();
     if (m_fd >= 0)
-        ::close(m_fd);
+        platform::io::Close(m_fd);
     m_fd = -1;
     return flushed;
 }
@@ -173,7 +174,8 @@ bool ImageFile::WriteSector(uint64_t offset, const uint8_t *data)
         return false;
     if (!m_run) {
         return TransferAll(256, [&](size_t done) {
-            return pwrite(m_fd, data + done, 256 - done, static_cast<off_t>(offset + done));
+            return platform::io::Pwrite(m_fd, data + done, 256 - done,
+                                        static_cast<off_t>(offset + done));
         });
     }
     if (InRun(offset)) {
@@ -200,7 +202,8 @@ bool ImageFile::Flush()
         return false;
     const uint8_t *run = m_run.get();
     return TransferAll(length, [&](size_t done) {
-        return pwrite(m_fd, run + done, length - done, static_cast<off_t>(m_runStart + done));
+        return platform::io::Pwrite(m_fd, run + done, length - done,
+                                    static_cast<off_t>(m_runStart + done));
     });
 }
 

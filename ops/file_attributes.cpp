@@ -1,4 +1,5 @@
 #include "ops/file_attributes.h"
+#include "platform/fault_injection.h"
 
 #include <cstdio>
 #include <memory>
@@ -110,8 +111,8 @@ bool SetEntryAttributes(Ui &ui, const Location &location, CatalogEntry &entry,
     }
     header[offset] = flags;
     if (std::fseek(file.get(), 0, SEEK_SET) != 0 ||
-        std::fwrite(header, 1, kHeaderSize, file.get()) != kHeaderSize ||
-        std::fclose(file.release()) != 0) {
+        platform::io::Fwrite(header, 1, kHeaderSize, file.get()) != kHeaderSize ||
+        platform::io::Fclose(file.release()) != 0) {
         ReportError(ui, kMsgCantWriteSector, {0, path});
         return false;
     }

@@ -1,4 +1,5 @@
 #include "ops/header_conversion.h"
+#include "platform/fault_injection.h"
 
 #include <cstdio>
 #include <memory>
@@ -79,7 +80,7 @@ bool ConvertEntryHeader(Ui &ui, const std::string &directory, CatalogEntry &entr
         MakeTifilesHeader(d, header);
     }
     if (std::fseek(file.get(), 0, SEEK_SET) != 0 ||
-        std::fwrite(header, 1, kHeaderSize, file.get()) != kHeaderSize) {
+        platform::io::Fwrite(header, 1, kHeaderSize, file.get()) != kHeaderSize) {
         ReportError(ui, kMsgCantWriteSector, {0, path});
         return false;
     }
@@ -94,13 +95,13 @@ bool ConvertEntryHeader(Ui &ui, const std::string &directory, CatalogEntry &entr
         if (data % kSectorSize != 0) {
             const size_t pad = kSectorSize - static_cast<size_t>(data % kSectorSize);
             const uint8_t zeros[kSectorSize] = {};
-            if (std::fwrite(zeros, 1, pad, file.get()) != pad) {
+            if (platform::io::Fwrite(zeros, 1, pad, file.get()) != pad) {
                 ReportError(ui, kMsgCantWriteSector, {0, path});
                 return false;
             }
         }
     }
-    if (std::fclose(file.release()) != 0) {
+    if (platform::io::Fclose(file.release()) != 0) {
         ReportError(ui, kMsgCantWriteSector, {0, path});
         return false;
     }

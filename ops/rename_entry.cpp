@@ -1,4 +1,5 @@
 #include "ops/rename_entry.h"
+#include "platform/fault_injection.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -56,8 +57,8 @@ bool WriteNameIntoFile(const std::string &path, const std::string &name10, Ui &u
         ReportError(ui, kMsgCantOpenWrite, {path});
         return false;
     }
-    bool ok = std::fwrite(name10.data(), 1, 10, file) == 10;
-    ok = std::fclose(file) == 0 && ok;
+    bool ok = platform::io::Fwrite(name10.data(), 1, 10, file) == 10;
+    ok = platform::io::Fclose(file) == 0 && ok;
     if (!ok) {
         ReportError(ui, kMsgCantWrite, {path});
     }
@@ -91,7 +92,7 @@ bool RenameInPcDirectory(const Location &location, CatalogEntry &entry, const st
         if (entry.ti.kind == kKindPartitionedImage || entry.ti.kind == kKindHdImage) {
             ForgetHdImage(oldPath); // the library must not keep the old name open
         }
-        if (std::rename(oldPath.c_str(), newPath.c_str()) != 0) {
+        if (platform::io::Rename(oldPath.c_str(), newPath.c_str()) != 0) {
             ReportSystemError(ui, errno, kMsgCantRename, {oldPath});
             return false;
         }

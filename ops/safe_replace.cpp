@@ -1,4 +1,5 @@
 #include "ops/safe_replace.h"
+#include "platform/fault_injection.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -112,7 +113,7 @@ bool ReplacingFile::Write(const uint8_t *data, size_t length)
         return false;
     }
     m_position = m_size;
-    if (length > 0 && std::fwrite(data, 1, length, m_file) != length) {
+    if (length > 0 && platform::io::Fwrite(data, 1, length, m_file) != length) {
         m_failed = true;
         m_error = errno ? errno : EIO;
         return false;
@@ -128,7 +129,7 @@ bool ReplacingFile::WriteAt(uint64_t offset, const uint8_t *data, size_t length)
         return false;
     }
     if (std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0 ||
-        (length > 0 && std::fwrite(data, 1, length, m_file) != length)) {
+        (length > 0 && platform::io::Fwrite(data, 1, length, m_file) != length)) {
         m_failed = true;
         m_error = errno ? errno : EIO;
         return false;
@@ -147,9 +148,9 @@ bool ReplacingFile::Commit()
     }
     bool ok = !m_failed;
     if (m_file != nullptr) {
-        ok = std::fflush(m_file) == 0 && ok;
-        ok = ::fsync(::fileno(m_file)) == 0 && ok;
-        ok = std::fclose(m_file) == 0 && ok;
+        ok = platform::io::Fflush(m_file) == 0 && ok;
+        ok = platform::io::Fsync(::fileno(m_file)) == 0 && ok;
+        ok = platform::io::Fclose(m_file) == 0 && ok;
         m_file = nullptr;
     }
     if (!ok) {
@@ -170,7 +171,7 @@ bool ReplacingFile::Commit()
         ::umask(mask);
         ::chmod(m_side.c_str(), 0666 & ~mask);
     }
-    if (std::rename(m_side.c_str(), m_target.c_str()) != 0) {
+    if (platform::io::Rename(m_side.c_str(), m_target.c_str()) != 0) {
         m_error = errno;
         Abandon(false);
         return false;
@@ -194,7 +195,7 @@ void ReplacingFile::Abandon(bool keepWhenNew)
         mode_t mask = ::umask(0);
         ::umask(mask);
         ::chmod(m_side.c_str(), 0666 & ~mask);
-        if (std::rename(m_side.c_str(), m_target.c_str()) == 0) {
+        if (platform::io::Rename(m_side.c_str(), m_target.c_str()) == 0) {
             return;
         }
     }

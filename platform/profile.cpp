@@ -1,4 +1,5 @@
 #include "platform/profile.h"
+#include "platform/fault_injection.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -354,7 +355,7 @@ bool SaveProfile(const std::string& path, const Profile& profile)
     bool ok = true;
     size_t done = 0;
     while (ok && done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        ssize_t n = io::Write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -375,11 +376,11 @@ bool SaveProfile(const std::string& path, const Profile& profile)
     }
     if (ok && fchmod(fd, mode) != 0)
         ok = false;
-    if (ok && fsync(fd) != 0)
+    if (ok && io::Fsync(fd) != 0)
         ok = false;
-    if (close(fd) != 0)
+    if (io::Close(fd) != 0)
         ok = false;
-    if (ok && std::rename(pattern.c_str(), target.c_str()) != 0)
+    if (ok && io::Rename(pattern.c_str(), target.c_str()) != 0)
         ok = false;
     if (!ok)
         unlink(pattern.c_str());

@@ -1,5 +1,6 @@
 // The buffered sector layer shared by system devices and file drives.
 #include "platform/rawdisk.h"
+#include "platform/fault_injection.h"
 
 #include <cerrno>
 #include <cstring>
@@ -248,7 +249,7 @@ bool RawDisk::WritePending(int &error, uint64_t &failedSector)
         if (want > limit - at) {
             want = static_cast<size_t>(limit - at);
         }
-        ssize_t n = ::pwrite(m_fd, m_writeBlock.data() + done, want, static_cast<off_t>(at));
+        ssize_t n = io::Pwrite(m_fd, m_writeBlock.data() + done, want, static_cast<off_t>(at));
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -273,7 +274,8 @@ bool RawDisk::Flush(int &error, uint64_t &failedSector)
     if (!WritePending(error, failedSector)) {
         return false;
     }
-    if (m_fd >= 0 && m_forWriting && m_writeRefusal == 0 && ::fsync(m_fd) != 0 && errno != EINVAL) {
+    if (m_fd >= 0 && m_forWriting && m_writeRefusal == 0 && io::Fsync(m_fd) != 0 &&
+        errno != EINVAL) {
         error = errno;
         failedSector = 0;
         return false;

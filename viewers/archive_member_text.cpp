@@ -1,4 +1,5 @@
 #include "viewers/archive_member_text.h"
+#include "platform/fault_injection.h"
 
 #include "tifs/messages.h"
 #include "tifs/ti_file.h"
@@ -42,7 +43,7 @@ bool ArchiveMemberToPcText(const uint8_t *sectors, uint32_t sectorCount, const C
             }
             length = out != nullptr ? static_cast<size_t>(out - text) : 0;
         }
-        if (length != 0 && std::fwrite(data, 1, length, output) != length) {
+        if (length != 0 && platform::io::Fwrite(data, 1, length, output) != length) {
             ReportError(ui, kMsgCantWriteSector, {state.sectorNumber, archivePath});
             return false;
         }

@@ -1,4 +1,5 @@
 #include "viewers/gif_export.h"
+#include "platform/fault_injection.h"
 
 #include <algorithm>
 
@@ -64,7 +65,7 @@ bool WriteGifFile(const Location &location, const CatalogEntry &entry, const std
             ReportError(ui, kMsgNotGif, {TrimmedTiName(entry)});
             return false;
         }
-        if (std::fwrite(sector, 1, want, gif.get()) != want) {
+        if (platform::io::Fwrite(sector, 1, want, gif.get()) != want) {
             ReportError(ui, kMsgCantWriteSector, {number, gifPath});
             return false;
         }
@@ -75,7 +76,7 @@ bool WriteGifFile(const Location &location, const CatalogEntry &entry, const std
         ReportError(ui, kMsgNotGif, {TrimmedTiName(entry)});
         return false;
     }
-    if (std::fclose(gif.release()) != 0) {
+    if (platform::io::Fclose(gif.release()) != 0) {
         ReportError(ui, kMsgCantWriteSector, {(written + 1) / kRecordsPerSector, gifPath});
         return false;
     }

@@ -1,4 +1,5 @@
 #include "tifs/arc/archive_extract.h"
+#include "platform/fault_injection.h"
 
 #include <cerrno>
 #include <cstring>
@@ -59,8 +60,8 @@ public:
     std::FILE *File() { return m_file.get(); }
     bool Commit(const std::string &target)
     {
-        bool closed = std::fclose(m_file.release()) == 0;
-        if (!closed || std::rename(m_path.c_str(), target.c_str()) != 0) {
+        bool closed = platform::io::Fclose(m_file.release()) == 0;
+        if (!closed || platform::io::Rename(m_path.c_str(), target.c_str()) != 0) {
             return false;
         }
         m_kept = true;
@@ -110,7 +111,7 @@ bool ExtractArchiveMember(const ArchiveFile &archive, const CatalogEntry &member
     if (!text) {
         uint8_t header[kHeaderSize];
         MakeExtractedMemberHeader(member.ti, ProgramSettings().extractTiFiles, header);
-        if (std::fwrite(header, 1, kHeaderSize, out) != kHeaderSize) {
+        if (platform::io::Fwrite(header, 1, kHeaderSize, out) != kHeaderSize) {
             ReportError(ui, 5, {path});
             return false;
         }
@@ -122,7 +123,7 @@ bool ExtractArchiveMember(const ArchiveFile &archive, const CatalogEntry &member
             return textWriter(data, count, member, out, callIndex++, ui);
         }
         for (size_t s = 0; s < count; ++s) {
-            if (std::fwrite(data + s * kSectorSize, 1, kSectorSize, out) != kSectorSize) {
+            if (platform::io::Fwrite(data + s * kSectorSize, 1, kSectorSize, out) != kSectorSize) {
                 ReportError(ui, 7,
                             {static_cast<long long>(firstSector + s + 1), archive.displayName});
                 return false;

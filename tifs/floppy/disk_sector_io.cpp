@@ -1,4 +1,5 @@
 #include "tifs/floppy/disk_sector_io.h"
+#include "platform/fault_injection.h"
 
 #include <climits>
 #include <cstring>
@@ -48,7 +49,7 @@ bool FileImage::Open(const std::string &path, bool writable)
 void FileImage::Close()
 {
     if (m_file != nullptr) {
-        std::fclose(m_file);
+        platform::io::Fclose(m_file);
         m_file = nullptr;
     }
     m_size = 0;
@@ -57,7 +58,7 @@ void FileImage::Close()
 
 bool FileImage::Flush()
 {
-    return m_file != nullptr && std::fflush(m_file) == 0;
+    return m_file != nullptr && platform::io::Fflush(m_file) == 0;
 }
 
 bool FileImage::ReadAt(uint64_t offset, uint8_t *buffer, size_t length)
@@ -81,7 +82,7 @@ bool FileImage::WriteAt(uint64_t offset, const uint8_t *buffer, size_t length)
     if (std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0) {
         return false;
     }
-    return std::fwrite(buffer, 1, length, m_file) == length;
+    return platform::io::Fwrite(buffer, 1, length, m_file) == length;
 }
 
 bool MemoryImage::ReadAt(uint64_t offset, uint8_t *buffer, size_t length)

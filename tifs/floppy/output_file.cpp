@@ -1,4 +1,5 @@
 #include "tifs/floppy/output_file.h"
+#include "platform/fault_injection.h"
 
 #include <filesystem>
 
@@ -24,7 +25,7 @@ bool OutputFile::Open()
 
 bool OutputFile::Write(const uint8_t *data, size_t length)
 {
-    return m_file != nullptr && std::fwrite(data, 1, length, m_file) == length;
+    return m_file != nullptr && platform::io::Fwrite(data, 1, length, m_file) == length;
 }
 
 bool OutputFile::Finish(bool complete)
@@ -33,10 +34,10 @@ bool OutputFile::Finish(bool complete)
     if (m_file == nullptr) {
         return false;
     }
-    bool closed = std::fclose(m_file) == 0;
+    bool closed = platform::io::Fclose(m_file) == 0;
     m_file = nullptr;
     if ((complete && closed) || !m_targetExisted) {
-        if (std::rename(m_part.c_str(), m_target.c_str()) == 0) {
+        if (platform::io::Rename(m_part.c_str(), m_target.c_str()) == 0) {
             return closed;
         }
     }
