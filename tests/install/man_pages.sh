@@ -17,18 +17,18 @@ render() { # PAGE -> rendered text on stdout, warnings on stderr
 }
 squeeze() { tr -d ' \t\n' | sed 's/\xe2\x80\x90/-/g; s/\xe2\x88\x92/-/g'; }
 
-check_page() { # PAGE: renders quietly; prints its squeezed text
-    local warnings
-    warnings=$(render "$1" 2>&1 >/dev/null)
-    if [ -n "$warnings" ]; then
+warnings=$(mktemp)
+trap 'rm -f "$warnings"' EXIT
+check_page() { # PAGE: renders quietly; prints its squeezed text (one rendering)
+    render "$1" 2>"$warnings" | squeeze
+    if [ -s "$warnings" ]; then
         echo "FAIL: $1 renders with warnings:" >&2
-        echo "$warnings" >&2
-        status=1
+        cat "$warnings" >&2
+        return 1
     fi
-    render "$1" 2>/dev/null | squeeze
 }
 
-cli_text=$(check_page "$pages/kestrel-cli.1")
+cli_text=$(check_page "$pages/kestrel-cli.1") || status=1
 usages=$("$cli" help | sed -n '/^commands:/,$ { /^  /s/^  //p; }')
 [ -n "$usages" ] || { echo "FAIL: no commands in kestrel-cli help" >&2; exit 1; }
 while IFS= read -r usage; do
@@ -42,7 +42,7 @@ for section in EXITSTATUS ENVIRONMENT KESTREL_DRIVES FILES Kestrel.ini --version
 done
 
 if [ -n "$gui" ]; then
-    gui_text=$(check_page "$pages/kestrel.1")
+    gui_text=$(check_page "$pages/kestrel.1") || status=1
     options=$("$gui" --help | grep -o -- '--[a-z-]*' | sort -u)
     for option in $options [LEFT[RIGHT]] EXITSTATUS ENVIRONMENT KESTREL_DRIVES Kestrel.ini; do
         [[ $gui_text == *"$option"* ]] || { echo "FAIL: kestrel(1) lacks $option" >&2; status=1; }
