@@ -1,11 +1,13 @@
 # Quick start: `make run` starts Kestrel on the demo locations, `make test`
-# builds everything and runs every test.
+# builds everything and runs every test. `make install PREFIX=P` (DESTDIR
+# honoured), `make uninstall` and `make package` (a .deb) install it.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 DEMO ?= $(BUILD)/demo
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build test run demo bench fuzz clean
+.PHONY: all deps configure build test run demo bench fuzz clean install uninstall package
 
 all: build
 
@@ -37,6 +39,16 @@ fuzz: deps
 		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 	cmake --build $(BUILD)-fuzz -j $(JOBS)
 	@bash scripts/fuzz "$(BUILD)-fuzz"
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+uninstall:
+	DESTDIR="$(DESTDIR)" cmake -DMANIFEST="$(abspath $(BUILD))/install_manifest.txt" -P dist/uninstall.cmake
+
+package: build
+	@KESTREL_PACKAGE=1 bash scripts/deps
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-fuzz

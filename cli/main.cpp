@@ -1,23 +1,27 @@
-// kestrel-cli COMMAND [ARGS]: dispatches to the registered commands.
+// kestrel-cli COMMAND [ARGS]: dispatches to the registered commands;
+// kestrel-cli --version prints the version.
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+// The version constants are the program's; the header holds nothing else.
+#include "app/shell/version.h"
 #include "cli/command.h"
 #include "cli/terminal_ui.h"
 #include "drives/hd_binding.h"
 #include "ops/register_all.h"
-#include "viewers/tokenizer_loader.h"
 #include "tifs/location_listers.h"
 #include "tifs/settings.h"
+#include "viewers/tokenizer_loader.h"
 
 namespace
 {
 
 void PrintHelp(FILE *out)
 {
-    std::fprintf(out, "usage: kestrel-cli COMMAND [ARGS]\n\ncommands:\n");
+    std::fprintf(out,
+                 "usage: kestrel-cli COMMAND [ARGS]\n       kestrel-cli --version\n\ncommands:\n");
     for (const auto &command : kestrel::cli::Commands()) {
         std::fprintf(out, "  %s\n", command.usage);
     }
@@ -27,6 +31,11 @@ void PrintHelp(FILE *out)
 
 int main(int argc, char **argv)
 {
+    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("kestrel-cli %d.%d%c %ld\n", kestrel::kVersionMajor, kestrel::kVersionMinor,
+                    kestrel::kVersionLetter, kestrel::kVersionBuild);
+        return 0;
+    }
     if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) {
         PrintHelp(stdout);
         return argc < 2 ? 1 : 0;

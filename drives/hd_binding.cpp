@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/library_lookup.h"
 #include "tifs/messages.h"
 #include "tifs/settings.h"
 
@@ -90,6 +91,9 @@ HdBinding &TheHdBinding()
 std::string HdLibraryPathFrom(const std::string &dllDirectory, const std::string &currentDir)
 {
     std::string dir = dllDirectory.substr(0, std::min(dllDirectory.size(), kPathLimit));
+    if (dir.empty()) {
+        dir = "./"; // an empty value stands for no value
+    }
 #if !defined(_WIN32)
     for (char &c : dir) {
         if (c == '\\') {
@@ -116,14 +120,23 @@ std::string HdLibraryPath()
     return HdLibraryPathFrom(ProgramSettings().dllDirectory, current);
 }
 
+std::vector<std::string> HdLibraryCandidates()
+{
+    if (!ProgramSettings().dllDirectory.empty()) {
+        return {HdLibraryPath()};
+    }
+    return platform::DefaultLibraryCandidates(platform::LibraryFileName("Brackenly32"),
+                                              HdLibraryPath());
+}
+
 bool BindHdLibrary(Ui &ui)
 {
     HdBinding &b = TheHdBinding();
     if (b.bound) {
         return true;
     }
-    std::string path = HdLibraryPath();
-    if (!b.library.Load(path)) {
+    std::string path;
+    if (!platform::LoadFirstLibrary(b.library, HdLibraryCandidates(), path)) {
         ui.ShowKestrelError(FormatText("Unable to locate %s", {path}));
         return false;
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "hdlib/brackenly.h"
 #include "platform/library.h"
@@ -47,6 +48,10 @@ HdBinding &TheHdBinding();
 std::string HdLibraryPathFrom(const std::string &dllDirectory, const std::string &currentDir);
 // The same from ProgramSettings().dllDirectory and the current directory.
 std::string HdLibraryPath();
+// The paths BindHdLibrary tries, in order: the configured one alone, or
+// without a configured directory (an empty value) the usual places and the
+// working directory last.
+std::vector<std::string> HdLibraryCandidates();
 
 // Loads the library and takes its 17 ordinals, unless that happened before.
 // A library that cannot be loaded shows "Unable to locate %s", one that

@@ -61,7 +61,10 @@ struct Settings {
     bool zubCompatible = false;
     bool extractTiFiles = false;
     uint32_t driveLetters = 0x3FFFFFF;
-    std::string dllDirectory = "./";
+    // Empty when the file has no "DllDirectory" (or an empty one): the
+    // libraries are then looked for beside the program and in its installed
+    // library folder before the working directory. A value is used as given.
+    std::string dllDirectory;
     std::string picViewer;
     // Print margins in thousandths of an inch, or in hundredths of a
     // millimetre when marginsMetric is set (the user's measurement system).

@@ -2,8 +2,10 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "platform/library.h"
+#include "platform/library_lookup.h"
 #include "tifs/messages.h"
 #include "tifs/settings.h"
 
@@ -60,10 +62,16 @@ bool LoadTokenizerLibrary(Ui &ui, const std::string &dllDirectory)
     TokenizerBinding &b = Binding();
     if (b.library.Loaded() && b.entry)
         return true;
-    const std::string path = TokenizerLibraryPath(dllDirectory, CurrentDirectory());
+    const std::string configured = TokenizerLibraryPath(dllDirectory, CurrentDirectory());
+    std::vector<std::string> candidates{configured};
+    if (dllDirectory.empty()) {
+        candidates =
+            platform::DefaultLibraryCandidates(platform::LibraryFileName("Wendover32"), configured);
+    }
+    std::string path;
     // The Ui has no error box captioned "Kestrel"; the warning box is the one
     // with that caption.
-    if (!b.library.Load(path)) {
+    if (!platform::LoadFirstLibrary(b.library, candidates, path)) {
         ui.ShowKestrelError(FormatText("Unable to locate %s", {path}));
         return false;
     }

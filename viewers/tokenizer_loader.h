@@ -27,9 +27,11 @@ constexpr unsigned kXBTokenizeOrdinal = 1;
 std::string TokenizerLibraryPath(const std::string &dllDirectory, const std::string &currentDir);
 
 // Loads and binds the library from ProgramSettings().dllDirectory (or the
-// given directory) unless it is bound already. Failures show "Unable to
-// locate %s" or "Unable to link %s functions" (with the path) in a box
-// captioned "Kestrel" and return false.
+// given directory) unless it is bound already; an empty directory means none
+// is configured, and the library is looked for beside the program, in the
+// installed library folder and last in the working directory. Failures show
+// "Unable to locate %s" (with the last path tried) or "Unable to link %s
+// functions" (with the path) in a box captioned "Kestrel" and return false.
 bool LoadTokenizerLibrary(Ui &ui);
 bool LoadTokenizerLibrary(Ui &ui, const std::string &dllDirectory);
 

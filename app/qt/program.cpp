@@ -1,5 +1,7 @@
 #include "app/qt/program.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QDir>
 #include <QLocale>
@@ -37,8 +39,11 @@ int Program::Start(const std::vector<std::string> &arguments, const std::string 
     ReadEditSlotPlacements(settings);
     RegisterAllListers();
 
+    std::vector<std::string> locations;
+    for (const std::string &argument : arguments)
+        locations.push_back(AbsoluteStartLocation(argument, workingDir));
     StartLocations starts = ChooseStartLocations(
-        JoinCommandLine(arguments), settings.defaultPathLeft, settings.defaultPathRight,
+        locations, settings.defaultPathLeft, settings.defaultPathRight,
         [](std::string &chosen) { return BrowseForLocation(nullptr, std::string(), chosen); });
     if (!starts.ok)
         return kExitStartFailed;
@@ -77,14 +82,26 @@ int Program::Finish()
 int RunProgram(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    std::vector<std::string> arguments(argv + 1, argv + argc);
-    std::string screenshot;
-    if (arguments.size() >= 2 && arguments[0] == "--screenshot") {
-        screenshot = arguments[1];
-        arguments.erase(arguments.begin(), arguments.begin() + 2);
+    // The toolkit has taken its own options (-platform, -style, ...) out of argv.
+    const ProgramArguments parsed =
+        ParseProgramArguments(std::vector<std::string>(argv + 1, argv + argc));
+    switch (parsed.action) {
+    case ProgramArguments::Action::Help:
+        std::fputs(ProgramUsageText().c_str(), stdout);
+        return 0;
+    case ProgramArguments::Action::Version:
+        std::fputs(ProgramVersionLine().c_str(), stdout);
+        return 0;
+    case ProgramArguments::Action::UsageError:
+        std::fprintf(stderr, "kestrel: %s\nTry 'kestrel --help' for more information.\n",
+                     parsed.error.c_str());
+        return kExitUsage;
+    case ProgramArguments::Action::Run:
+        break;
     }
+    const std::string screenshot = parsed.screenshot;
     Program program;
-    int rc = program.Start(arguments, QDir::currentPath().toStdString());
+    int rc = program.Start(parsed.locations, QDir::currentPath().toStdString());
     if (rc >= 0)
         return rc;
     MainWindow *window = program.Window();

@@ -20,9 +20,11 @@ public:
     Program();
     ~Program();
 
-    // Everything before the event loop. Returns -1 when the loop should
-    // run, else the exit code (1: no start location was chosen).
-    int Start(const std::vector<std::string> &arguments, const std::string &workingDir);
+    // Everything before the event loop, with the locations of the command
+    // line (none, LEFT, or LEFT and RIGHT; relative ones are taken from
+    // workingDir). Returns -1 when the loop should run, else the exit code
+    // (1: no start location was chosen).
+    int Start(const std::vector<std::string> &locations, const std::string &workingDir);
     MainWindow *Window() const { return m_window.get(); }
     QtUi &GetUi() { return m_ui; }
     // After the loop: the settings and the edit-window placements are
@@ -36,8 +38,9 @@ private:
     bool m_finished = false;
 };
 
-// The whole run, for main(): "--screenshot FILE" first on the command line
-// grabs the window after the first listing into FILE and ends the program.
+// The whole run, for main(): the command line of ParseProgramArguments;
+// "--screenshot FILE" grabs the window after the first listing into FILE
+// and ends the program.
 int RunProgram(int argc, char **argv);
 
 } // namespace kestrel

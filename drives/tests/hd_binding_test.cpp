@@ -40,6 +40,30 @@ TEST_F(HdBindingTest, MissingLibraryWarnsAndStaysUnbound)
     EXPECT_EQ(ui.boxes.size(), 2u);
 }
 
+TEST_F(HdBindingTest, WithoutADirectoryTheLibraryBesideTheProgramIsFoundFromAnyFolder)
+{
+    ProgramSettings().dllDirectory.clear();
+    const std::filesystem::path saved = std::filesystem::current_path();
+    std::filesystem::current_path(Dir()); // a folder without the library
+    const bool bound = BindHdLibrary(ui);
+    std::filesystem::current_path(saved);
+    ASSERT_TRUE(bound);
+    EXPECT_TRUE(ui.Silent());
+    EXPECT_TRUE(std::filesystem::equivalent(TheHdBinding().libraryPath,
+                                            std::string(KESTREL_BIN_DIR) + "/Brackenly32.so"));
+}
+
+TEST_F(HdBindingTest, ConfiguredDirectoryIsTheOnlyPlaceTriedAndTheWorkingDirectoryTheLast)
+{
+    ProgramSettings().dllDirectory = "/opt/k";
+    EXPECT_EQ(HdLibraryCandidates(), std::vector<std::string>{"/opt/k/Brackenly32.so"});
+    ProgramSettings().dllDirectory.clear();
+    const std::vector<std::string> paths = HdLibraryCandidates();
+    ASSERT_GE(paths.size(), 3u);
+    EXPECT_EQ(paths.front(), std::string(KESTREL_BIN_DIR) + "/Brackenly32.so");
+    EXPECT_EQ(paths.back(), std::filesystem::current_path().string() + "/./Brackenly32.so");
+}
+
 TEST_F(HdBindingTest, LibraryWithoutOneOrdinalIsUnloaded)
 {
     ProgramSettings().dllDirectory = KESTREL_PARTIAL_LIB_DIR;

@@ -46,7 +46,7 @@ TEST_F(SettingsFile, FirstStartWritesEveryKeyInOrderWithDefaults)
     EXPECT_EQ(s.main.width, 600);
     EXPECT_EQ(s.main.height, 232);
     EXPECT_EQ(s.fontName, "Courier New");
-    EXPECT_EQ(s.dllDirectory, "./");
+    EXPECT_EQ(s.dllDirectory, "");         // none configured: the usual places are searched
     EXPECT_EQ(s.driveLetters, 0x3FFFFFBu); // the default loses drive C as well
     EXPECT_EQ(s.marginLeft, 780);
     EXPECT_FALSE(s.marginsMetric);

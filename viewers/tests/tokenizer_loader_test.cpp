@@ -67,6 +67,19 @@ TEST_F(TokenizerLoader, RelativeDirectoryNamesASubdirectoryOfTheWorkingDirectory
     EXPECT_TRUE(ui.Silent());
 }
 
+TEST_F(TokenizerLoader, WithoutADirectoryTheLibraryBesideTheProgramIsFoundFromAnyFolder)
+{
+    std::string scratch = (std::filesystem::temp_directory_path() / "tokload-XXXXXX").string();
+    ASSERT_NE(mkdtemp(scratch.data()), nullptr);
+    const std::filesystem::path saved = std::filesystem::current_path();
+    std::filesystem::current_path(scratch);
+    const bool loaded = LoadTokenizerLibrary(ui, "");
+    std::filesystem::current_path(saved);
+    std::filesystem::remove_all(scratch);
+    EXPECT_TRUE(loaded);
+    EXPECT_TRUE(ui.Silent());
+}
+
 TEST_F(TokenizerLoader, MissingLibraryIsReportedAndRetried)
 {
     EXPECT_FALSE(LoadTokenizerLibrary(ui, "/no/such/dir"));

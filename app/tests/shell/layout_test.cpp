@@ -66,20 +66,25 @@ TEST(MainLayout, ClientSizeKeptForTheSettings)
     EXPECT_EQ(h, 96);
 }
 
-TEST(StartLocations, CommandLineWinsForBothPanes)
+TEST(StartLocations, CommandLineWinsOverTheSavedOnes)
 {
     bool asked = false;
     auto browse = [&](std::string &) {
         asked = true;
         return true;
     };
-    StartLocations s =
-        ChooseStartLocations(JoinCommandLine({"/home/me/My", "TI"}), "/l", "/r", browse);
+    StartLocations s = ChooseStartLocations({"/home/me/My TI"}, "/l", "/r", browse);
     EXPECT_TRUE(s.ok);
     EXPECT_EQ(s.left, "/home/me/My TI");
     EXPECT_EQ(s.right, "/home/me/My TI");
+    s = ChooseStartLocations({"/a", "/b/games.dsk"}, "/l", "/r", browse);
+    EXPECT_EQ(s.left, "/a");
+    EXPECT_EQ(s.right, "/b/games.dsk");
+    // An empty first argument is no location: the saved ones stay.
+    s = ChooseStartLocations({""}, "/l", "/r", browse);
+    EXPECT_EQ(s.left, "/l");
+    EXPECT_EQ(s.right, "/r");
     EXPECT_FALSE(asked);
-    EXPECT_EQ(JoinCommandLine({}), "");
 }
 
 TEST(StartLocations, EmptySidesTakeTheOtherAndBothEmptyAsk)
@@ -88,20 +93,20 @@ TEST(StartLocations, EmptySidesTakeTheOtherAndBothEmptyAsk)
         ADD_FAILURE() << "browser shown";
         return false;
     };
-    StartLocations s = ChooseStartLocations("", "", "/r", never);
+    StartLocations s = ChooseStartLocations({}, "", "/r", never);
     EXPECT_EQ(s.left, "/r");
     EXPECT_EQ(s.right, "/r");
-    s = ChooseStartLocations("", "/l", "", never);
+    s = ChooseStartLocations({}, "/l", "", never);
     EXPECT_EQ(s.left, "/l");
     EXPECT_EQ(s.right, "/l");
 
     auto cancel = [](std::string &) { return false; };
-    EXPECT_FALSE(ChooseStartLocations("", "", "", cancel).ok);
+    EXPECT_FALSE(ChooseStartLocations({}, "", "", cancel).ok);
     auto choose = [](std::string &out) {
         out = "/chosen";
         return true;
     };
-    s = ChooseStartLocations("", "", "", choose);
+    s = ChooseStartLocations({}, "", "", choose);
     EXPECT_TRUE(s.ok);
     EXPECT_EQ(s.left, "/chosen");
     EXPECT_EQ(s.right, "/chosen");
@@ -112,9 +117,9 @@ TEST(StartLocations, LongLocationsAreCutTo300)
 {
     std::string longPath(400, 'x');
     auto never = [](std::string &) { return false; };
-    StartLocations s = ChooseStartLocations(longPath, "", "", never);
+    StartLocations s = ChooseStartLocations({longPath}, "", "", never);
     EXPECT_EQ(s.left.size(), 300u);
-    s = ChooseStartLocations("", longPath, "", never);
+    s = ChooseStartLocations({}, longPath, "", never);
     EXPECT_EQ(s.right.size(), 300u);
 }
 
