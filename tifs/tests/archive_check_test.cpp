@@ -88,7 +88,7 @@ TEST(ArchiveCheck, CompressedStreamsThatEndEarlyOrBreakOrSayTooLittle)
     std::vector<testing::ArcMember> members = Members();
     std::vector<uint8_t> plain = testing::ArcPlainSectors(members, true);
     plain.resize(plain.size() + 512, 0x55); // two sectors no member owns
-    std::vector<uint8_t> longer = testing::LzwCompress(plain);
+    std::vector<uint8_t> longer = kestrel::LzwCompress(plain);
     result = CheckArchiveData(longer.data(), longer.size(), true);
     EXPECT_EQ("The compressed stream holds more than the 9 sectors the members need\n",
               Joined(result));
