@@ -17,6 +17,7 @@
 #include <QToolTip>
 
 #include "app/qt/about_box.h"
+#include "app/qt/check_disk_window.h"
 #include "app/qt/artwork.h"
 #include "app/qt/backup_dialogs.h"
 #include "app/qt/basic_dialog.h"
@@ -320,6 +321,14 @@ void MainWindow::Command(int id)
         }
         if (action.operation == PaneOperation::Pc99Layout) {
             ShowPc99Layout(side);
+            return;
+        }
+        if (action.operation == PaneOperation::CheckDisk) {
+            const Pane &pane = m_shell.GetPane(side);
+            const CatalogEntry *entry = pane.CursorEntry();
+            if (entry != nullptr && pane.location.kind == kLocPcDirectory)
+                OpenCheckDiskWindow(this, m_ui, JoinPcPath(pane.location.path, entry->pcName),
+                                    entry->pcName);
             return;
         }
         break;

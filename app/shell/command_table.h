@@ -63,6 +63,7 @@ enum CommandId : int {
     kCmdForth = 40080,
     kCmdNewHdImage = 40081,
     kCmdTextToBasic = 40084,
+    kCmdCheckDisk = 40090,
 };
 
 enum ToolbarId : int {

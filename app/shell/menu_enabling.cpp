@@ -91,6 +91,7 @@ const std::vector<int> &ItemsGreyedWhenEmpty()
         kCmdExtractAll,  kCmdArcToDsk,      kCmdDirectoryReport, kCmdMark,      kCmdUnmark,
         kCmdMarkAll,     kCmdUnmarkAll,     kCmdInspect,        kCmdInitializeCf7,
         kCmdMountCf7,    kCmdCopy,          kCmdRename,         kCmdDelete,     kCmdAttributes,
+        kCmdCheckDisk,
     };
     return ids;
 }
@@ -157,6 +158,9 @@ std::vector<MenuItemState> MenuEnabling(const Pane &active, const Pane &other)
     out.push_back({kCmdViewPicture, disFix128 || IsKind(e, kKindProgram)});
     out.push_back({kCmdCharset, IsKind(e, kKindProgram)});
     out.push_back({kCmdPc99Layout, e != nullptr && IsPc99(*e)});
+    out.push_back({kCmdCheckDisk, location.kind == kLocPcDirectory && e != nullptr &&
+                                      (kind == kKindDsk || IsPc99(*e) || kind == 12 || kind == 13 ||
+                                       kind == kKindCf7Image || IsArcCandidate(*e))});
     const bool pcDirectory = location.kind == kLocPcDirectory;
     out.push_back({kCmdNewDskImage, pcDirectory});
     out.push_back({kCmdNewHdImage, pcDirectory});

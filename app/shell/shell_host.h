@@ -53,6 +53,7 @@ enum class PaneOperation {
     Options,             // "Options"
     HelpIndex,           // "&Index"
     About,               // "&About"
+    CheckDisk,           // "Check disk"
 };
 
 class ShellHost

@@ -231,5 +231,75 @@ TEST_F(CheckTest, TheCommandChecksEveryKindItKnowsAndSaysWhenItCannot)
     EXPECT_EQ(std::string::npos, info.find("total AUs: 0")) << info;
 }
 
+TEST_F(CheckTest, RepairMendsCardVolumesAndTheCommandBacksUpFirst)
+{
+    // Volume 3's README: its data sector's bit cleared in its bitmap.
+    const size_t volume3 = 128 + 2 * 409600;
+    const std::string card = Damaged("card.cf7", [](std::vector<uint8_t> &b) {
+        b[128 + 2 * 409600 + 56 + 34 / 8] &= static_cast<uint8_t>(~(1u << (34 % 8)));
+    });
+    const std::vector<uint8_t> before = ReadAll(card);
+    EXPECT_EQ("VOL #003: AU 34 is in use but marked free in the bitmap\n", CardFindings(card));
+    RepairReport report;
+    ASSERT_TRUE(RepairCardImage(card, RepairOptions(), report, ui));
+    ASSERT_EQ(1u, report.changes.size());
+    EXPECT_EQ("VOL #003: The bitmap was rebuilt: 1 AUs marked used, 0 marked free",
+              report.changes[0]);
+    EXPECT_EQ(before, ReadAll(card + ".bak"));
+    EXPECT_EQ("", CardFindings(card));
+    // Only that one bitmap byte changed on the whole card.
+    std::vector<uint8_t> after = ReadAll(card);
+    ASSERT_EQ(before.size(), after.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < after.size(); ++i) {
+        differing += after[i] != before[i] ? 1 : 0;
+    }
+    EXPECT_EQ(1u, differing);
+    EXPECT_NE(before[volume3 + 56 + 4], after[volume3 + 56 + 4]);
+}
+
+TEST_F(CheckTest, CheckRepairOnTheCommandLine)
+{
+    const std::string disk = Damaged("games.dsk", [](std::vector<uint8_t> &b) {
+        b[56 + 5] ^= 0x10; // one data AU of the bitmap flipped
+    });
+    auto run = [&](const std::string &args, int &status) {
+        const std::string command = "'" KESTREL_BIN_DIR "/kestrel-cli' " + args + " 2>&1";
+        std::FILE *pipe = popen(command.c_str(), "r");
+        std::string out;
+        char buffer[4096];
+        size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            out.append(buffer, got);
+        }
+        const int rc = pclose(pipe);
+        status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+        return out;
+    };
+    int status = -1;
+    run("check '" + disk + "'", status);
+    EXPECT_EQ(1, status);
+    const std::vector<uint8_t> before = ReadAll(disk);
+    const std::string backup = PathOf("games.saved");
+    std::string out = run("check --repair --backup '" + backup + "' '" + disk + "'", status);
+    EXPECT_EQ(0, status) << out;
+    EXPECT_NE(std::string::npos, out.find("repaired: The bitmap was rebuilt")) << out;
+    EXPECT_NE(std::string::npos, out.find("after the repair:")) << out;
+    EXPECT_EQ(before, ReadAll(backup));
+    EXPECT_FALSE(std::filesystem::exists(disk + ".bak"));
+    run("check '" + disk + "'", status);
+    EXPECT_EQ(0, status);
+
+    // Nothing to mend: nothing written, no backup.
+    out = run("check --repair '" + PathOf("demo/games.dsk") + "'", status);
+    EXPECT_EQ(0, status) << out;
+    EXPECT_FALSE(std::filesystem::exists(PathOf("demo/games.dsk.bak")));
+    // Options that make no sense together are refused.
+    run("check --no-backup --backup x '" + disk + "'", status);
+    EXPECT_EQ(1, status);
+    run("check --repair '" + PathOf("demo/plain.txt") + "'", status);
+    EXPECT_EQ(2, status);
+}
+
 } // namespace
 } // namespace kestrel::testing

@@ -198,16 +198,16 @@ private:
             if (sector < 2 || sector >= m_limit) {
                 why = "outside the disk's file area";
             } else if (m_owner[sector] == kSystem) {
-                why = "a system sector";
+                why = "at a system sector";
             } else if (m_seenFdrs.count(sector) != 0) {
-                why = "an FDR listed before";
+                why = "at an FDR listed before";
             } else if (!Read(sector, fdr)) {
-                why = "a sector that cannot be read";
+                why = "at a sector that cannot be read";
             } else if (HoldsNoFdr(fdr)) {
-                why = "no FDR";
+                why = "at no FDR";
             }
             if (why != nullptr) {
-                Change(Format("File index %u entry %u (sector %u) was dropped: it pointed at %s",
+                Change(Format("File index %u entry %u (sector %u) was dropped: it pointed %s",
                               d.indexSector, word, sector, why));
                 d.changed = true;
                 continue;

@@ -54,7 +54,7 @@ protected:
 TEST_F(MenuEnablingTest, EmptyPaneGreysItsItemsAndLeavesTheRest)
 {
     auto states = States();
-    EXPECT_EQ(states.size(), 29u);
+    EXPECT_EQ(states.size(), 30u);
     for (const auto &[id, enabled] : states)
         EXPECT_FALSE(enabled) << id;
     // Not touched: what makes sense without entries, and what an empty
@@ -244,6 +244,26 @@ TEST_F(MenuEnablingTest, LocationKindsDecideImagesDirectoriesAndCards)
     EXPECT_FALSE(On(40044));
     EXPECT_TRUE(On(40046));
     EXPECT_FALSE(On(40066));
+}
+
+TEST_F(MenuEnablingTest, CheckDiskTakesImagesAndArchivesOfAPcDirectory)
+{
+    for (int kind : {int(kKindDsk), 10, 11, int(kKindPartitionedImage), int(kKindHdImage),
+                     int(kKindCf7Image)}) {
+        active.location.entries.clear();
+        Add(static_cast<uint16_t>(kind));
+        EXPECT_TRUE(On(kCmdCheckDisk)) << kind;
+    }
+    active.location.entries.clear();
+    Add(kKindDisFix, 128, 2);
+    EXPECT_TRUE(On(kCmdCheckDisk)); // an archive
+    active.location.entries.clear();
+    Add(kKindDisVar, 80, 2);
+    EXPECT_FALSE(On(kCmdCheckDisk));
+    active.location.entries.clear();
+    Add(kKindDsk);
+    active.location.kind = kLocHdImage; // only image files of a PC folder
+    EXPECT_FALSE(On(kCmdCheckDisk));
 }
 
 TEST_F(MenuEnablingTest, CopyAsksTheCopyChecksWithTheOtherPane)
