@@ -52,6 +52,7 @@ const Expected kExpected[] = {
     {40016, ActionKind::Operation, 0, PaneOperation::Pc99Layout},
     {40068, ActionKind::Operation, 0, PaneOperation::ExtractAll},
     {40069, ActionKind::Operation, 0, PaneOperation::ArcToDsk},
+    {40090, ActionKind::Operation, 0, PaneOperation::PackArchive},
     {40067, ActionKind::Operation, 0, PaneOperation::InspectStructure},
     {40034, ActionKind::Operation, 0, PaneOperation::BackupDisk},
     {40035, ActionKind::Operation, 0, PaneOperation::RestoreDisk},
@@ -91,14 +92,14 @@ TEST(CommandTable, EveryIdCarriesItsActionAndOthersDoNothing)
             EXPECT_EQ(a.operation, e.operation);
         }
     }
-    // 49 menu commands, each id once.
+    // 50 menu commands, each id once.
     std::set<int> ids;
     for (const MenuCommand &c : MenuCommands()) {
         EXPECT_TRUE(ids.insert(c.id).second) << c.id;
         EXPECT_GE(c.id, 40001);
-        EXPECT_LE(c.id, 40084);
+        EXPECT_LE(c.id, 40090);
     }
-    EXPECT_EQ(ids.size(), 49u);
+    EXPECT_EQ(ids.size(), 50u);
     for (int id : {0, 1000, 1006, 1015, 40000, 40003, 40014, 40062, 40070, 40085, 40018})
         EXPECT_EQ(CommandActionOf(id).kind, ActionKind::None) << id;
 }
