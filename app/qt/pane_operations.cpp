@@ -12,6 +12,7 @@
 #include "app/qt/dialog_helpers.h"
 #include "app/qt/header_dialog.h"
 #include "app/qt/new_directory_dialog.h"
+#include "app/qt/pack_dialog.h"
 #include "app/qt/rename_dialog.h"
 
 namespace kestrel
@@ -120,6 +121,9 @@ bool RunPaneOperation(QWidget *owner, Shell &shell, Ui &ui, int side, PaneOperat
         return true;
     case PaneOperation::NewDirectory:
         RunNewDirectoryDialog(owner, shell, ui, side);
+        return true;
+    case PaneOperation::PackArchive:
+        RunPackArchiveDialog(owner, shell, ui, side);
         return true;
     case PaneOperation::ToV9t9:
         RunHeaderConversionDialog(owner, shell, ui, side, HeaderTarget::V9t9);

@@ -59,11 +59,12 @@ enum CommandId : int {
     kCmdInspect = 40067,
     kCmdExtractAll = 40068,
     kCmdArcToDsk = 40069,
+    kCmdPackArchive = 40090,
     kCmdViewInOtherPane = 40071,
     kCmdForth = 40080,
     kCmdNewHdImage = 40081,
     kCmdTextToBasic = 40084,
-    kCmdCheckDisk = 40090,
+    kCmdCheckDisk = 40091,
 };
 
 enum ToolbarId : int {

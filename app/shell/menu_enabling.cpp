@@ -6,6 +6,7 @@
 #include "ops/extract.h"
 #include "ops/file_attributes.h"
 #include "ops/new_directory.h"
+#include "ops/pack_archive.h"
 #include "ops/rename_entry.h"
 #include "tifs/ui.h"
 
@@ -92,6 +93,7 @@ const std::vector<int> &ItemsGreyedWhenEmpty()
         kCmdMarkAll,     kCmdUnmarkAll,     kCmdInspect,        kCmdInitializeCf7,
         kCmdMountCf7,    kCmdCopy,          kCmdRename,         kCmdDelete,     kCmdAttributes,
         kCmdCheckDisk,
+        kCmdPackArchive,
     };
     return ids;
 }
@@ -137,6 +139,9 @@ std::vector<MenuItemState> MenuEnabling(const Pane &active, const Pane &other)
                               IsArcCandidate(x);
                    })});
     out.push_back({kCmdArcToDsk, anyOf(IsArcCandidate)});
+    out.push_back({kCmdPackArchive, anyOf([](const CatalogEntry &x) {
+                       return IsTiFileKind(x.ti.kind);
+                   }) && CheckPack(other.location, quiet)});
     out.push_back({kCmdToV9t9, anyOf([](const CatalogEntry &x) {
                        return IsPlainTiFile(x) && (x.ti.headerKind == kHeaderTifiles ||
                                                    x.ti.headerKind == kHeaderClassic99);

@@ -41,6 +41,7 @@ enum class PaneOperation {
     Pc99Layout,          // "Show PC99 DSK-image track and sector layout"
     ExtractAll,          // "Extract all files from ARC-file or DSK-image"
     ArcToDsk,            // "Convert ARC-file to V9T9 DSK-image"
+    PackArchive,         // "Pack to archive"
     InspectStructure,    // "Show image VIB, DDR, FDIR or FDR"
     DirectoryReport,     // "&Feed filelist to edit window"
     CreateDskImage,      // "Create new DSK image"

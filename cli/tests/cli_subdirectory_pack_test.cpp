@@ -1,6 +1,7 @@
 // kestrel-cli mkdir, rm and ren on floppy subdirectories, and pack, run as a program.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -97,6 +98,47 @@ TEST_F(CliSubdirectoryPack, PackFromFoldersAndContainersAndGetBack)
     EXPECT_NE(intoArchive.out.find("Can only pack files to a directory or a disk image"),
               std::string::npos)
         << intoArchive.out;
+}
+
+// Archives made by TI software beside their members on the same disk: packed
+// again from those members, the archive's sectors come out byte for byte.
+TEST_F(CliSubdirectoryPack, RepackedTiMadeArchivesAreByteIdentical)
+{
+    const fs::path disks = fs::path(KESTREL_REALDATA) / "xdt99" / "disk";
+    if (!fs::is_directory(disks)) {
+        GTEST_SKIP() << "no real data at " << disks;
+    }
+    struct Case {
+        const char *disk;
+        const char *archive;
+        std::vector<std::string> members;
+    };
+    const Case cases[] = {
+        {"ark1.dsk", "FILE1_ARK", {"ARKFILE1T"}},
+        {"ark1.dsk", "FILE2_ARK", {"ARKFILE2T"}},
+        {"ark1.dsk", "FILE3_ARK", {"ARKFILE3B"}},
+        {"ark1.dsk", "FILE4_ARK", {"ARKFILE4B"}},
+        {"ark1.dsk", "FILE5_ARK", {"ARKFILE5T"}},
+        {"ark2.dsk", "ALL_ARK", {"ARKFILE1T", "ARKFILE2T", "ARKFILE3B", "ARKFILE4B", "ARKFILE5T"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.disk) + " " + c.archive);
+        const std::string disk = dir + "/" + c.disk;
+        fs::copy_file(disks / c.disk, disk, fs::copy_options::overwrite_existing);
+        std::string members;
+        for (const std::string &member : c.members) {
+            members += " " + disk + "/" + member;
+        }
+        const std::string repacked = dir + "/repacked";
+        fs::remove(repacked);
+        ASSERT_EQ(RunCli("pack " + repacked + members).status, 0);
+        ASSERT_EQ(
+            RunCli("get --tifiles " + disk + "/" + c.archive + " " + dir + "/original").status, 0);
+        std::vector<uint8_t> mine = ReadBytes(repacked);
+        std::vector<uint8_t> theirs = ReadBytes(dir + "/original");
+        ASSERT_EQ(mine.size(), theirs.size());
+        EXPECT_TRUE(std::equal(mine.begin() + 128, mine.end(), theirs.begin() + 128));
+    }
 }
 
 } // namespace

@@ -119,9 +119,10 @@ std::vector<uint8_t> LzwCompress(const uint8_t *data, size_t size, LzwEncodeOpti
         bits.Put(current, width);
         if (nextFree < kLzwTableSize) {
             table.Insert(slot, key, static_cast<uint16_t>(nextFree));
-        }
-        grow();
-        if (nextFree == kLzwTableSize && options.clearWhenFull) {
+            grow();
+        } else if (options.clearWhenFull) {
+            // The clear goes out once the decoder's table is full as well,
+            // one code after ours: the code just sent defined its last entry.
             bits.Put(kLzwClearCode, width);
             table.Clear();
             width = kLzwMinWidth;

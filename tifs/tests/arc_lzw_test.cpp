@@ -228,3 +228,66 @@ TEST(LzwDecoder, RandomBytesNeverHangOrOverrun)
 
 } // namespace
 } // namespace kestrel
+
+namespace kestrel
+{
+namespace
+{
+
+// The codes of a stream with the widths the decoder reads them at.
+std::vector<uint16_t> ReadCodes(const std::vector<uint8_t> &stream)
+{
+    std::vector<uint16_t> codes;
+    uint32_t bits = 0;
+    unsigned count = 0, width = 9, next = 258;
+    bool afterClear = true;
+    for (size_t pos = 0;;) {
+        while (count < width) {
+            if (pos >= stream.size()) {
+                return codes;
+            }
+            bits = (bits << 8) | stream[pos++];
+            count += 8;
+        }
+        count -= width;
+        const uint16_t code = static_cast<uint16_t>((bits >> count) & ((1u << width) - 1));
+        bits &= (1u << count) - 1;
+        codes.push_back(code);
+        if (code == 256) {
+            width = 9;
+            next = 258;
+            afterClear = true;
+            continue;
+        }
+        if (code == 257) {
+            return codes;
+        }
+        if (!afterClear && next < 4096 && ++next == (1u << width) && width < 12) {
+            ++width;
+        }
+        afterClear = false;
+    }
+}
+
+TEST(LzwEncoder, ClearCodeFollowsTheCodeThatFillsTheDecodersTable)
+{
+    // Codes 258 to 4095 are defined by the 2nd to the 3839th code after a
+    // clear; the next clear comes right after that, as TI-made archives have it.
+    std::vector<uint8_t> input = NoisyText(256 * 300, 8);
+    std::vector<uint16_t> codes = ReadCodes(LzwCompress(input));
+    std::vector<size_t> clears;
+    for (size_t i = 0; i < codes.size(); ++i) {
+        if (codes[i] == 256) {
+            clears.push_back(i);
+        }
+    }
+    ASSERT_GE(clears.size(), 3u);
+    EXPECT_EQ(clears[0], 0u);
+    EXPECT_EQ(clears[1], 3840u);
+    EXPECT_EQ(clears[2], 2 * 3840u);
+    EXPECT_EQ(codes.back(), 257);
+    EXPECT_EQ(DecodeAll(LzwCompress(input)).bytes, input);
+}
+
+} // namespace
+} // namespace kestrel

@@ -583,5 +583,48 @@ TEST_F(OperationDialogs, AttributesStartAtLeaveInBatchModeAndCycleOnClick)
     EXPECT_FALSE(Marked(kLeftPane, "BBB"));
 }
 
+// ---- Floppy subdirectories and Pack to archive ----
+
+TEST_F(OperationDialogs, NewDirectoryInADiskImageTakesAVibSlot)
+{
+    MakeDsk("work.dsk", "WORK");
+    Start({Folder()});
+    OpenRight("work.dsk");
+    GetShell().SetActiveSide(kRightPane);
+    OnDialog("Create new directory", [&](QDialog &d) {
+        Type(Item<QLineEdit>(d, "DirectoryName"), "games");
+        Click(d, "OK");
+    });
+    Press(Qt::Key_F7);
+    EXPECT_TRUE(boxes.empty()) << boxes[0].text;
+    const CatalogEntry *made = OnDisk("GAMES");
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->ti.kind, kKindSubdir);
+}
+
+TEST_F(OperationDialogs, PackToArchiveWritesTheMarkedFilesIntoTheOtherPane)
+{
+    WriteTiFile(root / "files" / "ALPHA");
+    WriteTiFile(root / "files" / "BRAVO");
+    MakeDsk("work.dsk", "WORK");
+    Start({Folder()});
+    OpenRight("work.dsk");
+    Mark(kLeftPane, {"ALPHA", "BRAVO"});
+    bool plainOffered = false;
+    OnDialog("Pack to archive", [&](QDialog &d) {
+        plainOffered = d.findChild<QCheckBox *>("Plain") != nullptr;
+        Type(Item<QLineEdit>(d, "ArchiveName"), "both");
+        Click(d, "OK");
+    });
+    Run(kLeftPane, PaneOperation::PackArchive);
+    EXPECT_TRUE(plainOffered);
+    EXPECT_TRUE(boxes.empty()) << boxes[0].text;
+    const CatalogEntry *archive = OnDisk("BOTH");
+    ASSERT_NE(archive, nullptr);
+    EXPECT_EQ(archive->ti.kind, kKindIntFix);
+    EXPECT_EQ(archive->ti.recordLength, 128);
+    EXPECT_FALSE(Marked(kLeftPane, "ALPHA"));
+}
+
 } // namespace
 } // namespace kestrel::testing

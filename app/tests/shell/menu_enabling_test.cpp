@@ -240,8 +240,16 @@ TEST_F(MenuEnablingTest, LocationKindsDecideImagesDirectoriesAndCards)
     active.location.hdLevel = 2;
     EXPECT_TRUE(On(40044));
 
+    // A floppy image takes subdirectories at its root only; a PC99 image none.
     active.location.kind = kLocDskImage;
+    active.location.fdirSector = 1;
+    EXPECT_TRUE(On(40044));
+    active.location.fdirSector = 3;
     EXPECT_FALSE(On(40044));
+    active.location.kind = kLocPc99Image;
+    active.location.fdirSector = 1;
+    EXPECT_FALSE(On(40044));
+    active.location.kind = kLocDskImage;
     EXPECT_TRUE(On(40046));
     EXPECT_FALSE(On(40066));
 }
@@ -278,6 +286,20 @@ TEST_F(MenuEnablingTest, CopyAsksTheCopyChecksWithTheOtherPane)
     EXPECT_TRUE(On(40051));
     other.location.kind = kLocDskImage;
     EXPECT_FALSE(On(40051));
+}
+
+TEST_F(MenuEnablingTest, PackNeedsATiFileAndAnOtherPaneThatTakesOne)
+{
+    Add(kKindDos);
+    EXPECT_FALSE(On(40090));
+    Add(kKindProgram).marked = true;
+    EXPECT_TRUE(On(40090));
+    other.location.kind = kLocArchive;
+    EXPECT_FALSE(On(40090));
+    other.location.kind = kLocPc99Image;
+    EXPECT_FALSE(On(40090));
+    other.location.kind = kLocDskImage;
+    EXPECT_TRUE(On(40090));
 }
 
 TEST(RecentMenuItems, PathsWithTheirNumbersAndEmptySlotsGreyed)
