@@ -1,13 +1,21 @@
 // Adding 127 files to a DSDD image and extracting them all again, each timed
-// as a ratio to copying the same bytes between plain files in the same run.
+// against plain copies of the same files between PC files in the same run:
+// open, read, close the source, create, write, close the copy. Extraction is
+// timed twice: into new names, and over the files of the previous round
+// (which replaces each one only once its new content is complete), against
+// a plain copy over existing files. Each round takes every figure beside its
+// floor; the medians of the rounds are compared.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "bench/bench_result.h"
 #include "tests/support/floppy_builder.h"
 #include "tests/support/recording_ui.h"
 #include "tifs/floppy/floppy_reader.h"
@@ -25,10 +33,22 @@ double Seconds(Clock::time_point from)
     return std::chrono::duration<double>(Clock::now() - from).count();
 }
 
-bool CopyFile(const std::string &from, const std::string &to)
+// The least a copy of a small file costs: one read, one write.
+bool PlainCopy(const std::string &from, const std::string &to)
 {
-    std::vector<uint8_t> bytes = kestrel::testing::ReadBytes(from);
-    return kestrel::testing::WriteBytes(to, bytes);
+    uint8_t buffer[64 * 1024];
+    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        return false;
+    }
+    ssize_t got = ::read(in, buffer, sizeof buffer);
+    ::close(in);
+    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (out < 0 || got < 0) {
+        return false;
+    }
+    bool ok = ::write(out, buffer, static_cast<size_t>(got)) == got;
+    return ::close(out) == 0 && ok;
 }
 
 } // namespace
@@ -60,44 +80,74 @@ int main()
         entries.push_back(entry);
     }
 
-    const int kRounds = 5;
-    double add = 0, extract = 0, plain = 0;
-    for (int round = 0; round < kRounds; ++round) {
+    const int kRounds = 7;
+    std::vector<double> add, addFloor, extract, extractFloor, replace, replaceFloor;
+    std::vector<double> extractCpu, floorCpu;
+    bool ok = true;
+    for (int round = 0; round < kRounds && ok; ++round) {
         std::string image = dir + "/bench.dsk";
         WriteNewImage(*FindPreset(2), "BENCH", image, ui);
         Clock::time_point t = Clock::now();
         AddFileState state;
-        for (int i = 0; i < kFiles; ++i) {
-            if (AddFileToImage({image}, entries[i], sources[i], state, ui) != kAddDone) {
-                std::fprintf(stderr, "add failed\n");
-                return 1;
-            }
+        for (int i = 0; i < kFiles && ok; ++i) {
+            ok = AddFileToImage({image}, entries[i], sources[i], state, ui) == kAddDone;
         }
-        add += Seconds(t);
+        add.push_back(Seconds(t));
+
+        const std::string out = dir + "/out" + std::to_string(round);
+        const std::string copies = dir + "/copy" + std::to_string(round);
+        fs::create_directory(out);
+        fs::create_directory(copies);
+        double cpu = bench::CpuNow();
+        t = Clock::now();
+        for (int i = 0; i < kFiles; ++i) {
+            ok = PlainCopy(sources[i], copies + "/" + std::to_string(i)) && ok;
+        }
+        addFloor.push_back(Seconds(t));
+        floorCpu.push_back(bench::CpuNow() - cpu);
+        extractFloor.push_back(addFloor.back());
 
         Location location;
         ListFloppyImage(location, image, 1, "", false, ui);
+        cpu = bench::CpuNow();
         t = Clock::now();
-        for (const auto &e : location.entries) {
-            SaveEntryAsTiFile(location, *e,
-                              dir + "/out_" + std::to_string(&e - &location.entries[0]), ui);
+        for (size_t i = 0; i < location.entries.size(); ++i) {
+            ok = SaveEntryAsTiFile(location, *location.entries[i], out + "/" + std::to_string(i),
+                                   ui) &&
+                 ok;
         }
-        extract += Seconds(t);
+        extract.push_back(Seconds(t));
+        extractCpu.push_back(bench::CpuNow() - cpu);
 
         t = Clock::now();
         for (int i = 0; i < kFiles; ++i) {
-            CopyFile(sources[i], dir + "/copy_" + std::to_string(i));
+            ok = PlainCopy(sources[i], copies + "/" + std::to_string(i)) && ok;
         }
-        plain += Seconds(t);
+        replaceFloor.push_back(Seconds(t));
+        t = Clock::now();
+        for (size_t i = 0; i < location.entries.size(); ++i) {
+            ok = SaveEntryAsTiFile(location, *location.entries[i], out + "/" + std::to_string(i),
+                                   ui) &&
+                 ok;
+        }
+        replace.push_back(Seconds(t));
+        ok = ok && location.entries.size() == static_cast<size_t>(kFiles);
+        fs::remove_all(out);
+        fs::remove_all(copies);
     }
-    if (!ui.Silent()) {
-        std::fprintf(stderr, "floppy bench: %s\n",
-                     ui.Errors().empty() ? "" : ui.Errors()[0].c_str());
-    }
-    std::printf("floppy: add 127 files to DSDD   %8.4f s  ratio to plain copy %6.2f\n",
-                add / kRounds, add / plain);
-    std::printf("floppy: extract 127 files       %8.4f s  ratio to plain copy %6.2f\n",
-                extract / kRounds, extract / plain);
     fs::remove_all(dir);
+    if (!ok || !ui.Silent()) {
+        std::fprintf(stderr, "floppy_bench: failed %s\n",
+                     ui.Errors().empty() ? "" : ui.Errors()[0].c_str());
+        return 1;
+    }
+    bench::PrintResult("floppy: add 127 files to DSDD", add, "plain copy of the files", addFloor,
+                       0);
+    bench::PrintResult("floppy: extract 127 files", extract, "plain copy of the files",
+                       extractFloor, 1.3);
+    bench::PrintResult("floppy: extract 127 files, cpu time", extractCpu, "plain copy, cpu time",
+                       floorCpu, 1.3);
+    bench::PrintResult("floppy: extract 127 over existing", replace,
+                       "plain copy over existing files", replaceFloor, 0);
     return 0;
 }

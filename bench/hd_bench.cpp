@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include "bench/bench_result.h"
 #include "drives/hd_binding.h"
 #include "drives/hd_file_ops.h"
 #include "drives/new_hd_image.h"
@@ -45,12 +46,6 @@ double PlainWrite(const std::string &path, uint64_t bytes, size_t chunk)
     double t = Seconds(start);
     std::filesystem::remove(path);
     return t;
-}
-
-double Median(std::vector<double> runs)
-{
-    std::sort(runs.begin(), runs.end());
-    return runs[runs.size() / 2];
 }
 
 } // namespace
@@ -138,11 +133,10 @@ int main()
         std::fprintf(stderr, "hd_bench: the image could not be made or filled\n");
         return 1;
     }
-    std::printf("hd_create_image: %u sectors in %.3f s, plain writes %.3f s, ratio %.3f\n", sectors,
-                Median(image), Median(floorImage), Median(image) / Median(floorImage));
-    std::printf("hd_copy_files: %d files of %u sectors in %.2f ms, plain writes %.2f ms, "
-                "ratio %.3f\n",
-                kFiles, kFileSectors, Median(copy) * 1e3, Median(floorCopy) * 1e3,
-                Median(copy) / Median(floorCopy));
+    bench::PrintResult("hd: create " + std::to_string(sectors) + "-sector image", image,
+                       "plain writes of its bytes", floorImage, 0);
+    bench::PrintResult("hd: copy " + std::to_string(kFiles) + " files of " +
+                           std::to_string(kFileSectors) + " sectors",
+                       copy, "plain writes of their bytes", floorCopy, 0);
     return 0;
 }

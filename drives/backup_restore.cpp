@@ -1,16 +1,22 @@
 #include "drives/backup_restore.h"
 #include "platform/fault_injection.h"
 
+#include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <sys/stat.h>
+#include <new>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "drives/cf7_card.h"
 #include "drives/cf7_layout.h"
+#include "platform/safe_write.h"
 #include "tifs/messages.h"
 #include "tifs/settings.h"
 #include "tifs/ti_header.h"
@@ -26,42 +32,117 @@ constexpr int kMsgCantOpenWrite = 2;
 constexpr int kMsgCantReadSector = 6;
 constexpr int kMsgCantWriteSector = 7;
 constexpr int kMsgCantReadDiskInfo = 9;
+constexpr int kMsgCantWriteDrive = 28;
 constexpr int kMsgNoCapacity = 29;
-constexpr size_t kStreamBuffer = 1 << 20;
+// Physical sectors per transfer: 1 MiB from or to the drive in one call.
+constexpr size_t kBlockSectors = 2048;
 
-// A stdio stream with a large buffer of its own: the sectors pass through in
-// 256- and 512-byte pieces, the system sees 1 MiB transfers.
-class Stream
+// An image file read in large blocks at given offsets, announced to the
+// system as read from start to end.
+class ImageFile
 {
 public:
-    Stream(const std::string &path, const char *mode)
-        : m_file(std::fopen(path.c_str(), mode)), m_buffer(kStreamBuffer)
+    explicit ImageFile(const std::string &path)
+        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY))
     {
-        if (m_file != nullptr) {
-            std::setvbuf(m_file, m_buffer.data(), _IOFBF, m_buffer.size());
+        struct stat st {
+        };
+        if (m_fd >= 0 && ::fstat(m_fd, &st) == 0) {
+            m_size = static_cast<uint64_t>(st.st_size);
+        }
+#ifdef POSIX_FADV_SEQUENTIAL
+        if (m_fd >= 0) {
+            ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        }
+#endif
+    }
+    ~ImageFile()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
         }
     }
-    ~Stream() { Close(); }
-    Stream(const Stream &) = delete;
-    Stream &operator=(const Stream &) = delete;
+    ImageFile(const ImageFile &) = delete;
+    ImageFile &operator=(const ImageFile &) = delete;
 
-    explicit operator bool() const { return m_file != nullptr; }
-    std::FILE *get() const { return m_file; }
-    // False when the last data could not be written.
-    bool Close()
+    explicit operator bool() const
     {
-        if (m_file == nullptr) {
-            return true;
+        return m_fd >= 0;
+    }
+    uint64_t Size() const
+    {
+        return m_size;
+    }
+    // Up to length bytes at offset; fewer only at the end of the file or on an error.
+    size_t Read(uint64_t offset, uint8_t *buffer, size_t length)
+    {
+        size_t done = 0;
+        while (done < length) {
+            ssize_t n =
+                ::pread(m_fd, buffer + done, length - done, static_cast<off_t>(offset + done));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                break;
+            }
+            done += static_cast<size_t>(n);
         }
-        bool ok = platform::io::Fclose(m_file) == 0;
-        m_file = nullptr;
-        return ok;
+        return done;
     }
 
 private:
-    std::FILE *m_file;
-    std::vector<char> m_buffer;
+    int m_fd;
+    uint64_t m_size = 0;
 };
+
+// The card's layout (TI byte j in physical byte 2j) once per sector of a whole
+// drive, where the byte loop of the volume code would be the costliest step of
+// a backup: eight TI bytes are taken out of sixteen physical ones with word
+// operations (on a little-endian machine; elsewhere byte by byte).
+uint32_t EvenBytesOfWord(uint64_t word)
+{
+    word &= 0x00FF00FF00FF00FFull;
+    word = (word | (word >> 8)) & 0x0000FFFF0000FFFFull;
+    return static_cast<uint32_t>(word | (word >> 16));
+}
+
+void GatherEvenBytes(const uint8_t *physical, uint8_t *ti)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        for (size_t j = 0; j < kCf7TiSector; j += 4) {
+            uint64_t word;
+            std::memcpy(&word, physical + 2 * j, sizeof word);
+            uint32_t four = EvenBytesOfWord(word);
+            std::memcpy(ti + j, &four, sizeof four);
+        }
+    } else {
+        for (size_t j = 0; j < kCf7TiSector; ++j) {
+            ti[j] = physical[2 * j];
+        }
+    }
+}
+
+void SpreadEvenBytes(const uint8_t *ti, uint8_t filler, uint8_t *physical)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        const uint64_t fillers = uint64_t{filler} * 0x0100010001000100ull;
+        for (size_t j = 0; j < kCf7TiSector; j += 4) {
+            uint32_t four;
+            std::memcpy(&four, ti + j, sizeof four);
+            uint64_t word = four;
+            word = (word | (word << 16)) & 0x0000FFFF0000FFFFull;
+            word = (word | (word << 8)) & 0x00FF00FF00FF00FFull;
+            word |= fillers;
+            std::memcpy(physical + 2 * j, &word, sizeof word);
+        }
+    } else {
+        for (size_t j = 0; j < kCf7TiSector; ++j) {
+            physical[2 * j] = ti[j];
+            physical[2 * j + 1] = filler;
+        }
+    }
+}
 
 // Progress of sector i (from 0) of count; true when the user cancelled.
 bool Step(Ui &ui, const char *format, uint64_t i, uint64_t count)
@@ -95,24 +176,13 @@ std::string ImageTiName(const std::string &imagePath)
     return name;
 }
 
-uint64_t FileSize(std::FILE *file)
-{
-    struct stat st {
-    };
-    if (::fstat(fileno(file), &st) != 0) {
-        return 0;
-    }
-    return static_cast<uint64_t>(st.st_size);
-}
-
 } // namespace
 
 bool IsCf7ImageFile(const std::string &path)
 {
-    Stream file(path, "rb");
+    ImageFile file(path);
     uint8_t header[kCf7HeaderSize];
-    return file && std::fread(header, 1, sizeof header, file.get()) == sizeof header &&
-           IsCf7ImageHeader(header);
+    return file && file.Read(0, header, sizeof header) == sizeof header && IsCf7ImageHeader(header);
 }
 
 BackupResult BackupDrive(const DriveItem &item, const std::string &imagePath, Ui &ui)
@@ -122,69 +192,86 @@ BackupResult BackupDrive(const DriveItem &item, const std::string &imagePath, Ui
     if (!drive.OpenDrive(item.letter, false, ui)) {
         return BackupResult::Failed;
     }
-    const std::string partial = imagePath + ".part";
-    Stream out(partial, "wb");
-    if (!out) {
+    // A new image file is written in place; an existing one is replaced only
+    // by a complete backup.
+    platform::SafeFileWriter out;
+    if (!out.Open(imagePath)) {
         ReportError(ui, kMsgCantOpenWrite, {imagePath});
         return BackupResult::Failed;
     }
+    platform::RawDisk &disk = drive.Disk();
+    disk.AdviseSequential();
     const uint64_t count = item.sectors;
     ui.SetProgressRange(static_cast<uint32_t>(count > UINT32_MAX ? UINT32_MAX : count));
     BackupResult result = BackupResult::Done;
-    uint8_t physical[kCf7PhysicalSector];
-    uint8_t ti[kCf7TiSector];
-    for (uint64_t i = 0; i < count; ++i) {
-        if (Step(ui, "reading sector %d of %d", i, count)) {
-            result = BackupResult::Cancelled;
-            break;
+    std::vector<uint8_t> block;
+    std::vector<uint8_t> gathered;
+    try {
+        block.resize(kBlockSectors * kCf7PhysicalSector);
+        gathered.resize(hardDisk ? 0 : kCf7HeaderSize + kBlockSectors * kCf7TiSector);
+    } catch (const std::bad_alloc &) {
+        ReportSystemError(ui, ENOMEM, kMsgCantOpenWrite, {imagePath});
+        return BackupResult::Failed;
+    }
+    for (uint64_t first = 0; first < count && result == BackupResult::Done;
+         first += kBlockSectors) {
+        const size_t wanted = static_cast<size_t>(std::min<uint64_t>(kBlockSectors, count - first));
+        size_t got = 0;
+        int error = 0;
+        disk.ReadSectors(first, wanted, block.data(), got, error);
+        size_t length = 0; // of gathered
+        size_t done = 0;
+        for (; done < wanted; ++done) {
+            const uint64_t i = first + done;
+            if (Step(ui, "reading sector %d of %d", i, count)) {
+                result = BackupResult::Cancelled;
+                break;
+            }
+            uint8_t *physical = block.data() + done * kCf7PhysicalSector;
+            // The sector the block read stopped at is read alone: it either
+            // comes after all or is reported with its number and reason.
+            if (done >= got && !drive.ReadPhysical(i, physical, ui)) {
+                result = BackupResult::Failed;
+                break;
+            }
+            if (hardDisk) {
+                continue;
+            }
+            if (i == 0) {
+                length = kCf7HeaderSize; // the header goes before sector 0's bytes
+            }
+            uint8_t *ti = gathered.data() + length;
+            GatherEvenBytes(physical, ti);
+            length += kCf7TiSector;
+            if (i == 0) {
+                uint8_t *record = ti + mountrecord::kOffset;
+                bool moved = record[0] == mountrecord::kMarker && record[1] == mountrecord::kCount;
+                BuildCf7ImageHeader(ImageTiName(imagePath), moved ? record : nullptr,
+                                    gathered.data());
+                if (moved) {
+                    std::memset(record, 0, mountrecord::kSize);
+                }
+            }
         }
-        if (!drive.ReadPhysical(i, physical, ui)) {
-            result = BackupResult::Failed;
-            break;
-        }
+        // What was read before a stop is written: a cancelled backup is dropped whole anyway.
+        const uint8_t *bytes = hardDisk ? block.data() : gathered.data();
         if (hardDisk) {
-            if (platform::io::Fwrite(physical, 1, sizeof physical, out.get()) != sizeof physical) {
-                ReportError(ui, kMsgCantWriteSector, {static_cast<long long>(2 * i), imagePath});
-                result = BackupResult::Failed;
-                break;
-            }
-            continue;
+            length = done * kCf7PhysicalSector;
         }
-        GatherTiSector(physical, ti);
-        if (i == 0) {
-            uint8_t header[kCf7HeaderSize];
-            const uint8_t *record = ti + mountrecord::kOffset;
-            bool moved = record[0] == mountrecord::kMarker && record[1] == mountrecord::kCount;
-            BuildCf7ImageHeader(ImageTiName(imagePath), moved ? record : nullptr, header);
-            if (moved) {
-                std::memset(ti + mountrecord::kOffset, 0, mountrecord::kSize);
-            }
-            if (platform::io::Fwrite(header, 1, sizeof header, out.get()) != sizeof header) {
-                ReportError(ui, kMsgCantWriteSector, {0, imagePath});
-                result = BackupResult::Failed;
-                break;
-            }
-        }
-        if (platform::io::Fwrite(ti, 1, sizeof ti, out.get()) != sizeof ti) {
-            ReportError(ui, kMsgCantWriteSector, {static_cast<long long>(i), imagePath});
+        if (length > 0 && !out.Write(bytes, length) && result != BackupResult::Cancelled) {
+            ReportError(ui, kMsgCantWriteSector,
+                        {static_cast<long long>(hardDisk ? 2 * first : first), imagePath});
             result = BackupResult::Failed;
-            break;
         }
     }
     drive.Close();
-    if (!out.Close() && result == BackupResult::Done) {
+    if (result == BackupResult::Done && !out.Commit()) {
         ReportError(ui, kMsgCantWriteSector, {static_cast<long long>(count), imagePath});
         result = BackupResult::Failed;
     }
-    if (result == BackupResult::Done &&
-        platform::io::Rename(partial.c_str(), imagePath.c_str()) != 0) {
-        ReportSystemError(ui, errno, kMsgCantOpenWrite, {imagePath});
-        result = BackupResult::Failed;
-    }
     if (result != BackupResult::Done) {
-        std::remove(partial.c_str());
-    }
-    if (result == BackupResult::Done) {
+        out.Abandon(false);
+    } else {
         ui.SetProgressPosition(static_cast<uint32_t>(count > UINT32_MAX ? UINT32_MAX : count));
     }
     return result;
@@ -196,17 +283,16 @@ BackupResult RestoreDrive(const std::string &imagePath, char letter, bool asCard
     if (!drive.OpenDrive(letter, true, ui)) {
         return BackupResult::Failed;
     }
-    Stream in(imagePath, "rb");
+    ImageFile in(imagePath);
     if (!in) {
         ReportError(ui, kMsgCantOpenRead, {imagePath});
         return BackupResult::Failed;
     }
-    const uint64_t fileSize = FileSize(in.get());
+    const uint64_t fileSize = in.Size();
     uint8_t header[kCf7HeaderSize];
-    uint8_t first[kCf7PhysicalSector];
     uint64_t count = 0;
     if (asCard) {
-        if (std::fread(header, 1, sizeof header, in.get()) != sizeof header) {
+        if (in.Read(0, header, sizeof header) != sizeof header) {
             ReportError(ui, kMsgCantReadSector, {0, imagePath});
             return BackupResult::Failed;
         }
@@ -216,13 +302,13 @@ BackupResult RestoreDrive(const std::string &imagePath, char letter, bool asCard
         }
         count = Cf7ImageTiSectors(fileSize);
     } else {
-        size_t got = std::fread(first, 1, kCf7TiSector, in.get());
+        uint8_t first[kCf7TiSector];
+        size_t got = in.Read(0, first, sizeof first);
         count = got == kCf7TiSector ? HardDiskSectors(first) : 0;
         if (count == 0) {
             ReportError(ui, kMsgCantReadDiskInfo, {imagePath});
             return BackupResult::Failed;
         }
-        std::rewind(in.get());
         // The image must hold every sector it claims before the drive is touched.
         if (fileSize < count * kCf7PhysicalSector) {
             ReportError(ui, kMsgCantReadSector,
@@ -234,43 +320,66 @@ BackupResult RestoreDrive(const std::string &imagePath, char letter, bool asCard
         ReportError(ui, kMsgCantReadDiskInfo, {imagePath});
         return BackupResult::Failed;
     }
-    uint8_t physical[kCf7PhysicalSector];
-    if (!drive.ProbePhysical(count - 1, physical)) {
+    uint8_t probe[kCf7PhysicalSector];
+    if (!drive.ProbePhysical(count - 1, probe)) {
         ReportSystemError(ui, drive.LastError(), kMsgNoCapacity, {letter});
         return BackupResult::Failed;
     }
+    platform::RawDisk &disk = drive.Disk();
+    disk.AdviseSequential();
     ui.SetProgressRange(static_cast<uint32_t>(count > UINT32_MAX ? UINT32_MAX : count));
     BackupResult result = BackupResult::Done;
-    uint8_t ti[kCf7TiSector];
-    for (uint64_t i = 0; i < count; ++i) {
-        if (Step(ui, "writing sector %d of %d", i, count)) {
-            result = BackupResult::Cancelled;
-            break;
-        }
-        if (asCard) {
-            if (std::fread(ti, 1, sizeof ti, in.get()) != sizeof ti) {
+    std::vector<uint8_t> block;
+    std::vector<uint8_t> tiBlock;
+    try {
+        block.resize(kBlockSectors * kCf7PhysicalSector);
+        tiBlock.resize(asCard ? kBlockSectors * kCf7TiSector : 0);
+    } catch (const std::bad_alloc &) {
+        ReportSystemError(ui, ENOMEM, kMsgCantOpenRead, {imagePath});
+        return BackupResult::Failed;
+    }
+    const size_t unit = asCard ? kCf7TiSector : kCf7PhysicalSector;
+    const uint64_t base = asCard ? kCf7HeaderSize : 0;
+    for (uint64_t first = 0; first < count && result == BackupResult::Done;
+         first += kBlockSectors) {
+        const size_t wanted = static_cast<size_t>(std::min<uint64_t>(kBlockSectors, count - first));
+        // A hard-disk image is the drive's bytes: read straight into the block that is written.
+        uint8_t *source = asCard ? tiBlock.data() : block.data();
+        const size_t available = in.Read(base + first * unit, source, wanted * unit) / unit;
+        size_t done = 0;
+        for (; done < wanted; ++done) {
+            const uint64_t i = first + done;
+            if (Step(ui, "writing sector %d of %d", i, count)) {
+                result = BackupResult::Cancelled;
+                break;
+            }
+            if (done >= available) {
                 ReportError(ui, kMsgCantReadSector, {static_cast<long long>(i), imagePath});
                 result = BackupResult::Failed;
                 break;
             }
+            if (!asCard) {
+                continue;
+            }
+            uint8_t *ti = tiBlock.data() + done * kCf7TiSector;
             if (i == 0 && header[mountrecord::kOffset] == mountrecord::kMarker &&
                 header[mountrecord::kOffset + 1] == mountrecord::kCount) {
                 std::memcpy(ti + mountrecord::kOffset, header + mountrecord::kOffset,
                             mountrecord::kSize);
             }
-            SpreadTiSector(ti, Cf7FillerFor(i), physical);
-        } else if (std::fread(physical, 1, sizeof physical, in.get()) != sizeof physical) {
-            ReportError(ui, kMsgCantReadSector, {static_cast<long long>(i), imagePath});
-            result = BackupResult::Failed;
-            break;
+            SpreadEvenBytes(ti, Cf7FillerFor(i), block.data() + done * kCf7PhysicalSector);
         }
-        if (!drive.WritePhysical(i, physical, ui)) {
+        // The sectors before a stop are written, as they would have been one by one.
+        int error = 0;
+        uint64_t failed = 0;
+        if (done > 0 && !disk.WriteSectors(first, done, block.data(), error, failed)) {
+            ReportSystemError(ui, error, kMsgCantWriteDrive,
+                              {static_cast<long long>(failed), letter});
             result = BackupResult::Failed;
-            break;
         }
     }
-    // What was written behind reaches the medium here; a failure is reported
-    // with its sector.
+    // What the system holds back reaches the medium here; a failure is
+    // reported with its sector.
     if (!drive.Finish(ui)) {
         result = BackupResult::Failed;
     }

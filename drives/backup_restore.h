@@ -1,11 +1,14 @@
 // Backing a whole drive up into an image file and restoring an image onto a
-// drive, one 512-byte sector per step (the device layer reads ahead and
-// writes behind in large blocks). Progress: range = sectors, the position and
-// "reading sector %d of %d" / "writing sector %d of %d" every
+// drive. The bytes move in blocks of 1 MiB of the drive, read and written in
+// one call each straight between the drive and the program's own block (no
+// copy through the device layer's read-ahead or a stream buffer), while the
+// loop still goes sector by sector: Progress: range = sectors, the position
+// and "reading sector %d of %d" / "writing sector %d of %d" every
 // kProgressEvery sectors and at the last; Cancel is asked after every sector
-// and stops the loop after that sector. The drive is closed (and unlocked)
-// in every case. Every failure is reported through Ui; the functions return
-// true only when every sector was transferred.
+// and stops the loop after that sector (a restore has then written every
+// sector before it). The drive is closed (and unlocked) in every case. Every
+// failure is reported through Ui; the functions return true only when every
+// sector was transferred.
 #pragma once
 
 #include <cstdint>
@@ -24,8 +27,9 @@ enum class BackupResult { Done, Cancelled, Failed };
 // Hard disk (item.kind 4): item.sectors sectors copied byte for byte. Any
 // other drive is a card: a 128-byte card image header named after the image
 // file, then the 256 TI bytes of each sector; a valid mount record in sector
-// 0 moves into the header and is zeroed in the sector. The image is written
-// beside its path and moved over an existing file only when complete.
+// 0 moves into the header and is zeroed in the sector. A new image file is
+// written in place (and removed when the backup fails or is cancelled); an
+// existing one is replaced only by a complete backup.
 BackupResult BackupDrive(const DriveItem &item, const std::string &imagePath, Ui &ui);
 
 // Restores a hard-disk image (asCard false) or a card image (asCard true)

@@ -45,6 +45,8 @@ public:
     bool IsOpen() const { return m_image.IsOpen() || m_disk.IsOpen(); }
     bool Physical() const { return m_physical; }
     char Letter() const { return m_letter; }
+    // The open drive itself, for whole-drive transfers in large blocks.
+    platform::RawDisk &Disk() { return m_disk; }
     const std::string &ImagePath() const { return m_path; }
     uint64_t TiSectors() const { return m_tiSectors; }
     uint32_t VolumeCount() const { return Cf7VolumeCount(m_tiSectors); }

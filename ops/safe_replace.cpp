@@ -2,6 +2,7 @@
 #include "platform/fault_injection.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -13,152 +14,59 @@
 namespace kestrel
 {
 
-namespace
-{
-
-std::string DirectoryOf(const std::string &path)
-{
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string &path)
-{
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The side file: a hidden unique name in the target's directory.
-int MakeSideFile(const std::string &target, std::string &side)
-{
-    std::string pattern = JoinPcPath(DirectoryOf(target), "." + NameOf(target) + ".new-XXXXXX");
-    int fd = mkstemp(pattern.data());
-    if (fd >= 0) {
-        side = pattern;
-    }
-    return fd;
-}
-
-} // namespace
-
 ReplacingFile::~ReplacingFile()
 {
-    if (m_active) {
-        Abandon(false);
+    Abandon(false);
+}
+
+void ReplacingFile::DropReserved()
+{
+    if (m_reserved) {
+        std::remove(m_side.c_str());
+        m_reserved = false;
     }
+    m_side.clear();
 }
 
 bool ReplacingFile::Reserve(const std::string &target)
 {
-    if (m_active) {
-        Abandon(false);
-    }
+    Abandon(false);
     m_target = target;
-    m_size = m_position = 0;
-    m_failed = false;
     m_error = 0;
     std::error_code ec;
     m_targetExisted = std::filesystem::exists(target, ec);
-    int fd = MakeSideFile(target, m_side);
+    int fd = platform::CreateSideFile(target, m_side);
     if (fd < 0) {
         m_error = errno;
         m_side.clear();
         return false;
     }
     ::close(fd);
-    m_active = true;
+    m_reserved = true;
     return true;
 }
 
 bool ReplacingFile::Open(const std::string &target)
 {
-    if (m_active) {
-        Abandon(false);
-    }
+    Abandon(false);
     m_target = target;
-    m_size = m_position = 0;
-    m_failed = false;
-    m_error = 0;
-    std::error_code ec;
-    m_targetExisted = std::filesystem::exists(target, ec);
-    int fd = MakeSideFile(target, m_side);
-    if (fd < 0) {
-        m_error = errno;
-        m_side.clear();
-        return false;
-    }
-    m_file = ::fdopen(fd, "w+b");
-    if (m_file == nullptr) {
-        m_error = errno;
-        ::close(fd);
-        std::remove(m_side.c_str());
-        m_side.clear();
-        return false;
-    }
-    m_active = true;
-    return true;
+    return m_writer.Open(target);
 }
 
 bool ReplacingFile::Write(const uint8_t *data, size_t length)
 {
-    if (m_file == nullptr || m_failed) {
-        return false;
-    }
-    if (m_position != m_size && std::fseek(m_file, 0, SEEK_END) != 0) {
-        m_failed = true;
-        m_error = errno;
-        return false;
-    }
-    m_position = m_size;
-    if (length > 0 && platform::io::Fwrite(data, 1, length, m_file) != length) {
-        m_failed = true;
-        m_error = errno ? errno : EIO;
-        return false;
-    }
-    m_size += length;
-    m_position = m_size;
-    return true;
+    return m_writer.Write(data, length);
 }
 
 bool ReplacingFile::WriteAt(uint64_t offset, const uint8_t *data, size_t length)
 {
-    if (m_file == nullptr || m_failed || offset > m_size) {
-        return false;
-    }
-    if (std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0 ||
-        (length > 0 && platform::io::Fwrite(data, 1, length, m_file) != length)) {
-        m_failed = true;
-        m_error = errno ? errno : EIO;
-        return false;
-    }
-    m_position = offset + length;
-    if (m_position > m_size) {
-        m_size = m_position;
-    }
-    return true;
+    return m_writer.WriteAt(offset, data, length);
 }
 
 bool ReplacingFile::Commit()
 {
-    if (!m_active) {
-        return false;
-    }
-    bool ok = !m_failed;
-    if (m_file != nullptr) {
-        ok = platform::io::Fflush(m_file) == 0 && ok;
-        ok = platform::io::Fsync(::fileno(m_file)) == 0 && ok;
-        ok = platform::io::Fclose(m_file) == 0 && ok;
-        m_file = nullptr;
-    }
-    if (!ok) {
-        if (m_error == 0) {
-            m_error = errno ? errno : EIO;
-        }
-        Abandon(false);
-        return false;
+    if (!m_reserved) {
+        return m_writer.Commit(false);
     }
     // The new file takes the old one's permissions; a new one those a plain
     // create would give.
@@ -173,33 +81,34 @@ bool ReplacingFile::Commit()
     }
     if (platform::io::Rename(m_side.c_str(), m_target.c_str()) != 0) {
         m_error = errno;
-        Abandon(false);
+        DropReserved();
         return false;
     }
-    m_active = false;
+    m_reserved = false;
+    m_side.clear();
     return true;
 }
 
 void ReplacingFile::Abandon(bool keepWhenNew)
 {
-    if (m_file != nullptr) {
-        std::fclose(m_file);
-        m_file = nullptr;
+    if (m_writer.IsOpen()) {
+        m_writer.Abandon(keepWhenNew);
     }
-    if (!m_active) {
+    if (!m_reserved) {
         return;
     }
-    m_active = false;
     std::error_code ec;
     if (keepWhenNew && !m_targetExisted && !std::filesystem::exists(m_target, ec)) {
         mode_t mask = ::umask(0);
         ::umask(mask);
         ::chmod(m_side.c_str(), 0666 & ~mask);
         if (platform::io::Rename(m_side.c_str(), m_target.c_str()) == 0) {
+            m_reserved = false;
+            m_side.clear();
             return;
         }
     }
-    std::remove(m_side.c_str());
+    DropReserved();
 }
 
 bool SamePcFile(const std::string &a, const std::string &b)

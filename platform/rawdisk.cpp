@@ -234,8 +234,17 @@ bool RawDisk::WritePending(int &error, uint64_t &failedSector)
     if (m_writeCount == 0) {
         return true;
     }
-    const size_t length = m_writeCount * kRawSectorSize;
-    const off_t start = static_cast<off_t>(m_writeFirst * kRawSectorSize);
+    const size_t count = static_cast<size_t>(m_writeCount);
+    m_writeCount = 0;
+    return WriteDirect(m_writeFirst, count, m_writeBlock.data(), error, failedSector);
+}
+
+bool RawDisk::WriteDirect(uint64_t first, size_t count, const uint8_t *buffer, int &error,
+                          uint64_t &failedSector)
+{
+    error = 0;
+    const size_t length = count * kRawSectorSize;
+    const off_t start = static_cast<off_t>(first * kRawSectorSize);
     size_t done = 0;
     // A drive never grows: a file drive is written only inside its size.
     const uint64_t limit = m_sizeBytes;
@@ -249,7 +258,7 @@ bool RawDisk::WritePending(int &error, uint64_t &failedSector)
         if (want > limit - at) {
             want = static_cast<size_t>(limit - at);
         }
-        ssize_t n = io::Pwrite(m_fd, m_writeBlock.data() + done, want, static_cast<off_t>(at));
+        ssize_t n = platform::io::Pwrite(m_fd, buffer + done, want, static_cast<off_t>(at));
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -263,10 +272,81 @@ bool RawDisk::WritePending(int &error, uint64_t &failedSector)
         }
         done += static_cast<size_t>(n);
     }
-    const uint64_t written = done / kRawSectorSize;
-    failedSector = m_writeFirst + written;
-    m_writeCount = 0;
+    failedSector = first + done / kRawSectorSize;
     return done == length;
+}
+
+bool RawDisk::ReadSectors(uint64_t first, size_t count, uint8_t *buffer, size_t &done, int &error)
+{
+    error = 0;
+    done = 0;
+    if (m_fd < 0) {
+        error = EBADF;
+        return false;
+    }
+    if (first > UINT64_MAX / kRawSectorSize / 2 || count > SIZE_MAX / kRawSectorSize) {
+        error = EINVAL;
+        return false;
+    }
+    if (m_writeCount > 0) {
+        uint64_t failed = 0;
+        if (!WritePending(error, failed)) {
+            return false;
+        }
+    }
+    const size_t length = count * kRawSectorSize;
+    const off_t start = static_cast<off_t>(first * kRawSectorSize);
+    size_t have = 0;
+    while (have < length) {
+        ssize_t n = ::pread(m_fd, buffer + have, length - have, start + static_cast<off_t>(have));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error = errno;
+            break;
+        }
+        if (n == 0) {
+            break;
+        }
+        have += static_cast<size_t>(n);
+    }
+    done = have / kRawSectorSize;
+    return done == count;
+}
+
+bool RawDisk::WriteSectors(uint64_t first, size_t count, const uint8_t *buffer, int &error,
+                           uint64_t &failedSector)
+{
+    error = 0;
+    failedSector = first;
+    if (m_fd < 0 || !m_forWriting) {
+        error = EBADF;
+        return false;
+    }
+    if (m_writeRefusal != 0) {
+        error = m_writeRefusal;
+        return false;
+    }
+    if (first > UINT64_MAX / kRawSectorSize / 2 || count > SIZE_MAX / kRawSectorSize) {
+        error = EINVAL;
+        return false;
+    }
+    if (!WritePending(error, failedSector)) {
+        return false;
+    }
+    // Sectors read ahead may be about to change.
+    m_readCount = 0;
+    return WriteDirect(first, count, buffer, error, failedSector);
+}
+
+void RawDisk::AdviseSequential()
+{
+#ifdef POSIX_FADV_SEQUENTIAL
+    if (m_fd >= 0) {
+        ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
+#endif
 }
 
 bool RawDisk::Flush(int &error, uint64_t &failedSector)

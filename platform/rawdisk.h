@@ -86,8 +86,23 @@ public:
     // Writes the queued sectors and asks the system to keep them.
     bool Flush(int &error, uint64_t &failedSector);
 
+    // Whole-drive transfers (backup, restore) move count sectors from first
+    // straight between the caller's buffer and the system, without passing
+    // through the read-ahead or write-behind blocks. ReadSectors gives in
+    // done the whole sectors read before a failure or the medium's end (true
+    // when all were); WriteSectors first writes what is queued, and on a
+    // failure says in failedSector which sector was not written.
+    bool ReadSectors(uint64_t first, size_t count, uint8_t *buffer, size_t &done, int &error);
+    bool WriteSectors(uint64_t first, size_t count, const uint8_t *buffer, int &error,
+                      uint64_t &failedSector);
+    // Tells the system that the drive is about to be read or written from
+    // start to end, so it reads ahead further and keeps less behind.
+    void AdviseSequential();
+
 private:
     bool WritePending(int &error, uint64_t &failedSector);
+    bool WriteDirect(uint64_t first, size_t count, const uint8_t *buffer, int &error,
+                     uint64_t &failedSector);
 
     int m_fd = -1;
     bool m_locked = false;

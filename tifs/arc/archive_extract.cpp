@@ -6,6 +6,10 @@
 #include <memory>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/safe_write.h"
 #include "tifs/file_chooser.h"
 #include "tifs/messages.h"
 #include "tifs/settings.h"
@@ -44,34 +48,82 @@ bool ChooseTarget(const CatalogEntry &member, int form, Ui &ui, std::string &tar
     return true;
 }
 
-// The partly written file beside the target; removed unless it was renamed.
+// Where an extracted member goes until it is complete. A TI file goes
+// through the safe writer (a new name is written in place); text is written
+// by a converter through a stream, into a side file of a unique name that
+// takes the target's name at the end. Removed unless committed.
 class PartFile
 {
 public:
-    explicit PartFile(const std::string &target) : m_path(target + ".part$$$") {}
+    PartFile(const std::string &target, bool stream) : m_target(target), m_stream(stream) {}
     ~PartFile()
     {
-        m_file.reset();
-        if (!m_kept) {
-            std::remove(m_path.c_str());
+        if (m_file) {
+            m_file.reset();
+            std::remove(m_side.c_str());
         }
     }
-    bool Open() { return (m_file = FilePtr(std::fopen(m_path.c_str(), "wb"))) != nullptr; }
-    std::FILE *File() { return m_file.get(); }
-    bool Commit(const std::string &target)
+    // False with errno set.
+    bool Open()
     {
-        bool closed = platform::io::Fclose(m_file.release()) == 0;
-        if (!closed || platform::io::Rename(m_path.c_str(), target.c_str()) != 0) {
+        if (!m_stream) {
+            bool ok = m_writer.Open(m_target);
+            errno = m_writer.Error();
+            return ok;
+        }
+        int fd = platform::CreateSideFile(m_target, m_side);
+        if (fd < 0) {
             return false;
         }
-        m_kept = true;
+        m_file = FilePtr(::fdopen(fd, "wb"));
+        if (!m_file) {
+            int error = errno;
+            ::close(fd);
+            std::remove(m_side.c_str());
+            errno = error;
+            return false;
+        }
+        return true;
+    }
+    std::FILE *File() { return m_file.get(); }
+    bool Write(const uint8_t *data, size_t length) { return m_writer.Write(data, length); }
+    // False with errno set.
+    bool Commit()
+    {
+        if (!m_stream) {
+            bool ok = m_writer.Commit(false);
+            errno = m_writer.Error();
+            return ok;
+        }
+        // The text takes the old file's permissions, or those of a plain create.
+        struct stat old {
+        };
+        mode_t mode;
+        if (::stat(m_target.c_str(), &old) == 0) {
+            mode = old.st_mode & 07777;
+        } else {
+            mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = 0666 & ~mask;
+        }
+        ::fchmod(::fileno(m_file.get()), mode);
+        bool closed = platform::io::Fclose(m_file.release()) == 0;
+        int error = errno;
+        if (!closed || platform::io::Rename(m_side.c_str(), m_target.c_str()) != 0) {
+            error = closed ? errno : error;
+            std::remove(m_side.c_str());
+            errno = error;
+            return false;
+        }
         return true;
     }
 
 private:
-    std::string m_path;
+    std::string m_target;
+    bool m_stream;
+    platform::SafeFileWriter m_writer;
+    std::string m_side;
     FilePtr m_file;
-    bool m_kept = false;
 };
 
 } // namespace
@@ -102,7 +154,7 @@ bool ExtractArchiveMember(const ArchiveFile &archive, const CatalogEntry &member
     if (path.empty() && !ChooseTarget(member, form, ui, path)) {
         return false;
     }
-    PartFile part(path);
+    PartFile part(path, text);
     if (!part.Open()) {
         ReportSystemError(ui, errno, 2, {path});
         return false;
@@ -111,7 +163,7 @@ bool ExtractArchiveMember(const ArchiveFile &archive, const CatalogEntry &member
     if (!text) {
         uint8_t header[kHeaderSize];
         MakeExtractedMemberHeader(member.ti, ProgramSettings().extractTiFiles, header);
-        if (platform::io::Fwrite(header, 1, kHeaderSize, out) != kHeaderSize) {
+        if (!part.Write(header, kHeaderSize)) {
             ReportError(ui, 5, {path});
             return false;
         }
@@ -123,7 +175,7 @@ bool ExtractArchiveMember(const ArchiveFile &archive, const CatalogEntry &member
             return textWriter(data, count, member, out, callIndex++, ui);
         }
         for (size_t s = 0; s < count; ++s) {
-            if (platform::io::Fwrite(data + s * kSectorSize, 1, kSectorSize, out) != kSectorSize) {
+            if (!part.Write(data + s * kSectorSize, kSectorSize)) {
                 ReportError(ui, 7,
                             {static_cast<long long>(firstSector + s + 1), archive.displayName});
                 return false;
@@ -135,7 +187,7 @@ bool ExtractArchiveMember(const ArchiveFile &archive, const CatalogEntry &member
     if (!ReadArchiveMember(archive, index, member.ti, sink, ui)) {
         return false;
     }
-    if (!part.Commit(path)) {
+    if (!part.Commit()) {
         ReportSystemError(ui, errno, 5, {path});
         return false;
     }

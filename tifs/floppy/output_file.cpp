@@ -1,12 +1,10 @@
 #include "tifs/floppy/output_file.h"
 #include "platform/fault_injection.h"
 
-#include <filesystem>
-
 namespace kestrel
 {
 
-OutputFile::OutputFile(const std::string &target) : m_target(target), m_part(target + ".part$$$") {}
+OutputFile::OutputFile(const std::string &target) : m_target(target) {}
 
 OutputFile::~OutputFile()
 {
@@ -17,32 +15,25 @@ OutputFile::~OutputFile()
 
 bool OutputFile::Open()
 {
-    std::error_code error;
-    m_targetExisted = std::filesystem::exists(m_target, error);
-    m_file = std::fopen(m_part.c_str(), "wb");
-    return m_file != nullptr;
+    return m_writer.Open(m_target);
 }
 
 bool OutputFile::Write(const uint8_t *data, size_t length)
 {
-    return m_file != nullptr && platform::io::Fwrite(data, 1, length, m_file) == length;
+    return m_writer.Write(data, length);
 }
 
 bool OutputFile::Finish(bool complete)
 {
     m_finished = true;
-    if (m_file == nullptr) {
+    if (!m_writer.IsOpen()) {
         return false;
     }
-    bool closed = platform::io::Fclose(m_file) == 0;
-    m_file = nullptr;
-    if ((complete && closed) || !m_targetExisted) {
-        if (platform::io::Rename(m_part.c_str(), m_target.c_str()) == 0) {
-            return closed;
-        }
+    if (!complete) {
+        m_writer.Abandon(true);
+        return false;
     }
-    std::remove(m_part.c_str());
-    return false;
+    return m_writer.Commit(true);
 }
 
 } // namespace kestrel

@@ -1,11 +1,13 @@
-// A PC file written beside its target and put in place when complete, so an
-// existing file is never replaced by a partial one. A failed write keeps what
-// was written only when there was no file of that name before.
+// A PC file written so that an existing file is never replaced by a partial
+// one: a new name is written in place, an existing one through a side file
+// that takes its place when complete (platform/safe_write.h). A failed write
+// keeps what was written only when there was no file of that name before.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
+
+#include "platform/safe_write.h"
 
 namespace kestrel
 {
@@ -22,14 +24,12 @@ public:
     bool Write(const uint8_t *data, size_t length);
     // complete: put the file in place. Otherwise a new target keeps the
     // partial content and an existing one stays as it was. False when the
-    // file could not be closed or renamed.
+    // file could not be written, closed or renamed.
     bool Finish(bool complete);
 
 private:
     std::string m_target;
-    std::string m_part;
-    std::FILE *m_file = nullptr;
-    bool m_targetExisted = false;
+    platform::SafeFileWriter m_writer;
     bool m_finished = false;
 };
 

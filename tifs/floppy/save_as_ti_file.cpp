@@ -1,6 +1,8 @@
 #include "tifs/floppy/save_as_ti_file.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "tifs/byte_order.h"
 #include "tifs/file_chooser.h"
@@ -25,6 +27,7 @@ constexpr int kMsgCantOpenWrite = 2;
 constexpr int kMsgCantReadSector = 6;
 constexpr int kMsgCantWriteSector = 7;
 constexpr int kMsgDiskError = 8;
+constexpr uint64_t kRunSectors = 64;
 
 bool IsHardDiskContainer(uint16_t kind)
 {
@@ -90,6 +93,25 @@ public:
                    m_entry.baseOffset;
         }
         return m_entry.ti.fdrSector;
+    }
+
+    // count consecutive sectors from first in one transfer where the image is
+    // a sector dump; a PC99 track image, or a run that cannot be read whole,
+    // goes sector by sector so that a failure names its sector.
+    bool ReadRun(uint64_t first, size_t count, uint8_t *buffer, Ui &ui)
+    {
+        if (!m_pc99) {
+            uint64_t base = IsHardDiskContainer(m_entry.containerKind) ? 0 : m_disk.Base();
+            if (m_image.ReadAt(base + first * kSectorSize, buffer, count * kSectorSize)) {
+                return true;
+            }
+        }
+        for (size_t i = 0; i < count; ++i) {
+            if (!Read(first + i, buffer + i * kSectorSize, ui, static_cast<unsigned>(first + i))) {
+                return false;
+            }
+        }
+        return true;
     }
 
     bool Read(uint64_t sector, uint8_t *buffer, Ui &ui, unsigned shownSector)
@@ -162,18 +184,23 @@ bool SaveEntryAsTiFile(const Location &location, const CatalogEntry &entry,
         ReportError(ui, kMsgCantWriteSector, {0, target});
         return false;
     }
-    uint8_t data[kSectorSize];
+    // Each cluster moves in pieces of up to kRunSectors sectors: one read and
+    // one buffered write per piece rather than per sector.
+    std::vector<uint8_t> data(kRunSectors * kSectorSize);
     unsigned written = 0;
     for (const Cluster &cluster : chain.clusters) {
-        for (uint64_t s = cluster.first; s <= cluster.last && written < sectors; ++s) {
-            if (!source.Read(s, data, ui, static_cast<unsigned>(s))) {
+        for (uint64_t s = cluster.first; s <= cluster.last && written < sectors;) {
+            size_t count = static_cast<size_t>(
+                std::min<uint64_t>({cluster.last - s + 1, sectors - written, kRunSectors}));
+            if (!source.ReadRun(s, count, data.data(), ui)) {
                 return false;
             }
-            if (!out.Write(data, kSectorSize)) {
+            if (!out.Write(data.data(), count * kSectorSize)) {
                 ReportError(ui, kMsgCantWriteSector, {written + 1, target});
                 return false;
             }
-            ++written;
+            written += static_cast<unsigned>(count);
+            s += count;
         }
     }
     if (written < sectors) {
