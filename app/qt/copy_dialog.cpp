@@ -104,7 +104,13 @@ void CopyDialog::Build()
     m_progress->setTextVisible(false);
     SetProgressRange(m_progress, 1);
     SetProgressPosition(m_progress, 0);
-    layout->addWidget(m_progress);
+    // Without its text the bar would pass for an empty field.
+    auto *progress = new QLabel("Progress:");
+    progress->setBuddy(m_progress);
+    auto *progressRow = new QHBoxLayout;
+    progressRow->addWidget(progress);
+    progressRow->addWidget(m_progress, 1);
+    layout->addLayout(progressRow);
 
     if (m_toCard) {
         auto *row = new QHBoxLayout;
