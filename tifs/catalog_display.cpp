@@ -98,12 +98,29 @@ std::string AttributeCell(const CatalogEntry &entry, const Location &location)
     return text;
 }
 
+// Inside a container every entry's stored PC name is the container's own
+// path, which the path line shows already. The column shows instead the name
+// a file gets when it is saved to the PC, and nothing for what is not a file.
+std::string PcNameCell(const CatalogEntry &entry, const Location &location)
+{
+    if (location.kind == kLocPcDirectory) {
+        return DrawnText(entry.pcName);
+    }
+    if (entry.ti.kind == kKindUpDir) {
+        return "..";
+    }
+    if (IsTiFileKind(entry.ti.kind)) {
+        return TiNameToPcName(DrawnText(entry.ti.tiName), ProgramSettings().zubCompatible);
+    }
+    return {};
+}
+
 } // namespace
 
 std::array<std::string, 6> EntryCells(const CatalogEntry &entry, const Location &location)
 {
     std::array<std::string, 6> cells;
-    cells[0] = DrawnText(entry.pcName);
+    cells[0] = PcNameCell(entry, location);
     if (entry.ti.kind == kKindDos) {
         cells[3] = TypeCell(entry);
         return cells;

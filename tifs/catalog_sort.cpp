@@ -37,27 +37,45 @@ int KindRank(uint16_t kind)
     }
 }
 
-int CompareBy(int order, const CatalogEntry &a, const CatalogEntry &b)
+// Names end at a NUL byte, as they are compared.
+bool BlankName(const std::string &name)
+{
+    return std::string(name.c_str()).find_first_not_of(' ') == std::string::npos;
+}
+
+// The name an entry is sorted by in the "TI name" order. In a PC folder only
+// TI files are known by a TI name; a plain PC file (which has none) and an
+// image (whose TI name is the disk label inside it) go by the file name the
+// folder shows, so that the folder reads alphabetically.
+const std::string &NameKey(const CatalogEntry &e, bool pcDirectory)
+{
+    if (BlankName(e.ti.tiName) || (pcDirectory && !IsTiFileKind(e.ti.kind))) {
+        return e.pcName;
+    }
+    return e.ti.tiName;
+}
+
+int CompareBy(int order, const CatalogEntry &a, const CatalogEntry &b, bool pcDirectory)
 {
     switch (order) {
     case kSortPcName:
         return CompareNoCase(a.pcName, b.pcName);
     case kSortTiName: {
-        int c = CompareNoCase(a.ti.tiName, b.ti.tiName);
+        int c = CompareNoCase(NameKey(a, pcDirectory), NameKey(b, pcDirectory));
         return c != 0 ? c : CompareNoCase(a.pcName, b.pcName);
     }
     case kSortSectors:
         if (a.ti.sectors != b.ti.sectors) {
             return a.ti.sectors < b.ti.sectors ? -1 : 1;
         }
-        return CompareBy(kSortTiName, a, b);
+        return CompareBy(kSortTiName, a, b, pcDirectory);
     case kSortKind: {
         int ra = KindRank(a.ti.kind);
         int rb = KindRank(b.ti.kind);
         if (ra != rb) {
             return ra < rb ? -1 : 1;
         }
-        return CompareBy(kSortSectors, a, b);
+        return CompareBy(kSortSectors, a, b, pcDirectory);
     }
     case kSortProtection: {
         bool pa = (a.ti.flags & kFlagProtected) != 0;
@@ -65,7 +83,7 @@ int CompareBy(int order, const CatalogEntry &a, const CatalogEntry &b)
         if (pa != pb) {
             return pa ? 1 : -1;
         }
-        return CompareBy(kSortKind, a, b);
+        return CompareBy(kSortKind, a, b, pcDirectory);
     }
     default:
         return 0;
@@ -103,16 +121,17 @@ void SortCatalog(Location &location)
     if (order < kSortPcName || order > kSortProtection) {
         return;
     }
-    std::stable_sort(
-        location.entries.begin(), location.entries.end(),
-        [order](const std::unique_ptr<CatalogEntry> &a, const std::unique_ptr<CatalogEntry> &b) {
-            int ga = GroupRank(*a);
-            int gb = GroupRank(*b);
-            if (ga != gb) {
-                return ga < gb;
-            }
-            return CompareBy(order, *a, *b) < 0;
-        });
+    const bool pcDirectory = location.kind == kLocPcDirectory;
+    std::stable_sort(location.entries.begin(), location.entries.end(),
+                     [order, pcDirectory](const std::unique_ptr<CatalogEntry> &a,
+                                          const std::unique_ptr<CatalogEntry> &b) {
+                         int ga = GroupRank(*a);
+                         int gb = GroupRank(*b);
+                         if (ga != gb) {
+                             return ga < gb;
+                         }
+                         return CompareBy(order, *a, *b, pcDirectory) < 0;
+                     });
 }
 
 } // namespace kestrel

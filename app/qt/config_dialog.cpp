@@ -8,7 +8,10 @@
 #include <QColor>
 #include <QColorDialog>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -17,11 +20,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSysInfo>
 #include <QVBoxLayout>
 
+#include "app/qt/dialog_frame.h"
 #include "app/qt/info_dialogs.h"
 #include "app/qt/pane_widget.h"
+#include "app/shell/colour_contrast.h"
 #include "app/shell/info_fields.h"
+#include "platform/rawdisk.h"
 #include "tifs/settings.h"
 
 namespace kestrel
@@ -47,6 +54,14 @@ constexpr int kExtractTiFilesId = 1105;
 constexpr int kFirstDriveId = 1252; // "A:"; "Z:" is 1277
 constexpr int kDriveCount = 26;
 constexpr int kNormalWeight = 400;
+constexpr int kFirstGivenLetter = 3; // A:, B: and C: never name a drive
+
+// The mouse-wheel switch stood for a Windows message that some drivers did
+// not send; elsewhere the wheel always arrives.
+bool OnWindows()
+{
+    return QSysInfo::kernelType() == QLatin1String("winnt");
+}
 
 // The colour dialog's custom colours: black at start, kept for the run only.
 std::array<QColor, 16> &CustomColours()
@@ -76,6 +91,12 @@ class ConfigDialog : public QDialog
 public:
     ConfigDialog(QWidget *owner, const ConfigurationHooks &hooks);
 
+    void reject() override
+    {
+        Cancel();
+        QDialog::reject();
+    }
+
 private:
     QWidget *FontGroup();
     QWidget *ColourGroup();
@@ -89,13 +110,17 @@ private:
     void ShowFontDescription();
     void ShowSamples();
 
+    void Cancel();
+
     const ConfigurationHooks &m_hooks;
+    const Settings m_before; // what Cancel goes back to
     QLineEdit *m_fontDescription = nullptr;
+    QLabel *m_fontInUse = nullptr;
     QLabel *m_samples[5] = {};
 };
 
 ConfigDialog::ConfigDialog(QWidget *owner, const ConfigurationHooks &hooks)
-    : QDialog(owner), m_hooks(hooks)
+    : QDialog(owner), m_hooks(hooks), m_before(ProgramSettings())
 {
     setObjectName("Configuration");
     setWindowTitle("Configuration");
@@ -104,21 +129,23 @@ ConfigDialog::ConfigDialog(QWidget *owner, const ConfigurationHooks &hooks)
     auto *upper = new QHBoxLayout;
     upper->addWidget(FontGroup());
     upper->addWidget(ColourGroup());
-    auto *ok = new QPushButton("OK");
+    auto *buttons = new QDialogButtonBox;
+    QPushButton *ok = buttons->addButton(QDialogButtonBox::Ok);
     SetControlId(ok, kOkId);
     ok->setDefault(true);
+    QPushButton *cancel = buttons->addButton(QDialogButtonBox::Cancel);
+    cancel->setObjectName("Cancel");
     connect(ok, &QPushButton::clicked, this, [this] { done(1); });
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
+    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(upper);
     outer->addWidget(DriveGroup());
     outer->addWidget(MiscGroup());
-    outer->addLayout(buttons);
+    outer->addWidget(buttons);
 
     ShowFontDescription();
     ShowSamples();
+    FixDialogFrame(this);
 }
 
 QWidget *ConfigDialog::FontGroup()
@@ -133,6 +160,13 @@ QWidget *ConfigDialog::FontGroup()
     connect(change, &QPushButton::clicked, this, [this] { ChooseFont(); });
     auto *layout = new QVBoxLayout(group);
     layout->addWidget(m_fontDescription);
+    // The face asked for may not be installed; the list then shows the
+    // system's fixed-width font, and says so here.
+    m_fontInUse = new QLabel;
+    m_fontInUse->setObjectName("FontInUse");
+    m_fontInUse->setTextFormat(Qt::PlainText);
+    m_fontInUse->setWordWrap(true);
+    layout->addWidget(m_fontInUse);
     layout->addWidget(change, 0, Qt::AlignLeft);
     layout->addStretch();
     return group;
@@ -184,24 +218,53 @@ QWidget *ConfigDialog::ColourGroup()
 
 QWidget *ConfigDialog::DriveGroup()
 {
-    auto *group = new QGroupBox("WDS/ SCS / IDE / CF7A+ drives");
+    const bool windows = OnWindows();
+    auto *group =
+        new QGroupBox(windows ? "WDS/ SCS / IDE / CF7A+ drives" : "WDS / SCS / IDE / CF7A+ disks");
     auto *layout = new QVBoxLayout(group);
-    auto *text = new QLabel("Select the drive letters which are allowed to use for reading and "
-                            "writing WDS, SCS, IDE, CF7A+ images.");
+    auto *text = new QLabel(windows ? "Select the drive letters which are allowed to use for "
+                                      "reading and writing WDS, SCS, IDE, CF7A+ images."
+                                    : "Select the removable disks that may be read and written "
+                                      "as WDS, SCS, IDE or CF7A+ disks. Each letter stands for a "
+                                      "place in the list of removable whole disks, in the order "
+                                      "of their device names.");
     text->setWordWrap(true);
     layout->addWidget(text);
     auto *grid = new QGridLayout;
     const uint32_t mask = ProgramSettings().driveLetters;
+    // The disks the probe finds now, whatever the mask allows.
+    std::vector<platform::RawDriveInfo> found;
+    if (!windows)
+        found = platform::ListRawDrives(0x3FFFFFF);
+    int cell = 0;
     for (int n = 0; n < kDriveCount; ++n) {
         const uint32_t bit = 1u << n;
-        auto *box = new QCheckBox(QString("%1:").arg(QChar('A' + n)));
+        const QChar letter('A' + n);
+        auto *box = new QCheckBox(QString("%1:").arg(letter));
         SetControlId(box, kFirstDriveId + n);
         box->setChecked((mask & bit) != 0);
         connect(box, &QCheckBox::toggled, this, [bit](bool checked) {
             uint32_t &letters = ProgramSettings().driveLetters;
             letters = checked ? letters | bit : letters & ~bit;
         });
-        grid->addWidget(box, n / 13, n % 13);
+        if (!windows) {
+            if (n < kFirstGivenLetter) {
+                // Kept, so that the mask keeps those bits as the file has them.
+                box->setVisible(false);
+                box->setParent(group);
+                continue;
+            }
+            QString device = QString("disk %1").arg(n - kFirstGivenLetter + 1);
+            for (const platform::RawDriveInfo &drive : found)
+                if (drive.letter == 'A' + n) {
+                    device = QString::fromStdString(drive.devicePath);
+                    box->setToolTip(QString::fromStdString(drive.description));
+                }
+            box->setText(QString("%1: %2").arg(letter).arg(device));
+        }
+        const int columns = windows ? 13 : 6;
+        grid->addWidget(box, cell / columns, cell % columns);
+        ++cell;
     }
     layout->addLayout(grid);
     return group;
@@ -223,9 +286,11 @@ QWidget *ConfigDialog::MiscGroup()
     auto *panel = new QWidget;
     auto *layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(FlagBox(kMouseWheelId,
-                              "Enable windows mouse wheel messages when scroll wheel doesn't work.",
-                              settings.mouseWheel));
+    QCheckBox *wheel = FlagBox(
+        kMouseWheelId, "Enable windows mouse wheel messages when scroll wheel doesn't work.",
+        settings.mouseWheel);
+    layout->addWidget(wheel);
+    wheel->setVisible(OnWindows());
     auto *group = new QGroupBox("Miscellaneous");
     auto *inner = new QVBoxLayout(group);
     inner->addWidget(FlagBox(kZubCompatibleId, "Enable Ti994w and Marlock compatibility.",
@@ -241,18 +306,57 @@ void ConfigDialog::ShowFontDescription()
     const Settings &s = ProgramSettings();
     m_fontDescription->setText(QString::fromLatin1(
         FontDescription(s.fontName, s.fontHeight, s.fontWeight, s.fontItalic).c_str()));
+    const QString face = QString::fromStdString(s.fontName);
+    if (QFontDatabase::families().contains(face, Qt::CaseInsensitive)) {
+        m_fontInUse->setText(QString("In use: %1").arg(face));
+    } else {
+        const QFontInfo fixed(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        m_fontInUse->setText(QString("%1 is not installed; in use: %2").arg(face, fixed.family()));
+    }
+}
+
+void ConfigDialog::Cancel()
+{
+    // Everything the dialog changed goes back, and the panes follow.
+    Settings &s = ProgramSettings();
+    const bool font = s.fontName != m_before.fontName || s.fontHeight != m_before.fontHeight ||
+                      s.fontWeight != m_before.fontWeight || s.fontItalic != m_before.fontItalic;
+    const bool colours = s.textColor != m_before.textColor || s.backColor != m_before.backColor ||
+                         s.markColor != m_before.markColor;
+    s.fontName = m_before.fontName;
+    s.fontHeight = m_before.fontHeight;
+    s.fontWeight = m_before.fontWeight;
+    s.fontItalic = m_before.fontItalic;
+    s.textColor = m_before.textColor;
+    s.backColor = m_before.backColor;
+    s.markColor = m_before.markColor;
+    s.mouseWheel = m_before.mouseWheel;
+    s.zubCompatible = m_before.zubCompatible;
+    s.extractTiFiles = m_before.extractTiFiles;
+    s.driveLetters = m_before.driveLetters;
+    if (font && m_hooks.fontChanged)
+        m_hooks.fontChanged();
+    if (colours && m_hooks.coloursChanged)
+        m_hooks.coloursChanged();
 }
 
 void ConfigDialog::ShowSamples()
 {
     const Settings &s = ProgramSettings();
-    const QColor text = FromColorRef(s.textColor);
-    const QColor back = FromColorRef(s.backColor);
-    const QColor mark = FromColorRef(s.markColor);
+    // The colours as the list paints them, raised to a readable contrast.
+    const ListColours c = EffectiveListColours(s.textColor, s.backColor, s.markColor);
+    const QColor text = FromColorRef(c.text);
+    const QColor back = FromColorRef(c.background);
+    const QColor mark = FromColorRef(c.mark);
+    const QColor bar = FromColorRef(c.cursorBar);
     // Foreground and background of each sample: the list as it draws a
     // plain row, a marked row, the cursor bar and a marked row under it.
     const QColor colours[5][2] = {
-        {text, back}, {text, back}, {mark, back}, {back, text}, {mark, text},
+        {text, back},
+        {text, back},
+        {mark, back},
+        {FromColorRef(c.cursorText), bar},
+        {FromColorRef(c.cursorMark), bar},
     };
     for (int i = 0; i < 5; ++i) {
         QPalette palette = m_samples[i]->palette();
@@ -331,6 +435,11 @@ void ConfigDialog::ChooseColour(uint32_t &setting)
 }
 
 } // namespace
+
+bool MouseWheelSwitchApplies()
+{
+    return OnWindows();
+}
 
 uint32_t ToColorRef(const QColor &color)
 {

@@ -1,8 +1,9 @@
 // The configuration dialog ("Configuration", PaneOperation::Options): the
 // list font, the text, background and mark colours, the mouse-wheel option,
 // the drive letters allowed for hard-disk and card images, and two
-// conversion options. Every change goes into ProgramSettings() at once and
-// reaches the settings file at exit; there is no Cancel.
+// conversion options. Every change goes into ProgramSettings() at once, so
+// that the panes show it, and reaches the settings file at exit; Cancel (or
+// Escape) puts back what the dialog found and has the panes follow again.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,11 @@ struct ConfigurationHooks {
 
 // Modal; returns true when closed (always: the operation is handled here).
 bool RunConfiguration(QWidget *owner, const ConfigurationHooks &hooks);
+
+// Whether the "mousewheel" setting means anything here: only on Windows,
+// where some drivers sent no wheel messages. Elsewhere the wheel always
+// scrolls and the dialog does not offer the switch.
+bool MouseWheelSwitchApplies();
 
 // Point sizes the font dialog offers.
 constexpr int kMinFontPoints = 8;

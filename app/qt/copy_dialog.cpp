@@ -57,24 +57,60 @@ QString Latin1(const std::string &text)
 } // namespace
 
 CopyDialog::CopyDialog(QWidget *owner, Shell &shell, Ui &ui, int side, uint32_t volumeCount)
-    : OperationDialog(owner, ui, kCaption), m_shell(shell), m_side(side),
+    : OperationDialog(owner, ui, kCaption), m_shell(shell), m_side(side), m_targetSide(1 - side),
       m_source(shell.GetPane(side).location), m_destination(shell.GetPane(1 - side).location),
       m_cursor(shell.GetPane(side).CursorEntry()), m_batch(IsBatch(m_source)),
       m_toCard(IsCard(m_destination)), m_volumeCount(volumeCount)
+{
+    Build();
+}
+
+CopyDialog::CopyDialog(QWidget *owner, Shell &shell, Ui &ui, Location &source, int destinationSide,
+                       uint32_t volumeCount)
+    : OperationDialog(owner, ui, kCaption), m_shell(shell), m_side(-1),
+      m_targetSide(destinationSide & 1), m_source(source),
+      m_destination(shell.GetPane(destinationSide & 1).location), m_cursor(nullptr),
+      m_batch(IsBatch(m_source)), m_toCard(IsCard(m_destination)), m_volumeCount(volumeCount)
+{
+    Build();
+}
+
+void CopyDialog::RedrawSource()
+{
+    if (m_side >= 0)
+        m_shell.Redraw(m_side);
+}
+
+void CopyDialog::Build()
 {
     auto *layout = new QVBoxLayout(this);
     m_heading = new QLabel(Latin1(CopyHeading(m_destination, m_source, m_cursor)));
     m_heading->setObjectName("Heading");
     layout->addWidget(m_heading);
-    m_path = new QLabel(Latin1(shell.Locations().PathLine(m_destination)));
+    m_path = new QLabel(Latin1(m_shell.Locations().PathLine(m_destination)).trimmed());
     m_path->setObjectName("Destination");
-    layout->addWidget(m_path);
+    m_path->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_path->setMinimumWidth(320);
+    auto *target = new QLabel("Target:");
+    target->setObjectName("TargetLabel");
+    target->setBuddy(m_path);
+    auto *targetRow = new QHBoxLayout;
+    targetRow->addWidget(target);
+    targetRow->addWidget(m_path, 1);
+    layout->addLayout(targetRow);
     m_progress = new QProgressBar;
     m_progress->setObjectName("Progress");
     m_progress->setTextVisible(false);
     SetProgressRange(m_progress, 1);
     SetProgressPosition(m_progress, 0);
-    layout->addWidget(m_progress);
+    // Without its text the bar would pass for an empty field.
+    auto *progress = new QLabel("Progress:");
+    progress->setBuddy(m_progress);
+    auto *progressRow = new QHBoxLayout;
+    progressRow->addWidget(progress);
+    progressRow->addWidget(m_progress, 1);
+    layout->addLayout(progressRow);
 
     if (m_toCard) {
         auto *row = new QHBoxLayout;
@@ -104,7 +140,7 @@ CopyDialog::CopyDialog(QWidget *owner, Shell &shell, Ui &ui, int side, uint32_t 
 
     DialogUi &dui = OperationUi();
     dui.SetProgressBar(m_progress);
-    dui.SetRedraw([this] { m_shell.Redraw(m_side); });
+    dui.SetRedraw([this] { RedrawSource(); });
 }
 
 CatalogEntry *CopyDialog::FirstMarkedImage()
@@ -130,8 +166,8 @@ void CopyDialog::Ok()
         else
             RunCopy(m_destination, m_source, m_cursor, CopyOptions{}, OperationUi());
     });
-    m_shell.Reread(1 - m_side);
-    m_shell.Redraw(m_side);
+    m_shell.Reread(m_targetSide);
+    RedrawSource();
     accept();
 }
 
@@ -220,7 +256,7 @@ void CopyDialog::CopyIntoCard()
                     wrapped = !AdvanceVolume();
             } else {
                 m_current->marked = false;
-                m_shell.Redraw(m_side);
+                RedrawSource();
                 if (result != kCopyStop) {
                     m_current = FirstMarkedImage();
                     if (m_current != nullptr)
@@ -234,8 +270,8 @@ void CopyDialog::CopyIntoCard()
             OperationUi().PumpPendingMessages();
         }
     });
-    m_shell.Reread(1 - m_side);
-    m_shell.Redraw(m_side);
+    m_shell.Reread(m_targetSide);
+    RedrawSource();
 }
 
 bool RunCopyDialog(QWidget *owner, Shell &shell, Ui &ui, int side)
@@ -252,6 +288,23 @@ bool RunCopyDialog(QWidget *owner, Shell &shell, Ui &ui, int side)
         volumeCount = card.VolumeCount();
     }
     CopyDialog dialog(owner, shell, ui, side, volumeCount);
+    dialog.Run();
+    return true;
+}
+
+bool RunCopyDialogFrom(QWidget *owner, Shell &shell, Ui &ui, Location &source, int destinationSide)
+{
+    Location &destination = shell.GetPane(destinationSide & 1).location;
+    if (!CheckCopy(destination, source, nullptr, ui))
+        return true;
+    uint32_t volumeCount = 0;
+    if (IsCard(destination)) {
+        Cf7Card card;
+        if (!OpenCf7CardOf(destination, card, false, ui))
+            return true;
+        volumeCount = card.VolumeCount();
+    }
+    CopyDialog dialog(owner, shell, ui, source, destinationSide, volumeCount);
     dialog.Run();
     return true;
 }

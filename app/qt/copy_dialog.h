@@ -23,11 +23,19 @@ namespace kestrel
 // check refused it).
 bool RunCopyDialog(QWidget *owner, Shell &shell, Ui &ui, int side);
 
+// The same copy, with its checks, dialog and questions, from a location that
+// no pane shows (PC files dropped from the desktop, marked in source) into
+// the pane of destinationSide.
+bool RunCopyDialogFrom(QWidget *owner, Shell &shell, Ui &ui, Location &source, int destinationSide);
+
 class CopyDialog : public OperationDialog
 {
 public:
     // volumeCount: the destination card's volumes (0 when it is no card).
     CopyDialog(QWidget *owner, Shell &shell, Ui &ui, int side, uint32_t volumeCount);
+    // From a location of no pane into the pane of destinationSide.
+    CopyDialog(QWidget *owner, Shell &shell, Ui &ui, Location &source, int destinationSide,
+               uint32_t volumeCount);
 
     int Run() { return RunCentred(); }
     // The DSK image that the next copy into a card writes (null for none).
@@ -45,8 +53,12 @@ private:
     bool AdvanceVolume();
     CatalogEntry *FirstMarkedImage();
 
+    void Build();
+    void RedrawSource();
+
     Shell &m_shell;
-    int m_side;
+    int m_side; // the source pane, or -1 for a location of no pane
+    int m_targetSide;
     Location &m_source;
     Location &m_destination;
     CatalogEntry *m_cursor;

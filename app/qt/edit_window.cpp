@@ -26,6 +26,7 @@
 
 #include "app/qt/find_dialog.h"
 #include "app/qt/key_translate.h"
+#include "app/qt/window_placement.h"
 #include "app/shell/directory_report.h"
 #include "app/shell/key_codes.h"
 #include "app/shell/page_margins.h"
@@ -52,13 +53,13 @@ struct MenuItem {
 // The window's menu; 0 is a separator.
 const MenuItem kFileMenu[] = {
     {kEditNew, "&New"},
-    {kEditOpen, "&Open..."},
+    {kEditOpen, "&Open…"},
     {kEditSave, "&Save"},
-    {kEditSaveAs, "Save &As..."},
+    {kEditSaveAs, "Save &As…"},
     {0, nullptr},
-    {kEditPrint, "&Print..."},
-    {kEditPrintSetup, "P&rint Setup..."},
-    {kEditPageSetup, "Page Setup..."},
+    {kEditPrint, "&Print…"},
+    {kEditPrintSetup, "P&rint Setup…"},
+    {kEditPageSetup, "Page Setup…"},
     {0, nullptr},
     {kEditExit, "E&xit"},
 };
@@ -73,10 +74,10 @@ const MenuItem kEditMenu[] = {
     {kEditSelectAll, "Select &All\tCtrl+A"},
 };
 const MenuItem kSearchMenu[] = {
-    {kEditFind, "&Find...\tCtrl+F"},
+    {kEditFind, "&Find…\tCtrl+F"},
     {kEditFindNext, "Find &Next\tF3"},
     {kEditFindPrevious, "Find &Previous\tF4"},
-    {kEditReplace, "&Replace..."},
+    {kEditReplace, "&Replace…"},
 };
 
 struct Accelerator {
@@ -232,6 +233,9 @@ void EditWindow::BuildMenu()
     add("&Search", kSearchMenu, std::size(kSearchMenu));
     m_actions[kEditNew]->setEnabled(false);
     m_actions[kEditOpen]->setEnabled(false);
+    // The print dialog chooses the printer itself; one setup item, for the
+    // page, is enough.
+    m_actions[kEditPrintSetup]->setVisible(false);
     UpdateMenu();
 }
 
@@ -246,15 +250,12 @@ void EditWindow::ApplyPlacement()
     const EditSlotPlacement p = EditSlotTable::Placement(*m_slot, ProgramSettings());
     const int w = std::max(100, p.width);
     const int h = std::max(100, p.height);
-    WindowPosition at{p.left, p.top};
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect virt = screen->virtualGeometry();
-        const QRect full = screen->availableGeometry();
-        at = PlaceWindow(at, w, h, {virt.x(), virt.y(), virt.width(), virt.height()}, full.width(),
-                         full.height());
-    }
-    resize(w, h);
-    move(at.left, at.top);
+    // A slot that was never placed cascades from the main window; a stored
+    // placement stays where it was, pulled onto a screen when it lies off.
+    if (IsDefaultEditPlacement(p.left, p.top))
+        PlaceCascaded(this, parentWidget(), w, h);
+    else
+        PlaceFullyVisible(this, ClientAtFrame(this, QPoint(p.left, p.top), QSize(w, h)));
 }
 
 void EditWindow::StorePlacement()

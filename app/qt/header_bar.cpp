@@ -5,6 +5,8 @@
 #include <QStyle>
 #include <QStyleOptionHeader>
 
+#include "app/qt/pane_widget.h"
+
 namespace kestrel
 {
 
@@ -49,6 +51,22 @@ void HeaderBar::Geometry(int lefts[kColumnCount], int widths[kColumnCount]) cons
     }
 }
 
+QRect HeaderBar::SectionRect(int index) const
+{
+    if (index < 0 || index >= kColumnCount)
+        return {};
+    return QRect(Left(index), 0, m_widths[index], height());
+}
+
+QRect HeaderBar::TitleRect(int index) const
+{
+    QRect r = SectionRect(index);
+    if (r.isNull())
+        return r;
+    r.setLeft(r.left() + kCellIndent);
+    return r;
+}
+
 int HeaderBar::SectionAt(int x) const
 {
     for (int i = 0; i < kColumnCount; ++i)
@@ -85,11 +103,23 @@ void HeaderBar::paintEvent(QPaintEvent *)
         opt.initFrom(this);
         opt.state |= QStyle::State_Raised;
         if (i < kColumnCount) {
-            opt.rect = QRect(Left(i), 0, m_widths[i], height());
-            opt.text = m_texts[i];
+            opt.rect = SectionRect(i);
             opt.section = i;
             if (i == m_pressed)
                 opt.state |= QStyle::State_Sunken;
+            // The style's own label margin differs from the list's indent;
+            // the title is written where the column's cells start.
+            style()->drawControl(QStyle::CE_HeaderSection, &opt, &p, this);
+            const QRect title = TitleRect(i);
+            if (title.width() > 0) {
+                p.save();
+                p.setClipRect(title);
+                p.setPen(palette().color(QPalette::ButtonText));
+                p.drawText(title, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                           m_texts[i]);
+                p.restore();
+            }
+            continue;
         } else {
             // The rest of the bar right of the last section.
             int x = Left(kColumnCount);
@@ -127,6 +157,17 @@ void HeaderBar::mouseMoveEvent(QMouseEvent *e)
         return;
     }
     setCursor(BorderAt(x) >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
+}
+
+void HeaderBar::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    const int border = BorderAt(e->position().toPoint().x());
+    if (border >= 0) {
+        m_dragging = -1;
+        emit borderDoubleClicked(border);
+    }
 }
 
 void HeaderBar::mouseReleaseEvent(QMouseEvent *e)

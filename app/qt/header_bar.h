@@ -26,17 +26,25 @@ public:
     // The section whose right edge lies within a few pixels of x, or -1.
     int BorderAt(int x) const;
     QSize sizeHint() const override;
+    // A section's rectangle in the header's coordinates.
+    QRect SectionRect(int index) const;
+    // Where the title of a section is written: from its left edge + the
+    // cell indent of the list, so that titles and cells line up.
+    QRect TitleRect(int index) const;
 
 signals:
     void sectionClicked(int index);
     // Emitted while a border is dragged and once when it is let go.
     void sectionsResized();
+    // A double click on the right edge of a section: fit it to its content.
+    void borderDoubleClicked(int index);
 
 protected:
     void paintEvent(QPaintEvent *) override;
     void mousePressEvent(QMouseEvent *) override;
     void mouseMoveEvent(QMouseEvent *) override;
     void mouseReleaseEvent(QMouseEvent *) override;
+    void mouseDoubleClickEvent(QMouseEvent *) override;
 
 private:
     int Left(int index) const;

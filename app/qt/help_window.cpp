@@ -1,5 +1,7 @@
 #include "app/qt/help_window.h"
 
+#include "app/qt/window_placement.h"
+
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPointer>
@@ -115,6 +117,7 @@ HelpWindow *ShowHelpWindow(QWidget *owner, const QUrl &manual)
     if (!window) {
         window = new HelpWindow(owner);
         window->ShowManual(manual);
+        PlaceCascaded(window, owner, window->width(), window->height());
         window->show();
     } else {
         window->ShowManual(manual);

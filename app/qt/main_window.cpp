@@ -1,17 +1,20 @@
 #include "app/qt/main_window.h"
 
 #include <array>
+#include <filesystem>
 #include <memory>
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDrag>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QToolButton>
 #include <QToolTip>
@@ -24,6 +27,8 @@
 #include "app/qt/cf7_dialogs.h"
 #include "app/qt/config_dialog.h"
 #include "app/qt/convert_dialogs.h"
+#include "app/qt/copy_dialog.h"
+#include "app/qt/dialog_frame.h"
 #include "app/qt/extract_commands.h"
 #include "app/qt/info_dialogs.h"
 #include "app/qt/inspector_window.h"
@@ -36,16 +41,18 @@
 #include "app/qt/key_translate.h"
 #include "app/qt/menus.h"
 #include "app/qt/pane_operations.h"
+#include "app/qt/window_placement.h"
 #include "app/shell/command_table.h"
 #include "app/shell/key_codes.h"
 #include "app/shell/menu_enabling.h"
+#include "app/shell/screen_fit.h"
 #include "app/shell/version.h"
+#include "ops/copy.h"
 #include "tifs/floppy/pc99.h"
 #include "tifs/pc_directory.h"
 
 namespace kestrel
 {
-
 
 ClientArea::ClientArea(MainWindow &main) : QWidget(&main), m_main(main)
 {
@@ -112,13 +119,12 @@ MainWindow::MainWindow(Settings &settings, QtUi &ui, LocationService &locations)
     setWindowIcon(ProgramIcon());
     setMinimumSize(kMinClientWidth, kMinClientHeight);
     m_ui.SetOwner(this);
+    InstallDialogFramePolicy();
 
     CreateFont();
-    m_style.text = FromColorRef(settings.textColor);
-    m_style.background = FromColorRef(settings.backColor);
-    m_style.mark = FromColorRef(settings.markColor);
+    SetListColours(m_style, settings.textColor, settings.backColor, settings.markColor);
     m_shell.SetLineHeight(m_style.lineHeight);
-    m_shell.SetMouseWheel(settings.mouseWheel);
+    m_shell.SetMouseWheel(settings.mouseWheel || !MouseWheelSwitchApplies());
 
     m_client = new ClientArea(*this);
     setCentralWidget(m_client);
@@ -129,6 +135,11 @@ MainWindow::MainWindow(Settings &settings, QtUi &ui, LocationService &locations)
     m_centerBar->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_centerBar->setEnabled(false);
     CreatePanes();
+
+    // Help is where desktop programs have it; the other keys go through the
+    // pane's interpreter.
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] { Command(kCmdHelpIndex); });
 
     m_timer.setInterval(kTimerPeriodMs);
     connect(&m_timer, &QTimer::timeout, this, &MainWindow::Tick);
@@ -189,8 +200,19 @@ void MainWindow::CreatePanes()
         connect(w.header, &HeaderBar::sectionClicked, this,
                 [this, side](int index) { m_shell.SortAndShow(side, index); });
         connect(w.header, &HeaderBar::sectionsResized, this, [this, side] { HeaderResized(side); });
+        connect(w.header, &HeaderBar::borderDoubleClicked, this,
+                [this, side](int index) { FitColumn(side, index); });
         connect(w.scrollBar, &QScrollBar::actionTriggered, this,
                 [this, side](int action) { ScrollAction(side, action); });
+        connect(w.list, &ListWindow::dragRequested, this, &MainWindow::StartDrag);
+        connect(w.list, &ListWindow::entriesDropped, this, [this](int to, int from, int row) {
+            QTimer::singleShot(0, this, [this, to, from, row] { DropEntries(to, from, row); });
+        });
+        connect(w.list, &ListWindow::filesDropped, this,
+                [this](int to, const QStringList &paths, int row) {
+                    QTimer::singleShot(0, this,
+                                       [this, to, paths, row] { DropFiles(to, paths, row); });
+                });
         connect(w.list, &ListWindow::wheelTurned, this,
                 [this](int delta, bool &taken) { taken = m_shell.Wheel(delta); });
     }
@@ -215,6 +237,10 @@ void MainWindow::CreateMenus()
                 m_recentItems << a;
         }
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::UpdateMenuEnabling);
+        // A menu left with Escape hands the keys back to where they were, which
+        // may be the menu bar; they belong to the pane.
+        connect(menu, &QMenu::aboutToHide, this,
+                [this] { QTimer::singleShot(0, this, &MainWindow::RestorePaneFocus); });
     }
 }
 
@@ -229,6 +255,7 @@ void MainWindow::UpdateRecentItems()
         if (QAction *a = CommandAction(item.id)) {
             a->setText(QString::fromStdString(item.text));
             a->setEnabled(item.enabled);
+            a->setVisible(item.visible);
         }
     }
 }
@@ -379,6 +406,18 @@ bool MainWindow::ContextMenu(const QPoint &clientPoint)
         BuildPopupMenu(PopupAt(clientPoint), this, [this](int id) { Command(id); }));
     if (!menu)
         return false;
+    // The recent items of the pop-up read as those of the File menu.
+    UpdateRecentItems();
+    for (QAction *a : menu->actions()) {
+        const int id = a->data().toInt();
+        if (id < kCmdRecentFirst || id > kCmdRecentLast)
+            continue;
+        if (QAction *main = CommandAction(id)) {
+            a->setText(main->text());
+            a->setEnabled(main->isEnabled());
+            a->setVisible(main->isVisible());
+        }
+    }
     menu->exec(m_client->mapToGlobal(clientPoint));
     return true;
 }
@@ -388,30 +427,184 @@ void MainWindow::SendKey(int code)
     m_shell.Key(code);
 }
 
-void MainWindow::Start()
+void MainWindow::Start(bool savedSize)
 {
-    // Stored positions count on the whole virtual desktop; a window that
-    // would be off it is centred on the primary screen.
-    QScreen *screen = QGuiApplication::primaryScreen();
     const int menuHeight = menuBar()->sizeHint().height();
     WindowPlacement &mp = m_settings.main;
     int w = std::max(mp.width, kMinClientWidth);
     int h = std::max(mp.height, kMinClientHeight);
-    if (screen) {
-        QRect virt = screen->virtualGeometry();
-        QRect full = screen->availableGeometry();
-        WindowPosition at =
-            PlaceWindow({mp.left, mp.top}, w, h, {virt.x(), virt.y(), virt.width(), virt.height()},
-                        full.width(), full.height());
-        move(at.left, at.top);
+    const QRect work = PrimaryWorkArea();
+    if (!savedSize) {
+        LayoutInput in;
+        in.frameWidth = kFrameWidth;
+        in.headerHeight = m_widgets[0].header->sizeHint().height();
+        in.lineHeight = m_style.lineHeight;
+        in.scrollBarWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        int columns = 0;
+        for (const PaneColumn &c : m_shell.GetPane(kLeftPane).columns)
+            columns += c.width;
+        DefaultClientSize(in, columns, kDefaultRows, w, h);
     }
-    resize(w, h + menuHeight);
+    // Stored positions count on the whole virtual desktop as they always
+    // did; one that lies off it, and a first start, are centred on the
+    // primary screen's work area.
+    QRect client(0, 0, w, h + menuHeight);
+    QRect frame = FrameFor(this, client);
+    const QPoint inset = client.topLeft() - frame.topLeft();
+    bool centre = !savedSize || mp.left == kUseDefault || mp.top == kUseDefault;
+    if (!centre) {
+        if (QScreen *screen = QGuiApplication::primaryScreen()) {
+            const QRect virt = screen->virtualGeometry();
+            const WindowPosition placed = PlaceWindow(
+                {mp.left, mp.top}, frame.width(), frame.height(),
+                {virt.x(), virt.y(), virt.width(), virt.height()}, work.width(), work.height());
+            centre = placed.left != mp.left || placed.top != mp.top;
+        }
+    }
+    if (centre)
+        frame.moveCenter(work.center());
+    else
+        frame.moveTopLeft(QPoint(mp.left, mp.top));
+    // Whatever was stored, the whole window lands on one screen.
+    PlaceFullyVisible(this, QRect(frame.topLeft() + inset, client.size()));
     show();
+    // Now that the frame is known where the platform tells it at once.
+    RefitFullyVisible(this);
     Relayout();
     RepaintAll();
     m_timer.start();
     m_splash = new SplashWindow(SplashPicture());
     m_splash->ShowCentredOn(frameGeometry().topLeft());
+}
+
+void MainWindow::FitDefaultColumns()
+{
+    DefaultColumnWidths(m_style.font, m_widgets[0].header->font(), m_settings.columnWidths);
+    int left = 0;
+    for (int i = 0; i < kColumnCount; ++i) {
+        m_settings.columnLefts[i] = left;
+        left += m_settings.columnWidths[i];
+    }
+}
+
+void MainWindow::FitColumn(int side, int column)
+{
+    PaneWidgets &w = m_widgets[side & 1];
+    if (column < 0 || column >= kColumnCount)
+        return;
+    const QFontMetrics header(w.header->font());
+    const int title = header.horizontalAdvance(
+        QString::fromStdString(m_shell.GetPane(side).columns[column].text));
+    const int width =
+        kCellIndent + std::max(w.list->FittingWidth(column), title) + kCellRightMargin;
+    int lefts[kColumnCount], widths[kColumnCount];
+    w.header->Geometry(lefts, widths);
+    widths[column] = width;
+    int left = 0;
+    for (int i = 0; i < kColumnCount; ++i) {
+        lefts[i] = left;
+        left += widths[i];
+    }
+    m_shell.ColumnsResized(side, lefts, widths);
+    w.header->SetSections(m_shell.GetPane(side).columns);
+}
+
+EntryMimeData *MainWindow::CreateDragData(int side)
+{
+    Pane &pane = m_shell.GetPane(side);
+    std::vector<const CatalogEntry *> entries;
+    for (CatalogEntry *e : EntriesToHandle(pane.location, pane.CursorEntry()))
+        if (e != nullptr && e->ti.kind != kKindUpDir)
+            entries.push_back(e);
+    if (entries.empty())
+        return nullptr;
+    return new EntryMimeData(side, pane.location, std::move(entries), m_ui);
+}
+
+void MainWindow::StartDrag(int side)
+{
+    if (m_shell.Busy())
+        return;
+    EntryMimeData *data = CreateDragData(side);
+    if (data == nullptr)
+        return;
+    QPointer<EntryMimeData> kept(data);
+    auto *drag = new QDrag(m_widgets[side & 1].list);
+    drag->setMimeData(data);
+    // Copies only: nothing leaves a container by being dragged.
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
+    // The desktop may read the exported files after the drop has returned;
+    // they go a while later (and with the temporary directory at exit).
+    if (kept && !kept->ExportFolder().empty()) {
+        const std::string folder = kept->ExportFolder();
+        QTimer::singleShot(kDragExportLifetimeMs, qApp, [folder] {
+            std::error_code ec;
+            std::filesystem::remove_all(folder, ec);
+        });
+    }
+    drag->deleteLater();
+}
+
+void MainWindow::EnterDropTarget(int side, int row)
+{
+    const CatalogEntry *target = m_shell.GetPane(side).Entry(row);
+    if (target == nullptr)
+        return;
+    switch (target->ti.kind) {
+    case kKindSubdir:
+    case kKindDsk:
+    case kKindHdImage:
+    case kKindCf7Image:
+    case kKindCf7ImageVolume:
+        m_shell.OpenEntry(side, row);
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::DropEntries(int side, int sourceSide, int row)
+{
+    if (m_shell.Busy() || sourceSide == side)
+        return;
+    EnterDropTarget(side, row);
+    // Exactly what F5 in the source pane does, dialog and questions included.
+    m_shell.SetActiveSide(sourceSide);
+    RepaintAll();
+    SendKey(kKeyF5);
+}
+
+void MainWindow::DropFiles(int side, const QStringList &paths, int row)
+{
+    if (m_shell.Busy())
+        return;
+    EnterDropTarget(side, row);
+    m_shell.SetActiveSide(side);
+    RepaintAll();
+    for (Location &source : LocationsOfDroppedPaths(paths, m_ui))
+        RunCopyDialogFrom(this, m_shell, m_ui, source, side);
+}
+
+void MainWindow::RestorePaneFocus()
+{
+    if (!isActiveWindow() || m_client == nullptr)
+        return;
+    QWidget *focus = QApplication::focusWidget();
+    if (focus == m_client)
+        return;
+    // A popup or a window of its own keeps its keys.
+    if (focus != nullptr && focus->window() != this)
+        return;
+    m_client->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void MainWindow::changeEvent(QEvent *e)
+{
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow())
+        // After the activation has settled: Qt restores its own focus widget
+        // first.
+        QTimer::singleShot(0, this, &MainWindow::RestorePaneFocus);
 }
 
 void MainWindow::Tick()
@@ -591,11 +784,8 @@ void MainWindow::ApplyConfiguration(bool font, bool colours)
         CreateFont();
         m_shell.SetLineHeight(m_style.lineHeight);
     }
-    if (colours) {
-        m_style.text = FromColorRef(m_settings.textColor);
-        m_style.background = FromColorRef(m_settings.backColor);
-        m_style.mark = FromColorRef(m_settings.markColor);
-    }
+    if (colours)
+        SetListColours(m_style, m_settings.textColor, m_settings.backColor, m_settings.markColor);
     Relayout();
     RepaintAll();
 }
@@ -626,7 +816,7 @@ void MainWindow::RunOperation(int side, PaneOperation operation)
         hooks.fontChanged = [this] { ApplyConfiguration(true, false); };
         hooks.coloursChanged = [this] { ApplyConfiguration(false, true); };
         RunConfiguration(this, hooks);
-        m_shell.SetMouseWheel(m_settings.mouseWheel);
+        m_shell.SetMouseWheel(m_settings.mouseWheel || !MouseWheelSwitchApplies());
         return;
     }
     case PaneOperation::About:

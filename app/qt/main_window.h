@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "app/qt/entry_drag.h"
 #include "app/qt/pane_widget.h"
 #include "app/qt/qt_ui.h"
 #include "app/qt/splash.h"
@@ -23,7 +24,8 @@ namespace kestrel
 {
 
 constexpr int kTimerPeriodMs = 500;
-constexpr int kFrameWidth = 6; // the bar between the panes
+constexpr int kFrameWidth = 6;   // the bar between the panes
+constexpr int kDefaultRows = 25; // list rows a first start shows per pane
 
 class MainWindow;
 
@@ -61,9 +63,34 @@ public:
     SplashWindow *Splash() const { return m_splash; }
     QAction *CommandAction(int id) const;
 
-    // Places the window from the settings on the virtual desktop, shows it
-    // and starts timer 1 with the splash picture.
-    void Start();
+    // Places the window from the settings, fully visible on one screen, shows
+    // it and starts timer 1 with the splash picture. Without a saved size the
+    // window is made large enough for all six columns of both panes and
+    // kDefaultRows rows, and centred.
+    void Start(bool savedSize = true);
+    // The settings' column widths fitted to the list font, for a settings
+    // file that keeps none.
+    void FitDefaultColumns();
+    // A pane's column made as wide as its widest cell (or its title).
+    void FitColumn(int side, int column);
+    // Gives the keys back to the active pane unless a text field of the main
+    // window holds them.
+    void RestorePaneFocus();
+
+    // Drag and drop. The data a drag out of the pane carries: its marked
+    // entries, or the cursor entry (null when the pane has none). The caller
+    // owns it.
+    EntryMimeData *CreateDragData(int side);
+    // Runs a drag of the pane's entries to its end.
+    void StartDrag(int side);
+    // A drop of the other pane's entries on side (on the entry at row, or on
+    // none: -1): the copy runs as F5 runs it, into the container or
+    // subdirectory dropped on, else into the pane's location. Runs once the
+    // drop has returned to the event loop.
+    void DropEntries(int side, int sourceSide, int row);
+    // PC files and folders of the desktop dropped on side: copied in through
+    // the copy dialog, with its checks and questions.
+    void DropFiles(int side, const QStringList &paths, int row);
     // A key code through the interpreter (menu commands come this way too).
     void SendKey(int code);
     // A menu item, pop-up item or toolbar button; ids outside the command
@@ -98,6 +125,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *) override;
+    void changeEvent(QEvent *) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -113,6 +141,8 @@ private:
     void UpdateScrollBar(int side);
     void HeaderResized(int side);
     void ScrollAction(int side, int action);
+    // Enters the container or subdirectory at row of side, when it is one.
+    void EnterDropTarget(int side, int row);
     void Tick();
 
     Settings &m_settings;

@@ -9,6 +9,7 @@
 #include "app/qt/common_dialogs.h"
 #include "app/qt/copy_dialog.h"
 #include "app/qt/delete_dialog.h"
+#include "app/qt/dialog_frame.h"
 #include "app/qt/dialog_helpers.h"
 #include "app/qt/header_dialog.h"
 #include "app/qt/new_directory_dialog.h"
@@ -22,14 +23,6 @@ DialogUi::DialogUi(Ui &inner) : ForwardingUi(inner)
 {
     PullLastMessage();
 }
-
-
-
-
-
-
-
-
 
 void DialogUi::SetProgressRange(uint32_t maximum)
 {
@@ -88,6 +81,7 @@ void OperationDialog::closeEvent(QCloseEvent *event)
 
 int OperationDialog::RunCentred()
 {
+    FixDialogFrame(this);
     adjustSize();
     CenterOver(this, parentWidget());
     return exec();

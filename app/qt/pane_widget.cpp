@@ -1,8 +1,15 @@
 #include "app/qt/pane_widget.h"
 
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+
+#include "app/qt/entry_drag.h"
+#include "app/shell/colour_contrast.h"
 
 namespace kestrel
 {
@@ -12,6 +19,36 @@ QColor FromColorRef(uint32_t colorRef)
     return QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF);
 }
 
+void SetListColours(ListStyle &style, uint32_t text, uint32_t background, uint32_t mark)
+{
+    const ListColours c = EffectiveListColours(text, background, mark);
+    style.text = FromColorRef(c.text);
+    style.background = FromColorRef(c.background);
+    style.mark = FromColorRef(c.mark);
+    style.cursorBar = FromColorRef(c.cursorBar);
+    style.cursorText = FromColorRef(c.cursorText);
+    style.cursorMark = FromColorRef(c.cursorMark);
+}
+
+void DefaultColumnWidths(const QFont &listFont, const QFont &headerFont, int widths[kColumnCount])
+{
+    // What the cells of a column usually hold at their longest: a PC name of
+    // ten characters with an extension, a full TI name, the six-digit size,
+    // a record type with its length, the attributes with the longest header
+    // kind, and a description of moderate length.
+    static const char *const kLongest[kColumnCount] = {
+        "ABCDEFGHIJ.dsk", "ABCDEFGHIJ",    "  1600",
+        "INT/VAR    254", " PA classic99", "A DESCRIPTION OF 24 CHAR",
+    };
+    const QFontMetrics list(listFont);
+    const QFontMetrics header(headerFont);
+    for (int i = 0; i < kColumnCount; ++i) {
+        const int cell = list.horizontalAdvance(QString::fromLatin1(kLongest[i]));
+        const int title = header.horizontalAdvance(QString::fromLatin1(kColumnTitles[i]));
+        widths[i] = kCellIndent + std::max(cell, title) + kCellRightMargin;
+    }
+}
+
 ListWindow::ListWindow(Shell &shell, const ListStyle &style, int side, QWidget *parent)
     : QWidget(parent), m_shell(shell), m_style(style), m_side(side)
 {
@@ -19,6 +56,16 @@ ListWindow::ListWindow(Shell &shell, const ListStyle &style, int side, QWidget *
     setProperty("controlId", side == 0 ? 1005 : 1006);
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAcceptDrops(true);
+}
+
+int ListWindow::RowAt(int y) const
+{
+    const Pane &pane = m_shell.GetPane(m_side);
+    if (y < 0)
+        return -1;
+    const int row = y / std::max(1, m_style.lineHeight) + std::max(pane.firstDrawn, 0);
+    return row < pane.Count() ? row : -1;
 }
 
 QStringList ListWindow::RowCells(int index) const
@@ -31,6 +78,33 @@ QStringList ListWindow::RowCells(int index) const
     for (const std::string &cell : m_shell.Locations().Cells(pane.location, *e))
         out << QString::fromStdString(cell);
     return out;
+}
+
+QRect ListWindow::CellRect(int drawnRow, int column) const
+{
+    const Pane &pane = m_shell.GetPane(m_side);
+    if (column < 0 || column >= kColumnCount)
+        return {};
+    const PaneColumn &col = pane.columns[column];
+    const int lh = std::max(1, m_style.lineHeight);
+    return QRect(col.left + kCellIndent, drawnRow * lh, std::max(0, col.width - kCellIndent), lh);
+}
+
+int ListWindow::FittingWidth(int column) const
+{
+    const Pane &pane = m_shell.GetPane(m_side);
+    const QFontMetrics metrics(m_style.font);
+    int widest = 0;
+    for (int i = 0; i < pane.Count(); ++i) {
+        const CatalogEntry *e = pane.Entry(i);
+        if (!e)
+            continue;
+        const auto cells = m_shell.Locations().Cells(pane.location, *e);
+        if (column >= 0 && column < static_cast<int>(cells.size()))
+            widest = std::max(
+                widest, metrics.horizontalAdvance(QString::fromStdString(cells[column]).trimmed()));
+    }
+    return widest;
 }
 
 void ListWindow::paintEvent(QPaintEvent *)
@@ -50,16 +124,15 @@ void ListWindow::paintEvent(QPaintEvent *)
         const int y = (i - pane.firstDrawn) * lh;
         QColor fore;
         if (active && i == pane.cursor) {
-            p.fillRect(QRect(0, y, width(), lh), m_style.text);
-            fore = e->marked ? m_style.mark : m_style.background;
+            p.fillRect(QRect(0, y, width(), lh), m_style.cursorBar);
+            fore = e->marked ? m_style.cursorMark : m_style.cursorText;
         } else {
             fore = e->marked ? m_style.mark : m_style.text;
         }
         p.setPen(fore);
         const auto cells = m_shell.Locations().Cells(pane.location, *e);
         for (int c = 0; c < kColumnCount; ++c) {
-            const PaneColumn &col = pane.columns[c];
-            QRect cell(col.left + 5, y, col.width - 5, lh);
+            const QRect cell = CellRect(i - pane.firstDrawn, c);
             if (cell.width() <= 0)
                 continue;
             p.setClipRect(cell);
@@ -74,8 +147,91 @@ void ListWindow::mousePressEvent(QMouseEvent *e)
 {
     if (e->button() != Qt::LeftButton)
         return;
-    m_shell.Click(m_side, e->position().toPoint().y(), e->modifiers() & Qt::ControlModifier,
-                  e->modifiers() & Qt::ShiftModifier);
+    const QPoint at = e->position().toPoint();
+    const bool ctrl = e->modifiers() & Qt::ControlModifier;
+    const bool shift = e->modifiers() & Qt::ShiftModifier;
+    m_pressAt = at;
+    const int row = RowAt(at.y());
+    m_mayDrag = row >= 0;
+    const CatalogEntry *entry = m_shell.GetPane(m_side).Entry(row);
+    m_clickPending = entry != nullptr && entry->marked && !ctrl && !shift;
+    if (m_clickPending) {
+        m_pendingCtrl = ctrl;
+        m_pendingShift = shift;
+        return;
+    }
+    m_shell.Click(m_side, at.y(), ctrl, shift);
+}
+
+void ListWindow::mouseMoveEvent(QMouseEvent *e)
+{
+    if (!m_mayDrag || !(e->buttons() & Qt::LeftButton))
+        return;
+    if ((e->position().toPoint() - m_pressAt).manhattanLength() < QApplication::startDragDistance())
+        return;
+    m_mayDrag = false;
+    if (m_clickPending) {
+        // The marked entries go; the pane becomes the active one as a click
+        // would make it.
+        m_clickPending = false;
+        m_shell.SetActiveSide(m_side);
+    }
+    emit dragRequested(m_side);
+}
+
+void ListWindow::mouseReleaseEvent(QMouseEvent *e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    m_mayDrag = false;
+    if (m_clickPending) {
+        m_clickPending = false;
+        m_shell.Click(m_side, m_pressAt.y(), m_pendingCtrl, m_pendingShift);
+    }
+}
+
+bool ListWindow::Accepts(const QMimeData *data) const
+{
+    const int source = PaneDragSource(data);
+    if (source >= 0)
+        return source != m_side; // no moves inside a location
+    return !DroppedLocalPaths(data).isEmpty();
+}
+
+void ListWindow::dragEnterEvent(QDragEnterEvent *e)
+{
+    if (Accepts(e->mimeData()) && (e->possibleActions() & Qt::CopyAction)) {
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+    } else {
+        e->ignore();
+    }
+}
+
+void ListWindow::dragMoveEvent(QDragMoveEvent *e)
+{
+    if (Accepts(e->mimeData()) && (e->possibleActions() & Qt::CopyAction)) {
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+    } else {
+        e->ignore();
+    }
+}
+
+void ListWindow::dropEvent(QDropEvent *e)
+{
+    if (!Accepts(e->mimeData()) || !(e->possibleActions() & Qt::CopyAction)) {
+        e->ignore();
+        return;
+    }
+    e->setDropAction(Qt::CopyAction);
+    e->accept();
+    const int row = RowAt(e->position().toPoint().y());
+    const int source = PaneDragSource(e->mimeData());
+    if (source >= 0)
+        emit entriesDropped(m_side, source, row);
+    else
+        emit filesDropped(m_side, DroppedLocalPaths(e->mimeData()), row);
 }
 
 void ListWindow::mouseDoubleClickEvent(QMouseEvent *e)

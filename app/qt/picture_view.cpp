@@ -1,5 +1,7 @@
 #include "app/qt/picture_view.h"
 
+#include "app/qt/window_placement.h"
+
 #include <cstring>
 
 #include <QPointer>
@@ -92,6 +94,8 @@ PictureWindow *OpenPictureWindow(QWidget *owner, Ui &ui, const Location &locatio
     // final size is not needed to find the frame.
     const PictureClientSize client = PictureClientSizeFor(mode, view.bitmap);
     window->resize(client.width, client.height);
+    // The picture's own size may reach past the screen's edge.
+    RefitFullyVisible(window);
     return window;
 }
 

@@ -1,5 +1,7 @@
 #include "app/qt/picture_window.h"
 
+#include "app/qt/window_placement.h"
+
 #include <algorithm>
 
 #include <QGuiApplication>
@@ -37,15 +39,10 @@ PictureWindow::PictureWindow(QWidget *owner, EditSlot *slot) : QWidget(owner), m
     const EditSlotPlacement p = EditSlotTable::Placement(*m_slot, ProgramSettings());
     const int w = std::max(100, p.width);
     const int h = std::max(100, p.height);
-    WindowPosition at{p.left, p.top};
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect virt = screen->virtualGeometry();
-        const QRect full = screen->availableGeometry();
-        at = PlaceWindow(at, w, h, {virt.x(), virt.y(), virt.width(), virt.height()}, full.width(),
-                         full.height());
-    }
-    resize(w, h);
-    move(at.left, at.top);
+    if (IsDefaultEditPlacement(p.left, p.top))
+        PlaceCascaded(this, owner, w, h);
+    else
+        PlaceFullyVisible(this, ClientAtFrame(this, QPoint(p.left, p.top), QSize(w, h)));
 }
 
 PictureWindow::~PictureWindow()

@@ -3,18 +3,21 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLocale>
 #include <QTimer>
 
 #include "app/qt/common_dialogs.h"
+#include "app/shell/colour_contrast.h"
+#include "app/shell/key_codes.h"
 #include "app/shell/startup.h"
-#include "platform/temp_dir.h"
 #include "drives/hd_binding.h"
 #include "ops/register_all.h"
-#include "viewers/tokenizer_loader.h"
+#include "platform/temp_dir.h"
 #include "tifs/location_listers.h"
 #include "tifs/settings.h"
+#include "viewers/tokenizer_loader.h"
 
 namespace kestrel
 {
@@ -36,6 +39,14 @@ int Program::Start(const std::vector<std::string> &arguments, const std::string 
     Settings &settings = ProgramSettings();
     const bool metric = QLocale::system().measurementSystem() == QLocale::MetricSystem;
     LoadSettings(settings, SettingsFilePath(workingDir), metric);
+    // What a settings file keeps is used as it is; what it does not keep yet
+    // gets defaults that suit the screen and font this run has.
+    const bool savedSize =
+        ReadSettingInt(kSettingsSection, "width", kPlacementMissing) != kPlacementMissing &&
+        ReadSettingInt(kSettingsSection, "height", kPlacementMissing) != kPlacementMissing;
+    const bool savedColumns = !ReadSettingString(kSettingsSection, "hdrsize").empty();
+    if (ReadSettingString(kSettingsSection, "markcolor").empty())
+        settings.markColor = kReadableMarkColor;
     ReadEditSlotPlacements(settings);
     RegisterAllListers();
 
@@ -51,9 +62,11 @@ int Program::Start(const std::vector<std::string> &arguments, const std::string 
     settings.defaultPathRight = starts.right;
 
     m_window = std::make_unique<MainWindow>(settings, m_ui, m_locations);
+    if (!savedColumns)
+        m_window->FitDefaultColumns();
     m_window->GetShell().SetStartLocations(starts.left, starts.right, settings.sortBy,
                                            settings.columnWidths);
-    m_window->Start();
+    m_window->Start(savedSize);
     return -1;
 }
 
@@ -78,6 +91,72 @@ int Program::Finish()
     platform::ProgramTempDir().Remove();
     return 0;
 }
+
+namespace
+{
+
+// The pictures the screenshot run writes beside the main one: base-dsk.png
+// (the right pane inside the demo's floppy image), base-copy.png (the copy
+// dialog) and base-options.png (the Options dialog).
+QString SiblingShot(const QString &main, const char *suffix)
+{
+    QString base = main;
+    if (base.endsWith(".png", Qt::CaseInsensitive))
+        base.chop(4);
+    return base + "-" + suffix + ".png";
+}
+
+// Grabs the modal dialog named name once it shows and closes it.
+void GrabModalDialog(const QString &name, const QString &path)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, name, path] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (dialog == nullptr || dialog->objectName() != name)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        dialog->grab().save(path);
+        dialog->reject();
+    });
+    timer->start();
+}
+
+int IndexOfPcName(const Pane &pane, const std::string &name)
+{
+    for (int i = 0; i < pane.Count(); ++i)
+        if (pane.Entry(i)->pcName == name)
+            return i;
+    return -1;
+}
+
+void TakeScreenshots(MainWindow *window, const QString &path)
+{
+    window->grab().save(path);
+    Shell &shell = window->GetShell();
+    const int image = IndexOfPcName(shell.GetPane(kRightPane), "games.dsk");
+    if (image >= 0) {
+        shell.OpenEntry(kRightPane, image);
+        window->RepaintAll();
+        window->grab().save(SiblingShot(path, "dsk"));
+        // A copy from the folder into the image, as F5 asks for it.
+        shell.SetActiveSide(kLeftPane);
+        Pane &left = shell.GetPane(kLeftPane);
+        for (int i = 0; i < left.Count(); ++i)
+            if (IsTiFileKind(left.Entry(i)->ti.kind)) {
+                left.cursor = i;
+                break;
+            }
+        window->RepaintAll();
+        GrabModalDialog("Copy File(s)", SiblingShot(path, "copy"));
+        window->SendKey(kKeyF5);
+    }
+    GrabModalDialog("Configuration", SiblingShot(path, "options"));
+    window->RunOperation(shell.ActiveSide(), PaneOperation::Options);
+}
+
+} // namespace
 
 int RunProgram(int argc, char **argv)
 {
@@ -106,10 +185,10 @@ int RunProgram(int argc, char **argv)
         return rc;
     MainWindow *window = program.Window();
     if (!screenshot.empty()) {
-        // After the splash picture has gone, so that the picture shows the panes.
+        // After the splash picture has gone, so that the pictures show the panes.
         QObject::connect(window, &MainWindow::firstListing, window, [window, screenshot] {
             QTimer::singleShot(kSplashMinimumMs + kTimerPeriodMs, window, [window, screenshot] {
-                window->grab().save(QString::fromStdString(screenshot));
+                TakeScreenshots(window, QString::fromStdString(screenshot));
                 window->close();
             });
         });

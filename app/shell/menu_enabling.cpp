@@ -86,14 +86,13 @@ bool AttributesAccepted(const Location &location, const std::vector<const Catalo
 const std::vector<int> &ItemsGreyedWhenEmpty()
 {
     static const std::vector<int> ids = {
-        kCmdInformation, kCmdViewDirectory, kCmdViewFile,       kCmdForth,      kCmdViewHex,
-        kCmdMyart256,    kCmdMyart512,      kCmdViewPicture,    kCmdCharset,    kCmdTiToPc,
-        kCmdPcToTi,      kCmdToV9t9,        kCmdToTifiles,      kCmdPc99ToDsk,  kCmdPc99Layout,
-        kCmdExtractAll,  kCmdArcToDsk,      kCmdDirectoryReport, kCmdMark,      kCmdUnmark,
-        kCmdMarkAll,     kCmdUnmarkAll,     kCmdInspect,        kCmdInitializeCf7,
-        kCmdMountCf7,    kCmdCopy,          kCmdRename,         kCmdDelete,     kCmdAttributes,
-        kCmdCheckDisk,
-        kCmdPackArchive,
+        kCmdInformation, kCmdViewDirectory, kCmdViewFile,        kCmdForth,         kCmdViewHex,
+        kCmdMyart256,    kCmdMyart512,      kCmdViewPicture,     kCmdCharset,       kCmdTiToPc,
+        kCmdPcToTi,      kCmdToV9t9,        kCmdToTifiles,       kCmdPc99ToDsk,     kCmdPc99Layout,
+        kCmdExtractAll,  kCmdArcToDsk,      kCmdDirectoryReport, kCmdMark,          kCmdUnmark,
+        kCmdMarkAll,     kCmdUnmarkAll,     kCmdInspect,         kCmdInitializeCf7, kCmdMountCf7,
+        kCmdCopy,        kCmdRename,        kCmdDelete,          kCmdAttributes,
+        kCmdCheckDisk,   kCmdPackArchive,
     };
     return ids;
 }
@@ -129,9 +128,10 @@ std::vector<MenuItemState> MenuEnabling(const Pane &active, const Pane &other)
     out.push_back({kCmdInspect, e != nullptr && (kind == kKindDsk || kind == 12 || kind == 13 ||
                                                  kind == kKindCf7Image)});
     const bool viewsDirectory =
-        e != nullptr && (kind == kKindSubdir || kind == kKindUpDir ||
-                         (kind >= kKindDsk && kind <= kKindHdImage) || kind == kKindCf7Image ||
-                         ((kind == kKindDisFix || kind == kKindIntFix) && e->ti.recordLength == 128));
+        e != nullptr &&
+        (kind == kKindSubdir || kind == kKindUpDir || (kind >= kKindDsk && kind <= kKindHdImage) ||
+         kind == kKindCf7Image ||
+         ((kind == kKindDisFix || kind == kKindIntFix) && e->ti.recordLength == 128));
     out.push_back({kCmdViewDirectory, viewsDirectory});
     out.push_back({kCmdPc99ToDsk, anyOf(IsPc99)});
     out.push_back({kCmdExtractAll, anyOf([](const CatalogEntry &x) {
@@ -182,9 +182,16 @@ std::vector<MenuItemState> MenuEnabling(const Pane &active, const Pane &other)
 std::vector<RecentMenuItem> RecentMenuItems(const std::array<std::string, 5> &locations)
 {
     std::vector<RecentMenuItem> items;
+    bool any = false;
     for (int i = 0; i < 5; ++i) {
         const std::string &location = locations[static_cast<size_t>(i)];
-        items.push_back({kCmdRecentFirst + i, RecentItemText(i + 1, location), !location.empty()});
+        any = any || !location.empty();
+        items.push_back({kCmdRecentFirst + i, RecentItemText(i + 1, location), !location.empty(),
+                         !location.empty()});
+    }
+    if (!any) {
+        items.front().text = kNoRecentLocations;
+        items.front().visible = true;
     }
     return items;
 }

@@ -28,13 +28,18 @@ std::vector<MenuItemState> MenuEnabling(const Pane &active, const Pane &other);
 // The ids that an empty pane greys.
 const std::vector<int> &ItemsGreyedWhenEmpty();
 
+constexpr const char *kNoRecentLocations = "(none)";
+
 struct RecentMenuItem {
     int id;
     std::string text; // "&1 C:\TI"
     bool enabled;     // false for an empty slot
+    bool visible = true;
 };
 
-// The five recent-location items from the stored locations 1 to 5.
+// The five recent-location items from the stored locations 1 to 5. Empty
+// slots are not shown; when all five are empty the first one stays, greyed,
+// as "(none)", so that the menu says the list is empty.
 std::vector<RecentMenuItem> RecentMenuItems(const std::array<std::string, 5> &locations);
 
 } // namespace kestrel

@@ -70,7 +70,7 @@ std::vector<PopupItem> PopupMenuItems(PopupMenu menu)
                 Item(kCmdDirectoryReport)};
     case PopupMenu::TiFiles: {
         PopupItem attributes = Item(kCmdAttributes);
-        attributes.text = "Set file attributess";
+        attributes.text = "Set file attributes…";
         return {Item(kCmdCopy),      Item(kCmdRename),   Item(kCmdNewDirectory),
                 Item(kCmdDelete),    attributes,         Item(kCmdInformation),
                 Item(kCmdViewFile),  Item(kCmdForth),    Item(kCmdViewHex),

@@ -111,11 +111,12 @@ TEST_F(CliLs, TsvPrintsThePaneCellsInTiNameOrder)
     CliRun run = Ls("--tsv dir");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
+    // One alphabet: plain PC files go by their file names among the TI files.
     EXPECT_EQ(run.out, "my.dir\tmydir\t\tSUBDIR  \t\t\n"
-                       "flag04\t\t\tDOS     \t\t\n"
-                       "pc.txt\t\t\tDOS     \t\t\n"
                        "classic\tclassic   \t     1\tDIS/VAR     80\t -- classic99\t\n"
+                       "flag04\t\t\tDOS     \t\t\n"
                        "game.prg\tGAME      \t     2\tPROGRAM    272\t -- v9t9\t\n"
+                       "pc.txt\t\t\tDOS     \t\t\n"
                        "readme\treadme    \t     1\tDIS/VAR     80\t -- tifiles\t\n"
                        "0 / 4 sectors in 0 / 5 TI-file(s)\n");
 }

@@ -129,13 +129,14 @@ TEST(PcDirectoryScan, ListsEachKindOfFileAsThePaneShowsIt)
     EXPECT_TRUE(ui.Silent());
     location.sortOrder = kSortTiName;
     SortCatalog(location);
+    // By name: plain PC files by their file names, TI files by their TI names.
     std::vector<std::string> expected = {
         "my.dir\tmydir\t\tSUBDIR  \t\t",
         "bad.v9t9\t\t\tDOS     \t\t",
-        "small.bin\t\t\tDOS     \t\t",
         "notes\tnotes     \t     1\tDIS/VAR     80\t -- classic99\t",
         "prog.v9t9\tPROG      \t     3\tPROGRAM    528\t -- v9t9\t",
         "README\tREADME    \t     1\tDIS/VAR     80\t -- tifiles\t",
+        "small.bin\t\t\tDOS     \t\t",
     };
     EXPECT_EQ(Rows(location), expected);
     EXPECT_EQ(StatusLine(location), "0 / 5 sectors in 0 / 5 TI-file(s)");
@@ -400,6 +401,45 @@ TEST(CatalogTexts, CellsPerKindAndLocation)
     name.ti.tiName = std::string("AB\0CD", 5);
     EXPECT_EQ(EntryCells(name, pc)[1], "AB");
     EXPECT_EQ(EntryCells(name, pc)[3], "DIS/FIX ");
+}
+
+TEST(CatalogTexts, InsideAContainerThePcNameIsTheNameASavedFileGets)
+{
+    // Inside an image every entry carries the image's own path as PC name.
+    Location dsk;
+    dsk.kind = kLocDskImage;
+    CatalogEntry file = Entry("/tmp/ti/games.dsk", "HELLO     ", kKindProgram, 3);
+    EXPECT_EQ(EntryCells(file, dsk)[0], "HELLO");
+    CatalogEntry odd = Entry("/tmp/ti/games.dsk", "A/B       ", kKindDisVar, 1);
+    EXPECT_EQ(EntryCells(odd, dsk)[0], TiNameToPcName("A/B       ", false));
+    EXPECT_NE(EntryCells(odd, dsk)[0].find('@'), std::string::npos);
+    // What is no file shows nothing there; the parent entry stays "..".
+    CatalogEntry sub = Entry("/tmp/ti/games.dsk", "LEVELS    ", kKindSubdir);
+    EXPECT_EQ(EntryCells(sub, dsk)[0], "");
+    EXPECT_EQ(EntryCells(Entry("/tmp/ti/games.dsk->LEVELS", "..", kKindUpDir), dsk)[0], "..");
+    for (int kind : {kLocArchive, kLocHdImage, kLocCf7Volume}) {
+        Location inside;
+        inside.kind = kind;
+        EXPECT_EQ(EntryCells(file, inside)[0], "HELLO") << kind;
+    }
+    // In a PC folder the PC name is the file's own.
+    Location pc;
+    EXPECT_EQ(EntryCells(file, pc)[0], "/tmp/ti/games.dsk");
+}
+
+TEST(CatalogSort, APcFolderByNameReadsAlphabetically)
+{
+    std::vector<CatalogEntry> entries = {
+        Entry("plain.txt", "", kKindDos),          Entry("games_sd.pc99", "TRACKSSD", kKindPc99Sd),
+        Entry("Zeta", "ZETA", kKindDisVar, 1),     Entry("games.dsk", "GAMES", kKindDsk),
+        Entry("more.dir", "moredir", kKindSubdir), Entry("alpha", "ALPHA", kKindProgram, 2),
+        Entry("Hello", "HELLO", kKindDisFix, 1),
+    };
+    // Subdirectories first, as in every order; then one alphabet, whatever
+    // the case, images by their file names.
+    EXPECT_EQ(SortedNames(entries, kSortTiName),
+              (std::vector<std::string>{"more.dir", "alpha", "games.dsk", "games_sd.pc99", "Hello",
+                                        "plain.txt", "Zeta"}));
 }
 
 TEST(CatalogTexts, StatusLineCountsAllAndMarked)

@@ -30,9 +30,9 @@ void DrawCharacterSet(Raster &bitmap, const uint8_t *patterns, size_t length)
 
 std::string CharsetSizeText(const uint8_t *header)
 {
-    return FormatText(
-        " (size= %d bytes, Vdp address >%04X)",
-        {static_cast<int>(GetWordBE(header, 4)), static_cast<unsigned>(GetWordBE(header, 2))});
+    return FormatText(" (size= %d bytes, Vdp address >%04X)",
+                      {static_cast<int>(GetWordBE(header, kCharsetLengthOffset)),
+                       static_cast<unsigned>(GetWordBE(header, kCharsetAddressOffset))});
 }
 
 } // namespace kestrel

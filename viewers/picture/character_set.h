@@ -1,5 +1,7 @@
-// Character sets: a PROGRAM file of a 6-byte header (bytes 2-3 the video
-// memory address, 4-5 the size, big-endian) and 8 x 8 patterns.
+// Character sets: a PROGRAM file that is a memory image, with the 6-byte
+// header every memory image has (a flag word, then the length of the image
+// including the header, then the address it loads to, big-endian words) and
+// 8 x 8 patterns after it.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +14,8 @@ namespace kestrel
 {
 
 constexpr size_t kCharsetHeaderSize = 6;
+constexpr size_t kCharsetLengthOffset = 2;
+constexpr size_t kCharsetAddressOffset = 4;
 constexpr int kCharsetColumns = 16;
 constexpr int kCharsetRows = 12;
 constexpr int kCharsetPitch = 16;

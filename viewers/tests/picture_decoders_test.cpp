@@ -233,7 +233,8 @@ TEST(CharacterSetDecoder, TwelveRowsOfSixteenOnBlue)
 
     const uint8_t header[6] = {0xFF, 0xFF, 0x08, 0x00, 0x08, 0x00};
     EXPECT_EQ(CharsetSizeText(header), " (size= 2048 bytes, Vdp address >0800)");
-    const uint8_t high[6] = {0, 0, 0xAB, 0xCD, 0xFF, 0xFE};
+    // The length word comes before the address, as in every memory image.
+    const uint8_t high[6] = {0, 0, 0xFF, 0xFE, 0xAB, 0xCD};
     EXPECT_EQ(CharsetSizeText(high), " (size= 65534 bytes, Vdp address >ABCD)");
 }
 

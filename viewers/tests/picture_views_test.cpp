@@ -238,12 +238,9 @@ TEST_F(PictureFiles, MyartFilesAndTheGifRefusal)
 // A character set: the 6-byte header and `patterns` patterns of one pixel.
 TiFileData CharacterSetOf(unsigned patterns)
 {
-    std::vector<uint8_t> bytes = {0x00,
-                                  0x00,
-                                  0x08,
-                                  0x00,
-                                  static_cast<uint8_t>(patterns * 8 >> 8),
-                                  static_cast<uint8_t>(patterns * 8)};
+    std::vector<uint8_t> bytes = {
+        0x00, 0x00, static_cast<uint8_t>(patterns * 8 >> 8), static_cast<uint8_t>(patterns * 8),
+        0x08, 0x00};
     for (unsigned n = 0; n < patterns; ++n) {
         const uint8_t pattern[8] = {0x80, 0, 0, 0, 0, 0, 0, 0};
         bytes.insert(bytes.end(), pattern, pattern + 8);

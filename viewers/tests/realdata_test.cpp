@@ -13,6 +13,7 @@
 #include "tests/support/recording_ui.h"
 #include "tifs/catalog.h"
 #include "tifs/location_listers.h"
+#include "viewers/picture/character_set.h"
 #include "viewers/program_lister.h"
 #include "viewers/tifile_view.h"
 
@@ -234,6 +235,36 @@ TEST(RealPrograms, ViewedInsideTheDiskImage)
     fs::remove(temp);
     EXPECT_GE(compared, 5u);
     EXPECT_TRUE(ui.Errors().empty());
+}
+
+// Memory images saved by the assembler's loader on a real disk carry the
+// header a character set has: the length word (header included) before the
+// load address. The caption must read them in that order.
+TEST(RealMemoryImages, HeaderLengthComesBeforeTheLoadAddress)
+{
+    const auto image = ReadAll(std::string(KESTREL_REALDATA) + "/xdt99/disk/asmimgs.dsk");
+    if (image.empty()) {
+        GTEST_SKIP() << "asmimgs.dsk is not available";
+    }
+    size_t checked = 0;
+    for (const auto &[name, file] : ReadDisk(image)) {
+        if (!(file.flags & 0x01) || file.data.size() < kCharsetHeaderSize) {
+            continue;
+        }
+        const size_t length = (file.data[2] << 8) | file.data[3];
+        const unsigned address = (file.data[4] << 8) | file.data[5];
+        // Every image's length fits the sectors it was stored in; its load
+        // address lies in the memory expansion, which the length word never does.
+        EXPECT_LE(length, file.data.size()) << name;
+        EXPECT_GT(length, file.data.size() - 256) << name;
+        EXPECT_GE(address, 0x2000u) << name;
+        char expected[64];
+        std::snprintf(expected, sizeof expected, " (size= %zu bytes, Vdp address >%04X)", length,
+                      address);
+        EXPECT_EQ(CharsetSizeText(file.data.data()), expected) << name;
+        ++checked;
+    }
+    EXPECT_GE(checked, 6u);
 }
 
 } // namespace

@@ -293,24 +293,15 @@ TEST_F(EditWindowTest, MenuHoldsEveryItemAndFollowsTheState)
     ASSERT_TRUE(window);
     EXPECT_EQ(window->objectName(), "EditViewer");
     const std::vector<std::pair<int, std::string>> items = {
-        {40018, "&New"},
-        {40019, "&Open..."},
-        {40020, "&Save"},
-        {40021, "Save &As..."},
-        {40022, "&Print..."},
-        {40023, "P&rint Setup..."},
-        {40074, "Page Setup..."},
-        {40024, "E&xit"},
-        {40025, "&Undo\tCtrl+Z"},
-        {40026, "Cu&t\tCtrl+X"},
-        {40027, "&Copy\tCtrl+C"},
-        {40028, "&Paste\tCtrl+V"},
-        {40029, "&Delete\tDel"},
-        {40076, "Select &All\tCtrl+A"},
-        {40030, "&Find...\tCtrl+F"},
-        {40033, "&Replace..."},
-        {40031, "Find &Next\tF3"},
-        {40032, "Find &Previous\tF4"},
+        {40018, "&New"},           {40019, "&Open…"},
+        {40020, "&Save"},          {40021, "Save &As…"},
+        {40022, "&Print…"},        {40023, "P&rint Setup…"},
+        {40074, "Page Setup…"},    {40024, "E&xit"},
+        {40025, "&Undo\tCtrl+Z"},  {40026, "Cu&t\tCtrl+X"},
+        {40027, "&Copy\tCtrl+C"},  {40028, "&Paste\tCtrl+V"},
+        {40029, "&Delete\tDel"},   {40076, "Select &All\tCtrl+A"},
+        {40030, "&Find…\tCtrl+F"}, {40033, "&Replace…"},
+        {40031, "Find &Next\tF3"}, {40032, "Find &Previous\tF4"},
     };
     for (const auto &[id, text] : items) {
         ASSERT_NE(window->Action(id), nullptr) << id;

@@ -8,8 +8,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QLabel>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QScreen>
@@ -39,7 +39,8 @@ TEST_F(ProgramTest, WindowTitleSizesAndFirstTickListsBothPanesSorted)
     EXPECT_EQ(w.objectName(), "Kestrel");
     EXPECT_EQ(w.windowTitle(), "Kestrel 8.2c 20210408");
     EXPECT_EQ(w.minimumSize(), QSize(460, 120));
-    EXPECT_EQ(w.Client()->size(), QSize(600, 232));
+    // Without a stored size the window is sized for the panes' columns.
+    EXPECT_GT(w.Client()->width(), 600);
     EXPECT_EQ(w.Ticks(), 1);
     ASSERT_TRUE(w.Splash() != nullptr);
 
@@ -81,6 +82,12 @@ TEST_F(ProgramTest, KeysReachTheInterpreterAndTabMovesTheActivePane)
     QMouseEvent click(QEvent::MouseButtonPress, QPointF(20, y), list->mapToGlobal(QPointF(20, y)),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list, &click);
+    // On a marked entry the click is complete when the button is let go
+    // (until then it may become a drag of the marked entries).
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(20, y),
+                        list->mapToGlobal(QPointF(20, y)), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(list, &release);
     EXPECT_EQ(GetShell().ActiveSide(), 1);
     EXPECT_EQ(GetShell().GetPane(1).cursor, 1);
     EXPECT_FALSE(GetShell().GetPane(1).Entry(0)->marked);
@@ -212,6 +219,7 @@ TEST_F(ProgramTest, USwapsContentsAndColumnWidthsAndHeaderClickSorts)
     shell.GetPane(1).location.startPath = Folder() + "/other";
     shell.GotoRoot(1);
     ASSERT_EQ(shell.GetPane(1).Count(), 2);
+    const int leftWidth = shell.GetPane(0).columns[5].width;
     const int lefts[kColumnCount] = {0, 50, 100, 150, 200, 250};
     const int widths[kColumnCount] = {50, 50, 50, 50, 50, 80};
     shell.ColumnsResized(1, lefts, widths);
@@ -224,7 +232,7 @@ TEST_F(ProgramTest, USwapsContentsAndColumnWidthsAndHeaderClickSorts)
     Window().Widgets(0).header->Geometry(gotLefts, gotWidths);
     EXPECT_EQ(gotWidths[5], 80);
     Window().Widgets(1).header->Geometry(gotLefts, gotWidths);
-    EXPECT_EQ(gotWidths[5], 100);
+    EXPECT_EQ(gotWidths[5], leftWidth);
 
     // A click on "Pc Name" sorts by PC name.
     HeaderBar *header = Window().Widgets(0).header;
@@ -260,13 +268,15 @@ TEST_F(ProgramTest, FirstStartWritesTheDefaultsAtExit)
 {
     WriteTiFile(root / "files" / "ONE");
     Start({Folder()});
+    const int width = Window().Client()->width();
     Window().close();
     program->Finish();
     std::string ini = ReadIni();
-    EXPECT_NE(ini.find("width=600"), std::string::npos) << ini;
-    EXPECT_NE(ini.find("height=232"), std::string::npos) << ini;
+    // The size and columns a first start chose for this screen and font.
+    EXPECT_NE(ini.find("width=" + std::to_string(width)), std::string::npos) << ini;
+    EXPECT_NE(ini.find("height="), std::string::npos) << ini;
     EXPECT_NE(ini.find("sortby=1"), std::string::npos) << ini;
-    EXPECT_NE(ini.find("hdrsize=100 100 100 100 100 100"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("hdrsize="), std::string::npos) << ini;
     EXPECT_NE(ini.find("default_path_left=" + Folder()), std::string::npos) << ini;
     EXPECT_NE(ini.find("default_path_right=" + Folder()), std::string::npos) << ini;
 }
@@ -349,10 +359,10 @@ TEST_F(ProgramTest, StoredPlacementAndSettingsAreUsedOnTheNextStart)
                              << Folder() << "\n";
     Start({});
     EXPECT_EQ(Window().Client()->size(), QSize(700, 300));
-    // Off the desktop on the left: centred on the screen instead.
+    // Off the desktop on the left: the whole window centred on the screen instead.
     QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_EQ(Window().frameGeometry().x(), screen.width() / 2 - 350);
-    EXPECT_EQ(Window().frameGeometry().y(), screen.height() / 2 - 150);
+    EXPECT_LE(std::abs(Window().frameGeometry().center().x() - screen.center().x()), 2);
+    EXPECT_LE(std::abs(Window().frameGeometry().center().y() - screen.center().y()), 2);
     EXPECT_EQ(GetShell().GetPane(1).location.startPath, Folder());
     EXPECT_EQ(GetShell().GetPane(0).location.sortOrder, 0);
     EXPECT_EQ(GetShell().GetPane(1).columns[1].width, 90);
@@ -363,6 +373,7 @@ TEST_F(ProgramTest, StoredPlacementAndSettingsAreUsedOnTheNextStart)
 TEST_F(ProgramTest, HeaderDragFeedsHdrsizeAndSplashClosesOnClick)
 {
     WriteTiFile(root / "files" / "ONE");
+    std::ofstream(IniPath()) << "[Kestrel]\nhdrsize=100 100 100 100 100 100\n";
     Start({Folder()});
     SplashWindow *splash = Window().Splash();
     ASSERT_TRUE(splash != nullptr);
@@ -397,7 +408,7 @@ TEST_F(ProgramTest, MenuCommandsSendTheirKeysAndRecentItemsFollowTheList)
     Start({Folder()});
     QAction *reread = Window().CommandAction(40063);
     ASSERT_TRUE(reread != nullptr);
-    EXPECT_EQ(reread->text(), "Reread directory\tCtrl R");
+    EXPECT_EQ(reread->text(), "Reread directory\tCtrl+R");
     WriteTiFile(root / "files" / "TWO");
     reread->trigger();
     EXPECT_EQ(GetShell().GetPane(0).Count(), 2);
@@ -410,7 +421,7 @@ TEST_F(ProgramTest, MenuCommandsSendTheirKeysAndRecentItemsFollowTheList)
     ASSERT_TRUE(file != nullptr);
     emit file->aboutToShow();
     EXPECT_FALSE(Window().CommandAction(40054)->isEnabled());
-    EXPECT_EQ(Window().CommandAction(40054)->text(), "&1 ");
+    EXPECT_EQ(Window().CommandAction(40054)->text(), "(none)");
     AddRecentLocation(Folder());
     emit file->aboutToShow();
     EXPECT_TRUE(Window().CommandAction(40054)->isEnabled());

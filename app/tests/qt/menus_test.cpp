@@ -63,9 +63,9 @@ TEST_F(ProgramTest, MenuBarHoldsEveryItemWithItsShortcutText)
         }
     }
     EXPECT_EQ(found.size(), MenuCommands().size() - 1);
-    EXPECT_EQ(found[40041]->text(), "UnMark all TI files  \tCtrl Gray -");
-    EXPECT_EQ(found[40013]->text(), "&View directory, archive, .DSK, .IMG or .CF7\tF3");
-    EXPECT_EQ(found[40052]->text(), "Select another directory");
+    EXPECT_EQ(found[40041]->text(), "UnMark all TI files\tCtrl+Num-, Ctrl+Ins");
+    EXPECT_EQ(found[40013]->text(), "&View directory, archive, .DSK, .IMG or .CF7\tEnter");
+    EXPECT_EQ(found[40052]->text(), "Select another directory…");
 }
 
 TEST_F(ProgramTest, ToolbarTooltipsAreAskedForByCommandIdAndFocusReturns)
@@ -100,7 +100,7 @@ TEST_F(ProgramTest, ToolbarTooltipsAreAskedForByCommandIdAndFocusReturns)
 TEST_F(ProgramTest, OpeningAMenuGreysByTheCursorEntryAndAnEmptyPaneOnlyItsItems)
 {
     WriteTiFile(root / "files" / "PROG", 0, 0x01); // PROGRAM
-    WriteTiFile(root / "files" / "TEXT");           // DIS/VAR 80
+    WriteTiFile(root / "files" / "TEXT");          // DIS/VAR 80
     std::filesystem::create_directory(root / "empty");
     Start({Folder()});
     Pane &pane = GetShell().GetPane(0);
@@ -199,7 +199,8 @@ TEST_F(ProgramTest, ReportsGoToNewEditWindowsAndExitCloses)
     ASSERT_TRUE(report != nullptr);
     text = report->findChild<QPlainTextEdit *>();
     EXPECT_FALSE(text->isReadOnly());
-    EXPECT_TRUE(text->toPlainText().startsWith("Directory of")) << text->toPlainText().toStdString();
+    EXPECT_TRUE(text->toPlainText().startsWith("Directory of"))
+        << text->toPlainText().toStdString();
     EXPECT_TRUE(text->toPlainText().contains("PCDISK"));
     report->close();
     EXPECT_TRUE(boxes.empty());

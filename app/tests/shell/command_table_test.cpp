@@ -109,14 +109,23 @@ TEST(CommandTable, TextsShortcutsAndTooltipsAsTheUserSeesThem)
 {
     auto text = [](int id) { return std::string(FindMenuCommand(id)->text); };
     auto shortcut = [](int id) { return std::string(FindMenuCommand(id)->shortcut); };
-    EXPECT_EQ(text(40041), "UnMark all TI files  ");
-    EXPECT_EQ(shortcut(40041), "Ctrl Gray -");
-    EXPECT_EQ(text(40010), "Convert TIFILES file to V9T9 file ");
-    EXPECT_EQ(shortcut(40011), "Ctrl F7");
+    EXPECT_EQ(text(40041), "UnMark all TI files");
+    EXPECT_EQ(shortcut(40041), "Ctrl+Num-, Ctrl+Ins");
+    EXPECT_EQ(shortcut(40038), "Num+");
+    EXPECT_EQ(shortcut(40040), "Ctrl+Num+");
+    EXPECT_EQ(text(40010), "Convert TIFILES file to V9T9 file…");
+    // Ctrl+F7 does nothing in the panes; the header conversions have no key.
+    EXPECT_EQ(shortcut(40010), "");
+    EXPECT_EQ(shortcut(40011), "");
     EXPECT_EQ(text(40013), "&View directory, archive, .DSK, .IMG or .CF7");
-    EXPECT_EQ(shortcut(40013), "F3");
+    EXPECT_EQ(shortcut(40013), "Enter");
+    EXPECT_EQ(shortcut(40012), "F3");
+    EXPECT_EQ(shortcut(40063), "Ctrl+R");
     EXPECT_EQ(shortcut(40046), "Del");
+    EXPECT_EQ(shortcut(40049), "F1");
+    EXPECT_EQ(text(40052), "Select another directory…");
     EXPECT_EQ(shortcut(40052), "");
+    EXPECT_EQ(text(40050), "Options…");
     EXPECT_EQ(text(40017), "E&xit");
 
     EXPECT_EQ(ToolbarTooltip(1013), "Goto root");
@@ -188,12 +197,11 @@ TEST_F(ShellTest, CommandsReachKeysNavigationAndTheHost)
 
     RunCommandAction(shell, host, CommandActionOf(kCmdAttributes));
     RunCommandAction(shell, host, CommandActionOf(kTbConvert));
-    RunCommandAction(shell, host, CommandActionOf(kCmdExit));    // the window's business
-    RunCommandAction(shell, host, CommandActionOf(kTbExtract));  // inert
-    RunCommandAction(shell, host, CommandActionOf(40070));       // not a command
-    EXPECT_EQ(host.operations,
-              (std::vector<PaneOperation>{PaneOperation::SetAttributes,
-                                          PaneOperation::ConvertTiToPc}));
+    RunCommandAction(shell, host, CommandActionOf(kCmdExit));   // the window's business
+    RunCommandAction(shell, host, CommandActionOf(kTbExtract)); // inert
+    RunCommandAction(shell, host, CommandActionOf(40070));      // not a command
+    EXPECT_EQ(host.operations, (std::vector<PaneOperation>{PaneOperation::SetAttributes,
+                                                           PaneOperation::ConvertTiToPc}));
 
     RunCommandAction(shell, host, CommandActionOf(40054)); // recent 1
     EXPECT_EQ(Left().location.path, "/b");
@@ -224,8 +232,8 @@ TEST_F(ShellTest, CommandsReachKeysNavigationAndTheHost)
 
 TEST_F(ShellTest, PopupFollowsTheCursorEntryNotTheClickedRow)
 {
-    locations.tree["/a"] = {{"..", kKindUpDir, 0},    {"SUB", kKindSubdir, 0},
-                            {"DISK", kKindDsk, 0},    {"CARD", kKindCf7ImageVolume, 0},
+    locations.tree["/a"] = {{"..", kKindUpDir, 0},     {"SUB", kKindSubdir, 0},
+                            {"DISK", kKindDsk, 0},     {"CARD", kKindCf7ImageVolume, 0},
                             {"PROG", kKindProgram, 0}, {"PCFILE", kKindDos, 0},
                             {"ODD", kKindUnknown, 0}};
     Start("/a", "/a", 3, 5); // scan order, three rows
@@ -257,6 +265,30 @@ TEST_F(ShellTest, PopupFollowsTheCursorEntryNotTheClickedRow)
     EXPECT_EQ(ChoosePopupMenu(empty, PopupPlace::ActivePathLine), PopupMenu::LRWindow);
 }
 
+TEST(CommandTable, NoShortcutTextOnTwoItemsAndDialogsEndInAnEllipsis)
+{
+    std::multiset<std::string> shortcuts;
+    for (const MenuCommand &c : MenuCommands())
+        if (c.shortcut[0] != '\0')
+            shortcuts.insert(c.shortcut);
+    for (const std::string &s : shortcuts)
+        EXPECT_EQ(shortcuts.count(s), 1u) << s;
+    // The commands that ask in a dialog before they act.
+    for (int id : {40052, 40043, 40065, 40037, 40081, 40006, 40009, 40053, 40084, 40010, 40011,
+                   40008, 40068, 40069, 40034, 40035, 40051, 40045, 40044, 40046, 40066, 40050}) {
+        const std::string text = FindMenuCommand(id)->text;
+        EXPECT_EQ(text.substr(text.size() - 3), "…") << id;
+    }
+    // Those that show their result at once have none.
+    for (int id : {40063, 40064, 40012, 40004, 40015, 40016, 40038, 40017}) {
+        const std::string text = FindMenuCommand(id)->text;
+        EXPECT_EQ(text.find("…"), std::string::npos) << id;
+    }
+    // No text keeps trailing blanks.
+    for (const MenuCommand &c : MenuCommands())
+        EXPECT_NE(std::string(c.text).back(), ' ') << c.id;
+}
+
 TEST(PopupMenus, ItemsInTheirOrder)
 {
     auto ids = [](PopupMenu m) {
@@ -275,8 +307,8 @@ TEST(PopupMenus, ItemsInTheirOrder)
                                 40060, 40061, 40002, 40059}));
     EXPECT_TRUE(ids(PopupMenu::None).empty());
     EXPECT_EQ(PopupMenuItems(PopupMenu::Dir)[1].text, "View directory (in opposite window)");
-    EXPECT_EQ(PopupMenuItems(PopupMenu::TiFiles)[4].text, "Set file attributess");
-    EXPECT_EQ(PopupMenuItems(PopupMenu::TiFiles)[0].text, "Copy file(s)\tF5");
+    EXPECT_EQ(PopupMenuItems(PopupMenu::TiFiles)[4].text, "Set file attributes…");
+    EXPECT_EQ(PopupMenuItems(PopupMenu::TiFiles)[0].text, "Copy file(s)…\tF5");
     EXPECT_EQ(PopupMenuItems(PopupMenu::LRWindow)[1].text, "&1");
     EXPECT_STREQ(PopupMenuName(PopupMenu::Dsks), "Popup2-DSKS");
     EXPECT_STREQ(PopupMenuName(PopupMenu::Dir), "Popup3-DIR");

@@ -315,6 +315,21 @@ TEST(RecentMenuItems, PathsWithTheirNumbersAndEmptySlotsGreyed)
     EXPECT_TRUE(items[2].enabled);
     EXPECT_EQ(items[4].id, 40058);
     EXPECT_FALSE(items[4].enabled);
+    // Empty slots are left out of the menu.
+    EXPECT_TRUE(items[0].visible);
+    EXPECT_FALSE(items[1].visible);
+    EXPECT_FALSE(items[4].visible);
+}
+
+TEST(RecentMenuItems, AnEmptyListShowsOneGreyedNone)
+{
+    auto items = RecentMenuItems({"", "", "", "", ""});
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(items[0].text, "(none)");
+    EXPECT_TRUE(items[0].visible);
+    EXPECT_FALSE(items[0].enabled);
+    for (size_t i = 1; i < items.size(); ++i)
+        EXPECT_FALSE(items[i].visible) << i;
 }
 
 } // namespace
