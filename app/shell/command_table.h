@@ -63,6 +63,8 @@ enum CommandId : int {
     kCmdForth = 40080,
     kCmdNewHdImage = 40081,
     kCmdTextToBasic = 40084,
+    kCmdHfeToDsk = 40112,
+    kCmdDskToHfe = 40113,
 };
 
 enum ToolbarId : int {
