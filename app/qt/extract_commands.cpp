@@ -13,6 +13,7 @@
 #include "app/qt/common_dialogs.h"
 #include "app/qt/dialog_helpers.h"
 #include "ops/extract.h"
+#include "ops/hfe_conversions.h"
 #include "ops/safe_replace.h"
 #include "tifs/messages.h"
 #include "tifs/settings.h"
@@ -36,8 +37,7 @@ QString Latin(const std::string &text)
 
 bool IsExtractable(const CatalogEntry &entry)
 {
-    bool image = entry.ti.kind == kKindDsk || entry.ti.kind == kKindPc99Sd ||
-                 entry.ti.kind == kKindPc99Dd;
+    bool image = IsFloppyImageKind(entry.ti.kind);
     return (image && entry.containerKind == 0) || IsArcCandidate(entry);
 }
 
@@ -277,6 +277,58 @@ bool RunPc99ToDsk(QWidget *owner, Shell &shell, Ui &ui, int side)
                            ConvertPc99sToDsk(destination, pane.location, cursor, progress);
                        });
     return true;
+}
+
+namespace
+{
+
+bool IsHfeSource(const CatalogEntry &entry)
+{
+    return IsHfeConversionSource(entry, HfeDirection::HfeToDsk);
+}
+
+bool IsDskSource(const CatalogEntry &entry)
+{
+    return IsHfeConversionSource(entry, HfeDirection::DskToHfe);
+}
+
+bool RunHfeConversion(QWidget *owner, Shell &shell, Ui &ui, int side, HfeDirection direction)
+{
+    Pane &pane = shell.GetPane(side);
+    Location &destination = shell.GetPane(1 - side).location;
+    if (destination.kind != kLocPcDirectory || pane.location.kind != kLocPcDirectory) {
+        ReportError(ui, kMsgExtractOnlyToDirectory);
+        return true;
+    }
+    const bool toDsk = direction == HfeDirection::HfeToDsk;
+    Selection selection = Select(pane, toDsk ? IsHfeSource : IsDskSource);
+    if (selection.Empty())
+        return true;
+    const char *what = toDsk ? "HFE image" : "DSK image";
+    QString heading = selection.marked > 0
+                          ? QString("Convert %1 %2s to").arg(selection.marked).arg(what)
+                          : Latin(FormatText("Convert %s <%s> to",
+                                             {std::string(what), HeadingName(*selection.single)}));
+    CatalogEntry *cursor = selection.single;
+    RunContainerDialog(owner, shell, ui, side,
+                       toDsk ? "Convert HFE image(s) to DSK" : "Convert DSK image(s) to HFE",
+                       heading, CountOf(selection), false, [&](ConversionDialogUi &progress) {
+                           ConvertHfeImages(destination, pane.location, cursor, direction,
+                                            progress);
+                       });
+    return true;
+}
+
+} // namespace
+
+bool RunHfeToDsk(QWidget *owner, Shell &shell, Ui &ui, int side)
+{
+    return RunHfeConversion(owner, shell, ui, side, HfeDirection::HfeToDsk);
+}
+
+bool RunDskToHfe(QWidget *owner, Shell &shell, Ui &ui, int side)
+{
+    return RunHfeConversion(owner, shell, ui, side, HfeDirection::DskToHfe);
 }
 
 } // namespace kestrel

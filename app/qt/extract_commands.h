@@ -24,4 +24,9 @@ bool RunExtractAll(QWidget *owner, Shell &shell, Ui &ui, int side);
 bool RunArcToDsk(QWidget *owner, Shell &shell, Ui &ui, int side);
 bool RunPc99ToDsk(QWidget *owner, Shell &shell, Ui &ui, int side);
 
+// PaneOperation::HfeToDsk and DskToHfe: the marked (or cursor) images of the
+// pane converted into the other pane's PC directory, in the same dialog.
+bool RunHfeToDsk(QWidget *owner, Shell &shell, Ui &ui, int side);
+bool RunDskToHfe(QWidget *owner, Shell &shell, Ui &ui, int side);
+
 } // namespace kestrel

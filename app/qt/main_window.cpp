@@ -803,6 +803,8 @@ void MainWindow::RunOperation(int side, PaneOperation operation)
     case PaneOperation::ExtractAll: run = RunExtractAll; break;
     case PaneOperation::ArcToDsk: run = RunArcToDsk; break;
     case PaneOperation::Pc99ToDsk: run = RunPc99ToDsk; break;
+    case PaneOperation::HfeToDsk: run = RunHfeToDsk; break;
+    case PaneOperation::DskToHfe: run = RunDskToHfe; break;
     case PaneOperation::InspectStructure: run = RunInspectStructure; break;
     case PaneOperation::CreateDskImage: run = RunCreateDskImage; break;
     case PaneOperation::CreateHdImage: run = RunCreateHdImage; break;

@@ -65,6 +65,8 @@ enum CommandId : int {
     kCmdNewHdImage = 40081,
     kCmdTextToBasic = 40084,
     kCmdCheckDisk = 40091,
+    kCmdHfeToDsk = 40112,
+    kCmdDskToHfe = 40113,
 };
 
 enum ToolbarId : int {

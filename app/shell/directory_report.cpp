@@ -32,7 +32,7 @@ std::string Format(const char *format, ...)
 bool ShowsProtection(uint16_t kind)
 {
     return kind <= kKindProgram || (kind >= kKindUnknown && kind <= kKindPc99Dd) ||
-           kind == kKindCf7ImageVolume;
+           kind == kKindHfe || kind == kKindCf7ImageVolume;
 }
 
 const char *HeaderKindText(const CatalogEntry &entry, const Location &location)
@@ -62,7 +62,7 @@ std::string EntryLine(const CatalogEntry &e, const Location &location)
         line += "      ";
     else if (kind == kKindPartitionedImage || kind == kKindHdImage || kind == kKindCf7Image)
         line += Format("%6ld", static_cast<long>(e.imageSize));
-    else if ((kind >= kKindDsk && kind <= kKindPc99Dd) || kind == kKindCf7DriveVolume ||
+    else if (IsFloppyImageKind(kind) || kind == kKindCf7DriveVolume ||
              kind == kKindCf7ImageVolume)
         line += Format("%6d", static_cast<int>(e.disk.totalSectors));
     else

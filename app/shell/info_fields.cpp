@@ -59,6 +59,7 @@ InfoDialogKind InfoDialogFor(uint16_t kind)
     case kKindDsk:
     case kKindPc99Sd:
     case kKindPc99Dd:
+    case kKindHfe:
     case kKindCf7DriveVolume:
     case kKindCf7ImageVolume:
         return InfoDialogKind::Disk;

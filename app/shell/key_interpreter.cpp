@@ -26,6 +26,7 @@ bool F3Opens(uint16_t kind)
     case kKindDsk:
     case kKindPc99Sd:
     case kKindPc99Dd:
+    case kKindHfe:
     case kKindPartitionedImage:
     case kKindHdImage:
     case kKindCf7Image:
@@ -40,7 +41,7 @@ bool F3Opens(uint16_t kind)
 bool F4Beeps(uint16_t kind)
 {
     return kind == kKindSubdir || kind == kKindUpDir || kind == kKindDsk || kind == kKindPc99Sd ||
-           kind == kKindPc99Dd || kind == kKindPartitionedImage;
+           kind == kKindPc99Dd || kind == kKindHfe || kind == kKindPartitionedImage;
 }
 
 } // namespace

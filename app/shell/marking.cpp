@@ -8,7 +8,7 @@ namespace kestrel
 bool IsMarkable(const CatalogEntry &entry)
 {
     uint16_t k = entry.ti.kind;
-    return (k >= kKindDisFix && k <= kKindProgram) || (k >= kKindDsk && k <= kKindPc99Dd) ||
+    return (k >= kKindDisFix && k <= kKindProgram) || IsFloppyImageKind(k) ||
            k == kKindCf7DriveVolume || k == kKindDos;
 }
 

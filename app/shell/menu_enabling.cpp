@@ -4,6 +4,7 @@
 #include "ops/copy.h"
 #include "ops/delete_entries.h"
 #include "ops/extract.h"
+#include "ops/hfe_conversions.h"
 #include "ops/file_attributes.h"
 #include "ops/new_directory.h"
 #include "ops/pack_archive.h"
@@ -128,15 +129,20 @@ std::vector<MenuItemState> MenuEnabling(const Pane &active, const Pane &other)
     out.push_back({kCmdInspect, e != nullptr && (kind == kKindDsk || kind == 12 || kind == 13 ||
                                                  kind == kKindCf7Image)});
     const bool viewsDirectory =
-        e != nullptr &&
-        (kind == kKindSubdir || kind == kKindUpDir || (kind >= kKindDsk && kind <= kKindHdImage) ||
-         kind == kKindCf7Image ||
-         ((kind == kKindDisFix || kind == kKindIntFix) && e->ti.recordLength == 128));
+        e != nullptr && (kind == kKindSubdir || kind == kKindUpDir ||
+                         (kind >= kKindDsk && kind <= kKindHdImage) || kind == kKindHfe ||
+                         kind == kKindCf7Image ||
+                         ((kind == kKindDisFix || kind == kKindIntFix) && e->ti.recordLength == 128));
     out.push_back({kCmdViewDirectory, viewsDirectory});
     out.push_back({kCmdPc99ToDsk, anyOf(IsPc99)});
+    out.push_back({kCmdHfeToDsk, anyOf([](const CatalogEntry &x) {
+                       return IsHfeConversionSource(x, HfeDirection::HfeToDsk);
+                   })});
+    out.push_back({kCmdDskToHfe, anyOf([](const CatalogEntry &x) {
+                       return IsHfeConversionSource(x, HfeDirection::DskToHfe);
+                   })});
     out.push_back({kCmdExtractAll, anyOf([](const CatalogEntry &x) {
-                       return (x.ti.kind >= kKindDsk && x.ti.kind <= kKindPc99Dd) ||
-                              IsArcCandidate(x);
+                       return IsFloppyImageKind(x.ti.kind) || IsArcCandidate(x);
                    })});
     out.push_back({kCmdArcToDsk, anyOf(IsArcCandidate)});
     out.push_back({kCmdPackArchive, anyOf([](const CatalogEntry &x) {

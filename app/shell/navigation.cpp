@@ -153,6 +153,7 @@ bool Shell::OpenEntryOf(int side, const CatalogEntry &entry)
     case kKindDsk:
     case kKindPc99Sd:
     case kKindPc99Dd:
+    case kKindHfe:
     case kKindPartitionedImage:
     case kKindHdImage:
     case kKindCf7Image:

@@ -37,7 +37,7 @@ PopupMenu ChoosePopupMenu(const Pane &active, PopupPlace place)
     const uint16_t kind = entry->ti.kind;
     if (kind == kKindSubdir || kind == kKindUpDir)
         return PopupMenu::Dir;
-    if (kind >= kKindDsk && kind <= kKindCf7ImageVolume)
+    if ((kind >= kKindDsk && kind <= kKindCf7ImageVolume) || kind == kKindHfe)
         return PopupMenu::Dsks;
     return PopupMenu::TiFiles;
 }

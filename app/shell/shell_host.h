@@ -39,6 +39,8 @@ enum class PaneOperation {
     SetAttributes,       // "Set file attributes"
     Pc99ToDsk,           // "Convert PC99 DSK-image to V9T9 DSK-image"
     Pc99Layout,          // "Show PC99 DSK-image track and sector layout"
+    HfeToDsk,            // "Convert HFE image to V9T9 DSK-image"
+    DskToHfe,            // "Convert V9T9 DSK-image to HFE image"
     ExtractAll,          // "Extract all files from ARC-file or DSK-image"
     ArcToDsk,            // "Convert ARC-file to V9T9 DSK-image"
     PackArchive,         // "Pack to archive"

@@ -57,7 +57,9 @@ public:
     uint64_t Bits() const { return m_bits; }
     unsigned Bit(uint64_t position) const
     {
-        position %= m_bits;
+        if (position >= m_bits) {
+            position %= m_bits;
+        }
         return (m_stream[position >> 3] >> (position & 7)) & 1u;
     }
     // A byte whose first cell begins at position. FM takes a pulse in

@@ -58,9 +58,10 @@ bool SoundWithoutSignature(const ImageAccess *image, const uint8_t *b)
     return true;
 }
 
-// A sectors-per-track field of 0, or one that does not multiply out to the
-// sector count with the tracks and sides, is what other tools leave; the TI
-// controllers go by the sector count, and so does this summary.
+// A sectors-per-track field of 0, or one whose tracks hold more sectors than
+// the disk has, is what other tools leave; the TI controllers go by the
+// sector count, and so does this summary. A geometry smaller than the count
+// stays: a CF7A+ volume keeps a smaller disk that way.
 void FixSectorsPerTrack(DiskSummary &summary)
 {
     const unsigned total = summary.totalSectors;
@@ -68,7 +69,7 @@ void FixSectorsPerTrack(DiskSummary &summary)
     if (perSide == 0 || total == 0) {
         return;
     }
-    if (summary.sectorsPerTrack != 0 && summary.sectorsPerTrack * perSide == total) {
+    if (summary.sectorsPerTrack != 0 && summary.sectorsPerTrack * perSide <= total) {
         return;
     }
     if (total % perSide == 0) {

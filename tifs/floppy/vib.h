@@ -41,7 +41,7 @@ constexpr uint64_t kPc99DdVibOffset = 98;
 // are no disk (the summary's counters are then cleared). A sector dump
 // without the "DSK" signature is a disk when the rest of its VIB is sound
 // (the signature field then keeps what the VIB holds); a sectors-per-track
-// field that does not fit the sector count is replaced by the one that does.
+// field of 0, or one that gives more sectors than the count, is replaced.
 uint16_t DecodeVib(ImageAccess *image, const uint8_t *first256, DiskSummary &summary);
 
 // Allocation bitmap of a VIB; AUs at or beyond 1600 count as used.

@@ -130,6 +130,10 @@ TEST_F(FloppyVariants, SectorsPerTrackFollowsTheSectorCount)
         EXPECT_EQ(s.tracksPerSide, 40);
         EXPECT_EQ(s.totalSectors, 720);
     }
+    // A geometry smaller than the count is a smaller disk in a larger space.
+    v[vib::kSectorsPerTrack] = 4;
+    ASSERT_EQ(DecodeVib(nullptr, v, s), 9);
+    EXPECT_EQ(s.sectorsPerTrack, 4);
     // A count that no whole number of sectors per track gives keeps the field.
     PutWordBE(v, vib::kTotalSectors, 721);
     v[vib::kSectorsPerTrack] = 0;

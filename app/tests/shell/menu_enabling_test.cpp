@@ -127,6 +127,24 @@ TEST_F(MenuEnablingTest, MarkedPc99ImageCountsForItsConversionsOnly)
     EXPECT_FALSE(On(40004));
 }
 
+TEST_F(MenuEnablingTest, HfeConversionsFollowTheirSourceKind)
+{
+    Add(kKindHfe);
+    Add(kKindDsk);
+    active.cursor = 0;
+    EXPECT_TRUE(On(kCmdHfeToDsk));
+    EXPECT_FALSE(On(kCmdDskToHfe));
+    EXPECT_TRUE(On(kCmdExtractAll));
+    EXPECT_TRUE(On(kCmdViewDirectory));
+    active.cursor = 1;
+    EXPECT_FALSE(On(kCmdHfeToDsk));
+    EXPECT_TRUE(On(kCmdDskToHfe));
+    // A marked PC99 image is neither.
+    Add(kKindPc99Sd).marked = true;
+    EXPECT_FALSE(On(kCmdHfeToDsk));
+    EXPECT_FALSE(On(kCmdDskToHfe));
+}
+
 TEST_F(MenuEnablingTest, ArcArchiveNeedsTwoSectorsAndAFileOfItsOwn)
 {
     CatalogEntry &arc = Add(kKindIntFix, 128, 2);
