@@ -25,7 +25,10 @@ bool OutputFile::Open()
 
 bool OutputFile::Write(const uint8_t *data, size_t length)
 {
-    return m_file != nullptr && platform::io::Fwrite(data, 1, length, m_file) == length;
+    const bool written =
+        m_file != nullptr && platform::io::Fwrite(data, 1, length, m_file) == length;
+    m_writeFailed = m_writeFailed || !written;
+    return written;
 }
 
 bool OutputFile::Finish(bool complete)
@@ -36,7 +39,9 @@ bool OutputFile::Finish(bool complete)
     }
     bool closed = platform::io::Fclose(m_file) == 0;
     m_file = nullptr;
-    if ((complete && closed) || !m_targetExisted) {
+    // What a refused write left is no part of the file: only a source that ended early
+    // leaves its readable part behind.
+    if ((complete && closed) || (!m_targetExisted && closed && !m_writeFailed)) {
         if (platform::io::Rename(m_part.c_str(), m_target.c_str()) == 0) {
             return closed;
         }

@@ -1,6 +1,7 @@
 // A PC file written beside its target and put in place when complete, so an
 // existing file is never replaced by a partial one. A failed write keeps what
-// was written only when there was no file of that name before.
+// was read only when there was no file of that name before; a refused write
+// keeps nothing.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +22,8 @@ public:
     bool Open();
     bool Write(const uint8_t *data, size_t length);
     // complete: put the file in place. Otherwise a new target keeps the
-    // partial content and an existing one stays as it was. False when the
+    // partial content (unless a write or the close was refused) and an existing
+    // one stays as it was. False when the
     // file could not be closed or renamed.
     bool Finish(bool complete);
 
@@ -29,6 +31,7 @@ private:
     std::string m_target;
     std::string m_part;
     std::FILE *m_file = nullptr;
+    bool m_writeFailed = false;
     bool m_targetExisted = false;
     bool m_finished = false;
 };
