@@ -71,8 +71,8 @@ bool KnownOpen(const std::string &operation)
         "PutIntoHd",         // the library updates the image in place
         "PutIntoPartition",  // the same, inside a partition
         "CardVolumeIn",      // a volume is overwritten sector by sector
-        "ToTifiles",         // the header is rewritten in place
         "ArcToDsk",          // the new image is written under its own name
+        "Restore",           // a drive is overwritten sector by sector
     };
     return open.count(operation) != 0;
 }
@@ -376,6 +376,46 @@ const ImageTarget kHd{"hd.img", "hd.img", false};
 const ImageTarget kParts{"parts.img", "parts.img/VOL1", false};
 const ImageTarget kCard{"card.cf7", "card.cf7/GAMES", true};
 
+const ImageTarget kNotes{"card.cf7", "card.cf7/NOTES", true};
+
+// A card in a drive: the demo card's sectors without the image header, in a file that stands
+// in for the drive "D:".
+void PrepareDrive(const std::string &work)
+{
+    const std::string card = ReadAll(DemoFolder() + "/card.cf7");
+    WriteAll(work + "/drive.raw", card.substr(128));
+    platform::SetFileDrives({{work + "/drive.raw", platform::kRawSectorSize}});
+}
+
+void PrepareDriveAndBackup(const std::string &work)
+{
+    PrepareDrive(work);
+    InProcessRun backup = RunInProcess({"backup", "D", work + "/backup.cf7"});
+    ASSERT_EQ(backup.status, 0) << backup.err;
+}
+
+void PrepareSettings(const std::string &work)
+{
+    WriteAll(work + "/Kestrel.ini", "[Kestrel]\r\nextracttifiles=1\r\n; kept as it is\r\n");
+}
+
+// The settings file is written as the program ends, when no box can be shown any more: the
+// answer of the write is all that can tell of a failure, and it stands for the message here.
+InProcessRun SaveSettingsFile(const std::string &work, FaultPlan *plan)
+{
+    Settings settings;
+    LoadSettings(settings, work + "/Kestrel.ini");
+    settings.dllDirectory = "/opt/elsewhere/";
+    platform::ArmFaults(plan);
+    const bool saved = SaveSettings(settings);
+    platform::ArmFaults(nullptr);
+    InProcessRun run;
+    run.status = saved ? 0 : 1;
+    run.errors = saved ? 0 : 1;
+    run.callsInCommand = plan->calls;
+    return run;
+}
+
 std::vector<Operation> Operations()
 {
     return {
@@ -427,6 +467,16 @@ std::vector<Operation> Operations()
          {"card.cf7", "games.dsk"},
          {"cf7-put", "--yes", "{W}/card.cf7", "3", "{W}/games.dsk"},
          {{"card.cf7", "card.cf7/GAMES", true}}},
+        {"DeleteInCardVolume", {"card.cf7"}, {"rm", "{W}/card.cf7/NOTES/README"}, {kNotes}},
+        {"RenameInCardVolume",
+         {"card.cf7"},
+         {"ren", "{W}/card.cf7/NOTES/README", "READ2"},
+         {kNotes}},
+        {"ToV9t9", {"SCORES"}, {"tov9t9", "{W}/SCORES"}, {}},
+        {"ExtractArc", {"games.ark"}, {"extract", "{W}/games.ark", "{W}"}, {}},
+        {"Backup", {}, {"backup", "D", "{W}/backup.cf7"}, {}, PrepareDrive},
+        {"Restore", {}, {"restore", "--yes", "{W}/backup.cf7", "D"}, {}, PrepareDriveAndBackup},
+        {"SettingsFile", {}, {}, {}, PrepareSettings, SaveSettingsFile},
     };
 }
 
