@@ -199,6 +199,9 @@ bool WriteNewHdImage(Ui &ui, const std::string &path, const NewHdImage &d)
         ReportError(ui, kMsgCantWriteSector, {0, path});
         ok = false;
     }
+    if (!ok) {
+        std::remove(path.c_str()); // a part of an image is no image: nothing would read it
+    }
     return ok;
 }
 

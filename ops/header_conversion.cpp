@@ -1,8 +1,10 @@
 #include "ops/header_conversion.h"
 #include "platform/fault_injection.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "ops/safe_replace.h"
 #include "tifs/messages.h"
@@ -63,7 +65,7 @@ bool ConvertEntryHeader(Ui &ui, const std::string &directory, CatalogEntry &entr
                         HeaderTarget target)
 {
     const std::string path = JoinPcPath(directory, entry.pcName);
-    FilePtr file(std::fopen(path.c_str(), "r+b"), std::fclose);
+    FilePtr file(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!file) {
         ReportError(ui, kMsgCantOpenRead, {path});
         return false;
@@ -79,29 +81,32 @@ bool ConvertEntryHeader(Ui &ui, const std::string &directory, CatalogEntry &entr
     } else {
         MakeTifilesHeader(d, header);
     }
-    if (std::fseek(file.get(), 0, SEEK_SET) != 0 ||
-        platform::io::Fwrite(header, 1, kHeaderSize, file.get()) != kHeaderSize) {
-        ReportError(ui, kMsgCantWriteSector, {0, path});
+    // The file is written anew beside itself and takes its place only when whole: a header
+    // rewritten in place would be lost half way by a refused write.
+    std::vector<uint8_t> content;
+    uint8_t block[16384];
+    for (size_t got; (got = std::fread(block, 1, sizeof block, file.get())) > 0;) {
+        content.insert(content.end(), block, block + got);
+    }
+    if (std::ferror(file.get())) {
+        ReportError(ui, kMsgCantOpenRead, {path});
         return false;
     }
+    file.reset();
+    if (content.size() < kHeaderSize) {
+        content.resize(kHeaderSize, 0);
+    }
+    std::copy(header, header + kHeaderSize, content.begin());
     if (target == HeaderTarget::V9t9 && entry.ti.headerKind == kHeaderClassic99) {
         // The V9T9 reader expects whole sectors behind the header.
-        if (std::fseek(file.get(), 0, SEEK_END) != 0) {
-            ReportError(ui, kMsgCantWriteSector, {0, path});
-            return false;
-        }
-        const long size = std::ftell(file.get());
-        const long data = size > static_cast<long>(kHeaderSize) ? size - kHeaderSize : 0;
+        const size_t data = content.size() - kHeaderSize;
         if (data % kSectorSize != 0) {
-            const size_t pad = kSectorSize - static_cast<size_t>(data % kSectorSize);
-            const uint8_t zeros[kSectorSize] = {};
-            if (platform::io::Fwrite(zeros, 1, pad, file.get()) != pad) {
-                ReportError(ui, kMsgCantWriteSector, {0, path});
-                return false;
-            }
+            content.resize(content.size() + kSectorSize - data % kSectorSize, 0);
         }
     }
-    if (platform::io::Fclose(file.release()) != 0) {
+    ReplacingFile out;
+    if (!out.Open(path) || !out.Write(content.data(), content.size()) || !out.Commit()) {
+        out.Abandon(false);
         ReportError(ui, kMsgCantWriteSector, {0, path});
         return false;
     }

@@ -98,7 +98,8 @@ void ReplacingFile::Abandon(bool keepWhenNew)
         return;
     }
     std::error_code ec;
-    if (keepWhenNew && !m_targetExisted && !std::filesystem::exists(m_target, ec)) {
+    // A refused write leaves nothing worth keeping: only a source that ended early does.
+    if (keepWhenNew && !m_failed && !m_targetExisted && !std::filesystem::exists(m_target, ec)) {
         mode_t mask = ::umask(0);
         ::umask(mask);
         ::chmod(m_side.c_str(), 0666 & ~mask);

@@ -49,7 +49,7 @@ bool FileImage::Open(const std::string &path, bool writable)
 void FileImage::Close()
 {
     if (m_file != nullptr) {
-        platform::io::Fclose(m_file);
+        std::fclose(m_file);
         m_file = nullptr;
     }
     m_size = 0;

@@ -233,10 +233,13 @@ AddFileResult AddFile(const FloppyTarget &target, const CatalogEntry &entry,
             ui.SetProgressPosition(copied);
         }
     }
+    // The sectors are marked used before the index names the file: a write refused between
+    // the two leaves sectors that nobody uses, never a file whose sectors count as free and
+    // would be handed out again.
     if (!WriteDiskSector(disk.image, target.base, fdrSectorNumber, fdr, ui, target.imagePath) ||
+        !WriteDiskSector(disk.image, target.base, 0, disk.vib, ui, target.imagePath) ||
         !WriteDiskSector(disk.image, target.base, target.fdirSector, disk.index, ui,
-                         target.imagePath) ||
-        !WriteDiskSector(disk.image, target.base, 0, disk.vib, ui, target.imagePath)) {
+                         target.imagePath)) {
         return kAddStopped;
     }
     if (!disk.image.Flush()) {
@@ -517,10 +520,20 @@ bool DeleteFileFromImage(const FloppyTarget &target, const CatalogEntry &entry, 
     std::memmove(disk.index + position, disk.index + position + 2, kSectorSize - 2 - position);
     PutWordBE(disk.index, kSectorSize - 2, 0);
     std::memset(fdr, 0xE5, sizeof fdr);
-    return WriteDiskSector(disk.image, target.base, fdrSectorNumber, fdr, ui, target.imagePath) &&
-           WriteDiskSector(disk.image, target.base, target.fdirSector, disk.index, ui,
-                           target.imagePath) &&
-           WriteDiskSector(disk.image, target.base, 0, disk.vib, ui, target.imagePath);
+    // The index lets go of the file before its sectors are freed and its FDR wiped: a write
+    // refused on the way leaves sectors that nobody uses, never an entry that points at
+    // freed or wiped sectors.
+    if (!WriteDiskSector(disk.image, target.base, target.fdirSector, disk.index, ui,
+                         target.imagePath) ||
+        !WriteDiskSector(disk.image, target.base, 0, disk.vib, ui, target.imagePath) ||
+        !WriteDiskSector(disk.image, target.base, fdrSectorNumber, fdr, ui, target.imagePath)) {
+        return false;
+    }
+    if (!disk.image.Flush()) {
+        ReportError(ui, kMsgCantWriteSector, {0, target.imagePath});
+        return false;
+    }
+    return true;
 }
 
 bool RenameFileInImage(const FloppyTarget &target, CatalogEntry &entry,
@@ -573,6 +586,10 @@ bool RenameFileInImage(const FloppyTarget &target, CatalogEntry &entry,
     if (!WriteDiskSector(disk.image, target.base, word, fdr, ui, target.imagePath) ||
         !WriteDiskSector(disk.image, target.base, target.fdirSector, disk.index, ui,
                          target.imagePath)) {
+        return false;
+    }
+    if (!disk.image.Flush()) {
+        ReportError(ui, kMsgCantWriteSector, {0, target.imagePath});
         return false;
     }
     entry.ti.tiName = newName;

@@ -20,7 +20,9 @@ bool OutputFile::Open()
 
 bool OutputFile::Write(const uint8_t *data, size_t length)
 {
-    return m_writer.Write(data, length);
+    const bool written = m_writer.Write(data, length);
+    m_writeFailed = m_writeFailed || !written;
+    return written;
 }
 
 bool OutputFile::Finish(bool complete)
@@ -29,11 +31,13 @@ bool OutputFile::Finish(bool complete)
     if (!m_writer.IsOpen()) {
         return false;
     }
+    // What a refused write left is no part of the file: only a source that ended early
+    // leaves its readable part behind.
     if (!complete) {
-        m_writer.Abandon(true);
+        m_writer.Abandon(!m_writeFailed);
         return false;
     }
-    return m_writer.Commit(true);
+    return m_writer.Commit(false);
 }
 
 } // namespace kestrel
