@@ -37,7 +37,9 @@ int RunPack(CommandContext &context)
 {
     TerminalUi &ui = *context.ui;
     std::vector<std::string> args = context.args;
-    TakeOverwriteAnswer(ui, args);
+    // As put: an existing archive without --yes, --no or --all and nobody at
+    // the terminal to ask is a refusal, and the run fails.
+    ui.TakeAnswerFlags(args);
     PackOptions options;
     std::vector<std::string> names;
     for (const std::string &arg : args) {

@@ -1,6 +1,7 @@
 #include "drives/cf7_volume.h"
 #include "platform/fault_injection.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -26,9 +27,9 @@ constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgCantOpenWrite = 2;
 constexpr int kMsgCantReadSector = 6;
 constexpr int kMsgCantWriteSector = 7;
-constexpr size_t kClearFrom = 20; // VIB bytes 20 to 55: slots, and the mount record of volume 1
-constexpr size_t kClearTo = 56;
 constexpr int kStop = 2;
+constexpr size_t kSlotNameBytes = 10;
+constexpr size_t kFirstIndexSector = 2; // after the VIB and the root's file index
 
 bool FileExists(const std::string &path)
 {
@@ -45,7 +46,57 @@ bool Step(Ui &ui, uint32_t position)
     return ui.CancelPressed();
 }
 
+// A slot names a subdirectory when its name is printable TI text starting
+// with a character and its index lies inside the disk. The mount record a
+// card keeps in volume 1's first slot begins with 0xAA and never passes.
+bool SlotHoldsSubdirectory(const uint8_t *vib, size_t slot, unsigned totalSectors)
+{
+    const uint8_t *s = vib + vib::kSlots + slot * vib::kSlotSize;
+    if (s[0] == ' ' || s[0] == 0) {
+        return false;
+    }
+    for (size_t i = 0; i < kSlotNameBytes; ++i) {
+        if (s[i] < 0x20 || s[i] > 0x7E || s[i] == '.') {
+            return false;
+        }
+    }
+    const unsigned index = GetWordBE(s, kSlotNameBytes);
+    return index >= kFirstIndexSector && index < totalSectors;
+}
+
 } // namespace
+
+void ClearCf7Slots(uint8_t *vib, unsigned totalSectors)
+{
+    for (size_t slot = 0; slot < vib::kSlotCount; ++slot) {
+        if (!SlotHoldsSubdirectory(vib, slot, totalSectors)) {
+            std::memset(vib + vib::kSlots + slot * vib::kSlotSize, 0, vib::kSlotSize);
+        }
+    }
+}
+
+bool PutCf7MountRecord(uint8_t *vib, const uint8_t *record)
+{
+    uint8_t *first = vib + vib::kSlots;
+    if (first[0] != 0 || GetWordBE(first, kSlotNameBytes) != 0) {
+        // Slot 0 holds a subdirectory: it moves to a free slot, the readers
+        // look at all three.
+        bool moved = false;
+        for (size_t slot = 1; slot < vib::kSlotCount && !moved; ++slot) {
+            uint8_t *s = vib + vib::kSlots + slot * vib::kSlotSize;
+            if (std::all_of(s, s + vib::kSlotSize, [](uint8_t b) { return b == 0; })) {
+                std::memcpy(s, first, vib::kSlotSize);
+                std::memset(first, 0, vib::kSlotSize);
+                moved = true;
+            }
+        }
+        if (!moved) {
+            return false;
+        }
+    }
+    std::memcpy(vib + mountrecord::kOffset, record, mountrecord::kSize);
+    return true;
+}
 
 void FillCf7VolumeEntry(CatalogEntry &entry, uint32_t volume, bool physical, const uint8_t *vib,
                         uint64_t cardSectors)
@@ -190,15 +241,20 @@ int CopyCf7VolumeToDsk(Cf7Card &card, uint32_t volume, const std::string &target
         if (i == 0) {
             DiskSummary summary;
             if (DecodeVib(nullptr, sector, summary) != 0) {
-                std::memset(sector + kClearFrom, 0, kClearTo - kClearFrom);
-                unsigned geometry =
-                    unsigned{summary.sides} * summary.tracksPerSide * summary.sectorsPerTrack;
+                // The geometry as the VIB states it: the decoder fits the
+                // sectors per track to the total, which for a volume grown to
+                // 1600 would be the volume again.
+                unsigned geometry = unsigned{sector[vib::kSides]} * sector[vib::kTracksPerSide] *
+                                    sector[vib::kSectorsPerTrack];
                 // A geometry beyond the volume would read the next volume.
                 if (geometry > 0 && geometry <= kCf7VolumeSectors &&
                     ResizeVib(sector, GetWordBE(sector, vib::kTotalSectors), geometry)) {
                     count = geometry;
                     ui.SetProgressRange(count);
                 }
+                // After the resize, so that a subdirectory whose index would
+                // fall outside the written image loses its slot.
+                ClearCf7Slots(sector, count);
             }
         }
         if (platform::io::Fwrite(sector, 1, sizeof sector, out) != sizeof sector) {
@@ -298,9 +354,12 @@ int CopyDskIntoVolume(Cf7Card &card, uint32_t volume, const std::string &source,
             std::memset(sector, kCf7Filler, sizeof sector);
         }
         if (i == 0) {
-            std::memset(sector + kClearFrom, 0, kClearTo - kClearFrom);
+            ClearCf7Slots(sector,
+                          static_cast<unsigned>(std::min<uint64_t>(total, kCf7VolumeSectors)));
+            // With all three slots holding subdirectories the record stays
+            // out: the card's mounts can be set again, the files could not.
             if (keep) {
-                std::memcpy(sector + mountrecord::kOffset, kept, sizeof kept);
+                PutCf7MountRecord(sector, kept);
             }
             ResizeVib(sector, GetWordBE(sector, vib::kTotalSectors), kCf7VolumeSectors);
         }

@@ -28,6 +28,17 @@ void FillCf7VolumeEntry(CatalogEntry &entry, uint32_t volume, bool physical, con
 // when the VIB now says newTotal.
 bool ResizeVib(uint8_t *vib, unsigned oldTotal, unsigned newTotal);
 
+// Clears the VIB's subdirectory slots (bytes 20 to 55) that hold no
+// subdirectory: a printable name and a file index sector from 2 to below
+// totalSectors. Whatever else is there (a card's mount record, leftovers of
+// other programs) means nothing on a disk and goes.
+void ClearCf7Slots(uint8_t *vib, unsigned totalSectors);
+
+// Puts the 8-byte mount record at VIB bytes 20 to 27, over slot 0's name;
+// a subdirectory in slot 0 moves to a free slot first. False, with the VIB
+// unchanged, when all three slots hold one.
+bool PutCf7MountRecord(uint8_t *vib, const uint8_t *record);
+
 // The VIB of an empty 1600-sector volume (the CF7A+ floppy preset) with
 // label, upper-cased and padded to 10 characters.
 void BuildCf7Vib(const std::string &label, uint8_t *vib);
@@ -44,16 +55,17 @@ std::string Cf7VolumeDskName(const std::string &tiName);
 
 // Writes volume out as the DSK file target. An existing target asks the
 // overwrite question ("DSK image"): No skips (0), Cancel stops (2), All is
-// remembered in *overwriteAll. The VIB loses bytes 20 to 55 and shrinks to
-// its geometry when the sectors beyond are free; only that many sectors are
-// written then. Returns 0 when done or skipped, 2 to stop a batch (failure
-// or Cancel).
+// remembered in *overwriteAll. The VIB keeps its subdirectory slots, loses
+// the rest of bytes 20 to 55 (ClearCf7Slots) and shrinks to its geometry when the sectors beyond
+// are free; only that many sectors are written then. Returns 0 when done or skipped, 2 to stop a
+// batch (failure or Cancel).
 int CopyCf7VolumeToDsk(Cf7Card &card, uint32_t volume, const std::string &target, Ui &ui,
                        bool *overwriteAll = nullptr);
 
 // Writes the DSK file source into volume: its sectors, 0xE5 up to 1600, the
-// VIB grown or shrunk to 1600 with bytes 20 to 55 cleared; volume 1 of a
-// drive keeps the card's valid mount record. summary takes the DSK's VIB
+// VIB grown or shrunk to 1600, its subdirectory slots kept and the rest of
+// bytes 20 to 55 cleared; volume 1 of a drive keeps the card's valid mount
+// record (PutCf7MountRecord). summary takes the DSK's VIB
 // when it decoded. Returns 0, or 2 after a failure or Cancel.
 int CopyDskToCf7Volume(Cf7Card &card, uint32_t volume, const std::string &source, Ui &ui,
                        DiskSummary *summary = nullptr);

@@ -141,4 +141,31 @@ TEST_F(CliSubdirectoryPack, RepackedTiMadeArchivesAreByteIdentical)
     }
 }
 
+TEST_F(CliSubdirectoryPack, PackOntoAnExistingFileExitsAsPutDoes)
+{
+    const std::string a = WriteTiFile("AAA", 3, 1);
+    const std::string b = WriteTiFile("BBB", 5, 2);
+    const std::string ark = dir + "/one.ark";
+    ASSERT_EQ(RunCli("pack " + ark + " " + a).status, 0);
+    const auto before = ReadBytes(ark);
+
+    // Nobody to ask and no answer given: refused, nothing written, a failure.
+    EXPECT_EQ(RunCli("pack " + ark + " " + b).status, 1);
+    EXPECT_EQ(ReadBytes(ark), before);
+    EXPECT_EQ(RunCli("pack --no " + ark + " " + b).status, 0);
+    EXPECT_EQ(ReadBytes(ark), before);
+    EXPECT_EQ(RunCli("pack --yes " + ark + " " + b).status, 0);
+    EXPECT_NE(ReadBytes(ark), before);
+
+    // The same inside an image, side by side with put.
+    ASSERT_EQ(RunCli("mkdsk " + dir + " DISK --preset 2").status, 0);
+    const std::string image = dir + "/DISK.dsk";
+    ASSERT_EQ(RunCli("pack " + image + "/PACKED " + a).status, 0);
+    ASSERT_EQ(RunCli("put " + image + " " + a).status, 0);
+    const auto disk = ReadBytes(image);
+    EXPECT_EQ(RunCli("put " + image + " " + a).status, 1);
+    EXPECT_EQ(RunCli("pack " + image + "/PACKED " + b).status, 1);
+    EXPECT_EQ(ReadBytes(image), disk);
+}
+
 } // namespace
