@@ -92,14 +92,14 @@ bool ReplacingFile::Commit()
 void ReplacingFile::Abandon(bool keepWhenNew)
 {
     if (m_writer.IsOpen()) {
-        m_writer.Abandon(keepWhenNew);
+        // A refused write leaves nothing worth keeping: only a source that ended early does.
+        m_writer.Abandon(keepWhenNew && !m_writer.Failed());
     }
     if (!m_reserved) {
         return;
     }
     std::error_code ec;
-    // A refused write leaves nothing worth keeping: only a source that ended early does.
-    if (keepWhenNew && !m_failed && !m_targetExisted && !std::filesystem::exists(m_target, ec)) {
+    if (keepWhenNew && !m_targetExisted && !std::filesystem::exists(m_target, ec)) {
         mode_t mask = ::umask(0);
         ::umask(mask);
         ::chmod(m_side.c_str(), 0666 & ~mask);

@@ -52,6 +52,8 @@ public:
     void Abandon(bool keepWhenNew = false);
 
     bool IsOpen() const { return m_fd >= 0; }
+    // Whether a write was refused (the content is then spoilt).
+    bool Failed() const { return m_failed; }
     // Whether something had the target's name when the write started.
     bool TargetExisted() const { return m_replacing; }
     uint64_t Size() const { return m_size; }

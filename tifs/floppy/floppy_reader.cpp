@@ -168,10 +168,12 @@ public:
         return Opened() && m_image.ReadAt(offset, buffer, length);
     }
     bool WriteAt(uint64_t, const uint8_t *, size_t) override { return false; }
-    uint64_t Size() const override { return m_image.IsOpen() ? m_image.Size() : 0; }
+    // The size is asked only of a first sector that passed for a VIB, so a
+    // folder of TI files still opens each file once.
+    uint64_t Size() const override { return Opened() ? m_image.Size() : 0; }
 
 private:
-    bool Opened()
+    bool Opened() const
     {
         if (!m_tried) {
             m_tried = true;
@@ -181,8 +183,8 @@ private:
     }
 
     std::string m_path;
-    FileImage m_image;
-    bool m_tried = false;
+    mutable FileImage m_image;
+    mutable bool m_tried = false;
 };
 
 } // namespace

@@ -97,17 +97,21 @@ public:
 
     // count consecutive sectors from first in one transfer where the image is
     // a sector dump; a PC99 track image, or a run that cannot be read whole,
-    // goes sector by sector so that a failure names its sector.
-    bool ReadRun(uint64_t first, size_t count, uint8_t *buffer, Ui &ui)
+    // goes sector by sector so that a failure names its sector. got: the
+    // sectors read whole before a failure, which still belong to the file.
+    bool ReadRun(uint64_t first, size_t count, uint8_t *buffer, Ui &ui, size_t &got)
     {
+        got = 0;
         if (!m_pc99) {
             uint64_t base = IsHardDiskContainer(m_entry.containerKind) ? 0 : m_disk.Base();
             if (m_image.ReadAt(base + first * kSectorSize, buffer, count * kSectorSize)) {
+                got = count;
                 return true;
             }
         }
-        for (size_t i = 0; i < count; ++i) {
-            if (!Read(first + i, buffer + i * kSectorSize, ui, static_cast<unsigned>(first + i))) {
+        for (; got < count; ++got) {
+            if (!Read(first + got, buffer + got * kSectorSize, ui,
+                      static_cast<unsigned>(first + got))) {
                 return false;
             }
         }
@@ -192,7 +196,11 @@ bool SaveEntryAsTiFile(const Location &location, const CatalogEntry &entry,
         for (uint64_t s = cluster.first; s <= cluster.last && written < sectors;) {
             size_t count = static_cast<size_t>(
                 std::min<uint64_t>({cluster.last - s + 1, sectors - written, kRunSectors}));
-            if (!source.ReadRun(s, count, data.data(), ui)) {
+            size_t got = 0;
+            const bool whole = source.ReadRun(s, count, data.data(), ui, got);
+            if (!whole) {
+                // What was read before the failure is kept, as a sector-by-sector save keeps it.
+                out.Write(data.data(), got * kSectorSize);
                 return false;
             }
             if (!out.Write(data.data(), count * kSectorSize)) {
