@@ -1,4 +1,5 @@
 #include "drives/hd_check.h"
+#include "tifs/disk_check/check_text.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -45,29 +46,6 @@ constexpr unsigned kIndexWords = 127;
 constexpr unsigned kDepthLimit = 32;
 constexpr int kNobody = -1;
 constexpr int kRequestSlot = 5; // the slot least likely to hold an open file
-
-std::string Format(const char *format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char *format, ...)
-{
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
-
-std::string Shown(const uint8_t *name)
-{
-    std::string text;
-    for (size_t i = 0; i < 10; ++i) {
-        text += (name[i] >= 0x20 && name[i] < 0x7F) ? static_cast<char>(name[i]) : '?';
-    }
-    while (!text.empty() && text.back() == ' ') {
-        text.pop_back();
-    }
-    return text.empty() ? std::string("(no name)") : text;
-}
 
 // The library finds names by a binary search that ignores letter case, so
 // that is the order a list must keep.
@@ -140,7 +118,7 @@ private:
         if (slot == kNobody) {
             slot = owner;
         } else if (slot != owner) {
-            Find(Format("AU %u is claimed by %s and by %s", au, m_names[slot].c_str(),
+            Find(CheckText("AU %u is claimed by %s and by %s", au, m_names[slot].c_str(),
                         m_names[owner].c_str()));
         }
     }
@@ -150,7 +128,7 @@ private:
         m_bitmap.assign(kBitmapSectors * 256, 0);
         for (uint32_t s = 0; s < kBitmapSectors; ++s) {
             if (!Read(kBitmapFirst + s, m_bitmap.data() + s * 256)) {
-                Find(Format("Bitmap sector %u cannot be read", kBitmapFirst + s));
+                Find(CheckText("Bitmap sector %u cannot be read", kBitmapFirst + s));
                 return false;
             }
         }
@@ -172,11 +150,11 @@ private:
         const std::string shown = root ? std::string("the root") : path;
         if (!root) {
             if (std::memcmp(record + hdvib::kDirMark, "DIR", 3) != 0) {
-                Find(Format("%s: its directory record lacks \"DIR\"", shown.c_str()));
+                Find(CheckText("%s: its directory record lacks \"DIR\"", shown.c_str()));
             }
             const unsigned parent = GetWordBE(record, hdvib::kParentAu);
             if (parent != parentAu) {
-                Find(Format("%s: its directory record names AU %u as parent, not %u", shown.c_str(),
+                Find(CheckText("%s: its directory record names AU %u as parent, not %u", shown.c_str(),
                             parent, parentAu));
             }
         }
@@ -185,43 +163,43 @@ private:
         const unsigned subdirs = record[hdvib::kSubdirs];
         if (!RecordAu(indexAu)) {
             Find(
-                Format("%s: its file index AU %u lies outside the volume", shown.c_str(), indexAu));
+                CheckText("%s: its file index AU %u lies outside the volume", shown.c_str(), indexAu));
         } else {
             Claim(indexAu, Owner("the file index of " + shown));
             CheckFileIndex(indexAu, files, path, shown);
         }
         if (subdirs > hdvib::kSubdirMax) {
-            Find(Format("%s: it says it has %u subdirectories; a directory holds at most %u",
+            Find(CheckText("%s: it says it has %u subdirectories; a directory holds at most %u",
                         shown.c_str(), subdirs, hdvib::kSubdirMax));
         }
         uint8_t previous[10] = {};
         for (unsigned i = 0; i < subdirs && i < hdvib::kSubdirMax; ++i) {
             const unsigned au = GetWordBE(record, hdvib::kSubdirList + 2 * i);
             if (!RecordAu(au)) {
-                Find(Format("%s: subdirectory %u points to AU %u, outside the volume",
+                Find(CheckText("%s: subdirectory %u points to AU %u, outside the volume",
                             shown.c_str(), i, au));
                 continue;
             }
             if (!m_visited.insert(au).second) {
-                Find(Format("%s: subdirectory %u points to AU %u, a directory already seen",
+                Find(CheckText("%s: subdirectory %u points to AU %u, a directory already seen",
                             shown.c_str(), i, au));
                 continue;
             }
             uint8_t ddr[256];
             if (!ReadAu(au, ddr)) {
-                Find(Format("%s: the directory record in AU %u cannot be read", shown.c_str(), au));
+                Find(CheckText("%s: the directory record in AU %u cannot be read", shown.c_str(), au));
                 continue;
             }
-            const std::string name = path + Shown(ddr);
+            const std::string name = path + ShownTiName(ddr);
             if (i > 0 && CompareNames(previous, ddr) >= 0) {
-                Find(Format("%s: subdirectory %s is out of order after %s", shown.c_str(),
-                            Shown(ddr).c_str(), Shown(previous).c_str()));
+                Find(CheckText("%s: subdirectory %s is out of order after %s", shown.c_str(),
+                            ShownTiName(ddr).c_str(), ShownTiName(previous).c_str()));
             }
             std::memcpy(previous, ddr, 10);
             ++m_result.directories;
             Claim(au, Owner("the directory record of " + name));
             if (depth + 1 >= kDepthLimit) {
-                Find(Format("%s: directories nest deeper than %u", name.c_str(), kDepthLimit));
+                Find(CheckText("%s: directories nest deeper than %u", name.c_str(), kDepthLimit));
                 continue;
             }
             CheckDirectory(ddr, au, name + ".", false, recordAu, depth + 1);
@@ -233,7 +211,7 @@ private:
     {
         uint8_t index[256];
         if (!ReadAu(indexAu, index)) {
-            Find(Format("%s: its file index in AU %u cannot be read", shown.c_str(), indexAu));
+            Find(CheckText("%s: its file index in AU %u cannot be read", shown.c_str(), indexAu));
             return;
         }
         unsigned listed = 0;
@@ -245,24 +223,24 @@ private:
             }
             ++listed;
             if (!RecordAu(au)) {
-                Find(Format("%s: file index entry %u points to AU %u, outside the volume",
+                Find(CheckText("%s: file index entry %u points to AU %u, outside the volume",
                             shown.c_str(), word, au));
                 continue;
             }
             uint8_t fdr[256];
             if (!ReadAu(au, fdr)) {
-                Find(Format("%s: the file descriptor in AU %u cannot be read", shown.c_str(), au));
+                Find(CheckText("%s: the file descriptor in AU %u cannot be read", shown.c_str(), au));
                 continue;
             }
             if (listed > 1 && CompareNames(previous, fdr) >= 0) {
-                Find(Format("%s: file %s is out of order after %s", shown.c_str(),
-                            Shown(fdr).c_str(), Shown(previous).c_str()));
+                Find(CheckText("%s: file %s is out of order after %s", shown.c_str(),
+                            ShownTiName(fdr).c_str(), ShownTiName(previous).c_str()));
             }
             std::memcpy(previous, fdr, 10);
-            CheckFile(au, fdr, indexAu, path + Shown(fdr));
+            CheckFile(au, fdr, indexAu, path + ShownTiName(fdr));
         }
         if (listed != files) {
-            Find(Format("%s: its record says %u files, its file index lists %u", shown.c_str(),
+            Find(CheckText("%s: its record says %u files, its file index lists %u", shown.c_str(),
                         files, listed));
         }
     }
@@ -273,11 +251,11 @@ private:
         const int owner = Owner(name);
         Claim(fdrAu, owner);
         if (std::memcmp(fdr + hdfdr::kMark, "FI", 2) != 0) {
-            Find(Format("%s: its file descriptor lacks \"FI\"", name.c_str()));
+            Find(CheckText("%s: its file descriptor lacks \"FI\"", name.c_str()));
         }
         const unsigned link = GetWordBE(fdr, hdfdr::kIndexAu);
         if (link != indexAu) {
-            Find(Format("%s: its file descriptor names AU %u as its file index, not %u",
+            Find(CheckText("%s: its file descriptor names AU %u as its file index, not %u",
                         name.c_str(), link, indexAu));
         }
         ChainFormat format;
@@ -288,15 +266,15 @@ private:
         if (!DecodeDataChain(fdr, format, 0, chain)) {
             switch (chain.problem) {
             case ChainProblem::OutsideDisk:
-                Find(Format("%s: chain entry %u runs outside the volume", name.c_str(),
+                Find(CheckText("%s: chain entry %u runs outside the volume", name.c_str(),
                             chain.problemEntry));
                 break;
             case ChainProblem::Overlap:
-                Find(Format("%s: chain entry %u reuses AUs of an earlier entry (a loop)",
+                Find(CheckText("%s: chain entry %u reuses AUs of an earlier entry (a loop)",
                             name.c_str(), chain.problemEntry));
                 break;
             default:
-                Find(Format("%s: chain entry %u runs backwards", name.c_str(), chain.problemEntry));
+                Find(CheckText("%s: chain entry %u runs backwards", name.c_str(), chain.problemEntry));
                 break;
             }
         }
@@ -312,12 +290,12 @@ private:
         }
         const unsigned allocatedAus = GetWordBE(fdr, hdfdr::kAllocatedAus);
         if (allocatedAus != aus) {
-            Find(Format("%s: %u AUs allocated, but its chain holds %llu", name.c_str(),
+            Find(CheckText("%s: %u AUs allocated, but its chain holds %llu", name.c_str(),
                         allocatedAus, static_cast<unsigned long long>(aus)));
         }
         const unsigned sectors = GetWordBE(fdr, hdfdr::kSectors);
         if (sectors > aus * m_spau) {
-            Find(Format("%s: %u sectors, but its chain holds only %llu", name.c_str(), sectors,
+            Find(CheckText("%s: %u sectors, but its chain holds only %llu", name.c_str(), sectors,
                         static_cast<unsigned long long>(aus * m_spau)));
         }
     }
@@ -330,8 +308,8 @@ private:
             if (runKind == 0) {
                 return;
             }
-            std::string which = end - 1 == runStart ? Format("AU %u is", runStart)
-                                                    : Format("AUs %u-%u are", runStart, end - 1);
+            std::string which = end - 1 == runStart ? CheckText("AU %u is", runStart)
+                                                    : CheckText("AUs %u-%u are", runStart, end - 1);
             Find(which + (runKind == 1 ? " marked used but belong to no file"
                                        : " in use but marked free in the bitmap"));
             runKind = 0;

@@ -1,4 +1,5 @@
 #include "tifs/disk_check/disk_check.h"
+#include "tifs/disk_check/check_text.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -31,31 +32,6 @@ constexpr uint8_t kFlagProgram = 0x01;
 constexpr uint8_t kFlagVariable = 0x80;
 constexpr uint8_t kFlagsReserved = 0x64;
 constexpr size_t kNameLength = 10;
-
-std::string Format(const char *format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char *format, ...)
-{
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
-
-// The 10 name bytes as text, trailing blanks dropped and unprintable bytes
-// shown as '?', so that a damaged name cannot garble the report.
-std::string ShownName(const uint8_t *name)
-{
-    std::string text;
-    for (size_t i = 0; i < 10; ++i) {
-        text += (name[i] >= 0x20 && name[i] < 0x7F) ? static_cast<char>(name[i]) : '?';
-    }
-    while (!text.empty() && text.back() == ' ') {
-        text.pop_back();
-    }
-    return text.empty() ? std::string("(no name)") : text;
-}
 
 // Why the 10 name bytes cannot name a TI file or disk, or null when they
 // can. A file's name may not be blank; a disk's may (TI software shows it
@@ -107,17 +83,17 @@ public:
     void Run()
     {
         if (m_total < 2) {
-            Find(Format("The disk says it has %u sectors; a disk needs at least 2", m_total));
+            Find(CheckText("The disk says it has %u sectors; a disk needs at least 2", m_total));
             return;
         }
         const bool pc99 = m_disk.ImageKind() == 10 || m_disk.ImageKind() == 11;
         const uint64_t size = m_disk.Image().Size();
         const uint64_t present = size > m_disk.Base() ? (size - m_disk.Base()) / kSectorSize : 0;
         if (m_sectorLimit != 0 && m_total > m_sectorLimit) {
-            Find(Format("The disk says it has %u sectors, but its volume holds %u", m_total,
+            Find(CheckText("The disk says it has %u sectors, but its volume holds %u", m_total,
                         m_sectorLimit));
         } else if (!pc99 && present < m_total) {
-            Find(Format("The image holds %llu sectors, but the disk says it has %u",
+            Find(CheckText("The image holds %llu sectors, but the disk says it has %u",
                         static_cast<unsigned long long>(present), m_total));
         }
         CheckVolumeFields();
@@ -134,13 +110,13 @@ public:
                     continue;
                 }
                 const auto *raw = reinterpret_cast<const uint8_t *>(s.name.data());
-                std::string name = ShownName(raw);
+                std::string name = ShownTiName(raw);
                 if (const char *problem = NameProblem(raw, false)) {
-                    Find(Format("Subdirectory slot %zu: the name \"%s\" %s", slot, name.c_str(),
+                    Find(CheckText("Subdirectory slot %zu: the name \"%s\" %s", slot, name.c_str(),
                                 problem));
                 }
                 if (s.fdirSector < 2 || s.fdirSector >= m_total) {
-                    Find(Format("Subdirectory %s: its file index sector %u is outside the disk",
+                    Find(CheckText("Subdirectory %s: its file index sector %u is outside the disk",
                                 name.c_str(), s.fdirSector));
                     continue;
                 }
@@ -157,7 +133,7 @@ private:
     {
         const uint8_t *v = m_disk.Vib();
         if (const char *problem = NameProblem(v + vib::kName, true)) {
-            Find(Format("The disk name \"%s\" %s", ShownName(v + vib::kName).c_str(), problem));
+            Find(CheckText("The disk name \"%s\" %s", ShownTiName(v + vib::kName).c_str(), problem));
         }
         if (v[vib::kSectorsPerTrack] == 0) {
             Find("The volume information block says 0 sectors per track");
@@ -182,7 +158,7 @@ private:
         if (slot == kNobody) {
             slot = owner;
         } else if (slot != owner) {
-            Find(Format("Sector %u is claimed by %s and by %s", sector, m_names[slot].c_str(),
+            Find(CheckText("Sector %u is claimed by %s and by %s", sector, m_names[slot].c_str(),
                         m_names[owner].c_str()));
         }
     }
@@ -191,7 +167,7 @@ private:
     {
         uint8_t index[kSectorSize];
         if (!m_disk.ReadSector(indexSector, index, m_ui)) {
-            Find(Format("The file index in sector %u cannot be read", indexSector));
+            Find(CheckText("The file index in sector %u cannot be read", indexSector));
             return;
         }
         uint8_t previous[10] = {};
@@ -202,27 +178,27 @@ private:
                 break;
             }
             if (sector < 2 || sector >= m_total) {
-                Find(Format("File index %u entry %u points to sector %u, outside the disk's "
+                Find(CheckText("File index %u entry %u points to sector %u, outside the disk's "
                             "file area",
                             indexSector, word, sector));
                 continue;
             }
             uint8_t fdr[kSectorSize];
             if (!m_disk.ReadSector(sector, fdr, m_ui)) {
-                Find(Format("The file descriptor in sector %u cannot be read", sector));
+                Find(CheckText("The file descriptor in sector %u cannot be read", sector));
                 continue;
             }
             if (havePrevious && std::memcmp(previous, fdr, 10) >= 0) {
-                Find(Format("File index %u entry %u (%s) is out of order after %s", indexSector,
-                            word, ShownName(fdr).c_str(), ShownName(previous).c_str()));
+                Find(CheckText("File index %u entry %u (%s) is out of order after %s", indexSector,
+                            word, ShownTiName(fdr).c_str(), ShownTiName(previous).c_str()));
             }
             if (const char *problem = NameProblem(fdr, false)) {
-                Find(Format("File index %u entry %u: the name \"%s\" %s", indexSector, word,
-                            ShownName(fdr).c_str(), problem));
+                Find(CheckText("File index %u entry %u: the name \"%s\" %s", indexSector, word,
+                            ShownTiName(fdr).c_str(), problem));
             }
             std::memcpy(previous, fdr, 10);
             havePrevious = true;
-            CheckFile(sector, fdr, prefix + ShownName(fdr));
+            CheckFile(sector, fdr, prefix + ShownTiName(fdr));
         }
     }
 
@@ -235,19 +211,19 @@ private:
         if (!DecodeDataChain(fdr, m_format, 0, chain)) {
             switch (chain.problem) {
             case ChainProblem::OutsideDisk:
-                Find(Format("%s: chain entry %u runs outside the disk (sector %llu)", name.c_str(),
+                Find(CheckText("%s: chain entry %u runs outside the disk (sector %llu)", name.c_str(),
                             chain.problemEntry,
                             static_cast<unsigned long long>(chain.problemSector)));
                 break;
             case ChainProblem::Overlap:
-                Find(Format("%s: chain entry %u reuses sectors of an earlier entry (a loop)",
+                Find(CheckText("%s: chain entry %u reuses sectors of an earlier entry (a loop)",
                             name.c_str(), chain.problemEntry));
                 break;
             case ChainProblem::Backwards:
-                Find(Format("%s: chain entry %u runs backwards", name.c_str(), chain.problemEntry));
+                Find(CheckText("%s: chain entry %u runs backwards", name.c_str(), chain.problemEntry));
                 break;
             default:
-                Find(Format("%s: chain entry %u is damaged", name.c_str(), chain.problemEntry));
+                Find(CheckText("%s: chain entry %u is damaged", name.c_str(), chain.problemEntry));
                 break;
             }
         }
@@ -258,7 +234,7 @@ private:
         }
         const unsigned allocated = GetWordBE(fdr, kFdrSectors);
         if (chain.problem == ChainProblem::None && chain.covered != allocated) {
-            Find(Format("%s: %u sectors allocated, but its chain covers %llu", name.c_str(),
+            Find(CheckText("%s: %u sectors allocated, but its chain covers %llu", name.c_str(),
                         allocated, static_cast<unsigned long long>(chain.covered)));
         }
         const uint8_t flags = fdr[kFdrFlags];
@@ -267,17 +243,17 @@ private:
         const unsigned recordLength = fdr[kFdrRecordLength];
         const unsigned reserved = GetWordBE(fdr, kFdrReserved);
         if (reserved != 0) {
-            Find(Format("%s: its reserved bytes 10-11 hold >%04X, not zero", name.c_str(),
+            Find(CheckText("%s: its reserved bytes 10-11 hold >%04X, not zero", name.c_str(),
                         reserved));
         }
         if (flags & kFlagsReserved) {
-            Find(Format("%s: its status flags >%02X have reserved bits set", name.c_str(), flags));
+            Find(CheckText("%s: its status flags >%02X have reserved bits set", name.c_str(), flags));
         }
         if (flags & kFlagProgram) {
             // A memory image has no records: its record fields stay zero, and
             // a value there is a damaged byte.
             if (perSector != 0 || recordLength != 0 || level3 != 0) {
-                Find(Format("%s: a PROGRAM file with records per sector %u, record length %u "
+                Find(CheckText("%s: a PROGRAM file with records per sector %u, record length %u "
                             "and record count %u, where all are 0",
                             name.c_str(), perSector, recordLength, level3));
             }
@@ -290,7 +266,7 @@ private:
                 needed = (level3 + perSector - 1) / perSector;
             }
             if (needed > allocated) {
-                Find(Format("%s: its records need %u sectors, but only %u are allocated",
+                Find(CheckText("%s: its records need %u sectors, but only %u are allocated",
                             name.c_str(), needed, allocated));
             }
         }
@@ -304,7 +280,7 @@ private:
                            unsigned perSector)
     {
         if (recordLength == 0) {
-            Find(Format("%s: record length 0%s", name.c_str(),
+            Find(CheckText("%s: record length 0%s", name.c_str(),
                         perSector == 0 ? " and 0 records per sector" : ""));
             return;
         }
@@ -316,7 +292,7 @@ private:
             sound = perSector == (256 / recordLength) % 256;
         }
         if (!sound) {
-            Find(Format("%s: %u records per sector cannot go with a record length of %u",
+            Find(CheckText("%s: %u records per sector cannot go with a record length of %u",
                         name.c_str(), perSector, recordLength));
         }
     }
@@ -334,8 +310,8 @@ private:
             if (runKind == 0) {
                 return;
             }
-            std::string which = end - 1 == runStart ? Format("AU %u is", runStart)
-                                                    : Format("AUs %u-%u are", runStart, end - 1);
+            std::string which = end - 1 == runStart ? CheckText("AU %u is", runStart)
+                                                    : CheckText("AUs %u-%u are", runStart, end - 1);
             Find(which + (runKind == 1 ? " marked used but belong to no file"
                                        : " in use but marked free in the bitmap"));
             runKind = 0;
@@ -374,13 +350,13 @@ private:
 
 void SummarizeDiskCheck(DiskCheckResult &result)
 {
-    result.summary = Format("%u files, %u subdirectories, %u sectors in use: ", result.files,
+    result.summary = CheckText("%u files, %u subdirectories, %u sectors in use: ", result.files,
                             result.directories, result.sectorsInUse);
     if (result.Clean()) {
         result.summary += "clean";
     } else {
         result.summary +=
-            Format("%zu problem%s", result.findings.size(), result.findings.size() == 1 ? "" : "s");
+            CheckText("%zu problem%s", result.findings.size(), result.findings.size() == 1 ? "" : "s");
     }
 }
 

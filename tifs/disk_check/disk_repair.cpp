@@ -1,4 +1,5 @@
 #include "tifs/disk_check/disk_repair.h"
+#include "tifs/disk_check/check_text.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -43,29 +44,6 @@ constexpr int kNobody = -1;
 constexpr int kSystem = -2;
 
 using Sector = std::array<uint8_t, kSectorSize>;
-
-std::string Format(const char *format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char *format, ...)
-{
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
-
-std::string ShownName(const uint8_t *name)
-{
-    std::string text;
-    for (size_t i = 0; i < 10; ++i) {
-        text += (name[i] >= 0x20 && name[i] < 0x7F) ? static_cast<char>(name[i]) : '?';
-    }
-    while (!text.empty() && text.back() == ' ') {
-        text.pop_back();
-    }
-    return text.empty() ? std::string("(no name)") : text;
-}
 
 // A sector of one byte value throughout (never written, or formatted) holds
 // no FDR, whatever an index says.
@@ -121,7 +99,7 @@ public:
     void Run()
     {
         if (m_total < 2 || m_limit < 2 || m_total > kBitmapAus * m_auSize) {
-            Unrepaired(Format("The disk's size (%u sectors) cannot be mended here", m_total));
+            Unrepaired(CheckText("The disk's size (%u sectors) cannot be mended here", m_total));
             return;
         }
         m_owner[0] = kSystem;
@@ -133,7 +111,7 @@ public:
                 if (!s.used || s.fdirSector < 2 || s.fdirSector >= m_limit ||
                     m_owner[s.fdirSector] != kNobody) {
                     if (s.used) {
-                        Unrepaired(Format("Subdirectory slot %zu points to sector %u, which "
+                        Unrepaired(CheckText("Subdirectory slot %zu points to sector %u, which "
                                           "cannot be its file index",
                                           slot, s.fdirSector));
                     }
@@ -142,7 +120,7 @@ public:
                 m_owner[s.fdirSector] = kSystem;
                 Directory d;
                 d.indexSector = s.fdirSector;
-                d.prefix = ShownName(reinterpret_cast<const uint8_t *>(s.name.data())) + ".";
+                d.prefix = ShownTiName(reinterpret_cast<const uint8_t *>(s.name.data())) + ".";
                 m_directories.push_back(d);
             }
         }
@@ -183,7 +161,7 @@ private:
     {
         Directory &d = m_directories[which];
         if (!Read(d.indexSector, d.index)) {
-            Unrepaired(Format("The file index in sector %u cannot be read", d.indexSector));
+            Unrepaired(CheckText("The file index in sector %u cannot be read", d.indexSector));
             return;
         }
         std::vector<size_t> kept;
@@ -207,7 +185,7 @@ private:
                 why = "at no FDR";
             }
             if (why != nullptr) {
-                Change(Format("File index %u entry %u (sector %u) was dropped: it pointed %s",
+                Change(CheckText("File index %u entry %u (sector %u) was dropped: it pointed %s",
                               d.indexSector, word, sector, why));
                 d.changed = true;
                 continue;
@@ -218,7 +196,7 @@ private:
             file.fdrSector = sector;
             file.fdr = fdr;
             file.original = fdr;
-            file.name = d.prefix + ShownName(fdr.data());
+            file.name = d.prefix + ShownTiName(fdr.data());
             kept.push_back(m_files.size());
             m_files.push_back(std::move(file));
         }
@@ -227,7 +205,7 @@ private:
             return std::memcmp(m_files[a].fdr.data(), m_files[b].fdr.data(), 10) < 0;
         });
         if (sorted != kept) {
-            Change(Format("File index %u was put in name order", d.indexSector));
+            Change(CheckText("File index %u was put in name order", d.indexSector));
             d.changed = true;
         }
         d.files = sorted;
@@ -252,12 +230,12 @@ private:
         }
         const unsigned size = GetWordBE(file.fdr.data(), kFdrSectors);
         if (!sound) {
-            Change(Format("%s: its chain was cut to the %zu sectors before its damaged entry %u",
+            Change(CheckText("%s: its chain was cut to the %zu sectors before its damaged entry %u",
                           file.name.c_str(), file.sectors.size(), chain.problemEntry));
             file.chainChanged = true;
         }
         if (file.sectors.size() > size) {
-            Change(Format("%s: %zu chained sectors beyond its %u were released", file.name.c_str(),
+            Change(CheckText("%s: %zu chained sectors beyond its %u were released", file.name.c_str(),
                           file.sectors.size() - size, size));
             file.sectors.resize(size);
             file.chainChanged = true;
@@ -309,7 +287,7 @@ private:
             return;
         }
         if (m_startUnit != 1) {
-            Unrepaired(Format("%s: %zu sectors are also used elsewhere; copies on this density "
+            Unrepaired(CheckText("%s: %zu sectors are also used elsewhere; copies on this density "
                               "are not made here",
                               file.name.c_str(), shared.size()));
             return;
@@ -322,7 +300,7 @@ private:
                 for (uint32_t s : taken) {
                     m_owner[s] = kNobody;
                 }
-                Unrepaired(Format("%s: %zu sectors are also used elsewhere, and the disk has "
+                Unrepaired(CheckText("%s: %zu sectors are also used elsewhere, and the disk has "
                                   "no room for copies of its own",
                                   file.name.c_str(), shared.size()));
                 return;
@@ -338,19 +316,19 @@ private:
             for (uint32_t s : taken) {
                 m_owner[s] = kNobody;
             }
-            Unrepaired(Format("%s: its copies would need more than %u chain entries",
+            Unrepaired(CheckText("%s: its copies would need more than %u chain entries",
                               file.name.c_str(), kMaxClusters));
             return;
         }
         for (size_t i : shared) {
             Sector data{};
             if (!Read(file.sectors[i], data)) {
-                Unrepaired(Format("%s: sector %u cannot be read to copy it", file.name.c_str(),
+                Unrepaired(CheckText("%s: sector %u cannot be read to copy it", file.name.c_str(),
                                   file.sectors[i]));
                 return;
             }
             m_plan.sectors[{DiskRepairPlan::kData, replaced[i]}] = data;
-            Change(Format("%s: sector %u, also used elsewhere, was copied to sector %u",
+            Change(CheckText("%s: sector %u, also used elsewhere, was copied to sector %u",
                           file.name.c_str(), file.sectors[i], replaced[i]));
         }
         file.sectors = replaced;
@@ -385,7 +363,7 @@ private:
         }
         const unsigned stated = GetWordBE(fdr, kFdrSectors);
         if (stated != size) {
-            Change(Format("%s: its size was set from %u to the %u sectors it has",
+            Change(CheckText("%s: its size was set from %u to the %u sectors it has",
                           file.name.c_str(), stated, size));
             PutWordBE(fdr, kFdrSectors, static_cast<uint16_t>(size));
             if ((fdr[kFdrFlags] & kFlagProgram) && size < stated) {
@@ -409,7 +387,7 @@ private:
             most = size * perSector;
         }
         if (level3 > most) {
-            Change(Format("%s: its record count was set from %u to the %u its sectors hold",
+            Change(CheckText("%s: its record count was set from %u to the %u its sectors hold",
                           file.name.c_str(), level3, most));
             PutWordLE(fdr, kFdrLevel3, static_cast<uint16_t>(std::min(most, 0xFFFFu)));
         }
@@ -451,7 +429,7 @@ private:
             }
         }
         if (marked + cleared != 0) {
-            Change(Format("The bitmap was rebuilt: %u AUs marked used, %u marked free", marked,
+            Change(CheckText("The bitmap was rebuilt: %u AUs marked used, %u marked free", marked,
                           cleared));
             m_plan.sectors[{DiskRepairPlan::kVib, 0}] = vibSector;
         }
