@@ -24,6 +24,7 @@
 #include "app/shell/colour_contrast.h"
 #include "app/shell/command_table.h"
 #include "app/shell/screen_fit.h"
+#include "app/tests/qt/input_events.h"
 #include "app/tests/qt/program_fixture.h"
 #include "tests/support/recording_ui.h"
 #include "tifs/floppy/floppy_geometry.h"
@@ -34,31 +35,6 @@ namespace kestrel::testing
 {
 namespace
 {
-
-// Input as Qt delivers it, sent straight to the widget.
-void SendKey(QWidget *to, int key)
-{
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(to, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-    QApplication::sendEvent(to, &release);
-}
-
-void SendMouse(QWidget *to, QEvent::Type type, const QPoint &at, Qt::MouseButton button,
-               Qt::MouseButtons held)
-{
-    QMouseEvent e(type, QPointF(at), to->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
-    QApplication::sendEvent(to, &e);
-}
-
-bool WaitActive(QWidget *window)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!window->isActiveWindow() && clock.elapsed() < 3000)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return window->isActiveWindow();
-}
 
 uint32_t Ref(const QColor &c)
 {

@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "app/qt/entry_drag.h"
+#include "app/tests/qt/input_events.h"
 #include "app/tests/qt/program_fixture.h"
 #include "platform/temp_dir.h"
 #include "tests/support/recording_ui.h"
@@ -22,31 +23,6 @@ namespace kestrel::testing
 {
 namespace
 {
-
-// Input as Qt delivers it, sent straight to the widget.
-void SendKey(QWidget *to, int key)
-{
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(to, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-    QApplication::sendEvent(to, &release);
-}
-
-void SendMouse(QWidget *to, QEvent::Type type, const QPoint &at, Qt::MouseButton button,
-               Qt::MouseButtons held)
-{
-    QMouseEvent e(type, QPointF(at), to->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
-    QApplication::sendEvent(to, &e);
-}
-
-bool WaitActive(QWidget *window)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!window->isActiveWindow() && clock.elapsed() < 3000)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return window->isActiveWindow();
-}
 
 class DragDrop : public ProgramTest
 {
