@@ -9,6 +9,7 @@
 #include "tifs/arc/archive_check.h"
 #include "tifs/disk_check/disk_check.h"
 #include "tifs/floppy/floppy_reader.h"
+#include "tifs/floppy/hfe_image.h"
 
 namespace kestrel
 {
@@ -26,7 +27,7 @@ bool HasDiskExtension(const std::string &path)
     for (char &c : extension) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    return extension == "dsk" || extension == "pc99";
+    return extension == "dsk" || extension == "pc99" || extension == "hfe";
 }
 
 void Add(ImageCheck &check, const std::string &prefix, const std::vector<std::string> &findings,
@@ -60,7 +61,9 @@ ImageCheckKind ImageCheckKindOf(const std::string &path)
         return ImageCheckKind::Card;
     }
     DiskSummary summary;
-    if (RecognizeFloppyImage(path, first, summary)) {
+    // An HFE file holds its sector dump behind a header of its own, which the
+    // floppy check reads through.
+    if (HasHfeSignature(first, got) || RecognizeFloppyImage(path, first, summary)) {
         return ImageCheckKind::Floppy;
     }
     if (IsArchiveFile(path)) {

@@ -299,6 +299,27 @@ TEST_F(CheckTest, CheckRepairOnTheCommandLine)
     EXPECT_EQ(1, status);
     run("check --repair '" + PathOf("demo/plain.txt") + "'", status);
     EXPECT_EQ(2, status);
+
+    // An HFE image is checked and mended through the sector dump it holds.
+    const std::string track = PathOf("games.hfe");
+    const std::string damagedDisk = Damaged("games.dsk", [](std::vector<uint8_t> &b) {
+        b[56 + 5] ^= 0x10;
+    });
+    run("dsk-to-hfe '" + PathOf("demo/games.dsk") + "' '" + track + "'", status);
+    ASSERT_EQ(0, status);
+    out = run("check '" + track + "'", status);
+    EXPECT_EQ(0, status) << out;
+    run("dsk-to-hfe '" + damagedDisk + "' '" + track + "'", status);
+    ASSERT_EQ(0, status);
+    out = run("check '" + track + "'", status);
+    EXPECT_EQ(1, status) << out;
+    out = run("check --repair --no-backup '" + track + "'", status);
+    EXPECT_EQ(0, status) << out;
+    EXPECT_NE(std::string::npos, out.find("repaired: The bitmap was rebuilt")) << out;
+    const std::string back = PathOf("games_back.dsk");
+    run("hfe-to-dsk '" + track + "' '" + back + "'", status);
+    ASSERT_EQ(0, status);
+    EXPECT_EQ(ReadAll(PathOf("demo/games.dsk")), ReadAll(back));
 }
 
 } // namespace

@@ -486,7 +486,7 @@ bool RepairDiskImage(const std::string &path, const RepairOptions &options, Repa
 {
     report = RepairReport();
     {
-        FileImage image;
+        FloppyImageFile image;
         if (!image.Open(path, false)) {
             ReportError(ui, kMsgCantOpenRead, {path});
             return false;
@@ -509,7 +509,7 @@ bool RepairDiskImage(const std::string &path, const RepairOptions &options, Repa
         }
         report.backupPath = backup;
     }
-    FileImage image;
+    FloppyImageFile image;
     if (!image.Open(path, true)) {
         ReportError(ui, kMsgCantOpenReadWrite, {path});
         return false;
