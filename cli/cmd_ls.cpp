@@ -54,9 +54,12 @@ std::string JsonString(const std::string &text)
     return out + "\"";
 }
 
+// The whole listing goes out in one write: a folder of many thousand files
+// must not cost a formatted print per line.
 void PrintColumns(const Location &location)
 {
     std::vector<std::array<std::string, 6>> rows;
+    rows.reserve(location.entries.size());
     size_t widths[6] = {0, 0, 0, 0, 0, 0};
     for (const auto &entry : location.entries) {
         rows.push_back(EntryCells(*entry, location));
@@ -64,20 +67,28 @@ void PrintColumns(const Location &location)
             widths[i] = std::max(widths[i], rows.back()[i].size());
         }
     }
+    std::string out;
+    size_t lineWidth = 0;
+    for (size_t width : widths) {
+        lineWidth += width + 2;
+    }
+    out.reserve((rows.size() + 1) * (lineWidth + 1));
     for (const auto &row : rows) {
-        std::string line;
+        const size_t start = out.size();
         for (size_t i = 0; i < 6; ++i) {
-            line += row[i];
+            out += row[i];
             if (i + 1 < 6) {
-                line.append(widths[i] - row[i].size() + 2, ' ');
+                out.append(widths[i] - row[i].size() + 2, ' ');
             }
         }
-        while (!line.empty() && line.back() == ' ') {
-            line.pop_back();
+        while (out.size() > start && out.back() == ' ') {
+            out.pop_back();
         }
-        std::printf("%s\n", line.c_str());
+        out += '\n';
     }
-    std::printf("%s\n", StatusLine(location).c_str());
+    out += StatusLine(location);
+    out += '\n';
+    std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
 void PrintTsv(const Location &location)
@@ -98,8 +109,7 @@ void PrintTsv(const Location &location)
 
 bool HasDiskSummary(uint16_t kind)
 {
-    return IsFloppyImageKind(kind) || kind == kKindCf7DriveVolume ||
-           kind == kKindCf7ImageVolume;
+    return IsFloppyImageKind(kind) || kind == kKindCf7DriveVolume || kind == kKindCf7ImageVolume;
 }
 
 void PrintJson(const Location &location)

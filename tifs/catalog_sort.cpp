@@ -37,10 +37,16 @@ int KindRank(uint16_t kind)
     }
 }
 
-// Names end at a NUL byte, as they are compared.
+// Names end at a NUL byte, as they are compared. Called twice per comparison
+// of a sort, so the bytes are looked at in place rather than copied.
 bool BlankName(const std::string &name)
 {
-    return std::string(name.c_str()).find_first_not_of(' ') == std::string::npos;
+    for (const char *p = name.c_str(); *p != '\0'; ++p) {
+        if (*p != ' ') {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The name an entry is sorted by in the "TI name" order. In a PC folder only
