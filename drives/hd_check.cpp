@@ -308,10 +308,7 @@ private:
             if (runKind == 0) {
                 return;
             }
-            std::string which = end - 1 == runStart ? CheckText("AU %u is", runStart)
-                                                    : CheckText("AUs %u-%u are", runStart, end - 1);
-            Find(which + (runKind == 1 ? " marked used but belong to no file"
-                                       : " in use but marked free in the bitmap"));
+            Find(BitmapRunText(runStart, end - 1, runKind == 1));
             runKind = 0;
         };
         for (unsigned au = 0; au < m_totalAus; ++au) {

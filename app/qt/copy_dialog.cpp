@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -128,15 +127,7 @@ void CopyDialog::Build()
         m_current = m_batch ? FirstMarkedImage() : m_cursor;
     }
 
-    auto *buttons = new QDialogButtonBox;
-    m_ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
-    m_ok->setObjectName("OK");
-    m_ok->setDefault(true);
-    m_cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-    m_cancel->setObjectName("Cancel");
-    layout->addWidget(buttons);
-    connect(m_ok, &QPushButton::clicked, this, [this] { Ok(); });
-    connect(m_cancel, &QPushButton::clicked, this, [this] { reject(); });
+    m_ok = AddButtonRow(layout, "OK", "OK", [this] { Ok(); }, &m_cancel);
 
     DialogUi &dui = OperationUi();
     dui.SetProgressBar(m_progress);

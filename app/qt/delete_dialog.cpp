@@ -1,6 +1,5 @@
 #include "app/qt/delete_dialog.h"
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -28,15 +27,7 @@ DeleteDialog::DeleteDialog(QWidget *owner, Shell &shell, Ui &ui, int side)
     SetProgressPosition(m_progress, 0);
     layout->addWidget(m_progress);
 
-    auto *buttons = new QDialogButtonBox;
-    m_delete = buttons->addButton("Delete", QDialogButtonBox::AcceptRole);
-    m_delete->setObjectName("Delete");
-    m_delete->setDefault(true);
-    QPushButton *cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-    cancel->setObjectName("Cancel");
-    layout->addWidget(buttons);
-    connect(m_delete, &QPushButton::clicked, this, [this] { Delete(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+    m_delete = AddButtonRow(layout, "Delete", "Delete", [this] { Delete(); });
 
     DialogUi &dui = OperationUi();
     dui.SetProgressBar(m_progress);

@@ -1,6 +1,5 @@
 #include "app/qt/header_dialog.h"
 
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -125,17 +124,9 @@ HeaderDialog::HeaderDialog(QWidget *owner, Shell &shell, Ui &ui, int side, Mode 
     SetProgressPosition(m_progress, 0);
     layout->addWidget(m_progress);
 
-    auto *buttons = new QDialogButtonBox;
-    m_ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
-    m_ok->setObjectName("OK");
-    m_ok->setDefault(true);
+    m_ok = AddButtonRow(layout, "OK", "OK", [this] { Ok(); });
     // With nothing to work on only Cancel is left; the marks stay.
     m_ok->setEnabled(!qualifying.empty());
-    QPushButton *cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-    cancel->setObjectName("Cancel");
-    layout->addWidget(buttons);
-    connect(m_ok, &QPushButton::clicked, this, [this] { Ok(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
 
     DialogUi &dui = OperationUi();
     dui.SetProgressBar(m_progress);

@@ -1,6 +1,5 @@
 #include "app/qt/new_directory_dialog.h"
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,15 +31,7 @@ NewDirectoryDialog::NewDirectoryDialog(QWidget *owner, Shell &shell, Ui &ui, int
     label->setBuddy(m_name);
     layout->addWidget(m_name);
 
-    auto *buttons = new QDialogButtonBox;
-    m_ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
-    m_ok->setObjectName("OK");
-    m_ok->setDefault(true);
-    QPushButton *cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-    cancel->setObjectName("Cancel");
-    layout->addWidget(buttons);
-    connect(m_ok, &QPushButton::clicked, this, [this] { Ok(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+    m_ok = AddButtonRow(layout, "OK", "OK", [this] { Ok(); });
     m_name->setFocus();
 }
 

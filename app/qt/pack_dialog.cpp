@@ -1,7 +1,6 @@
 #include "app/qt/pack_dialog.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -45,20 +44,7 @@ PackArchiveDialog::PackArchiveDialog(QWidget *owner, Shell &shell, Ui &ui, int s
     m_plain->setObjectName("Plain");
     layout->addWidget(m_plain);
 
-    auto *buttons = new QDialogButtonBox;
-    m_ok = buttons->addButton("Pack", QDialogButtonBox::AcceptRole);
-    m_ok->setObjectName("OK");
-    m_ok->setDefault(true);
-    QPushButton *cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-    cancel->setObjectName("Cancel");
-    layout->addWidget(buttons);
-    connect(m_ok, &QPushButton::clicked, this, [this] { Ok(); });
-    connect(cancel, &QPushButton::clicked, this, [this] {
-        if (Busy())
-            OperationUi().RequestCancel();
-        else
-            reject();
-    });
+    m_ok = AddButtonRow(layout, "Pack", "OK", [this] { Ok(); });
     m_name->setFocus();
 }
 

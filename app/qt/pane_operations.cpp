@@ -2,9 +2,11 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "app/qt/common_dialogs.h"
 #include "app/qt/copy_dialog.h"
@@ -85,6 +87,25 @@ int OperationDialog::RunCentred()
     adjustSize();
     CenterOver(this, parentWidget());
     return exec();
+}
+
+QPushButton *OperationDialog::AddButtonRow(QBoxLayout *layout, const QString &actionText,
+                                           const char *actionName,
+                                           const std::function<void()> &action,
+                                           QPushButton **cancel)
+{
+    auto *buttons = new QDialogButtonBox;
+    QPushButton *act = buttons->addButton(actionText, QDialogButtonBox::AcceptRole);
+    act->setObjectName(actionName);
+    act->setDefault(true);
+    QPushButton *no = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
+    no->setObjectName("Cancel");
+    layout->addWidget(buttons);
+    connect(act, &QPushButton::clicked, this, action);
+    connect(no, &QPushButton::clicked, this, [this] { reject(); });
+    if (cancel)
+        *cancel = no;
+    return act;
 }
 
 void OperationDialog::RunBusy(QPushButton *ok, const std::function<void()> &work)

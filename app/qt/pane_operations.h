@@ -8,12 +8,13 @@
 
 #include <QDialog>
 
+#include "app/qt/forwarding_ui.h"
 #include "app/shell/shell.h"
 #include "app/shell/shell_host.h"
-#include "app/qt/forwarding_ui.h"
 #include "tifs/ui.h"
 
 class QWidget;
+class QBoxLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -86,6 +87,13 @@ protected:
 
     // Sizes the dialog, centres it over its owner and runs it.
     int RunCentred();
+
+    // The button row at the foot of the dialog: the action button (the
+    // default, named actionName for tests) and "Cancel", which rejects as
+    // the title bar's close does. Returns the action button; cancel, when
+    // given, receives the Cancel button.
+    QPushButton *AddButtonRow(QBoxLayout *layout, const QString &actionText, const char *actionName,
+                              const std::function<void()> &action, QPushButton **cancel = nullptr);
 
     // Runs work with the busy flag set, OK disabled and a fresh Cancel
     // request; the last message number travels in and out.

@@ -21,12 +21,12 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
     std::string WriteTiFile(const std::string &name, uint16_t sectors, uint8_t seed)
     {
-        TiFileSpec spec;
-        spec.tiName = name;
-        spec.sectors = sectors;
-        spec.seed = seed;
+        TiFileSpec fileSpec;
+        fileSpec.tiName = name;
+        fileSpec.sectors = sectors;
+        fileSpec.seed = seed;
         std::string path = dir + "/" + name;
-        EXPECT_TRUE(WriteBytes(path, MakeTiFileBytes(spec)));
+        EXPECT_TRUE(WriteBytes(path, MakeTiFileBytes(fileSpec)));
         return path;
     }
     std::string dir;

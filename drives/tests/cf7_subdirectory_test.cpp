@@ -59,12 +59,12 @@ protected:
 
     void AddFile(const FloppyTarget &target, const std::string &name, int sectors, Ui &ui)
     {
-        TiFileSpec spec;
-        spec.tiName = name;
-        spec.sectors = static_cast<uint16_t>(sectors);
-        spec.seed = static_cast<uint8_t>(sectors * 3);
+        TiFileSpec fileSpec;
+        fileSpec.tiName = name;
+        fileSpec.sectors = static_cast<uint16_t>(sectors);
+        fileSpec.seed = static_cast<uint8_t>(sectors * 3);
         const std::string pcPath = PathOf(name + ".v9t9");
-        Bytes bytes = MakeTiFileBytes(spec);
+        Bytes bytes = MakeTiFileBytes(fileSpec);
         WriteFile(pcPath, bytes);
         CatalogEntry entry;
         entry.pcName = name + ".v9t9";

@@ -56,11 +56,11 @@ protected:
         EXPECT_EQ(WriteNewImage(*FindPreset(1), "INSPECT", image, ui), 0);
         AddFileState state;
         for (const char *name : {"BETA", "ALPHA"}) {
-            TiFileSpec spec;
-            spec.tiName = name;
-            spec.sectors = 3;
+            TiFileSpec fileSpec;
+            fileSpec.tiName = name;
+            fileSpec.sectors = 3;
             const std::string source = PathOf(std::string(name) + ".v9t9");
-            const std::vector<uint8_t> bytes = MakeTiFileBytes(spec);
+            const std::vector<uint8_t> bytes = MakeTiFileBytes(fileSpec);
             EXPECT_TRUE(WriteBytes(source, bytes));
             CatalogEntry entry;
             entry.pcName = std::string(name) + ".v9t9";

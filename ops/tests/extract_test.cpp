@@ -192,12 +192,12 @@ TEST_F(ExtractTest, NoFileOfADiskIsDroppedWithoutAWordAndUnusableNamesGetASafeOn
     const char *names[] = {"AAA", "BBB", "CCC", "DDD", "EEE"};
     std::vector<std::vector<uint8_t>> files;
     for (int i = 0; i < 5; ++i) {
-        testing::TiFileSpec spec;
-        spec.tiName = names[i];
-        spec.level3 = 2;
-        spec.sectors = 2;
-        spec.seed = static_cast<uint8_t>(10 + i);
-        files.push_back(testing::MakeTiFileBytes(spec));
+        testing::TiFileSpec fileSpec;
+        fileSpec.tiName = names[i];
+        fileSpec.level3 = 2;
+        fileSpec.sectors = 2;
+        fileSpec.seed = static_cast<uint8_t>(10 + i);
+        files.push_back(testing::MakeTiFileBytes(fileSpec));
         const std::string staged = m_root + "/staged";
         ASSERT_TRUE(testing::WriteBytes(staged, files.back()));
         CatalogEntry entry;

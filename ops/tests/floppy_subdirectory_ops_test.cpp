@@ -43,10 +43,10 @@ protected:
         m_dir = pattern;
         std::filesystem::create_directory(m_dir + "/src");
         for (const char *name : {"ALPHA", "BRAVO"}) {
-            TiFileSpec spec;
-            spec.tiName = name;
-            spec.sectors = 4;
-            ASSERT_TRUE(WriteBytes(m_dir + "/src/" + name + ".v9", MakeTiFileBytes(spec)));
+            TiFileSpec fileSpec;
+            fileSpec.tiName = name;
+            fileSpec.sectors = 4;
+            ASSERT_TRUE(WriteBytes(m_dir + "/src/" + name + ".v9", MakeTiFileBytes(fileSpec)));
         }
     }
     void TearDown() override

@@ -28,4 +28,12 @@ std::string ShownTiName(const uint8_t *name)
     return text.empty() ? std::string("(no name)") : text;
 }
 
+std::string BitmapRunText(unsigned first, unsigned last, bool usedByNoFile)
+{
+    std::string which =
+        last == first ? CheckText("AU %u is", first) : CheckText("AUs %u-%u are", first, last);
+    return which + (usedByNoFile ? " marked used but belong to no file"
+                                 : " in use but marked free in the bitmap");
+}
+
 } // namespace kestrel

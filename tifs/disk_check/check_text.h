@@ -15,4 +15,8 @@ std::string CheckText(const char *format, ...) __attribute__((format(printf, 1, 
 // '?' so that a damaged name cannot garble the report, "(no name)" for none.
 std::string ShownTiName(const uint8_t *name);
 
+// One line for a run of allocation units whose bitmap bits disagree with the
+// files: marked used but owned by no file (usedByNoFile), or the other way.
+std::string BitmapRunText(unsigned first, unsigned last, bool usedByNoFile);
+
 } // namespace kestrel

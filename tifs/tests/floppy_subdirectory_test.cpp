@@ -69,12 +69,12 @@ TEST_F(FloppySubdirectory, ThreeDirectoriesHoldFilesListAndCheckClean)
         FloppyTarget inside = Root(path);
         inside.fdirSector = sectors[i];
         for (int f = 0; f < 2; ++f) {
-            TiFileSpec spec;
-            spec.tiName = std::string(names[i]).substr(0, 2) + "FILE" + std::to_string(f);
-            spec.sectors = static_cast<uint16_t>(3 + i + f);
-            spec.seed = static_cast<uint8_t>(10 * i + f);
+            TiFileSpec fileSpec;
+            fileSpec.tiName = std::string(names[i]).substr(0, 2) + "FILE" + std::to_string(f);
+            fileSpec.sectors = static_cast<uint16_t>(3 + i + f);
+            fileSpec.seed = static_cast<uint8_t>(10 * i + f);
             std::string pcPath;
-            CatalogEntry entry = PcTiFile(spec, pcPath);
+            CatalogEntry entry = PcTiFile(fileSpec, pcPath);
             AddFileState state;
             ASSERT_EQ(AddFileToImage(inside, entry, pcPath, state, ui), kAddDone);
         }
@@ -112,10 +112,10 @@ TEST_F(FloppySubdirectory, RefusalsLeaveTheImageUntouched)
 {
     const std::string path = NewImage(0);
     RecordingUi ui;
-    TiFileSpec spec;
-    spec.tiName = "HELLO";
+    TiFileSpec fileSpec;
+    fileSpec.tiName = "HELLO";
     std::string pcPath;
-    CatalogEntry file = PcTiFile(spec, pcPath);
+    CatalogEntry file = PcTiFile(fileSpec, pcPath);
     AddFileState state;
     ASSERT_EQ(AddFileToImage(Root(path), file, pcPath, state, ui), kAddDone);
     ASSERT_TRUE(CreateFloppySubdirectory(Root(path), Name10("ONE"), ui));
@@ -170,10 +170,10 @@ TEST_F(FloppySubdirectory, DeleteOnlyWhenEmptyAndGivesEverythingBack)
 
     FloppyTarget inside = Root(path);
     inside.fdirSector = sector;
-    TiFileSpec spec;
-    spec.tiName = "NOTE";
+    TiFileSpec fileSpec;
+    fileSpec.tiName = "NOTE";
     std::string pcPath;
-    CatalogEntry file = PcTiFile(spec, pcPath);
+    CatalogEntry file = PcTiFile(fileSpec, pcPath);
     AddFileState state;
     ASSERT_EQ(AddFileToImage(inside, file, pcPath, state, ui), kAddDone);
     const std::vector<uint8_t> withFile = ReadBytes(path);

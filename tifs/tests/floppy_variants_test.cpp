@@ -35,10 +35,10 @@ protected:
     {
         std::string image = NewImage(0, name); // SSSD, 360 sectors
         std::string source;
-        TiFileSpec spec;
-        spec.tiName = "DATA";
-        spec.sectors = sectors;
-        CatalogEntry entry = PcTiFile(spec, source);
+        TiFileSpec fileSpec;
+        fileSpec.tiName = "DATA";
+        fileSpec.sectors = sectors;
+        CatalogEntry entry = PcTiFile(fileSpec, source);
         AddFileState state;
         RecordingUi ui;
         EXPECT_EQ(AddFileToImage({image}, entry, source, state, ui), kAddDone);
@@ -51,10 +51,10 @@ protected:
     {
         const uint64_t size = fs::file_size(image);
         std::string source;
-        TiFileSpec spec;
-        spec.tiName = "MORE";
-        spec.sectors = 2;
-        CatalogEntry entry = PcTiFile(spec, source);
+        TiFileSpec fileSpec;
+        fileSpec.tiName = "MORE";
+        fileSpec.sectors = 2;
+        CatalogEntry entry = PcTiFile(fileSpec, source);
         AddFileState state;
         RecordingUi ui;
         AddFileToImage({image}, entry, source, state, ui);

@@ -247,10 +247,10 @@ TEST_F(HfeFiles, PutGetDeleteAndCheckWorkOnAnHfeImageAsOnItsDsk)
     const uint64_t size = fs::file_size(hfePath);
 
     std::string pcPath;
-    TiFileSpec spec;
-    spec.tiName = "HELLO";
-    spec.sectors = 12;
-    CatalogEntry source = PcTiFile(spec, pcPath);
+    TiFileSpec fileSpec;
+    fileSpec.tiName = "HELLO";
+    fileSpec.sectors = 12;
+    CatalogEntry source = PcTiFile(fileSpec, pcPath);
     AddFileState state;
     FloppyTarget target{hfePath, 0, 1};
     EXPECT_EQ(AddFileToImage(target, source, pcPath, state, ui), kAddDone);

@@ -62,11 +62,11 @@ protected:
     void MakeFloppy(const std::string &path)
     {
         ASSERT_EQ(WriteNewImage(*FindPreset(0), "WINDOWS", path, ui), 0);
-        TiFileSpec spec;
-        spec.tiName = "DATA";
-        spec.sectors = 2;
+        TiFileSpec fileSpec;
+        fileSpec.tiName = "DATA";
+        fileSpec.sectors = 2;
         const std::string source = (root / "work" / "DATA.v9t9").string();
-        const std::vector<uint8_t> bytes = MakeTiFileBytes(spec);
+        const std::vector<uint8_t> bytes = MakeTiFileBytes(fileSpec);
         ASSERT_TRUE(WriteBytes(source, bytes));
         CatalogEntry entry;
         entry.pcName = "DATA.v9t9";
