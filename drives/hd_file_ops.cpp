@@ -169,6 +169,15 @@ int CopyEntryToHd(Ui &ui, const Location &destination, const Location &source,
     }
     int32_t closed = b.close(&request, status);
     batch.lastCopied = closed == 0 && status == 0 && !shortRead;
+    if (!batch.lastCopied) {
+        // The library names a new file before its data is in (and may have named it when the
+        // create itself then failed); one that could not be written whole is taken out again
+        // rather than left looking copied. No file of the name is left from before: it was
+        // deleted above. When the image refuses that too, the message already shown is all
+        // that can be said.
+        brackenly::FileRequest removal = HdRequestFromEntry(entry);
+        b.deleteFile(&removal, filePath.c_str());
+    }
     return closed != 0 ? 2 : 0;
 }
 

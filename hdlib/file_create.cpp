@@ -36,11 +36,14 @@ int32_t CreateFileEntry(FileSlot &slot, const char name[10], uint16_t index)
         ReleaseAus(fdrAu, 1);
         return kDsrDeviceError;
     }
-    InsertWord(list, count, index, fdrAu);
-    if (WriteBack(work.fileIndex) != kDsrOk)
-        return kDsrDeviceError;
+    // The count grows before the index names the file: readers take the shorter of the two,
+    // so a write refused between them hides nothing. The other order would drop the last
+    // file of the directory from view.
     work.record.data[kDirFileCount] = static_cast<uint8_t>(count + 1);
     if (WriteBack(work.record) != kDsrOk)
+        return kDsrDeviceError;
+    InsertWord(list, count, index, fdrAu);
+    if (WriteBack(work.fileIndex) != kDsrOk)
         return kDsrDeviceError;
     slot.head.index = static_cast<uint16_t>(index > count ? count : index);
     return kDsrOk;

@@ -29,6 +29,9 @@ int32_t DeleteFileEntry(FileSlot &slot, uint16_t index, uint16_t fdrAu)
     if (const int32_t result = LoadWorkFileIndex(); result != kDsrOk)
         return result;
     const PointerList list = FileIndexList(work.fileIndex.data);
+    // The index lets go of the file before the count shrinks, for the reason a new file is
+    // counted first: a refused write in between leaves a count one too high, never a file
+    // hidden.
     RemoveWord(list, EffectiveCount(list, WorkFileCount()), index);
     if (WriteBack(work.fileIndex) != kDsrOk)
         return kDsrDeviceError;

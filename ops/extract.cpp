@@ -5,10 +5,13 @@
 #include <vector>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "ops/copy.h"
 #include "ops/relist.h"
 #include "ops/safe_replace.h"
+#include "platform/fault_injection.h"
+#include "platform/safe_write.h"
 #include "platform/temp_dir.h"
 #include "tifs/arc/archive_extract.h"
 #include "tifs/arc/archive_open.h"
@@ -29,6 +32,7 @@ namespace kestrel
 namespace
 {
 
+constexpr int kMsgCantOpenWrite = 2;
 constexpr int kMsgCantCreateDirectory = 45;
 constexpr int kMsgPc99ToItself = 50;
 constexpr int kMsgPc99OnlyToDirectory = 51;
@@ -36,6 +40,7 @@ constexpr int kMsgExtractOnlyToDirectory = 52;
 constexpr int kMsgArcOnlyToDirectory = 53;
 constexpr int kMsgNotExtracted = 120;
 constexpr int kMsgUnknownNotExtracted = 121;
+constexpr int kMsgImageNotMade = 160;
 constexpr unsigned kNumberLimit = 100000; // a folder full of GAMES(n) ends the search
 constexpr int kPresetDssd40 = 1;
 constexpr int kPresetDsdd40 = 2;
@@ -237,6 +242,41 @@ int ExtractContainers(Location &destination, Location &source, CatalogEntry *cur
     return extracted;
 }
 
+namespace
+{
+
+// A new disk at path holding every member of the archive; false after a reported failure or a
+// Cancel.
+bool FillImageFromArchive(Location &members, const std::string &path, const std::string &label,
+                          int preset, Ui &ui)
+{
+    if (WriteNewImage(*FindPreset(preset), label, path, ui) != 0) {
+        return false;
+    }
+    Location disk;
+    if (!ListFloppyImage(disk, path, 1, std::string(), false, ui)) {
+        return false;
+    }
+    FloppyTarget floppy = TargetForLocation(disk);
+    AddFileState state;
+    ui.SetProgressRange(static_cast<uint32_t>(members.entries.size()));
+    uint32_t position = 0;
+    for (const auto &member : members.entries) {
+        ui.SetProgressPosition(++position);
+        ui.PumpPendingMessages();
+        // A member that could not be read is reported and passed over by a copy; a disk made
+        // from the archive without it would not be the archive's disk.
+        if (ui.CancelPressed() ||
+            AddEntryToImage(floppy, members, *member, state, ui) == kAddStopped ||
+            ui.LastMessage() != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 int ConvertArcsToDsk(Location &destination, Location &source, CatalogEntry *cursor,
                      const ExtractOptions &options, Ui &ui)
 {
@@ -264,24 +304,30 @@ int ConvertArcsToDsk(Location &destination, Location &source, CatalogEntry *curs
         if (preset < 0) {
             continue; // too large for any preset: passed over quietly
         }
-        if (WriteNewImage(*FindPreset(preset), base.substr(0, 10), target, ui) != 0) {
+        // The image is made under a hidden name and takes its own only when every member is
+        // in: a refused write or a Cancel never leaves a disk that looks like the archive's
+        // but lacks files.
+        std::string side;
+        const int fd = platform::CreateSideFile(target, side);
+        if (fd < 0) {
+            ReportSystemError(ui, errno, kMsgCantOpenWrite, {target});
             continue;
         }
-        Location disk;
-        if (!ListFloppyImage(disk, target, 1, std::string(), false, ui)) {
-            continue;
-        }
-        FloppyTarget floppy = TargetForLocation(disk);
-        AddFileState state;
-        ui.SetProgressRange(static_cast<uint32_t>(members.entries.size()));
-        uint32_t position = 0;
-        for (const auto &member : members.entries) {
-            ui.SetProgressPosition(++position);
-            ui.PumpPendingMessages();
-            if (ui.CancelPressed() ||
-                AddEntryToImage(floppy, members, *member, state, ui) == kAddStopped) {
+        ::close(fd);
+        // Made again by the image writer, with the mode every new file gets.
+        ::unlink(side.c_str());
+        if (!FillImageFromArchive(members, side, base.substr(0, 10), preset, ui)) {
+            ::unlink(side.c_str());
+            if (ui.CancelPressed()) {
                 break;
             }
+            ReportError(ui, kMsgImageNotMade, {target});
+            continue;
+        }
+        if (platform::io::Rename(side.c_str(), target.c_str()) != 0) {
+            ReportSystemError(ui, errno, kMsgImageNotMade, {target});
+            ::unlink(side.c_str());
+            continue;
         }
         archive->marked = false;
         ++written;

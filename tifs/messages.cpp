@@ -112,6 +112,7 @@ const ExtendedMessage kExtended[] = {
     {148, "Please mark the files to pack"},
 
     // 160-179: faults while writing
+    {160, "Can't complete <%s>; the incomplete image was removed"},
 
     // 180-189: installation, start-up, command line
 

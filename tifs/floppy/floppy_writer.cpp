@@ -120,6 +120,8 @@ AddFileResult AddFile(const FloppyTarget &target, const CatalogEntry &entry,
         return kAddDone;
     }
     uint16_t fdrSectorNumber = 0;
+    uint8_t oldFdr[kSectorSize] = {};
+    bool replacing = false;
     if (found == FindResult::NotFound) {
         unsigned start = 0;
         unsigned count = 0;
@@ -145,7 +147,8 @@ AddFileResult AddFile(const FloppyTarget &target, const CatalogEntry &entry,
                 return kAddDone;
             }
         }
-        FreeClusters(fdr, disk.vib, auSize, disk.summary.density, total);
+        std::memcpy(oldFdr, fdr, sizeof oldFdr);
+        replacing = true;
         fdrSectorNumber = GetWordBE(disk.index, position);
     }
 
@@ -162,37 +165,52 @@ AddFileResult AddFile(const FloppyTarget &target, const CatalogEntry &entry,
 
     const unsigned startUnit = ClusterStartUnit(disk.summary.density);
     const unsigned align = AlignAus(disk.summary.density, auSize);
-    unsigned needed = (d.sectors + auSize - 1) / auSize;
-    unsigned clusters = 0;
-    int lastOffset = -1;
-    while (needed > 0) {
-        if (clusters >= kMaxClusters) {
-            ReportError(ui, kMsgTooManyFragments, {name});
-            break;
+    // Lays out the data chain in fdr, marking its AUs in vib; the number of the message that
+    // stopped it, or 0.
+    auto allocate = [&](uint8_t *vib) {
+        unsigned needed = (d.sectors + auSize - 1) / auSize;
+        unsigned clusters = 0;
+        int lastOffset = -1;
+        std::memset(fdr + fdr::kChain, 0, fdr::kChainEnd - fdr::kChain);
+        while (needed > 0) {
+            if (clusters >= kMaxClusters) {
+                return kMsgTooManyFragments;
+            }
+            unsigned start = 0;
+            unsigned count = 0;
+            bool got = AllocateRun(vib, needed, firstData, lastAu, align, start, count) ||
+                       AllocateRun(vib, needed, firstFdr, lastAu, align, start, count);
+            if (!got) {
+                return kMsgDskFull;
+            }
+            lastOffset += static_cast<int>(count * auSize);
+            unsigned startSector = start * auSize;
+            if (lastOffset > static_cast<int>(kMaxLastOffset) || startSector / startUnit > 0xFFF) {
+                // Beyond what the 12-bit chain fields can describe.
+                return kMsgDskFull;
+            }
+            PutClusterEntry(fdr, clusters, startSector / startUnit,
+                            static_cast<unsigned>(lastOffset));
+            ++clusters;
+            needed -= count;
         }
-        unsigned start = 0;
-        unsigned count = 0;
-        bool got = AllocateRun(disk.vib, needed, firstData, lastAu, align, start, count) ||
-                   AllocateRun(disk.vib, needed, firstFdr, lastAu, align, start, count);
-        if (!got) {
-            ReportError(ui, kMsgDskFull, {target.imagePath});
-            break;
-        }
-        lastOffset += static_cast<int>(count * auSize);
-        unsigned startSector = start * auSize;
-        if (lastOffset > static_cast<int>(kMaxLastOffset) || startSector / startUnit > 0xFFF) {
-            // Beyond what the 12-bit chain fields can describe.
-            ReportError(ui, kMsgDskFull, {target.imagePath});
-            break;
-        }
-        PutClusterEntry(fdr, clusters, startSector / startUnit, static_cast<unsigned>(lastOffset));
-        ++clusters;
-        needed -= count;
+        return 0;
+    };
+    // A replaced file keeps its sectors while the new one is written into free space, so that
+    // a write refused on the way leaves the old file whole. Only when the disk has no room for
+    // both does the new file take the old one's sectors, as it always could.
+    uint8_t vibBefore[kSectorSize];
+    std::memcpy(vibBefore, disk.vib, sizeof vibBefore);
+    int stopped = allocate(disk.vib);
+    if (stopped != 0 && replacing) {
+        std::memcpy(disk.vib, vibBefore, sizeof vibBefore);
+        SetChainBits(oldFdr, disk.vib, auSize, disk.summary.density, total, false);
+        stopped = allocate(disk.vib);
     }
-    if (ui.LastMessage() != 0) {
+    if (stopped != 0) {
+        ReportError(ui, stopped, {stopped == kMsgDskFull ? target.imagePath : name});
         return kAddStopped;
     }
-
     std::string sourcePath;
     if (!provideSource(ui, sourcePath) || ui.LastMessage() != 0) {
         return kAddDone;
@@ -233,13 +251,29 @@ AddFileResult AddFile(const FloppyTarget &target, const CatalogEntry &entry,
             ui.SetProgressPosition(copied);
         }
     }
-    // The sectors are marked used before the index names the file: a write refused between
-    // the two leaves sectors that nobody uses, never a file whose sectors count as free and
-    // would be handed out again.
-    if (!WriteDiskSector(disk.image, target.base, fdrSectorNumber, fdr, ui, target.imagePath) ||
-        !WriteDiskSector(disk.image, target.base, 0, disk.vib, ui, target.imagePath) ||
-        !WriteDiskSector(disk.image, target.base, target.fdirSector, disk.index, ui,
-                         target.imagePath)) {
+    if (replacing) {
+        // Both files' sectors are marked used before the FDR turns from the old file to the
+        // new one, and the old ones are freed only after: a write refused anywhere leaves one
+        // whole file and, at worst, sectors that nobody uses.
+        uint8_t bothUsed[kSectorSize];
+        std::memcpy(bothUsed, disk.vib, sizeof bothUsed);
+        SetChainBits(oldFdr, bothUsed, auSize, disk.summary.density, total, true);
+        SetChainBits(oldFdr, disk.vib, auSize, disk.summary.density, total, false);
+        SetChainBits(fdr, disk.vib, auSize, disk.summary.density, total, true);
+        if (!WriteDiskSector(disk.image, target.base, 0, bothUsed, ui, target.imagePath) ||
+            !WriteDiskSector(disk.image, target.base, fdrSectorNumber, fdr, ui,
+                             target.imagePath) ||
+            !WriteDiskSector(disk.image, target.base, 0, disk.vib, ui, target.imagePath)) {
+            return kAddStopped;
+        }
+    } else if (!WriteDiskSector(disk.image, target.base, fdrSectorNumber, fdr, ui,
+                                target.imagePath) ||
+               !WriteDiskSector(disk.image, target.base, 0, disk.vib, ui, target.imagePath) ||
+               !WriteDiskSector(disk.image, target.base, target.fdirSector, disk.index, ui,
+                                target.imagePath)) {
+        // The sectors are marked used before the index names the file: a write refused
+        // between the two leaves sectors that nobody uses, never a file whose sectors count
+        // as free and would be handed out again.
         return kAddStopped;
     }
     if (!disk.image.Flush()) {
@@ -411,6 +445,12 @@ bool AllocateRun(uint8_t *vibSector, unsigned wanted, unsigned firstAu, unsigned
 void FreeClusters(const uint8_t *fdrSector, uint8_t *vibSector, unsigned auSize, unsigned density,
                   unsigned totalSectors)
 {
+    SetChainBits(fdrSector, vibSector, auSize, density, totalSectors, false);
+}
+
+void SetChainBits(const uint8_t *fdrSector, uint8_t *vibSector, unsigned auSize, unsigned density,
+                  unsigned totalSectors, bool used)
+{
     ChainFormat format;
     format.startUnit = ClusterStartUnit(density);
     format.limit = totalSectors;
@@ -418,7 +458,7 @@ void FreeClusters(const uint8_t *fdrSector, uint8_t *vibSector, unsigned auSize,
     DecodeDataChain(fdrSector, format, 0, chain);
     for (const Cluster &cluster : chain.clusters) {
         for (uint64_t s = cluster.first; s <= cluster.last; ++s) {
-            MarkAu(vibSector, static_cast<unsigned>(s / auSize), false);
+            MarkAu(vibSector, static_cast<unsigned>(s / auSize), used);
         }
     }
 }

@@ -66,6 +66,10 @@ bool AllocateRun(uint8_t *vibSector, unsigned wanted, unsigned firstAu, unsigned
 // far as it is sound).
 void FreeClusters(const uint8_t *fdrSector, uint8_t *vibSector, unsigned auSize, unsigned density,
                   unsigned totalSectors);
+// Sets (used) or clears the bitmap bits of every sector of the FDR's data chain, read as for
+// FreeClusters.
+void SetChainBits(const uint8_t *fdrSector, uint8_t *vibSector, unsigned auSize, unsigned density,
+                  unsigned totalSectors, bool used);
 
 enum class FindResult { Found, NotFound, Failure };
 

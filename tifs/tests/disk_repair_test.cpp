@@ -244,7 +244,10 @@ class RepairImageFile : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_dir = fs::path(::testing::TempDir()) / "kestrel_repair";
+        // One folder per test: ctest runs the tests of this fixture side by side.
+        m_dir = fs::path(::testing::TempDir()) /
+                (std::string("kestrel_repair_") +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
     }

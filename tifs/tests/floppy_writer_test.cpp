@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "tifs/byte_order.h"
@@ -239,6 +240,57 @@ TEST_F(FloppyWriter, OverwriteQuestionAndTheAllAnswer)
     Location location;
     ASSERT_TRUE(ListFloppyImage(location, image, 1, "", false, ui));
     EXPECT_EQ(location.entries.size(), 1u);
+}
+
+// A replaced file keeps its sectors until the new one is complete elsewhere; only a disk
+// without room for both gives the new file the old one's sectors. Either way the disk ends
+// with the new file alone, its sectors the only ones marked.
+TEST_F(FloppyWriter, ReplacementIsWrittenBesideTheOldFileWhileThereIsRoom)
+{
+    for (uint16_t sectors : {uint16_t{20}, uint16_t{200}}) {
+        std::string image = NewImage(0, "replace" + std::to_string(sectors) + ".dsk");
+        TiFileSpec fileSpec;
+        fileSpec.tiName = "BIG";
+        fileSpec.sectors = sectors;
+        std::string source;
+        RecordingUi ui;
+        AddFileState state;
+        state.overwriteAll = true;
+        ASSERT_EQ(AddFileToImage({image}, PcTiFile(fileSpec, source), source, state, ui),
+                  kAddDone);
+        const std::vector<uint8_t> before = ReadBytes(image);
+        const std::vector<uint8_t> oldFile = ReadBytes(source);
+
+        fileSpec.seed = 77;
+        CatalogEntry replacement = PcTiFile(fileSpec, source);
+        ASSERT_EQ(AddFileToImage({image}, replacement, source, state, ui), kAddDone);
+        ASSERT_TRUE(ui.Silent()) << ui.Errors()[0];
+        const std::vector<uint8_t> after = ReadBytes(image);
+
+        // The old data (from sector 34 on) is untouched when both fit on the 358 free sectors.
+        const bool room = 2u * sectors < 358u - 32u;
+        const bool oldDataKept =
+            std::equal(before.begin() + 34 * 256, before.begin() + (34 + sectors) * 256,
+                       after.begin() + 34 * 256);
+        EXPECT_EQ(oldDataKept, room) << sectors;
+        EXPECT_EQ(std::memcmp(after.data() + 34 * 256, oldFile.data() + 128, 256) == 0, room);
+
+        Location location;
+        ASSERT_TRUE(ListFloppyImage(location, image, 1, "", false, ui));
+        ASSERT_EQ(location.entries.size(), 1u);
+        std::string back = Path("back" + std::to_string(sectors) + ".bin");
+        ASSERT_TRUE(SaveEntryAsTiFile(location, *location.entries[0], back, ui));
+        std::vector<uint8_t> saved = ReadBytes(back);
+        std::vector<uint8_t> wanted = ReadBytes(source);
+        ASSERT_EQ(saved.size(), wanted.size());
+        EXPECT_TRUE(std::equal(saved.begin() + 128, saved.end(), wanted.begin() + 128));
+
+        unsigned marked = 0;
+        for (unsigned au = 0; au < 360; ++au) {
+            marked += IsAuUsed(after.data(), au) ? 1 : 0;
+        }
+        EXPECT_EQ(marked, 2u + 1u + sectors) << "VIB and index, the FDR, the data";
+    }
 }
 
 // Every file type added and saved again is the same PC file, on every preset
