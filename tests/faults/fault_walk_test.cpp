@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -20,6 +21,10 @@
 #include "platform/fault_injection.h"
 #include "platform/rawdisk.h"
 #include "tests/faults/in_process_cli.h"
+#include "tests/support/recording_ui.h"
+#include "tifs/disk_check/disk_repair.h"
+#include "tifs/floppy/disk_sector_io.h"
+#include "tifs/floppy/floppy_reader.h"
 #include "tifs/settings.h"
 
 namespace kestrel::testing
@@ -419,6 +424,7 @@ const ImageTarget kParts{"parts.img", "parts.img/VOL1", true, true};
 const ImageTarget kCard{"card.cf7", "card.cf7/GAMES", true};
 
 const ImageTarget kNotes{"card.cf7", "card.cf7/NOTES", true};
+const ImageTarget kHfe{"games.hfe", "games.hfe", true};
 
 // A card in a drive: the demo card's sectors without the image header, in a file that stands
 // in for the drive "D:".
@@ -439,6 +445,41 @@ void PrepareDriveAndBackup(const std::string &work)
 void PrepareSettings(const std::string &work)
 {
     WriteAll(work + "/Kestrel.ini", "[Kestrel]\r\nextracttifiles=1\r\n; kept as it is\r\n");
+}
+
+// The demo disk as an HFE image, made by the program's own conversion.
+void PrepareHfe(const std::string &work)
+{
+    InProcessRun made = RunInProcess({"dsk-to-hfe", DemoFolder() + "/games.dsk",
+                                      work + "/games.hfe"});
+    ASSERT_EQ(made.status, 0) << made.err;
+}
+
+// A disk whose bitmap was lost (every AU after the first marked free), for the repair to
+// rebuild: one sector written through the image's own sector layer, so that a PC99 track
+// image stays a track image.
+void ClearBitmap(const std::string &path)
+{
+    FileImage image;
+    ASSERT_TRUE(image.Open(path, true)) << path;
+    FloppyDisk disk(image, 0, path);
+    RecordingUi ui;
+    ASSERT_TRUE(disk.Open(ui)) << path;
+    uint8_t vib[256];
+    std::memcpy(vib, disk.Vib(), sizeof vib);
+    std::memset(vib + 57, 0, 256 - 57 - 20);
+    ASSERT_TRUE(WriteFloppySector(disk, 0, vib, ui)) << path;
+    ASSERT_TRUE(image.Flush());
+}
+
+void PrepareDamagedPc99(const std::string &work)
+{
+    ClearBitmap(work + "/games_sd.pc99");
+}
+
+void PrepareDamagedDsk(const std::string &work)
+{
+    ClearBitmap(work + "/games.dsk");
 }
 
 // The settings file is written as the program ends, when no box can be shown any more: the
@@ -519,6 +560,23 @@ std::vector<Operation> Operations()
         {"Backup", {}, {"backup", "D", "{W}/backup.cf7"}, {}, PrepareDrive},
         {"Restore", {}, {"restore", "--yes", "{W}/backup.cf7", "D"}, {}, PrepareDriveAndBackup},
         {"SettingsFile", {}, {}, {}, PrepareSettings, SaveSettingsFile},
+        {"PutIntoHfe",
+         {"DEMO"},
+         {"put", "--yes", "{W}/games.hfe", "{W}/DEMO"},
+         {kHfe},
+         PrepareHfe},
+        {"DeleteInHfe", {}, {"rm", "{W}/games.hfe/README"}, {kHfe}, PrepareHfe},
+        {"RenameInHfe", {}, {"ren", "{W}/games.hfe/README", "READ2"}, {kHfe}, PrepareHfe},
+        {"RepairDsk",
+         {"games.dsk"},
+         {"check", "--repair", "{W}/games.dsk"},
+         {kGames},
+         PrepareDamagedDsk},
+        {"RepairPc99",
+         {"games_sd.pc99"},
+         {"check", "--repair", "{W}/games_sd.pc99"},
+         {{"games_sd.pc99", "games_sd.pc99", true}},
+         PrepareDamagedPc99},
     };
 }
 

@@ -82,7 +82,17 @@ bool FileImage::WriteAt(uint64_t offset, const uint8_t *buffer, size_t length)
     if (std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0) {
         return false;
     }
-    return platform::io::Fwrite(buffer, 1, length, m_file) == length;
+    // A write cut short is carried on from where it stopped: on an HFE image one write holds
+    // a whole track, and its first half alone would leave every sector of the track unreadable.
+    size_t done = 0;
+    while (done < length) {
+        const size_t n = platform::io::Fwrite(buffer + done, 1, length - done, m_file);
+        if (n == 0) {
+            return false;
+        }
+        done += n;
+    }
+    return true;
 }
 
 bool MemoryImage::ReadAt(uint64_t offset, uint8_t *buffer, size_t length)
