@@ -1,3 +1,4 @@
+#include "hdlib/allocation.h"
 #include "hdlib/directory_edit.h"
 #include "hdlib/dsr.h"
 #include "hdlib/fdr.h"
@@ -25,6 +26,44 @@ void MoveWord(const PointerList &list, int count, uint16_t oldIndex, uint16_t ne
     InsertWord(list, count - 1, target, au);
 }
 
+constexpr int32_t kNotMoved = -2; // beside the DSR bytes and kNotFound
+
+// A file whose new name sorts to another place in the index gets a new FDR: the name lives in
+// the FDR and the order in the index, two sectors, and changing both in place would leave the
+// index out of order if the second write were refused. The copy under the new name is written
+// to a free AU first and the index switched to it in one write; the old FDR is let go last.
+// kNotMoved when the place stays (one write then suffices) or no AU is free; both are renamed
+// in place.
+int32_t RenameToNewPlace(FileSlot &slot, uint16_t oldIndex, uint16_t newIndex,
+                         const char newName[10])
+{
+    WorkDirectory &work = State().work;
+    if (const int32_t result = LoadWorkFileIndex(); result != kDsrOk)
+        return result;
+    const PointerList list = FileIndexList(work.fileIndex.data);
+    const int count = EffectiveCount(list, WorkFileCount());
+    const int target = newIndex > oldIndex ? newIndex - 1 : newIndex;
+    if (oldIndex >= count || target == oldIndex)
+        return kNotMoved;
+    uint16_t newAu = 0;
+    uint16_t length = 0;
+    if (AllocateAus(kRecordHint, 1, newAu, length) != kDsrOk)
+        return kNotMoved;
+    const uint16_t oldAu = ListWord(list, oldIndex);
+    SectorBuffer copy = slot.fdr;
+    std::memcpy(copy.data + kFdrName, newName, 10);
+    if (WriteVolumeSector(copy, AuSector(newAu)) != kDsrOk) {
+        ReleaseAus(newAu, 1);
+        return kDsrDeviceError;
+    }
+    RemoveWord(list, count, oldIndex);
+    InsertWord(list, count - 1, target, newAu);
+    if (WriteBack(work.fileIndex) != kDsrOk)
+        return kDsrDeviceError;
+    slot.fdr = copy;
+    return ReleaseAus(oldAu, 1) == kDsrOk ? kDsrOk : kDsrDeviceError;
+}
+
 } // namespace
 
 int32_t RenameFileEntry(FileSlot &slot, uint16_t oldIndex, uint16_t newIndex,
@@ -32,6 +71,9 @@ int32_t RenameFileEntry(FileSlot &slot, uint16_t oldIndex, uint16_t newIndex,
 {
     if (slot.fdr.data[kFdrFlags] & kFlagProtected)
         return kDsrWriteProtected;
+    if (const int32_t moved = RenameToNewPlace(slot, oldIndex, newIndex, newName);
+        moved != kNotMoved)
+        return moved;
     std::memcpy(slot.fdr.data + kFdrName, newName, 10);
     if (WriteBack(slot.fdr) != kDsrOk)
         return kDsrDeviceError;

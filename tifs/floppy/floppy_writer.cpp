@@ -621,12 +621,36 @@ bool RenameFileInImage(const FloppyTarget &target, CatalogEntry &entry,
         std::memmove(disk.index + newPosition + 2, disk.index + newPosition,
                      oldPosition - newPosition);
     }
-    PutWordBE(disk.index, newPosition, word);
     std::memcpy(fdr + fdr::kName, newName.data(), 10);
-    if (!WriteDiskSector(disk.image, target.base, word, fdr, ui, target.imagePath) ||
-        !WriteDiskSector(disk.image, target.base, target.fdirSector, disk.index, ui,
-                         target.imagePath)) {
-        return false;
+    // The name lives in the FDR and the order in the index: a file that moves in the order is
+    // given a copy of its FDR under the new name in a free AU, and the index turns to it in
+    // one write, so that a refused write never leaves the index out of order. Without a free
+    // AU, or when the place stays (one write then does it), the FDR is renamed in place.
+    unsigned start = 0;
+    unsigned count = 0;
+    const unsigned auSize = disk.auSize;
+    if (newPosition != oldPosition &&
+        AllocateRun(disk.vib, 1, FirstFdrAu(auSize), AusOnDisk(disk.summary.totalSectors, auSize),
+                    1, start, count)) {
+        const uint16_t moved = static_cast<uint16_t>(start * auSize);
+        PutWordBE(disk.index, newPosition, moved);
+        uint8_t vib[kSectorSize]; // the copy marked used, the old FDR not yet free
+        std::memcpy(vib, disk.vib, sizeof vib);
+        MarkAu(disk.vib, word / auSize, false);
+        if (!WriteDiskSector(disk.image, target.base, moved, fdr, ui, target.imagePath) ||
+            !WriteDiskSector(disk.image, target.base, 0, vib, ui, target.imagePath) ||
+            !WriteDiskSector(disk.image, target.base, target.fdirSector, disk.index, ui,
+                             target.imagePath) ||
+            !WriteDiskSector(disk.image, target.base, 0, disk.vib, ui, target.imagePath)) {
+            return false;
+        }
+    } else {
+        PutWordBE(disk.index, newPosition, word);
+        if (!WriteDiskSector(disk.image, target.base, word, fdr, ui, target.imagePath) ||
+            !WriteDiskSector(disk.image, target.base, target.fdirSector, disk.index, ui,
+                             target.imagePath)) {
+            return false;
+        }
     }
     if (!disk.image.Flush()) {
         ReportError(ui, kMsgCantWriteSector, {0, target.imagePath});
