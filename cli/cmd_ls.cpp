@@ -2,6 +2,7 @@
 // pane shows it.
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -54,37 +55,46 @@ std::string JsonString(const std::string &text)
     return out + "\"";
 }
 
-// The whole listing goes out in one write: a folder of many thousand files
-// must not cost a formatted print per line.
+// A folder of many thousand files must not cost a formatted print per line, nor a string
+// per cell kept until the widths are known: the cells go into one buffer, and the lines out
+// in large writes.
 void PrintColumns(const Location &location)
 {
-    std::vector<std::array<std::string, 6>> rows;
-    rows.reserve(location.entries.size());
-    size_t widths[6] = {0, 0, 0, 0, 0, 0};
+    constexpr size_t kCells = 6;
+    constexpr size_t kChunk = 64 * 1024;
+    std::string cells;
+    std::vector<std::array<uint32_t, kCells>> lengths;
+    lengths.reserve(location.entries.size());
+    size_t widths[kCells] = {0, 0, 0, 0, 0, 0};
     for (const auto &entry : location.entries) {
-        rows.push_back(EntryCells(*entry, location));
-        for (size_t i = 0; i < 6; ++i) {
-            widths[i] = std::max(widths[i], rows.back()[i].size());
+        const auto row = EntryCells(*entry, location);
+        std::array<uint32_t, kCells> &length = lengths.emplace_back();
+        for (size_t i = 0; i < kCells; ++i) {
+            cells += row[i];
+            length[i] = static_cast<uint32_t>(row[i].size());
+            widths[i] = std::max(widths[i], row[i].size());
         }
     }
     std::string out;
-    size_t lineWidth = 0;
-    for (size_t width : widths) {
-        lineWidth += width + 2;
-    }
-    out.reserve((rows.size() + 1) * (lineWidth + 1));
-    for (const auto &row : rows) {
+    out.reserve(kChunk + 1024);
+    const char *cell = cells.data();
+    for (const auto &length : lengths) {
         const size_t start = out.size();
-        for (size_t i = 0; i < 6; ++i) {
-            out += row[i];
-            if (i + 1 < 6) {
-                out.append(widths[i] - row[i].size() + 2, ' ');
+        for (size_t i = 0; i < kCells; ++i) {
+            out.append(cell, length[i]);
+            cell += length[i];
+            if (i + 1 < kCells) {
+                out.append(widths[i] - length[i] + 2, ' ');
             }
         }
         while (out.size() > start && out.back() == ' ') {
             out.pop_back();
         }
         out += '\n';
+        if (out.size() >= kChunk) {
+            std::fwrite(out.data(), 1, out.size(), stdout);
+            out.clear();
+        }
     }
     out += StatusLine(location);
     out += '\n';

@@ -80,9 +80,10 @@ std::string SubdirTiName(const std::string &name)
 }
 
 // Fills the entry of a regular file from its contents; false when the file
-// cannot be read at all (it is then left out of the list). knownSize is the
-// size when the caller already had to stat the name (a link), else -1.
-bool ScanFile(int dirFd, const std::string &directory, const std::string &name, off_t knownSize,
+// cannot be read at all (it is then left out of the list). path is the file's
+// path, name its last part; knownSize is the size when the caller already had
+// to stat the name (a link), else -1.
+bool ScanFile(int dirFd, const std::string &path, const std::string &name, off_t knownSize,
               CatalogEntry &entry)
 {
     int fd = openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -118,7 +119,7 @@ bool ScanFile(int dirFd, const std::string &directory, const std::string &name, 
         entry.ti.kind = kKindDos;
         decided = true;
     } else if (firstLength == kSectorSize) {
-        decided = RecognizeImage(platform::JoinPath(directory, name), probe, fileSize, entry);
+        decided = RecognizeImage(path, probe, fileSize, entry);
     }
     if (!decided) {
         if (!DecodeHeader(probe, name, false, entry.ti)) {
@@ -228,6 +229,10 @@ int ScanPcDirectory(Location &location, const std::string &pattern, Ui &ui)
     } catch (const std::bad_alloc &) {
         // Entries are then added one by one, and dropped when memory runs out.
     }
+    // Each file's path is made in one buffer: a folder of many thousand files must not cost
+    // an allocation per name for the image recognisers that want it.
+    std::string path = directory.empty() ? std::string() : platform::JoinPath(directory, "");
+    const size_t prefixLength = path.size();
     size_t seen = 0;
     for (const Match &match : matches) {
         // A large folder takes a while: let the windows repaint meanwhile.
@@ -280,7 +285,9 @@ int ScanPcDirectory(Location &location, const std::string &pattern, Ui &ui)
         if (entry == nullptr) {
             continue;
         }
-        if (!ScanFile(dirFd, directory, name, knownSize, *entry)) {
+        path.resize(prefixLength);
+        path += name;
+        if (!ScanFile(dirFd, path, name, knownSize, *entry)) {
             location.entries.pop_back();
         }
     }
