@@ -60,16 +60,33 @@ bool BlankName(const std::string &name)
     return true;
 }
 
+// What a sort moves about: the ranks and the first eight bytes of each
+// folded name as numbers, so that most comparisons never look at a string.
+// Names are folded without NUL bytes, so padding with zeros keeps a name
+// before every longer one that starts with it.
 struct SortKey {
-    uint64_t rank;    // group, then what the order compares before names
-    std::string name; // the "TI name" key, empty where the order has none
-    std::string pc;   // the PC name, which every order compares last
-    uint32_t index;   // where the entry was, for equal keys
+    uint64_t rank;       // group, then what the order compares before names
+    uint64_t namePrefix; // the "TI name" key, 0 where the order has none
+    uint64_t pcPrefix;   // the PC name, which every order compares last
+    uint32_t index;      // where the entry was, for equal keys
 };
 
-SortKey MakeKey(const CatalogEntry &e, int order, bool pcDirectory, uint32_t index)
+struct SortNames {
+    std::vector<std::string> name, pc;
+};
+
+uint64_t Prefix(const std::string &folded)
 {
-    SortKey key;
+    uint64_t value = 0;
+    for (size_t i = 0; i < 8; ++i)
+        value = value << 8 | (i < folded.size() ? static_cast<unsigned char>(folded[i]) : 0u);
+    return value;
+}
+
+SortKey MakeKey(const CatalogEntry &e, int order, bool pcDirectory, uint32_t index,
+                SortNames &names)
+{
+    SortKey key{};
     key.index = index;
     const uint16_t kind = e.ti.kind;
     uint64_t rank = 0;
@@ -90,22 +107,31 @@ SortKey MakeKey(const CatalogEntry &e, int order, bool pcDirectory, uint32_t ind
     key.rank = GroupRank(kind) << 40 | rank;
     if (order != kSortPcName) {
         const bool byPcName = BlankName(e.ti.tiName) || (pcDirectory && !IsTiFileKind(kind));
-        key.name = Folded(byPcName ? e.pcName : e.ti.tiName);
+        names.name[index] = Folded(byPcName ? e.pcName : e.ti.tiName);
+        key.namePrefix = Prefix(names.name[index]);
     }
-    key.pc = Folded(e.pcName);
+    names.pc[index] = Folded(e.pcName);
+    key.pcPrefix = Prefix(names.pc[index]);
     return key;
 }
 
-bool KeyBefore(const SortKey &a, const SortKey &b)
-{
-    if (a.rank != b.rank)
-        return a.rank < b.rank;
-    if (int c = a.name.compare(b.name))
-        return c < 0;
-    if (int c = a.pc.compare(b.pc))
-        return c < 0;
-    return a.index < b.index;
-}
+struct KeyBefore {
+    const SortNames &names;
+    bool operator()(const SortKey &a, const SortKey &b) const
+    {
+        if (a.rank != b.rank)
+            return a.rank < b.rank;
+        if (a.namePrefix != b.namePrefix)
+            return a.namePrefix < b.namePrefix;
+        if (int c = names.name[a.index].compare(names.name[b.index]))
+            return c < 0;
+        if (a.pcPrefix != b.pcPrefix)
+            return a.pcPrefix < b.pcPrefix;
+        if (int c = names.pc[a.index].compare(names.pc[b.index]))
+            return c < 0;
+        return a.index < b.index;
+    }
+};
 
 bool SortsByKeys(int order)
 {
@@ -118,13 +144,16 @@ void SortCatalogByKeys(Catalog &catalog, int order, bool pcDirectory)
 {
     if (!SortsByKeys(order) || catalog.size() < 2)
         return;
+    SortNames names;
+    names.name.resize(catalog.size());
+    names.pc.resize(catalog.size());
     std::vector<SortKey> keys;
     keys.reserve(catalog.size());
     for (size_t i = 0; i < catalog.size(); ++i)
-        keys.push_back(MakeKey(*catalog[i], order, pcDirectory, static_cast<uint32_t>(i)));
+        keys.push_back(MakeKey(*catalog[i], order, pcDirectory, static_cast<uint32_t>(i), names));
     // The index breaks every tie, so the plain sort keeps equal entries in
     // their order as a stable sort would.
-    std::sort(keys.begin(), keys.end(), KeyBefore);
+    std::sort(keys.begin(), keys.end(), KeyBefore{names});
     Catalog sorted;
     sorted.reserve(catalog.size());
     for (const SortKey &key : keys)
