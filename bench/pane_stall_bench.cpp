@@ -175,18 +175,20 @@ void Run(kestrel::MainWindow &window, const std::string &dir, int count, Figures
         pane.location.startPath = dir;
         const auto start = Clock::now();
         double first = -1;
+        bool stepped = false;
         QTimer::singleShot(0, &window, [&] {
             shell.GotoRoot(kestrel::kLeftPane);
+            stepped = true;
             if (pane.Count() > 0) {
                 first = Since(start);
             }
         });
         const bool listed = WaitFor(
             [&] {
-                if (first < 0 && pane.Count() > 0) {
+                if (stepped && first < 0 && pane.Count() > 0) {
                     first = Since(start);
                 }
-                return first >= 0 && !shell.Scanning(kestrel::kLeftPane);
+                return stepped && first >= 0 && !shell.Scanning(kestrel::kLeftPane);
             },
             120000);
         out.complete.push_back(Since(start));
