@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "tifs/catalog.h"
+#include "tifs/pc_directory_scan.h"
 
 namespace kestrel
 {
@@ -121,6 +122,19 @@ int CompareNoCase(const std::string &a, const std::string &b)
     }
 }
 
+bool CatalogSortsBefore(int order, bool pcDirectory, const CatalogEntry &a, const CatalogEntry &b)
+{
+    if (order < kSortPcName || order > kSortProtection) {
+        return false;
+    }
+    int ga = GroupRank(a);
+    int gb = GroupRank(b);
+    if (ga != gb) {
+        return ga < gb;
+    }
+    return CompareBy(order, a, b, pcDirectory) < 0;
+}
+
 void SortCatalog(Location &location)
 {
     int order = location.sortOrder;
@@ -131,12 +145,7 @@ void SortCatalog(Location &location)
     std::stable_sort(location.entries.begin(), location.entries.end(),
                      [order, pcDirectory](const std::unique_ptr<CatalogEntry> &a,
                                           const std::unique_ptr<CatalogEntry> &b) {
-                         int ga = GroupRank(*a);
-                         int gb = GroupRank(*b);
-                         if (ga != gb) {
-                             return ga < gb;
-                         }
-                         return CompareBy(order, *a, *b, pcDirectory) < 0;
+                         return CatalogSortsBefore(order, pcDirectory, *a, *b);
                      });
 }
 

@@ -26,6 +26,7 @@
 #include "tifs/location_listers.h"
 #include "tifs/messages.h"
 #include "tifs/pc_directory.h"
+#include "tifs/pc_directory_scan.h"
 #include "tifs/ti_header.h"
 
 namespace kestrel
@@ -161,84 +162,89 @@ CatalogEntry *TryAddEntry(Catalog &catalog)
     }
 }
 
+} // namespace
+
+PcDirectoryScan::PcDirectoryScan(const std::string &pattern, int pcLevelsEntered)
+    : m_pattern(pattern), m_pcLevelsEntered(pcLevelsEntered)
+{
+    m_namePattern = platform::LastComponent(pattern);
+    m_directory = platform::CutAtLastSeparator(pattern);
+    if (m_directory.empty() && !pattern.empty() && platform::IsPathSeparator(pattern[0])) {
+        m_directory.assign(1, platform::kPathSeparator);
+    }
+}
+
+PcDirectoryScan::~PcDirectoryScan()
+{
+    if (m_dir != nullptr) {
+        closedir(static_cast<DIR *>(m_dir));
+    }
+}
+
+int PcDirectoryScan::Open()
+{
+    if (m_namePattern.empty()) {
+        return ENOENT;
+    }
+    errno = 0;
+    DIR *dir = opendir(m_directory.empty() ? "." : m_directory.c_str());
+    if (dir == nullptr) {
+        return errno != 0 ? errno : EIO;
+    }
+    m_dir = dir;
+    return 0;
+}
+
 // The matches of one search, in the platform's order: "." and ".." first
 // when they match, then the other names in byte order. Read with readdir
 // and its entry types, so that a scan costs no stat call per file.
-struct Match {
-    std::string name;
-    unsigned char type;
-};
-
-int FindMatches(DIR *dir, const std::string &namePattern, std::vector<Match> &matches)
+int PcDirectoryScan::ReadNames(const std::atomic<bool> *cancel)
 {
-    bool matchAll = namePattern == "*" || namePattern == "*.*";
+    DIR *dir = static_cast<DIR *>(m_dir);
+    if (dir == nullptr) {
+        return EBADF;
+    }
+    bool matchAll = m_namePattern == "*" || m_namePattern == "*.*";
     std::vector<Match> dots;
+    size_t read = 0;
     errno = 0;
     while (struct dirent *item = readdir(dir)) {
+        if (cancel != nullptr && read++ % 1024 == 0 && cancel->load(std::memory_order_relaxed)) {
+            return ECANCELED;
+        }
         const char *name = item->d_name;
-        if (!matchAll && !platform::MatchesPattern(namePattern, name)) {
+        if (!matchAll && !platform::MatchesPattern(m_namePattern, name)) {
             continue;
         }
         bool isDot = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-        (isDot ? dots : matches).push_back({name, item->d_type});
+        (isDot ? dots : m_matches).push_back({name, item->d_type});
     }
     int error = errno;
-    std::sort(matches.begin(), matches.end(),
+    std::sort(m_matches.begin(), m_matches.end(),
               [](const Match &a, const Match &b) { return a.name < b.name; });
     std::sort(dots.begin(), dots.end(),
               [](const Match &a, const Match &b) { return a.name.size() < b.name.size(); });
-    matches.insert(matches.begin(), dots.begin(), dots.end());
-    if (matches.empty()) {
+    m_matches.insert(m_matches.begin(), dots.begin(), dots.end());
+    m_next = 0;
+    if (m_matches.empty()) {
         return error != 0 ? error : ENOENT;
     }
     return 0;
 }
 
-} // namespace
-
-int ScanPcDirectory(Location &location, const std::string &pattern, Ui &ui)
+bool PcDirectoryScan::Next(Catalog &catalog, size_t count)
 {
-    location.entries.clear();
-    location.kind = kLocPcDirectory;
-
-    std::string namePattern = platform::LastComponent(pattern);
-    std::string directory = platform::CutAtLastSeparator(pattern);
-    if (directory.empty() && !pattern.empty() && platform::IsPathSeparator(pattern[0])) {
-        directory.assign(1, platform::kPathSeparator);
-    }
-    int error = 0;
-    std::vector<Match> matches;
-    DIR *dir = namePattern.empty() ? nullptr : opendir(directory.empty() ? "." : directory.c_str());
-    if (namePattern.empty()) {
-        error = ENOENT;
-    } else if (dir == nullptr) {
-        error = errno != 0 ? errno : EIO;
-    } else {
-        error = FindMatches(dir, namePattern, matches);
-    }
-    if (error != 0) {
-        if (dir != nullptr) {
-            closedir(dir);
-        }
-        ReportSystemError(ui, error, 0, {location.path});
-        return error;
+    DIR *dir = static_cast<DIR *>(m_dir);
+    if (dir == nullptr) {
+        return false;
     }
     int dirFd = dirfd(dir);
-    try {
-        location.entries.reserve(matches.size());
-    } catch (const std::bad_alloc &) {
-        // Entries are then added one by one, and dropped when memory runs out.
-    }
     // Each file's path is made in one buffer: a folder of many thousand files must not cost
     // an allocation per name for the image recognisers that want it.
-    std::string path = directory.empty() ? std::string() : platform::JoinPath(directory, "");
+    std::string path = m_directory.empty() ? std::string() : platform::JoinPath(m_directory, "");
     const size_t prefixLength = path.size();
-    size_t seen = 0;
-    for (const Match &match : matches) {
-        // A large folder takes a while: let the windows repaint meanwhile.
-        if (++seen % kPumpInterval == 0) {
-            ui.PumpPendingMessages();
-        }
+    for (size_t done = 0; done < count && m_next < m_matches.size(); ++done) {
+        const Match &match = m_matches[m_next++];
         const std::string &name = match.name;
         bool isDirectory = match.type == DT_DIR;
         bool isFile = match.type == DT_REG;
@@ -257,10 +263,10 @@ int ScanPcDirectory(Location &location, const std::string &pattern, Ui &ui)
                 continue;
             }
             if (name == "..") {
-                if (location.pcLevelsEntered < 1) {
+                if (m_pcLevelsEntered < 1) {
                     continue;
                 }
-                CatalogEntry *entry = TryAddEntry(location.entries);
+                CatalogEntry *entry = TryAddEntry(catalog);
                 if (entry == nullptr) {
                     continue;
                 }
@@ -269,7 +275,7 @@ int ScanPcDirectory(Location &location, const std::string &pattern, Ui &ui)
                 entry->ti.kind = kKindUpDir;
                 continue;
             }
-            CatalogEntry *entry = TryAddEntry(location.entries);
+            CatalogEntry *entry = TryAddEntry(catalog);
             if (entry == nullptr) {
                 continue;
             }
@@ -281,17 +287,84 @@ int ScanPcDirectory(Location &location, const std::string &pattern, Ui &ui)
         if (!isFile) {
             continue;
         }
-        CatalogEntry *entry = TryAddEntry(location.entries);
+        CatalogEntry *entry = TryAddEntry(catalog);
         if (entry == nullptr) {
             continue;
         }
         path.resize(prefixLength);
         path += name;
         if (!ScanFile(dirFd, path, name, knownSize, *entry)) {
-            location.entries.pop_back();
+            catalog.pop_back();
         }
     }
-    closedir(dir);
+    if (m_next >= m_matches.size()) {
+        // The directory stays open until the scan goes; nothing more is read from it.
+        return false;
+    }
+    return true;
+}
+
+namespace
+{
+thread_local PcScanDeferral *t_deferral = nullptr;
+} // namespace
+
+PcScanDeferral::PcScanDeferral() : m_outer(t_deferral)
+{
+    t_deferral = this;
+}
+
+PcScanDeferral::~PcScanDeferral()
+{
+    t_deferral = m_outer;
+}
+
+PcScanDeferral *PcScanDeferral::Current()
+{
+    return t_deferral;
+}
+
+void PcScanDeferral::Defer(std::unique_ptr<PcDirectoryScan> scan)
+{
+    m_scan = std::move(scan);
+}
+
+std::unique_ptr<PcDirectoryScan> PcScanDeferral::Take(const Location &location)
+{
+    if (location.kind != kLocPcDirectory || !location.entries.empty()) {
+        m_scan.reset();
+    }
+    return std::move(m_scan);
+}
+
+int ScanPcDirectory(Location &location, const std::string &pattern, Ui &ui)
+{
+    location.entries.clear();
+    location.kind = kLocPcDirectory;
+
+    auto scan = std::make_unique<PcDirectoryScan>(pattern, location.pcLevelsEntered);
+    int error = scan->Open();
+    PcScanDeferral *deferral = PcScanDeferral::Current();
+    if (error == 0 && deferral != nullptr) {
+        deferral->Defer(std::move(scan));
+        return 0;
+    }
+    if (error == 0) {
+        error = scan->ReadNames();
+    }
+    if (error != 0) {
+        ReportSystemError(ui, error, 0, {location.path});
+        return error;
+    }
+    try {
+        location.entries.reserve(scan->MatchCount());
+    } catch (const std::bad_alloc &) {
+        // Entries are then added one by one, and dropped when memory runs out.
+    }
+    // A large folder takes a while: let the windows repaint meanwhile.
+    while (scan->Next(location.entries, kPumpInterval)) {
+        ui.PumpPendingMessages();
+    }
     return 0;
 }
 

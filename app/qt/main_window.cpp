@@ -143,11 +143,18 @@ MainWindow::MainWindow(Settings &settings, QtUi &ui, LocationService &locations)
 
     m_timer.setInterval(kTimerPeriodMs);
     connect(&m_timer, &QTimer::timeout, this, &MainWindow::Tick);
+    // Folder listings hand their batches over from their own threads; the
+    // merge runs here, between events.
+    m_shell.SetScanWake([this] {
+        QMetaObject::invokeMethod(this, [this] { m_shell.DeliverScans(); },
+                                  Qt::QueuedConnection);
+    });
     m_client->setFocus();
 }
 
 MainWindow::~MainWindow()
 {
+    m_shell.CancelScans();
     m_timer.stop();
     if (m_splash)
         m_splash->close();
@@ -330,6 +337,7 @@ void MainWindow::Command(int id)
     // half-made catalog.
     if (m_shell.Busy())
         return;
+    Shell::ScanHold hold(m_shell);
     const kestrel::CommandAction action = CommandActionOf(id);
     const int side = m_shell.ActiveSide();
     switch (action.kind) {
@@ -402,6 +410,7 @@ bool MainWindow::ContextMenu(const QPoint &clientPoint)
 {
     if (m_shell.Busy())
         return false;
+    Shell::ScanHold hold(m_shell);
     std::unique_ptr<QMenu> menu(
         BuildPopupMenu(PopupAt(clientPoint), this, [this](int id) { Command(id); }));
     if (!menu)
@@ -525,6 +534,7 @@ void MainWindow::StartDrag(int side)
 {
     if (m_shell.Busy())
         return;
+    Shell::ScanHold hold(m_shell);
     EntryMimeData *data = CreateDragData(side);
     if (data == nullptr)
         return;
@@ -567,6 +577,7 @@ void MainWindow::DropEntries(int side, int sourceSide, int row)
 {
     if (m_shell.Busy() || sourceSide == side)
         return;
+    Shell::ScanHold hold(m_shell);
     EnterDropTarget(side, row);
     // Exactly what F5 in the source pane does, dialog and questions included.
     m_shell.SetActiveSide(sourceSide);
@@ -578,6 +589,7 @@ void MainWindow::DropFiles(int side, const QStringList &paths, int row)
 {
     if (m_shell.Busy())
         return;
+    Shell::ScanHold hold(m_shell);
     EnterDropTarget(side, row);
     m_shell.SetActiveSide(side);
     RepaintAll();
@@ -615,6 +627,9 @@ void MainWindow::Tick()
     if (m_ticks == 1) {
         m_shell.ListBothPanes();
         emit firstListing();
+    } else if (m_shell.Scanning(0) || m_shell.Scanning(1)) {
+        // A batch whose call came while a dialog held the panes.
+        m_shell.DeliverScans();
     }
 }
 
@@ -678,7 +693,8 @@ void MainWindow::UpdatePaneTexts(int side)
     Pane &pane = m_shell.GetPane(side);
     PaneWidgets &w = m_widgets[side];
     LocationService &locations = m_shell.Locations();
-    w.pathLine->setText(QString::fromStdString(locations.PathLine(pane.location)));
+    w.pathLine->setText(QString::fromStdString(locations.PathLine(pane.location) +
+                                               m_shell.ScanProgressText(side)));
     w.statusLine->setText(QString::fromStdString(locations.StatusLine(pane.location)));
     // The active pane's path line: white on the list background.
     if (m_shell.ActiveSide() == side) {
@@ -792,6 +808,8 @@ void MainWindow::ApplyConfiguration(bool font, bool colours)
 
 void MainWindow::RunOperation(int side, PaneOperation operation)
 {
+    // The dialogs work on the pane's entries as they were when they opened.
+    Shell::ScanHold hold(m_shell);
     using Run = bool (*)(QWidget *, Shell &, Ui &, int);
     Run run = nullptr;
     switch (operation) {
@@ -848,6 +866,7 @@ std::string MainWindow::ReadRecentLocation(int number)
 
 void MainWindow::closeEvent(QCloseEvent *e)
 {
+    m_shell.CancelScans();
     m_timer.stop();
     if (m_splash)
         m_splash->close();

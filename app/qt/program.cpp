@@ -61,6 +61,8 @@ int Program::Start(const std::vector<std::string> &arguments, const std::string 
     settings.defaultPathLeft = starts.left;
     settings.defaultPathRight = starts.right;
 
+    // Large folders are listed on a worker thread while the window works.
+    m_locations.SetBackgroundScans(true);
     m_window = std::make_unique<MainWindow>(settings, m_ui, m_locations);
     if (!savedColumns)
         m_window->FitDefaultColumns();

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/shell/catalog_order.h"
 #include "app/shell/navigation.h"
 #include "tifs/catalog.h"
 #include "tifs/messages.h"
@@ -37,28 +38,56 @@ bool RereadContainer(Location &location, Ui &ui)
 
 } // namespace
 
+// Whatever the step lists on the way (a container's parent folder, say),
+// only a scan of the folder the location ends in is left unfinished.
+template <typename Step> bool CatalogLocationService::Listing(Location &location, Step step)
+{
+    m_unfinished.reset();
+    if (!m_background)
+        return step();
+    PcScanDeferral deferral;
+    const bool ok = step();
+    m_unfinished = deferral.Take(location);
+    return ok;
+}
+
 bool CatalogLocationService::OpenLocation(Location &location, Ui &ui)
 {
-    return kestrel::OpenLocation(location, ui);
+    return Listing(location, [&] { return kestrel::OpenLocation(location, ui); });
 }
 
 bool CatalogLocationService::OpenEntry(Location &location, const CatalogEntry &entry, Ui &ui)
 {
-    return kestrel::OpenEntry(location, entry, ui);
+    return Listing(location, [&] { return kestrel::OpenEntry(location, entry, ui); });
 }
 
 bool CatalogLocationService::Reread(Location &location, Ui &ui)
 {
     if (location.kind == kLocPcDirectory) {
-        location.entries.clear();
-        return kestrel::OpenLocation(location, ui);
+        return Listing(location, [&] {
+            location.entries.clear();
+            return kestrel::OpenLocation(location, ui);
+        });
     }
+    m_unfinished.reset();
     return RereadContainer(location, ui);
 }
 
 void CatalogLocationService::Sort(Location &location)
 {
-    SortCatalog(location);
+    SortCatalogByKeys(location.entries, location.sortOrder,
+                      location.kind == kLocPcDirectory);
+}
+
+void CatalogLocationService::MergeSorted(Location &location, Catalog &&batch)
+{
+    MergeSortedBatch(location.entries, std::move(batch), location.sortOrder,
+                     location.kind == kLocPcDirectory);
+}
+
+std::unique_ptr<PcDirectoryScan> CatalogLocationService::TakeUnfinishedScan()
+{
+    return std::move(m_unfinished);
 }
 
 int CatalogLocationService::IsGifFile(const Location &location, const CatalogEntry &entry, Ui &ui)

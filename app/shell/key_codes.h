@@ -14,6 +14,7 @@ constexpr int kKeyMask = 0x0FFF;
 constexpr int kKeyBackspace = 0x08;
 constexpr int kKeyTab = 0x09;
 constexpr int kKeyEnter = 0x0D;
+constexpr int kKeyEscape = 0x1B;
 constexpr int kKeyPageUp = 0x21;
 constexpr int kKeyPageDown = 0x22;
 constexpr int kKeyEnd = 0x23;

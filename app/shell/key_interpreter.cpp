@@ -54,6 +54,11 @@ void Shell::Key(int code)
     if (Busy())
         return;
     Pane &p = Active();
+    // Escape stops the listing of a large folder; what is listed stays.
+    if (key == kKeyEscape) {
+        CancelScan(m_active);
+        return;
+    }
     // An empty or failed pane has nothing to act on; only switching panes
     // and making a directory still make sense there.
     if (p.Empty() && key != kKeyTab && key != kKeyF7)

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "tifs/location.h"
+#include "tifs/pc_directory_scan.h"
 #include "tifs/settings.h"
 #include "tifs/ui.h"
 
@@ -30,6 +32,19 @@ public:
     virtual bool Reread(Location &location, Ui &ui) = 0;
     // Sorts the catalog by location.sortOrder (5 keeps the scan order).
     virtual void Sort(Location &location) = 0;
+    // Adds entries listed after every entry of a sorted catalog so that it
+    // stays sorted, as Sort would sort the whole.
+    virtual void MergeSorted(Location &location, Catalog &&batch)
+    {
+        for (auto &entry : batch)
+            location.entries.push_back(std::move(entry));
+        batch.clear();
+        Sort(location);
+    }
+    // The PC-folder scan that the last OpenLocation, OpenEntry or Reread
+    // left to the caller to run (on another thread) with the catalog still
+    // empty; null when that listing was complete.
+    virtual std::unique_ptr<PcDirectoryScan> TakeUnfinishedScan() { return nullptr; }
     // 1 when the file's data begins with "GIF", 0 when not, -1 when it could
     // not be read (already reported).
     virtual int IsGifFile(const Location &location, const CatalogEntry &entry, Ui &ui) = 0;

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/shell/cursor_history.h"
+#include "app/shell/folder_scan.h"
 #include "app/shell/shell.h"
 #include "tifs/messages.h"
 
@@ -61,11 +62,13 @@ void Shell::SetStartLocations(const std::string &left, const std::string &right,
 void Shell::ListBothPanes()
 {
     m_host.BeginWait();
+    CancelScans();
     {
         BusyScope busy(m_busy);
-        for (Pane &p : m_panes) {
-            ClearCatalog(p);
-            m_locations.OpenLocation(p.location, m_ui);
+        for (int side = 0; side < 2; ++side) {
+            ClearCatalog(m_panes[side]);
+            m_locations.OpenLocation(m_panes[side].location, m_ui);
+            AdoptScan(side);
         }
     }
     for (Pane &p : m_panes) {
@@ -78,6 +81,8 @@ void Shell::ListBothPanes()
     m_panes[1].cursor = m_panes[0].cursor;
     m_host.EndWait();
     RedrawBoth();
+    NoteScanCursor(0);
+    NoteScanCursor(1);
 }
 
 void Shell::AfterListing(int side)
@@ -174,20 +179,29 @@ bool Shell::OpenEntryOf(int side, const CatalogEntry &entry)
     const int oldTop = p.top;
     p.top = 0;
     bool ok;
+    m_scans[side].reset(); // the folder is left: its listing stops here
     {
         BusyScope busy(m_busy);
         ok = m_locations.OpenEntry(loc, entry, m_ui);
+        ok = AdoptScan(side) && ok;
     }
     if (!ok)
         p.top = oldTop; // nothing new is shown (kept inside the list by the update below)
     AfterListing(side);
+    int wanted = -1;
     if (ok) {
-        if (kind == kKindUpDir)
+        if (kind == kKindUpDir) {
+            // Coming back up: the entry left may not be listed yet.
+            const CursorHistory &h = p.history;
+            if (h.depth >= 1 && h.depth <= kHistorySize && h.indices[h.depth - 1] >= p.Count())
+                wanted = h.indices[h.depth - 1];
             PopCursor(p);
-        else
+        } else {
             PushCursor(p);
+        }
     }
     Redraw(side);
+    NoteScanCursor(side, wanted);
     return ok;
 }
 
@@ -201,6 +215,7 @@ void Shell::OpenEntryInOtherPane(int index)
     if (!e)
         return;
     CatalogEntry entry = *e;
+    m_scans[1 - m_active].reset();
     ClearCatalog(o);
     CopyLocationState(o.location, a.location);
     o.top = a.top;
@@ -218,14 +233,21 @@ void Shell::Reread(int side)
     if (Busy())
         return;
     Pane &p = m_panes[side & 1];
+    m_scans[side & 1].reset();
     {
         BusyScope busy(m_busy);
         m_locations.Reread(p.location, m_ui);
+        AdoptScan(side & 1);
     }
     AfterListing(side & 1);
-    if (p.cursor >= p.Count())
+    // A cursor below what is listed yet waits for its row to come.
+    int wanted = -1;
+    if (p.cursor >= p.Count()) {
+        wanted = p.cursor;
         p.cursor = std::max(0, p.Count() - 1);
+    }
     Redraw(side & 1);
+    NoteScanCursor(side & 1, wanted);
 }
 
 bool Shell::ListStartLocation(int side)
@@ -237,9 +259,11 @@ bool Shell::ListStartLocation(int side)
     p.history = CursorHistory{};
     p.anchor = -1;
     bool ok;
+    m_scans[side].reset();
     {
         BusyScope busy(m_busy);
         ok = m_locations.OpenLocation(p.location, m_ui);
+        ok = AdoptScan(side) && ok;
     }
     if (ok) {
         p.top = 0;
@@ -249,6 +273,7 @@ bool Shell::ListStartLocation(int side)
     }
     AfterListing(side);
     Redraw(side);
+    NoteScanCursor(side);
     return ok;
 }
 
@@ -302,6 +327,8 @@ void Shell::Swap()
     if (Busy())
         return;
     std::swap(m_panes[0], m_panes[1]);
+    std::swap(m_scans[0], m_scans[1]);
+    std::swap(m_follow[0], m_follow[1]);
     Pane &a = Active();
     if (a.cursor >= a.Count())
         a.cursor = 0;

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <memory>
+#include <string>
 
 #include "app/shell/location_service.h"
 #include "app/shell/pane.h"
@@ -14,10 +17,13 @@
 namespace kestrel
 {
 
+class FolderScan;
+
 class Shell
 {
 public:
     Shell(ShellHost &host, LocationService &locations, Ui &ui);
+    ~Shell();
 
     Pane &GetPane(int side) { return m_panes[side & 1]; }
     const Pane &GetPane(int side) const { return m_panes[side & 1]; }
@@ -71,6 +77,41 @@ public:
     // arrive meanwhile are dropped rather than run on a half-made catalog.
     bool Busy() const { return m_busy > 0; }
 
+    // Folders listed in the background (when the location service leaves
+    // scans unfinished). The first rows come with the step that entered the
+    // folder; the rest arrive in batches, merged in the pane's order, while
+    // keys and clicks keep working on what is listed. Operations act on
+    // what is listed at the time.
+    //
+    // wake is called on a worker thread; it must only arrange for
+    // DeliverScans to run on this shell's thread (a queued call).
+    void SetScanWake(std::function<void()> wake) { m_scanWake = std::move(wake); }
+    // How long a step waits for its folder before showing what is there
+    // (tests set 0 to see batches arrive in any folder).
+    void SetScanFirstWait(int ms) { m_scanFirstWaitMs = ms; }
+    // Takes what the workers have listed into their panes; a finished scan
+    // reports its failure here, on this thread.
+    void DeliverScans();
+    bool Scanning(int side) const { return m_scans[side & 1] != nullptr; }
+    // "  (N files...)" while the pane's folder is being listed, else empty.
+    std::string ScanProgressText(int side) const;
+    // Stops the listing of the pane (Escape); what is listed stays.
+    void CancelScan(int side);
+    void CancelScans();
+    // While one lives (a dialog or a drag acting on a pane's entries), the
+    // catalogs do not change under it; what arrived meanwhile comes after.
+    class ScanHold
+    {
+    public:
+        explicit ScanHold(Shell &shell) : m_shell(shell) { ++m_shell.m_scanHolds; }
+        ~ScanHold();
+        ScanHold(const ScanHold &) = delete;
+        ScanHold &operator=(const ScanHold &) = delete;
+
+    private:
+        Shell &m_shell;
+    };
+
     // Redraw: refresh the drawn range and the scroll state, then repaint.
     void Redraw(int side);
     void RedrawBoth();
@@ -84,6 +125,15 @@ private:
     bool OpenEntryOf(int side, const CatalogEntry &entry);
     void AfterListing(int side);
     bool ListStartLocation(int side);
+    // After a listing step: runs the scan it left unfinished, waits a moment
+    // for it (a small folder is then complete at once) and shows the first
+    // rows. Before a step: the pane's running scan goes.
+    // False when the scan ended at once with a failure (reported).
+    bool AdoptScan(int side);
+    void DeliverScan(int side);
+    // The pane's cursor and top as the step left them, so that delivery can
+    // tell whether the user has moved since.
+    void NoteScanCursor(int side, int wantedCursor = -1);
 
     ShellHost &m_host;
     LocationService &m_locations;
@@ -93,6 +143,24 @@ private:
     int m_lineHeight = 16;
     bool m_mouseWheel = false;
     int m_busy = 0;
+    std::function<void()> m_scanWake;
+    std::array<std::unique_ptr<FolderScan>, 2> m_scans;
+    // What a delivery keeps of the pane between batches: the cursor and top
+    // it left (different ones mean the user moved, and the cursor then stays
+    // on its entry), and a history position not listed yet.
+    struct ScanFollow {
+        int cursor = 0;
+        int top = 0;
+        int wantedCursor = -1;
+        bool userMoved = false;
+    };
+    std::array<ScanFollow, 2> m_follow;
+    int m_scanHolds = 0;
+    // Long enough for a folder of a few thousand files to be complete, so
+    // that small folders look exactly as they always did; a large one shows
+    // its first rows then.
+    int m_scanFirstWaitMs = 30;
+    bool m_deliveryHeld = false;
 
     struct BusyScope {
         explicit BusyScope(int &counter) : m_counter(counter) { ++m_counter; }
