@@ -33,6 +33,7 @@ constexpr int kMsgCantRename = 19;
 constexpr int kMsgCantDelete = 20;
 constexpr int kMsgCantChangeAttributes = 57;
 constexpr int32_t kMissing = -1;
+constexpr int32_t kDsrOutOfSpace = 128;
 
 const std::string &TemporaryFile(Ui &ui)
 {
@@ -62,67 +63,31 @@ void RelistIfShown(Location &location, Ui &ui)
 
 } // namespace
 
-int CopyEntryToHd(Ui &ui, const Location &destination, const Location &source,
-                  const CatalogEntry &entry, const std::string &pcFile, HdCopyBatch &batch)
+namespace
 {
-    batch.lastCopied = false;
-    if (!PointHdLibrary(destination, ui)) {
-        return 2;
-    }
-    HdBinding &b = TheHdBinding();
-    const std::string name = HdName(entry.ti.tiName);
-    brackenly::FileRequest request = HdRequestFromEntry(entry);
-    const std::string directoryPath = HdTiPath(destination);
-    const std::string filePath = HdTiPath(destination, entry.ti.tiName);
 
-    uint8_t flags = 0;
-    if (b.fileStatus(&request, filePath.c_str(), &flags) != kMissing) {
-        if (!batch.overwriteAll) {
-            std::string shown = TiNameToPcName(entry.ti.tiName, ProgramSettings().zubCompatible);
-            Answer answer = ui.AskOverwrite(
-                FormatText("%s <%s> allready exist. Overwrite?", {"HD image", shown}));
-            if (answer == Answer::No) {
-                return 0;
-            }
-            if (answer == Answer::Cancel) {
-                return 2;
-            }
-            if (answer == Answer::All) {
-                batch.overwriteAll = true;
-            }
-        }
-        int32_t deleted = b.deleteFile(&request, filePath.c_str());
-        if (deleted != 0) {
-            ReportDsrError(ui, deleted, kMsgCantDelete, {name});
-            return 2;
-        }
-    }
-
-    std::string path = pcFile;
-    if (path.empty()) {
-        if (source.kind != kLocPcDirectory) {
-            EntrySaver saver = FindEntrySaver(source.kind);
-            path = TemporaryFile(ui);
-            if (saver == nullptr || path.empty() || !saver(source, entry, path, ui)) {
-                return 0;
-            }
-        } else {
-            path = JoinPcPath(source.path, entry.pcName);
-        }
-    }
+// Writes the TI file at path (its 128-byte header already checked) into the directory under
+// name. True when the file is in whole; a file the library named but could not fill is taken
+// out again (the library names a new file before its data is in, and may have named it when
+// the create itself then failed). status receives the library's answer.
+bool WriteHdFile(Ui &ui, HdBinding &b, const CatalogEntry &entry, const std::string &path,
+                 const std::string &directoryPath, const std::string &name, int32_t &status)
+{
     PcSourceFile in;
     if (!in.Open(path)) {
         ReportSystemError(ui, in.Error(), kMsgCantOpenRead, {path});
-        return 0;
+        status = 0;
+        return false;
     }
     uint8_t buffer[256];
     if (in.Read(buffer, kHeaderSize) != kHeaderSize) {
         ReportError(ui, kMsgCantReadSector, {0, path});
-        return 0;
+        status = 0;
+        return false;
     }
-
+    brackenly::FileRequest request = HdRequestFromEntry(entry);
     bool shortRead = false;
-    int32_t status = b.createSectorFile(&request, directoryPath.c_str(), name.c_str());
+    status = b.createSectorFile(&request, directoryPath.c_str(), name.c_str());
     if (status == 0) {
         // The data is read in blocks: one system call and one copy bring in what the
         // library then takes sector by sector.
@@ -151,7 +116,6 @@ int CopyEntryToHd(Ui &ui, const Location &destination, const Location &source,
                 } else {
                     ReportError(ui, kMsgCantReadSector, {static_cast<long long>(n), path});
                     shortRead = true;
-                    status = 0;
                     break;
                 }
             }
@@ -167,18 +131,124 @@ int CopyEntryToHd(Ui &ui, const Location &destination, const Location &source,
     } else {
         ReportDsrError(ui, status, kMsgCantWriteSector, {0, directoryPath});
     }
-    int32_t closed = b.close(&request, status);
-    batch.lastCopied = closed == 0 && status == 0 && !shortRead;
-    if (!batch.lastCopied) {
-        // The library names a new file before its data is in (and may have named it when the
-        // create itself then failed); one that could not be written whole is taken out again
-        // rather than left looking copied. No file of the name is left from before: it was
-        // deleted above. When the image refuses that too, the message already shown is all
-        // that can be said.
-        brackenly::FileRequest removal = HdRequestFromEntry(entry);
-        b.deleteFile(&removal, filePath.c_str());
+    const int32_t closed = b.close(&request, shortRead ? 0 : status);
+    if (status == 0 && closed != 0) {
+        status = closed;
     }
-    return closed != 0 ? 2 : 0;
+    const bool whole = status == 0 && !shortRead;
+    if (!whole) {
+        // When the image refuses this too, the message already shown is all that can be said.
+        brackenly::FileRequest removal = HdRequestFromEntry(entry);
+        b.deleteFile(&removal, (directoryPath + name).c_str());
+    }
+    return whole;
+}
+
+// A name of this directory that no file has, for a new file written beside the one it will
+// replace: the name's first characters and a "$" with a number.
+std::string FreeSideName(HdBinding &b, const CatalogEntry &entry, const std::string &directoryPath,
+                         const std::string &name)
+{
+    for (int number = 0; number < 100; ++number) {
+        const std::string suffix = "$" + (number == 0 ? std::string() : std::to_string(number));
+        const std::string side = name.substr(0, 10 - suffix.size()) + suffix;
+        brackenly::FileRequest request = HdRequestFromEntry(entry);
+        uint8_t flags = 0;
+        if (b.fileStatus(&request, (directoryPath + side).c_str(), &flags) == kMissing) {
+            return side;
+        }
+    }
+    return std::string();
+}
+
+} // namespace
+
+int CopyEntryToHd(Ui &ui, const Location &destination, const Location &source,
+                  const CatalogEntry &entry, const std::string &pcFile, HdCopyBatch &batch)
+{
+    batch.lastCopied = false;
+    if (!PointHdLibrary(destination, ui)) {
+        return 2;
+    }
+    HdBinding &b = TheHdBinding();
+    const std::string name = HdName(entry.ti.tiName);
+    brackenly::FileRequest request = HdRequestFromEntry(entry);
+    const std::string directoryPath = HdTiPath(destination);
+    const std::string filePath = HdTiPath(destination, entry.ti.tiName);
+
+    uint8_t flags = 0;
+    bool replacing = false;
+    if (b.fileStatus(&request, filePath.c_str(), &flags) != kMissing) {
+        if (!batch.overwriteAll) {
+            std::string shown = TiNameToPcName(entry.ti.tiName, ProgramSettings().zubCompatible);
+            Answer answer = ui.AskOverwrite(
+                FormatText("%s <%s> allready exist. Overwrite?", {"HD image", shown}));
+            if (answer == Answer::No) {
+                return 0;
+            }
+            if (answer == Answer::Cancel) {
+                return 2;
+            }
+            if (answer == Answer::All) {
+                batch.overwriteAll = true;
+            }
+        }
+        replacing = true;
+    }
+
+    std::string path = pcFile;
+    if (path.empty()) {
+        if (source.kind != kLocPcDirectory) {
+            EntrySaver saver = FindEntrySaver(source.kind);
+            path = TemporaryFile(ui);
+            if (saver == nullptr || path.empty() || !saver(source, entry, path, ui)) {
+                return 0;
+            }
+        } else {
+            path = JoinPcPath(source.path, entry.pcName);
+        }
+    }
+
+    // A file that is replaced stays until its successor is in whole beside it under a free
+    // name; then it goes and the new one takes its name. Only where the volume has no room for
+    // both does the old file go first, as it always did.
+    int32_t status = 0;
+    const std::string side = replacing ? FreeSideName(b, entry, directoryPath, name) : "";
+    if (!side.empty()) {
+        const int before = ui.LastMessage();
+        ui.SetLastMessage(0);
+        const bool whole = WriteHdFile(ui, b, entry, path, directoryPath, side, status);
+        if (whole) {
+            int32_t deleted = b.deleteFile(&request, filePath.c_str());
+            if (deleted != 0) {
+                ReportDsrError(ui, deleted, kMsgCantDelete, {name});
+                b.deleteFile(&request, (directoryPath + side).c_str());
+                return 2;
+            }
+            int32_t renamed =
+                b.renameFile(&request, directoryPath.c_str(), name.c_str(), side.c_str());
+            if (renamed != 0) {
+                ReportDsrError(ui, renamed, kMsgCantRename, {side, name});
+                return 2;
+            }
+            batch.lastCopied = true;
+            return 0;
+        }
+        if (status != kDsrOutOfSpace) {
+            return status != 0 ? 2 : 0;
+        }
+        // No room for both: the messages of the attempt give way to the replacement's own.
+        ui.SetLastMessage(before);
+    }
+    if (replacing) {
+        int32_t deleted = b.deleteFile(&request, filePath.c_str());
+        if (deleted != 0) {
+            ReportDsrError(ui, deleted, kMsgCantDelete, {name});
+            return 2;
+        }
+    }
+    batch.lastCopied = WriteHdFile(ui, b, entry, path, directoryPath, name, status);
+    return status != 0 ? 2 : 0;
 }
 
 int CopyEntriesToHd(Ui &ui, Location &destination, Location &source,

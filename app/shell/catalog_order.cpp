@@ -60,14 +60,15 @@ bool BlankName(const std::string &name)
     return true;
 }
 
-// What a sort moves about: the ranks and the first eight bytes of each
-// folded name as numbers, so that most comparisons never look at a string.
+// What a sort moves about: the ranks and the first sixteen bytes of each
+// folded name as numbers, so that most comparisons never look at a string
+// (a TI name is ten bytes: it always fits).
 // Names are folded without NUL bytes, so padding with zeros keeps a name
 // before every longer one that starts with it.
 struct SortKey {
     uint64_t rank;       // group, then what the order compares before names
-    uint64_t namePrefix; // the "TI name" key, 0 where the order has none
-    uint64_t pcPrefix;   // the PC name, which every order compares last
+    uint64_t namePrefix[2]; // the "TI name" key, 0 where the order has none
+    uint64_t pcPrefix[2];   // the PC name, which every order compares last
     uint32_t index;      // where the entry was, for equal keys
 };
 
@@ -75,10 +76,10 @@ struct SortNames {
     std::vector<std::string> name, pc;
 };
 
-uint64_t Prefix(const std::string &folded)
+uint64_t Prefix(const std::string &folded, size_t from)
 {
     uint64_t value = 0;
-    for (size_t i = 0; i < 8; ++i)
+    for (size_t i = from; i < from + 8; ++i)
         value = value << 8 | (i < folded.size() ? static_cast<unsigned char>(folded[i]) : 0u);
     return value;
 }
@@ -108,10 +109,12 @@ SortKey MakeKey(const CatalogEntry &e, int order, bool pcDirectory, uint32_t ind
     if (order != kSortPcName) {
         const bool byPcName = BlankName(e.ti.tiName) || (pcDirectory && !IsTiFileKind(kind));
         names.name[index] = Folded(byPcName ? e.pcName : e.ti.tiName);
-        key.namePrefix = Prefix(names.name[index]);
+        key.namePrefix[0] = Prefix(names.name[index], 0);
+        key.namePrefix[1] = Prefix(names.name[index], 8);
     }
     names.pc[index] = Folded(e.pcName);
-    key.pcPrefix = Prefix(names.pc[index]);
+    key.pcPrefix[0] = Prefix(names.pc[index], 0);
+    key.pcPrefix[1] = Prefix(names.pc[index], 8);
     return key;
 }
 
@@ -121,12 +124,14 @@ struct KeyBefore {
     {
         if (a.rank != b.rank)
             return a.rank < b.rank;
-        if (a.namePrefix != b.namePrefix)
-            return a.namePrefix < b.namePrefix;
+        for (int i = 0; i < 2; ++i)
+            if (a.namePrefix[i] != b.namePrefix[i])
+                return a.namePrefix[i] < b.namePrefix[i];
         if (int c = names.name[a.index].compare(names.name[b.index]))
             return c < 0;
-        if (a.pcPrefix != b.pcPrefix)
-            return a.pcPrefix < b.pcPrefix;
+        for (int i = 0; i < 2; ++i)
+            if (a.pcPrefix[i] != b.pcPrefix[i])
+                return a.pcPrefix[i] < b.pcPrefix[i];
         if (int c = names.pc[a.index].compare(names.pc[b.index]))
             return c < 0;
         return a.index < b.index;

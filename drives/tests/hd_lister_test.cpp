@@ -171,6 +171,52 @@ TEST_F(HdListerTest, CopyInSaveBackAndDeleteRestoreTheFreeCount)
     EXPECT_TRUE(ui.Errors().empty());
 }
 
+// A replaced file stays until its successor is whole beside it; on a volume without room for
+// both the old one goes first. Either way the new contents end under the old name, with no
+// side file left and the old file's space given back.
+TEST_F(HdListerTest, ReplacingWritesBesideTheOldFileAndFallsBackWhenThereIsNoRoom)
+{
+    RegisterDriveListers();
+    NewHdImage d = DescribeNewHdImage("swap", false, {"SWAP"}, {kNewHdMinSectors});
+    Location pc;
+    pc.path = pc.startPath = Dir();
+    ASSERT_TRUE(CreateNewHdImage(ui, pc, d));
+    const std::string image = PathOf("swap.img");
+    // 20,000 sectors twice do not fit in the 32,735 free AUs of one sector.
+    for (uint16_t sectors : {uint16_t{5}, uint16_t{20000}}) {
+        WriteTiFile("FILE", sectors, true, 1);
+        ASSERT_TRUE(OpenLocation(pc, ui));
+        Location hd;
+        hd.path = hd.startPath = Dir();
+        ASSERT_TRUE(OpenLocation(hd, ui));
+        ASSERT_TRUE(OpenEntry(hd, *FindEntryByName(hd, "swap.img"), ui));
+        std::vector<const CatalogEntry *> sources = {FindEntryByName(pc, "FILE")};
+        ASSERT_NE(sources[0], nullptr);
+        ui.answers = {Answer::All};
+        ASSERT_EQ(CopyEntriesToHd(ui, hd, pc, sources), 1);
+        UnloadHdLibrary();
+        const long freeWithOld = HdFreeAus(image, 0);
+
+        const std::vector<uint8_t> replacement = WriteTiFile("FILE", sectors, true, 9);
+        ASSERT_TRUE(OpenLocation(pc, ui));
+        sources = {FindEntryByName(pc, "FILE")};
+        ui.answers = {Answer::All};
+        ASSERT_EQ(CopyEntriesToHd(ui, hd, pc, sources), 1) << sectors;
+        EXPECT_TRUE(ui.Errors().empty()) << ui.Errors()[0];
+        RereadHdLocation(hd, ui);
+        ASSERT_EQ(Files(hd).size(), 1u) << "no side file is left";
+        ProgramSettings().extractTiFiles = true;
+        const std::string back = PathOf("back" + std::to_string(sectors));
+        ASSERT_TRUE(SaveEntryAsTiFile(hd, *Files(hd)[0], back, ui));
+        ProgramSettings().extractTiFiles = false;
+        EXPECT_EQ(ReadAll(back), replacement) << sectors;
+        UnloadHdLibrary();
+        EXPECT_EQ(HdFreeAus(image, 0), freeWithOld) << sectors;
+        ASSERT_EQ(DeleteHdEntries(ui, hd, Files(hd)), 1);
+        UnloadHdLibrary();
+    }
+}
+
 // The copy reads its source in blocks of many sectors: a file longer than one block, a
 // Classic99 file that ends inside its last sector and a file cut short after it was listed.
 TEST_F(HdListerTest, CopyReadsWholeBlocksAndStopsAtAShortSource)

@@ -69,6 +69,7 @@ struct Totals {
     int recovered = 0;
     long knownOpen = 0;
     int partialNew = 0;
+    int underSideName = 0;
 };
 
 // Updates that are still made in place, sector by sector or header by header, where a refused
@@ -156,6 +157,24 @@ public:
             }
         }
         return contents;
+    }
+
+    // A hard-disk file replaced through the library is written whole under a side name, the
+    // old one deleted, and the new one renamed: two library calls that cannot be one. A
+    // refused rename leaves the complete new file under its side name, which the message
+    // names; the file it was to become is then missing. The contents are compared past the
+    // header, which carries the name.
+    bool CompleteUnderSideName(const std::string &file, const std::string &bytes,
+                               const std::map<std::string, std::string> &now) const
+    {
+        for (const auto &[name, complete] : m_imagesAfter) {
+            if (now.count(name) == 0 && complete.size() == bytes.size() && bytes.size() > 128 &&
+                complete.compare(128, std::string::npos, bytes, 128, std::string::npos) == 0 &&
+                m_said.find(file.substr(file.rfind('/') + 1)) != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
     }
 
     bool MayStayPartial(const std::string &file) const
@@ -327,9 +346,15 @@ private:
             const bool asBefore = m_imagesBefore.count(name) && m_imagesBefore.at(name) == bytes;
             const bool asAfter = m_imagesAfter.count(name) && m_imagesAfter.at(name) == bytes;
             if (!asBefore && !asAfter && m_imagesBefore.count(name) == 0 &&
-                MayStayPartial(name) && m_plan.persistent) {
-                ++TheTotals().partialNew;
-                continue;
+                MayStayPartial(name)) {
+                if (m_plan.persistent) {
+                    ++TheTotals().partialNew;
+                    continue;
+                }
+                if (CompleteUnderSideName(name, bytes, files)) {
+                    ++TheTotals().underSideName;
+                    continue;
+                }
             }
             if (!asBefore && !asAfter) {
                 ++TheTotals().halfWritten;
@@ -511,6 +536,10 @@ std::vector<Operation> Operations()
          {"put", "--yes", "{W}/games.dsk", "{W}/SCORES"},
          {kGames}},
         {"PutIntoHd", {"hd.img", "DEMO"}, {"put", "--yes", "{W}/hd.img", "{W}/DEMO"}, {kHd}},
+        {"PutReplacingInHd",
+         {"hd.img", "README"},
+         {"put", "--yes", "{W}/hd.img", "{W}/README"},
+         {kHd}},
         {"PutIntoPartition",
          {"parts.img", "DEMO"},
          {"put", "--yes", "{W}/parts.img/VOL1", "{W}/DEMO"},
@@ -603,9 +632,11 @@ public:
                     "behind; %d short writes completed by their caller, %ld faults in updates "
                     "still made in place (not judged), %d faults after the command answered, "
                     "%d new hard-disk files left incomplete by a disk that refused every "
-                    "later write\n",
+                    "later write, %d replacements left whole under the side name their "
+                    "message names\n",
                     t.operations, t.faults, t.lostData, t.halfWritten, t.failureAsSuccess,
-                    t.leftovers, t.recovered, t.knownOpen, t.afterAnswer, t.partialNew);
+                    t.leftovers, t.recovered, t.knownOpen, t.afterAnswer, t.partialNew,
+                    t.underSideName);
     }
 };
 
