@@ -55,6 +55,14 @@ bool OpenEntry(Location &location, const CatalogEntry &entry, Ui &ui);
 // keeps the scan order). ".." first, subdirectories next in every order.
 void SortCatalog(Location &location);
 
+// What the orders compare first: ".." 0, subdirectories 1, everything else 2.
+int CatalogGroupRank(uint16_t kind);
+// The kind order: floppy images lead, then every other kind by its code.
+int CatalogKindRank(uint16_t kind);
+// The name an entry goes by in the "TI name" order (its TI name, or its PC name where it has
+// none worth sorting by).
+const std::string &CatalogNameKey(const CatalogEntry &e, bool pcDirectory);
+
 // Case-insensitive ASCII comparison (letters folded to lower case, then
 // unsigned byte order): <0, 0 or >0.
 int CompareNoCase(const std::string &a, const std::string &b);

@@ -9,35 +9,6 @@ namespace kestrel
 namespace
 {
 
-// ".." first, subdirectories next, everything else after them.
-int GroupRank(const CatalogEntry &e)
-{
-    if (e.ti.kind == kKindUpDir) {
-        return 0;
-    }
-    if (e.ti.kind == kKindSubdir) {
-        return 1;
-    }
-    return 2;
-}
-
-// Floppy images lead the kind order, then every other kind by its code.
-int KindRank(uint16_t kind)
-{
-    switch (kind) {
-    case kKindDsk:
-        return 0;
-    case kKindPc99Sd:
-        return 1;
-    case kKindPc99Dd:
-        return 2;
-    case kKindHfe:
-        return 3;
-    default:
-        return 4 + kind;
-    }
-}
-
 // Names end at a NUL byte, as they are compared. Called twice per comparison
 // of a sort, so the bytes are looked at in place rather than copied.
 bool BlankName(const std::string &name)
@@ -50,25 +21,13 @@ bool BlankName(const std::string &name)
     return true;
 }
 
-// The name an entry is sorted by in the "TI name" order. In a PC folder only
-// TI files are known by a TI name; a plain PC file (which has none) and an
-// image (whose TI name is the disk label inside it) go by the file name the
-// folder shows, so that the folder reads alphabetically.
-const std::string &NameKey(const CatalogEntry &e, bool pcDirectory)
-{
-    if (BlankName(e.ti.tiName) || (pcDirectory && !IsTiFileKind(e.ti.kind))) {
-        return e.pcName;
-    }
-    return e.ti.tiName;
-}
-
 int CompareBy(int order, const CatalogEntry &a, const CatalogEntry &b, bool pcDirectory)
 {
     switch (order) {
     case kSortPcName:
         return CompareNoCase(a.pcName, b.pcName);
     case kSortTiName: {
-        int c = CompareNoCase(NameKey(a, pcDirectory), NameKey(b, pcDirectory));
+        int c = CompareNoCase(CatalogNameKey(a, pcDirectory), CatalogNameKey(b, pcDirectory));
         return c != 0 ? c : CompareNoCase(a.pcName, b.pcName);
     }
     case kSortSectors:
@@ -77,8 +36,8 @@ int CompareBy(int order, const CatalogEntry &a, const CatalogEntry &b, bool pcDi
         }
         return CompareBy(kSortTiName, a, b, pcDirectory);
     case kSortKind: {
-        int ra = KindRank(a.ti.kind);
-        int rb = KindRank(b.ti.kind);
+        int ra = CatalogKindRank(a.ti.kind);
+        int rb = CatalogKindRank(b.ti.kind);
         if (ra != rb) {
             return ra < rb ? -1 : 1;
         }
@@ -98,6 +57,44 @@ int CompareBy(int order, const CatalogEntry &a, const CatalogEntry &b, bool pcDi
 }
 
 } // namespace
+
+int CatalogGroupRank(uint16_t kind)
+{
+    if (kind == kKindUpDir) {
+        return 0;
+    }
+    if (kind == kKindSubdir) {
+        return 1;
+    }
+    return 2;
+}
+
+int CatalogKindRank(uint16_t kind)
+{
+    switch (kind) {
+    case kKindDsk:
+        return 0;
+    case kKindPc99Sd:
+        return 1;
+    case kKindPc99Dd:
+        return 2;
+    case kKindHfe:
+        return 3;
+    default:
+        return 4 + kind;
+    }
+}
+
+// In a PC folder only TI files are known by a TI name; a plain PC file (which has none) and
+// an image (whose TI name is the disk label inside it) go by the file name the folder shows,
+// so that the folder reads alphabetically.
+const std::string &CatalogNameKey(const CatalogEntry &e, bool pcDirectory)
+{
+    if (BlankName(e.ti.tiName) || (pcDirectory && !IsTiFileKind(e.ti.kind))) {
+        return e.pcName;
+    }
+    return e.ti.tiName;
+}
 
 int CompareNoCase(const std::string &a, const std::string &b)
 {
@@ -127,8 +124,8 @@ bool CatalogSortsBefore(int order, bool pcDirectory, const CatalogEntry &a, cons
     if (order < kSortPcName || order > kSortProtection) {
         return false;
     }
-    int ga = GroupRank(a);
-    int gb = GroupRank(b);
+    int ga = CatalogGroupRank(a.ti.kind);
+    int gb = CatalogGroupRank(b.ti.kind);
     if (ga != gb) {
         return ga < gb;
     }

@@ -16,29 +16,6 @@ namespace kestrel
 namespace
 {
 
-// The ranks SortCatalog compares first: ".." before subdirectories before
-// everything else, then (by order) protection, kind and size.
-uint64_t GroupRank(uint16_t kind)
-{
-    return kind == kKindUpDir ? 0 : kind == kKindSubdir ? 1 : 2;
-}
-
-uint64_t KindRank(uint16_t kind)
-{
-    switch (kind) {
-    case kKindDsk:
-        return 0;
-    case kKindPc99Sd:
-        return 1;
-    case kKindPc99Dd:
-        return 2;
-    case kKindHfe:
-        return 3;
-    default:
-        return 4u + kind;
-    }
-}
-
 // A name as CompareNoCase sees it: up to its first NUL byte, ASCII capitals
 // folded to lower case. Byte-wise comparison of two folded names (unsigned,
 // the shorter first when one is a prefix of the other) then gives the sign
@@ -50,14 +27,6 @@ std::string Folded(const std::string &name)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return out;
-}
-
-bool BlankName(const std::string &name)
-{
-    for (const char *p = name.c_str(); *p != '\0'; ++p)
-        if (*p != ' ')
-            return false;
-    return true;
 }
 
 // What a sort moves about: the ranks and the first sixteen bytes of each
@@ -96,19 +65,18 @@ SortKey MakeKey(const CatalogEntry &e, int order, bool pcDirectory, uint32_t ind
         rank = e.ti.sectors;
         break;
     case kSortKind:
-        rank = KindRank(kind) << 16 | e.ti.sectors;
+        rank = static_cast<uint64_t>(CatalogKindRank(kind)) << 16 | e.ti.sectors;
         break;
     case kSortProtection:
         rank = static_cast<uint64_t>((e.ti.flags & kFlagProtected) != 0) << 33 |
-               KindRank(kind) << 16 | e.ti.sectors;
+               static_cast<uint64_t>(CatalogKindRank(kind)) << 16 | e.ti.sectors;
         break;
     default:
         break;
     }
-    key.rank = GroupRank(kind) << 40 | rank;
+    key.rank = static_cast<uint64_t>(CatalogGroupRank(kind)) << 40 | rank;
     if (order != kSortPcName) {
-        const bool byPcName = BlankName(e.ti.tiName) || (pcDirectory && !IsTiFileKind(kind));
-        names.name[index] = Folded(byPcName ? e.pcName : e.ti.tiName);
+        names.name[index] = Folded(CatalogNameKey(e, pcDirectory));
         key.namePrefix[0] = Prefix(names.name[index], 0);
         key.namePrefix[1] = Prefix(names.name[index], 8);
     }
