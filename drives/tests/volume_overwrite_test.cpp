@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "drives/backup_restore.h"
 #include "drives/cf7_card.h"
 #include "drives/tests/cf7_test_support.h"
 #include "platform/fault_injection.h"
@@ -248,6 +249,108 @@ TEST_F(VolumeOverwrite, StoppedCopyIntoVolumeOneOfADriveKeepsTheMountRecord)
         EXPECT_TRUE(DecodeMountRecord(volume.data() + 20, 2, mount));
         EXPECT_EQ(mount.dsk[0], 2);
         EXPECT_EQ(mount.dsk[1], 1);
+    }
+}
+
+// Restore of a three-volume card image onto a drive holding three other volumes.
+class RestoreOverwrite : public VolumeOverwrite
+{
+protected:
+    void SetUp() override
+    {
+        VolumeOverwrite::SetUp();
+        Bytes oldTi;
+        Bytes image = MakeCardImage(3, kMount);
+        for (uint32_t v = 0; v < 3; ++v) {
+            const std::string oldName = "OLD" + std::to_string(v + 1);
+            const std::string newName = "NEW" + std::to_string(v + 1);
+            m_old[v] = MakeVolume(oldName.c_str(), static_cast<uint8_t>(0x10 + v));
+            m_new[v] = MakeVolume(newName.c_str(), static_cast<uint8_t>(0x80 + v));
+            oldTi.insert(oldTi.end(), m_old[v].begin(), m_old[v].end());
+            std::memcpy(image.data() + Cf7ImageVolumeBase(v + 1), m_new[v].data(), kCf7VolumeBytes);
+        }
+        m_drive = MakePhysicalCard(3, &oldTi);
+        m_image = image;
+        WriteFile(PathOf("image.cf7"), m_image);
+        platform::SetFileDrives({{PathOf("drive.img")}});
+    }
+
+    BackupResult Restore(FaultPlan *plan, RecordingUi &ui)
+    {
+        WriteFile(PathOf("drive.img"), m_drive);
+        platform::ArmFaults(plan);
+        BackupResult result = RestoreDrive(PathOf("image.cf7"), 'D', true, ui);
+        platform::ArmFaults(nullptr);
+        return result;
+    }
+
+    // The state of each volume, "old | empty | new".
+    std::string States()
+    {
+        const Bytes drive = ReadFile(PathOf("drive.img"));
+        EXPECT_EQ(drive.size(), m_drive.size());
+        Bytes ti;
+        for (uint64_t s = 0; s < 3 * kCf7VolumeSectors; ++s) {
+            Bytes sector = EvenBytes(drive, s);
+            ti.insert(ti.end(), sector.begin(), sector.end());
+            // The fillers stay the card's wherever a write reached.
+            EXPECT_EQ(drive[s * 512 + 1], Cf7FillerFor(s)) << s;
+        }
+        std::string states;
+        for (uint32_t v = 0; v < 3; ++v) {
+            states += (v > 0 ? " | " : "") + VolumeState(ti, v * kCf7VolumeBytes, m_old[v],
+                                                         m_new[v], v == 0 ? kMount : nullptr);
+        }
+        return states;
+    }
+
+    static constexpr uint8_t kMount[8] = {0xAA, 3, 0, 3, 0, 1, 0, 2};
+    Bytes m_old[3], m_new[3];
+    Bytes m_drive, m_image;
+};
+
+TEST_F(RestoreOverwrite, EveryRefusedWriteLeavesEachVolumeOldEmptyOrNew)
+{
+    RecordingUi countingUi;
+    FaultPlan counting;
+    ASSERT_EQ(Restore(&counting, countingUi), BackupResult::Done);
+    EXPECT_EQ(States(), "new | new | new");
+    // The three 1 MiB blocks stay; each volume adds four single sectors.
+    EXPECT_LE(counting.calls, 3 + 3 * 4 + 1);
+
+    for (long failAt = 1; failAt <= counting.calls; ++failAt) {
+        for (bool persistent : {false, true}) {
+            FaultPlan plan;
+            plan.failAt = failAt;
+            plan.kind = persistent ? FaultKind::NoSpace : FaultKind::IoError;
+            plan.persistent = persistent;
+            RecordingUi ui;
+            const BackupResult result = Restore(&plan, ui);
+            if (plan.injected == 0) {
+                continue;
+            }
+            const std::string where = "write " + std::to_string(failAt);
+            EXPECT_EQ(result, BackupResult::Failed) << where;
+            EXPECT_EQ(ui.LastMessage(), 28) << where;
+            const std::string states = States();
+            EXPECT_EQ(states.find("mixed"), std::string::npos) << where << ": " << states;
+            EXPECT_TRUE(ReadFile(PathOf("image.cf7")) == m_image) << where;
+        }
+    }
+}
+
+TEST_F(RestoreOverwrite, CancelLeavesTheVolumeInProgressEmpty)
+{
+    const std::pair<int, const char *> expected[] = {
+        {1, "old | old | old"},      {2, "empty | old | old"},    {1601, "new | old | old"},
+        {1602, "new | empty | old"}, {2049, "new | empty | old"}, {3300, "new | new | empty"},
+        {4800, "new | new | empty"},
+    };
+    for (const auto &[pumps, states] : expected) {
+        RecordingUi ui;
+        ui.cancelAfterPumps = pumps;
+        EXPECT_EQ(Restore(nullptr, ui), BackupResult::Cancelled);
+        EXPECT_EQ(States(), states) << "cancel after " << pumps;
     }
 }
 
