@@ -70,9 +70,7 @@ bool KnownOpen(const std::string &operation)
         "PutReplacingInDsk", // the old file is deleted before the new one is written
         "PutIntoHd",         // the library updates the image in place
         "PutIntoPartition",  // the same, inside a partition
-        "CardVolumeIn",      // a volume is overwritten sector by sector
         "ArcToDsk",          // the new image is written under its own name
-        "Restore",           // a drive is overwritten sector by sector
     };
     return open.count(operation) != 0;
 }
@@ -387,13 +385,6 @@ void PrepareDrive(const std::string &work)
     platform::SetFileDrives({{work + "/drive.raw", platform::kRawSectorSize}});
 }
 
-void PrepareDriveAndBackup(const std::string &work)
-{
-    PrepareDrive(work);
-    InProcessRun backup = RunInProcess({"backup", "D", work + "/backup.cf7"});
-    ASSERT_EQ(backup.status, 0) << backup.err;
-}
-
 void PrepareSettings(const std::string &work)
 {
     WriteAll(work + "/Kestrel.ini", "[Kestrel]\r\nextracttifiles=1\r\n; kept as it is\r\n");
@@ -463,10 +454,19 @@ std::vector<Operation> Operations()
          {"card.cf7"},
          {"cf7-get", "--yes", "{W}/card.cf7", "2", "{W}/vol.dsk"},
          {}},
+        // Volume 3 (NOTES) becomes GAMES, subdirectory and all; volume 2 was named GAMES too
+        // and is made BASIC first, so that the names list volume 3 before and after.
         {"CardVolumeIn",
-         {"card.cf7", "games.dsk"},
+         {"card.cf7", "games.dsk", "basic.dsk"},
          {"cf7-put", "--yes", "{W}/card.cf7", "3", "{W}/games.dsk"},
-         {{"card.cf7", "card.cf7/GAMES", true}}},
+         {{"card.cf7", "card.cf7/NOTES", true},
+          {"card.cf7", "card.cf7/GAMES", true},
+          {"card.cf7", "card.cf7/GAMES/SUB1", true}},
+         [](const std::string &work) {
+             InProcessRun put =
+                 RunInProcess({"cf7-put", "--yes", work + "/card.cf7", "2", work + "/basic.dsk"});
+             ASSERT_EQ(put.status, 0) << put.err;
+         }},
         {"DeleteInCardVolume", {"card.cf7"}, {"rm", "{W}/card.cf7/NOTES/README"}, {kNotes}},
         {"RenameInCardVolume",
          {"card.cf7"},
@@ -475,7 +475,29 @@ std::vector<Operation> Operations()
         {"ToV9t9", {"SCORES"}, {"tov9t9", "{W}/SCORES"}, {}},
         {"ExtractArc", {"games.ark"}, {"extract", "{W}/games.ark", "{W}"}, {}},
         {"Backup", {}, {"backup", "D", "{W}/backup.cf7"}, {}, PrepareDrive},
-        {"Restore", {}, {"restore", "--yes", "{W}/backup.cf7", "D"}, {}, PrepareDriveAndBackup},
+        // The drive holds the demo card with games.dsk (and its subdirectory) in volume 2; the
+        // backup has basic.dsk there and games.dsk in volume 3. drive.raw is checked as the
+        // card's sectors.
+        {"Restore",
+         {},
+         {"restore", "--yes", "{W}/backup.cf7", "D"},
+         {{"drive.raw", "drive.raw", true}},
+         [](const std::string &work) {
+             WriteAll(work + "/drive.raw", std::string(size_t{5} * 1600 * 512, '\0'));
+             platform::SetFileDrives({{work + "/drive.raw", platform::kRawSectorSize}});
+             const std::string demo = DemoFolder();
+             fs::copy(demo + "/card.cf7", work + "/old.cf7");
+             fs::copy(demo + "/card.cf7", work + "/backup.cf7");
+             for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
+                      {"cf7-put", "--yes", work + "/old.cf7", "2", demo + "/games.dsk"},
+                      {"restore", "--yes", work + "/old.cf7", "D"},
+                      {"cf7-put", "--yes", work + "/backup.cf7", "2", demo + "/basic.dsk"},
+                      {"cf7-put", "--yes", work + "/backup.cf7", "3", demo + "/games.dsk"}}) {
+                 InProcessRun step = RunInProcess(args);
+                 ASSERT_EQ(step.status, 0) << args[0] << "\n" << step.err;
+             }
+             fs::remove(work + "/old.cf7");
+         }},
         {"SettingsFile", {}, {}, {}, PrepareSettings, SaveSettingsFile},
     };
 }
