@@ -372,6 +372,8 @@ BackupResult RestoreDrive(const std::string &imagePath, char letter, bool asCard
     // whole and is written as it comes: whoever restores it chose to lose the
     // drive's old contents, and a stop leaves a drive to be restored again.
     std::vector<PendingVolume> pending;
+    pending.reserve(3);      // a block reaches into three volumes at most
+    uint64_t nextVolume = 0; // the first sector of the next volume the loop comes to
     uint8_t noFiles[kCf7TiSector] = {};
     for (uint64_t first = 0; first < count && result == BackupResult::Done;
          first += kBlockSectors) {
@@ -399,17 +401,19 @@ BackupResult RestoreDrive(const std::string &imagePath, char letter, bool asCard
                 std::memcpy(ti + mountrecord::kOffset, header + mountrecord::kOffset,
                             mountrecord::kSize);
             }
-            const uint64_t inVolume = i % kCf7VolumeSectors;
-            if (inVolume == 0 && i + 1 < count) {
-                PendingVolume volume;
-                volume.first = i;
-                volume.last = std::min<uint64_t>(i + kCf7VolumeSectors, count) - 1;
-                std::memcpy(volume.vib, ti, kCf7TiSector);
-                BuildInterimVib(ti, i == 0 && mountRecord ? header + mountrecord::kOffset : nullptr,
-                                volume.interim);
-                pending.push_back(volume);
-                ti = volume.interim;
-            } else if (inVolume == 1 && !pending.empty() && pending.back().first + 1 == i) {
+            if (i == nextVolume) {
+                nextVolume += kCf7VolumeSectors;
+                if (i + 1 < count) {
+                    PendingVolume &volume = pending.emplace_back();
+                    volume.first = i;
+                    volume.last = std::min<uint64_t>(i + kCf7VolumeSectors, count) - 1;
+                    std::memcpy(volume.vib, ti, kCf7TiSector);
+                    BuildInterimVib(ti,
+                                    i == 0 && mountRecord ? header + mountrecord::kOffset : nullptr,
+                                    volume.interim);
+                    ti = volume.interim;
+                }
+            } else if (!pending.empty() && pending.back().first + 1 == i) {
                 std::memcpy(pending.back().index, ti, kCf7TiSector);
                 ti = noFiles;
             }
@@ -429,11 +433,15 @@ BackupResult RestoreDrive(const std::string &imagePath, char letter, bool asCard
         // The sectors before a stop are written, as they would have been one by one.
         written =
             written && (done == 0 || disk.WriteSectors(first, done, block.data(), error, failed));
-        // Then the volumes whose last sector this block wrote get their own index and VIB.
+        // Then the volumes whose last sector this block wrote get their own index and VIB
+        // (an empty volume without subdirectories has them already).
         for (auto it = pending.begin(); written && it != pending.end();) {
             if (it->last < first + done) {
-                written = WriteTiSector(disk, it->first + 1, it->index, error, failed) &&
-                          WriteTiSector(disk, it->first, it->vib, error, failed);
+                const bool sameIndex = std::memcmp(it->index, noFiles, kCf7TiSector) == 0;
+                const bool sameVib = std::memcmp(it->vib, it->interim, kCf7TiSector) == 0;
+                written =
+                    (sameIndex || WriteTiSector(disk, it->first + 1, it->index, error, failed)) &&
+                    (sameVib || WriteTiSector(disk, it->first, it->vib, error, failed));
                 it = pending.erase(it);
             } else {
                 ++it;
