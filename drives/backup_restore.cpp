@@ -16,6 +16,7 @@
 
 #include "drives/cf7_card.h"
 #include "drives/cf7_layout.h"
+#include "drives/cf7_volume.h"
 #include "platform/safe_write.h"
 #include "tifs/messages.h"
 #include "tifs/settings.h"
@@ -154,6 +155,25 @@ bool Step(Ui &ui, const char *format, uint64_t i, uint64_t count)
     }
     ui.PumpPendingMessages();
     return ui.CancelPressed();
+}
+
+// A card volume being restored: its first two sectors as the image has them,
+// held back until the volume's other sectors are on the drive.
+struct PendingVolume {
+    uint64_t first = 0;
+    uint64_t last = 0;
+    uint8_t vib[kCf7TiSector] = {};
+    uint8_t index[kCf7TiSector] = {};
+    uint8_t interim[kCf7TiSector] = {};
+};
+
+// One card sector through the drive's write-behind, in the order given.
+bool WriteTiSector(platform::RawDisk &disk, uint64_t sector, const uint8_t *ti, int &error,
+                   uint64_t &failed)
+{
+    uint8_t physical[kCf7PhysicalSector];
+    SpreadEvenBytes(ti, Cf7FillerFor(sector), physical);
+    return disk.WriteSector(sector, physical, error, failed);
 }
 
 // The image's name in the header: the base name without extension, as a TI name.
@@ -340,6 +360,21 @@ BackupResult RestoreDrive(const std::string &imagePath, char letter, bool asCard
     }
     const size_t unit = asCard ? kCf7TiSector : kCf7PhysicalSector;
     const uint64_t base = asCard ? kCf7HeaderSize : 0;
+    const bool mountRecord = asCard && header[mountrecord::kOffset] == mountrecord::kMarker &&
+                             header[mountrecord::kOffset + 1] == mountrecord::kCount;
+    // A card's volumes are overwritten in place. Each one goes through the
+    // state of an empty disk: before the block that reaches it, its file index
+    // (sector 1) is written empty and its VIB without subdirectory slots, and
+    // the block carries those two sectors so; once its last sector is on the
+    // drive its real file index and VIB follow. Stopped anywhere, a volume
+    // lists its old files, none, or its new ones, never an index of one disk
+    // over the files of another. A hard-disk image has no such unit to keep
+    // whole and is written as it comes: whoever restores it chose to lose the
+    // drive's old contents, and a stop leaves a drive to be restored again.
+    std::vector<PendingVolume> pending;
+    pending.reserve(3);      // a block reaches into three volumes at most
+    uint64_t nextVolume = 0; // the first sector of the next volume the loop comes to
+    uint8_t noFiles[kCf7TiSector] = {};
     for (uint64_t first = 0; first < count && result == BackupResult::Done;
          first += kBlockSectors) {
         const size_t wanted = static_cast<size_t>(std::min<uint64_t>(kBlockSectors, count - first));
@@ -362,17 +397,57 @@ BackupResult RestoreDrive(const std::string &imagePath, char letter, bool asCard
                 continue;
             }
             uint8_t *ti = tiBlock.data() + done * kCf7TiSector;
-            if (i == 0 && header[mountrecord::kOffset] == mountrecord::kMarker &&
-                header[mountrecord::kOffset + 1] == mountrecord::kCount) {
+            if (i == 0 && mountRecord) {
                 std::memcpy(ti + mountrecord::kOffset, header + mountrecord::kOffset,
                             mountrecord::kSize);
             }
+            if (i == nextVolume) {
+                nextVolume += kCf7VolumeSectors;
+                if (i + 1 < count) {
+                    PendingVolume &volume = pending.emplace_back();
+                    volume.first = i;
+                    volume.last = std::min<uint64_t>(i + kCf7VolumeSectors, count) - 1;
+                    std::memcpy(volume.vib, ti, kCf7TiSector);
+                    BuildInterimVib(ti,
+                                    i == 0 && mountRecord ? header + mountrecord::kOffset : nullptr,
+                                    volume.interim);
+                    ti = volume.interim;
+                }
+            } else if (!pending.empty() && pending.back().first + 1 == i) {
+                std::memcpy(pending.back().index, ti, kCf7TiSector);
+                ti = noFiles;
+            }
             SpreadEvenBytes(ti, Cf7FillerFor(i), block.data() + done * kCf7PhysicalSector);
         }
-        // The sectors before a stop are written, as they would have been one by one.
+        // A volume that begins in this block is made an empty disk before any
+        // of its other sectors changes.
         int error = 0;
         uint64_t failed = 0;
-        if (done > 0 && !disk.WriteSectors(first, done, block.data(), error, failed)) {
+        bool written = true;
+        for (const PendingVolume &volume : pending) {
+            if (volume.first >= first && volume.first < first + done && written) {
+                written = WriteTiSector(disk, volume.first + 1, noFiles, error, failed) &&
+                          WriteTiSector(disk, volume.first, volume.interim, error, failed);
+            }
+        }
+        // The sectors before a stop are written, as they would have been one by one.
+        written =
+            written && (done == 0 || disk.WriteSectors(first, done, block.data(), error, failed));
+        // Then the volumes whose last sector this block wrote get their own index and VIB
+        // (an empty volume without subdirectories has them already).
+        for (auto it = pending.begin(); written && it != pending.end();) {
+            if (it->last < first + done) {
+                const bool sameIndex = std::memcmp(it->index, noFiles, kCf7TiSector) == 0;
+                const bool sameVib = std::memcmp(it->vib, it->interim, kCf7TiSector) == 0;
+                written =
+                    (sameIndex || WriteTiSector(disk, it->first + 1, it->index, error, failed)) &&
+                    (sameVib || WriteTiSector(disk, it->first, it->vib, error, failed));
+                it = pending.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        if (!written) {
             ReportSystemError(ui, error, kMsgCantWriteDrive,
                               {static_cast<long long>(failed), letter});
             result = BackupResult::Failed;

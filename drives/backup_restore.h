@@ -6,9 +6,9 @@
 // and "reading sector %d of %d" / "writing sector %d of %d" every
 // kProgressEvery sectors and at the last; Cancel is asked after every sector
 // and stops the loop after that sector (a restore has then written every
-// sector before it). The drive is closed (and unlocked) in every case. Every
-// failure is reported through Ui; the functions return true only when every
-// sector was transferred.
+// sector before it, a card volume's first two as an empty disk). The drive
+// is closed (and unlocked) in every case. Every failure is reported through
+// Ui; the functions return true only when every sector was transferred.
 #pragma once
 
 #include <cstdint>
@@ -37,7 +37,12 @@ BackupResult BackupDrive(const DriveItem &item, const std::string &imagePath, Ui
 // when it is none of the kind, 6 when it is shorter than its own size says)
 // and so is the drive's capacity (message 29): nothing is written unless the
 // whole image fits. A card image's mount record goes back into TI bytes 20
-// to 27 of the card's first sector.
+// to 27 of the card's first sector. On a card each volume is first made an
+// empty disk (its sector 1 zero, its sector 0 as BuildInterimVib of the new
+// one, both written ahead of the block that reaches the volume) and gets its
+// real sectors 1 and 0 once its last sector is written, so that a failure
+// or Cancel leaves every volume old, empty or new; a hard-disk image is
+// written as it comes.
 BackupResult RestoreDrive(const std::string &imagePath, char letter, bool asCard, Ui &ui);
 
 // Whether the file at path is a card image (header "CF7"); false when it

@@ -11,6 +11,7 @@ namespace kestrel
 namespace
 {
 
+constexpr int kMsgCantOpenRead = 1;
 constexpr int kMsgCantReadSector = 6;
 constexpr int kMsgCantWriteSector = 7;
 constexpr int kMsgCantReadDiskInfo = 9;
@@ -158,6 +159,26 @@ bool Cf7Card::OpenDrive(char letter, bool forWriting, Ui &ui)
     }
     m_tiSectors = m_disk.ReportedSectors();
     m_path = info.devicePath;
+    m_tiBytes = std::make_unique<DriveBytes>(*this);
+    return true;
+}
+
+bool Cf7Card::OpenSectorsFile(const std::string &path, Ui &ui)
+{
+    Close();
+    m_physical = true;
+    m_letter = 0;
+    m_path = path;
+    platform::RawDriveInfo info;
+    info.devicePath = path;
+    info.description = path;
+    info.fileBacked = true;
+    int error = 0;
+    if (!m_disk.Open(info, false, error)) {
+        ReportSystemError(ui, error, kMsgCantOpenRead, {path});
+        return false;
+    }
+    m_tiSectors = m_disk.ReportedSectors();
     m_tiBytes = std::make_unique<DriveBytes>(*this);
     return true;
 }

@@ -36,6 +36,11 @@ public:
     bool OpenImage(const std::string &path, bool writable, int openMessage, Ui &ui);
     // Opens the drive with that letter (the write lock with forWriting).
     bool OpenDrive(char letter, bool forWriting, Ui &ui);
+    // Opens for reading a file that holds a card's 512-byte sectors as a drive
+    // has them (a card copied sector by sector, a file standing in for a
+    // drive): the card is then Physical(), without a letter; a part sector
+    // at the end is no sector. Message 1 when the file cannot be opened.
+    bool OpenSectorsFile(const std::string &path, Ui &ui);
     // Writes what is pending (message 28 on failure) and closes; false when
     // that write failed.
     bool Finish(Ui &ui);

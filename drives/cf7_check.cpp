@@ -69,6 +69,35 @@ void CheckCardShape(uint64_t fileSize, const uint8_t *header, CardCheckResult &r
     }
 }
 
+// Every formatted volume of the open card.
+void CheckVolumes(Cf7Card &card, const std::string &path, CardCheckResult &result, Ui &ui)
+{
+    for (uint32_t volume = 1; volume <= card.VolumeCount(); ++volume) {
+        const uint64_t first = Cf7VolumeFirstSector(volume);
+        uint8_t vibSector[kSectorSize];
+        CardVolumeCheck check;
+        check.volume = volume;
+        check.pcName = Cf7VolumePcName(volume, card.Physical());
+        if (!card.ReadSector(first, vibSector, ui)) {
+            check.result.findings.push_back("Its first sector cannot be read");
+            SummarizeDiskCheck(check.result);
+            result.volumes.push_back(std::move(check));
+            continue;
+        }
+        if (std::memcmp(vibSector + vib::kSignature, "DSK", 3) != 0) {
+            continue; // not formatted: nothing to check
+        }
+        FloppyDisk disk(card.TiBytes(), first * kSectorSize, path);
+        if (!disk.Open(ui) || disk.ImageKind() == 0) {
+            check.result.findings.push_back("The volume holds no readable disk");
+            SummarizeDiskCheck(check.result);
+        } else {
+            check.result = CheckFloppyFileSystem(disk, ui, kCf7VolumeSectors);
+        }
+        result.volumes.push_back(std::move(check));
+    }
+}
+
 } // namespace
 
 bool CardCheckResult::Clean() const
@@ -96,6 +125,50 @@ bool IsCardImageFile(const std::string &path)
     return whole && IsCf7ImageHeader(header);
 }
 
+bool IsCardSectorsFile(const std::string &path)
+{
+    if (IsCardImageFile(path)) {
+        return false;
+    }
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    uint64_t size = 0;
+    if (fseeko(file, 0, SEEK_END) == 0) {
+        size = static_cast<uint64_t>(ftello(file));
+    }
+    const uint32_t volumes = Cf7VolumeCount(size / kCf7PhysicalSector);
+    bool found = false;
+    for (uint32_t volume = 1; volume <= volumes && !found; ++volume) {
+        uint8_t physical[kCf7PhysicalSector];
+        const off_t at = static_cast<off_t>(Cf7VolumeFirstSector(volume) * kCf7PhysicalSector);
+        if (fseeko(file, at, SEEK_SET) != 0 ||
+            std::fread(physical, 1, sizeof physical, file) != sizeof physical) {
+            break;
+        }
+        uint8_t ti[kCf7TiSector];
+        GatherTiSector(physical, ti);
+        found = std::memcmp(ti + vib::kSignature, "DSK", 3) == 0;
+    }
+    std::fclose(file);
+    return found;
+}
+
+bool CheckCardSectorsFile(const std::string &path, CardCheckResult &result, Ui &ui)
+{
+    result = CardCheckResult();
+    Cf7Card card;
+    if (!card.OpenSectorsFile(path, ui)) {
+        result.findings.push_back("The card's sectors cannot be read");
+        return false;
+    }
+    // A card in a drive ends where the medium does; sectors past the last
+    // whole volume are no volume, not damage.
+    CheckVolumes(card, path, result, ui);
+    return true;
+}
+
 bool CheckCardImage(const std::string &path, CardCheckResult &result, Ui &ui)
 {
     result = CardCheckResult();
@@ -112,30 +185,7 @@ bool CheckCardImage(const std::string &path, CardCheckResult &result, Ui &ui)
     // The card's TI bytes are the file less its header, to the last byte.
     const uint64_t fileSize = kCf7HeaderSize + card.TiBytes().Size();
     CheckCardShape(fileSize, header, result);
-    for (uint32_t volume = 1; volume <= card.VolumeCount(); ++volume) {
-        const uint64_t first = Cf7VolumeFirstSector(volume);
-        uint8_t vibSector[kSectorSize];
-        CardVolumeCheck check;
-        check.volume = volume;
-        check.pcName = Cf7VolumePcName(volume, false);
-        if (!card.ReadSector(first, vibSector, ui)) {
-            check.result.findings.push_back("Its first sector cannot be read");
-            SummarizeDiskCheck(check.result);
-            result.volumes.push_back(std::move(check));
-            continue;
-        }
-        if (std::memcmp(vibSector + vib::kSignature, "DSK", 3) != 0) {
-            continue; // not formatted: nothing to check
-        }
-        FloppyDisk disk(card.TiBytes(), first * kSectorSize, path);
-        if (!disk.Open(ui) || disk.ImageKind() == 0) {
-            check.result.findings.push_back("The volume holds no readable disk");
-            SummarizeDiskCheck(check.result);
-        } else {
-            check.result = CheckFloppyFileSystem(disk, ui, kCf7VolumeSectors);
-        }
-        result.volumes.push_back(std::move(check));
-    }
+    CheckVolumes(card, path, result, ui);
     return true;
 }
 

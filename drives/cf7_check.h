@@ -29,6 +29,15 @@ struct CardCheckResult {
 // True when the file at path starts with a card image header.
 bool IsCardImageFile(const std::string &path);
 
+// True when the file at path holds a card's 512-byte sectors as a drive has
+// them (a card copied sector by sector, a file standing in for a drive): at
+// least one whole volume, and a VIB ("DSK") in the TI bytes of the first
+// sector of one of its whole volumes. A card image file is none.
+bool IsCardSectorsFile(const std::string &path);
+
+// Checks such a file as the card it holds: every formatted volume.
+bool CheckCardSectorsFile(const std::string &path, CardCheckResult &result, Ui &ui);
+
 // Checks the card image at path. False when it cannot be opened or is no
 // card image (reported through ui); result.findings then says so.
 bool CheckCardImage(const std::string &path, CardCheckResult &result, Ui &ui);

@@ -5,6 +5,9 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <vector>
+
 #include <sys/stat.h>
 
 #include "platform/temp_dir.h"
@@ -65,6 +68,15 @@ bool SlotHoldsSubdirectory(const uint8_t *vib, size_t slot, unsigned totalSector
 }
 
 } // namespace
+
+void BuildInterimVib(const uint8_t *vib, const uint8_t *mountRecord, uint8_t *interim)
+{
+    std::memcpy(interim, vib, kSectorSize);
+    std::memset(interim + vib::kSlots, 0, vib::kSlotCount * vib::kSlotSize);
+    if (mountRecord != nullptr) {
+        std::memcpy(interim + mountrecord::kOffset, mountRecord, mountrecord::kSize);
+    }
+}
 
 void ClearCf7Slots(uint8_t *vib, unsigned totalSectors)
 {
@@ -341,34 +353,65 @@ int CopyDskIntoVolume(Cf7Card &card, uint32_t volume, const std::string &source,
     if (total == 0) {
         total = dsk.Size() / kSectorSize;
     }
+    // The whole new volume is put together before the first write, so that a
+    // DSK that cannot be read to its end leaves the volume as it was.
+    std::vector<uint8_t> volumeBytes;
+    try {
+        volumeBytes.assign(kCf7VolumeBytes, kCf7Filler);
+    } catch (const std::bad_alloc &) {
+        ReportError(ui, kMsgCantOpenRead, {source});
+        return kStop;
+    }
+    const uint32_t fromDsk = static_cast<uint32_t>(std::min<uint64_t>(total, kCf7VolumeSectors));
+    for (uint32_t i = 0; i < fromDsk; ++i) {
+        if (!dsk.ReadAt(uint64_t{i} * kSectorSize, volumeBytes.data() + i * kSectorSize,
+                        kSectorSize)) {
+            ReportError(ui, kMsgCantReadSector, {i, source});
+            return kStop;
+        }
+    }
+    dsk.Close();
+    uint8_t *vib = volumeBytes.data();
+    ClearCf7Slots(vib, fromDsk);
+    // With all three slots holding subdirectories the record stays out: the
+    // card's mounts can be set again, the files could not.
+    if (keep) {
+        PutCf7MountRecord(vib, kept);
+    }
+    ResizeVib(vib, GetWordBE(vib, vib::kTotalSectors), kCf7VolumeSectors);
+    uint8_t interim[kSectorSize];
+    BuildInterimVib(vib, keep ? kept : nullptr, interim);
+    uint8_t noFiles[kSectorSize] = {};
+
+    // The volume is overwritten in place, so a refused write or a Cancel part
+    // way must not leave a file index naming sectors that belong to another
+    // disk. The old root index goes first (the old VIB then lists only
+    // subdirectories whose sectors are still its own), then a VIB of the new
+    // disk that names no subdirectory, so that the volume is an empty disk
+    // while the rest is written; the real file index and VIB come last.
     const uint64_t first = Cf7VolumeFirstSector(volume);
-    uint8_t sector[kSectorSize];
     ui.SetProgressRange(kCf7VolumeSectors);
-    for (uint32_t i = 0; i < kCf7VolumeSectors; ++i) {
-        if (i < total) {
-            if (!dsk.ReadAt(uint64_t{i} * kSectorSize, sector, sizeof sector)) {
-                ReportError(ui, kMsgCantReadSector, {i, source});
-                return kStop;
-            }
-        } else if (i == total) {
-            std::memset(sector, kCf7Filler, sizeof sector);
+    uint32_t position = 0;
+    auto put = [&](uint32_t i, const uint8_t *bytes) {
+        if (!card.WriteSector(first + i, bytes, ui)) {
+            return false;
         }
-        if (i == 0) {
-            ClearCf7Slots(sector,
-                          static_cast<unsigned>(std::min<uint64_t>(total, kCf7VolumeSectors)));
-            // With all three slots holding subdirectories the record stays
-            // out: the card's mounts can be set again, the files could not.
-            if (keep) {
-                PutCf7MountRecord(sector, kept);
-            }
-            ResizeVib(sector, GetWordBE(sector, vib::kTotalSectors), kCf7VolumeSectors);
-        }
-        if (!card.WriteSector(first + i, sector, ui)) {
+        return !Step(ui, ++position);
+    };
+    if (!put(1, noFiles) || !put(0, interim)) {
+        return kStop;
+    }
+    for (uint32_t i = 2; i < kCf7VolumeSectors; ++i) {
+        if (!put(i, volumeBytes.data() + i * kSectorSize)) {
             return kStop;
         }
-        if (Step(ui, i + 1)) {
-            return kStop;
-        }
+    }
+    const uint8_t *index = volumeBytes.data() + kSectorSize;
+    if (std::memcmp(index, noFiles, kSectorSize) != 0 && !card.WriteSector(first + 1, index, ui)) {
+        return kStop;
+    }
+    if (std::memcmp(vib, interim, kSectorSize) != 0 && !card.WriteSector(first, vib, ui)) {
+        return kStop;
     }
     if (isDsk && summary != nullptr) {
         *summary = decoded;

@@ -39,6 +39,13 @@ void ClearCf7Slots(uint8_t *vib, unsigned totalSectors);
 // unchanged, when all three slots hold one.
 bool PutCf7MountRecord(uint8_t *vib, const uint8_t *record);
 
+// The first sector a volume gets while it is overwritten in place: vib
+// without any subdirectory slot (bytes 20 to 55 zero), the 8-byte mount
+// record at bytes 20 to 27 when one is given. With an empty file index in
+// the volume's sector 1 this makes an empty disk that names none of the
+// sectors still to be written.
+void BuildInterimVib(const uint8_t *vib, const uint8_t *mountRecord, uint8_t *interim);
+
 // The VIB of an empty 1600-sector volume (the CF7A+ floppy preset) with
 // label, upper-cased and padded to 10 characters.
 void BuildCf7Vib(const std::string &label, uint8_t *vib);
@@ -67,6 +74,12 @@ int CopyCf7VolumeToDsk(Cf7Card &card, uint32_t volume, const std::string &target
 // bytes 20 to 55 cleared; volume 1 of a drive keeps the card's valid mount
 // record (PutCf7MountRecord). summary takes the DSK's VIB
 // when it decoded. Returns 0, or 2 after a failure or Cancel.
+// The DSK is read whole before the volume is touched. The volume's sector 1
+// is then written empty, sector 0 as BuildInterimVib of the new VIB, the
+// sectors 2 to 1599, and the real sector 1 and 0 last: stopped by a failed
+// write or a Cancel, the volume lists its old files (subdirectories only
+// once its root index is gone), none at all, or the new root's files; never
+// a file whose sectors belong to the other disk. Progress: 1600 steps.
 int CopyDskToCf7Volume(Cf7Card &card, uint32_t volume, const std::string &source, Ui &ui,
                        DiskSummary *summary = nullptr);
 

@@ -73,6 +73,9 @@ ImageCheckKind ImageCheckKindOf(const std::string &path)
     if (RecognizeHdImageFile(path, first, size, entry)) {
         return ImageCheckKind::HardDisk;
     }
+    if (IsCardSectorsFile(path)) {
+        return ImageCheckKind::CardSectors;
+    }
     return HasDiskExtension(path) ? ImageCheckKind::Floppy : ImageCheckKind::None;
 }
 
@@ -88,9 +91,13 @@ ImageCheck CheckImageFile(const std::string &path, Ui &ui)
         check.clean = opened && result.Clean();
         break;
     }
-    case ImageCheckKind::Card: {
+    case ImageCheckKind::Card:
+    case ImageCheckKind::CardSectors: {
         CardCheckResult result;
-        if (!CheckCardImage(path, result, ui)) {
+        const bool read = check.kind == ImageCheckKind::Card
+                              ? CheckCardImage(path, result, ui)
+                              : CheckCardSectorsFile(path, result, ui);
+        if (!read) {
             Add(check, std::string(), result.findings, "the card cannot be checked");
             break;
         }

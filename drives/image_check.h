@@ -13,7 +13,9 @@
 namespace kestrel
 {
 
-enum class ImageCheckKind { None, Floppy, Card, HardDisk, Archive };
+// CardSectors: a card's 512-byte sectors as a drive holds them (a card
+// copied sector by sector, a file standing in for a drive); checked only.
+enum class ImageCheckKind { None, Floppy, Card, CardSectors, HardDisk, Archive };
 
 struct ImageCheck {
     ImageCheckKind kind = ImageCheckKind::None;

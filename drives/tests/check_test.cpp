@@ -11,7 +11,9 @@
 #include <sys/wait.h>
 
 #include "drives/cf7_check.h"
+#include "drives/cf7_layout.h"
 #include "drives/hd_check.h"
+#include "drives/image_check.h"
 #include "drives/tests/hd_test_support.h"
 #include "tifs/byte_order.h"
 
@@ -144,6 +146,53 @@ HdLayout LayoutOf(const std::vector<uint8_t> &b)
     l.firstFdrAu = GetWordBE(b.data() + l.index, 0);
     l.firstFdr = size_t{l.firstFdrAu} * l.spau * 256;
     return l;
+}
+
+// The demo card as a drive holds it: each TI sector in the even bytes of a
+// 512-byte sector, as a card copied sector by sector or a drive's stand-in is.
+TEST_F(CheckTest, ACardsSectorsInAFileAreCheckedAsTheCard)
+{
+    const std::vector<uint8_t> image = ReadAll(PathOf("demo/card.cf7"));
+    auto sectorsOf = [&](const std::function<void(std::vector<uint8_t> &)> &damage) {
+        std::vector<uint8_t> ti(image.begin() + kVolume1, image.end());
+        damage(ti);
+        std::vector<uint8_t> drive(ti.size() * 2);
+        for (size_t s = 0; s * 256 < ti.size(); ++s) {
+            SpreadTiSector(ti.data() + s * 256, Cf7FillerFor(s), drive.data() + s * 512);
+        }
+        drive.resize(drive.size() + 700 * 512, 0xE5); // a medium ends where it ends
+        const std::string path = PathOf("card.raw");
+        std::FILE *f = std::fopen(path.c_str(), "wb");
+        std::fwrite(drive.data(), 1, drive.size(), f);
+        std::fclose(f);
+        return path;
+    };
+    const std::string clean = sectorsOf([](std::vector<uint8_t> &) {});
+    EXPECT_TRUE(IsCardSectorsFile(clean));
+    ImageCheck check = CheckImageFile(clean, ui);
+    EXPECT_EQ(check.kind, ImageCheckKind::CardSectors);
+    EXPECT_TRUE(check.clean);
+    EXPECT_FALSE(check.Repairable());
+    ASSERT_FALSE(check.lines.empty());
+    EXPECT_EQ(check.lines.front(), "VOL #0001: 0 files, 0 subdirectories, 2 sectors in use: clean");
+    EXPECT_EQ(check.lines.back(), "3 volumes checked: clean");
+
+    // Volume 3's README loses its data sector from the bitmap.
+    const std::string damaged = sectorsOf([](std::vector<uint8_t> &ti) {
+        ti[2 * kCf7VolumeBytes + 56 + 34 / 8] &= static_cast<uint8_t>(~(1u << (34 % 8)));
+    });
+    check = CheckImageFile(damaged, ui);
+    EXPECT_EQ(check.kind, ImageCheckKind::CardSectors);
+    EXPECT_FALSE(check.clean);
+
+    // Neither a card image, a DSK image nor a card with no formatted volume is one.
+    EXPECT_FALSE(IsCardSectorsFile(PathOf("demo/card.cf7")));
+    EXPECT_FALSE(IsCardSectorsFile(PathOf("demo/games.dsk")));
+    EXPECT_FALSE(IsCardSectorsFile(sectorsOf([](std::vector<uint8_t> &ti) {
+        for (size_t v = 0; v < 5; ++v) {
+            ti[v * kCf7VolumeBytes + 13] = 0;
+        }
+    })));
 }
 
 TEST_F(CheckTest, HardDiskVolumesAreCheckedThroughTheLibrary)
