@@ -25,6 +25,7 @@
 #include <unistd.h>
 
 #include "bench/bench_result.h"
+#include "bench/ti_folder.h"
 #include "tests/support/recording_ui.h"
 #include "tifs/catalog.h"
 #include "tifs/location_listers.h"
@@ -38,21 +39,19 @@ namespace
 
 using Clock = std::chrono::steady_clock;
 
-double Since(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using kestrel::bench::SecondsSince;
 
 // The mix of a real collection: TIFILES and V9T9 headers, fixed and variable
 // records, and one in ten a Classic99 file without padding.
 bool MakeFolder(const std::string &dir, int count)
 {
-    std::vector<uint8_t> bytes;
-    for (int i = 0; i < count; ++i) {
-        kestrel::TiFileDescriptor d;
+    return kestrel::bench::WriteFolder(dir, count, [](int i) {
+        kestrel::bench::FolderFile file;
         char name[32];
         std::snprintf(name, sizeof name, "FILE%06d", i);
-        d.tiName = kestrel::PadTiName(std::string(name).substr(0, 10));
+        file.pcName = name;
+        kestrel::TiFileDescriptor &d = file.descriptor;
+        d.tiName = kestrel::PadTiName(file.pcName.substr(0, 10));
         int sectors = 1 + i % 4;
         bool variable = i % 2 == 0;
         d.flags = variable ? kestrel::kFlagVariable : 0;
@@ -61,24 +60,10 @@ bool MakeFolder(const std::string &dir, int count)
         d.sectors = static_cast<uint16_t>(sectors);
         d.level3Count = static_cast<uint16_t>(variable ? sectors : sectors * 3);
         d.eofOffset = variable ? 100 : 0;
-        bytes.assign(kestrel::kHeaderSize + sectors * kestrel::kSectorSize, ' ');
-        if (i % 3 == 0) {
-            kestrel::MakeV9t9Header(d, bytes.data());
-        } else {
-            kestrel::MakeTifilesHeader(d, bytes.data());
-        }
-        if (i % 10 == 1) {
-            bytes.resize(bytes.size() - 100); // Classic99: no padding of the last sector
-            bytes.back() = 0xFF;
-        }
-        std::string path = dir + "/" + name;
-        FILE *f = std::fopen(path.c_str(), "wb");
-        if (f == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) {
-            return false;
-        }
-        std::fclose(f);
-    }
-    return true;
+        file.v9t9 = i % 3 == 0;
+        file.cut = i % 10 == 1 ? 100 : 0;
+        return file;
+    });
 }
 
 size_t Floor(const std::string &dir)
@@ -158,7 +143,7 @@ double RunProcess(std::vector<std::string> args, double &cpu)
         WEXITSTATUS(status) != 0) {
         return -1;
     }
-    double wall = Since(start);
+    double wall = SecondsSince(start);
     cpu = CpuSeconds(usage);
     return wall;
 }
@@ -210,12 +195,12 @@ int main(int argc, char **argv)
             double cpu = ProcessCpu();
             auto start = Clock::now();
             ok = Floor(dir) == static_cast<size_t>(count);
-            floor.push_back(Since(start));
+            floor.push_back(SecondsSince(start));
             floorCpu.push_back(ProcessCpu() - cpu);
             cpu = ProcessCpu();
             start = Clock::now();
             ok = ok && List(dir, location) == static_cast<size_t>(count);
-            list.push_back(Since(start));
+            list.push_back(SecondsSince(start));
             listCpu.push_back(ProcessCpu() - cpu);
             if (haveCli) {
                 double fc = 0, cc = 0;

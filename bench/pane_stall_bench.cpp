@@ -24,6 +24,7 @@
 #include "app/qt/program.h"
 #include "app/shell/key_codes.h"
 #include "bench/bench_result.h"
+#include "bench/ti_folder.h"
 #include "tests/support/recording_ui.h"
 #include "tifs/catalog.h"
 #include "tifs/location_listers.h"
@@ -35,22 +36,20 @@ namespace
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-double Since(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using kestrel::bench::SecondsSince;
 
 // Small TIFILES files, fixed and variable records, sizes of 1 to 4 sectors,
 // with TI names that do not follow the PC names' order (so that each sort
 // really moves the rows).
 bool MakeFolder(const std::string &dir, int count)
 {
-    std::vector<uint8_t> bytes;
-    for (int i = 0; i < count; ++i) {
-        kestrel::TiFileDescriptor d;
+    return kestrel::bench::WriteFolder(dir, count, [count](int i) {
+        kestrel::bench::FolderFile file;
         char name[32], tiName[32];
         std::snprintf(name, sizeof name, "FILE%06d", i);
         std::snprintf(tiName, sizeof tiName, "T%06d", (i * 7919) % count);
+        file.pcName = name;
+        kestrel::TiFileDescriptor &d = file.descriptor;
         d.tiName = kestrel::PadTiName(tiName);
         const int sectors = 1 + (i * 13) % 4;
         const bool variable = i % 2 == 0;
@@ -61,20 +60,8 @@ bool MakeFolder(const std::string &dir, int count)
         d.sectors = static_cast<uint16_t>(sectors);
         d.level3Count = static_cast<uint16_t>(variable ? sectors : sectors * 3);
         d.eofOffset = variable ? 100 : 0;
-        bytes.assign(kestrel::kHeaderSize + sectors * kestrel::kSectorSize, ' ');
-        kestrel::MakeTifilesHeader(d, bytes.data());
-        const std::string path = dir + "/" + name;
-        FILE *f = std::fopen(path.c_str(), "wb");
-        if (f == nullptr) {
-            return false;
-        }
-        const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-        std::fclose(f);
-        if (!written) {
-            return false;
-        }
-    }
-    return true;
+        return file;
+    });
 }
 
 // The longest gap between two beats of a 5 ms timer since Reset.
@@ -147,7 +134,7 @@ double ListOnTheSpot(const std::string &dir, int sortOrder)
     const auto start = Clock::now();
     kestrel::OpenLocation(location, ui);
     kestrel::SortCatalog(location);
-    return Since(start);
+    return SecondsSince(start);
 }
 
 struct Figures {
@@ -180,18 +167,18 @@ void Run(kestrel::MainWindow &window, const std::string &dir, int count, Figures
             shell.GotoRoot(kestrel::kLeftPane);
             stepped = true;
             if (pane.Count() > 0) {
-                first = Since(start);
+                first = SecondsSince(start);
             }
         });
         const bool listed = WaitFor(
             [&] {
                 if (stepped && first < 0 && pane.Count() > 0) {
-                    first = Since(start);
+                    first = SecondsSince(start);
                 }
                 return stepped && first >= 0 && !shell.Scanning(kestrel::kLeftPane);
             },
             120000);
-        out.complete.push_back(Since(start));
+        out.complete.push_back(SecondsSince(start));
         out.firstRows.push_back(first);
         out.listingStall.push_back(heart.LongestSeconds());
         if (!listed || pane.Count() != count) {
