@@ -344,7 +344,13 @@ TEST_F(BackgroundShellTest, KeysWhileRowsArriveKeepThePaneConsistent)
             shell.SortAndShow(0, step % 5);
         ++step;
         if (step == 40) {
+            // The keys may have left the other pane active (Tab): the cursor followed is this
+            // pane's, moved by the user.
+            shell.SetActiveSide(0);
+            // Home and Down with a delivery between them: whatever row the cursor was on,
+            // at least one of the two moves it, and the shell sees the user moved.
             shell.Key(kKeyHome);
+            shell.DeliverScans();
             shell.Key(kKeyDown);
             followed = p.CursorEntry();
         }
