@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "tifs/catalog.h"
+#include "tifs/catalog_order.h"
 #include "tifs/pc_directory_scan.h"
 
 namespace kestrel
@@ -138,12 +139,9 @@ void SortCatalog(Location &location)
     if (order < kSortPcName || order > kSortProtection) {
         return;
     }
-    const bool pcDirectory = location.kind == kLocPcDirectory;
-    std::stable_sort(location.entries.begin(), location.entries.end(),
-                     [order, pcDirectory](const std::unique_ptr<CatalogEntry> &a,
-                                          const std::unique_ptr<CatalogEntry> &b) {
-                         return CatalogSortsBefore(order, pcDirectory, *a, *b);
-                     });
+    // Keys made once per entry: a folder of a hundred thousand files is sorted without
+    // folding two names for every comparison.
+    SortCatalogByKeys(location.entries, order, location.kind == kLocPcDirectory);
 }
 
 } // namespace kestrel

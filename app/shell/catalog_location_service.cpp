@@ -5,7 +5,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "app/shell/catalog_order.h"
+#include "tifs/catalog_order.h"
 #include "app/shell/navigation.h"
 #include "tifs/catalog.h"
 #include "tifs/messages.h"

@@ -1,4 +1,4 @@
-#include "app/shell/catalog_order.h"
+#include "tifs/catalog_order.h"
 
 #include <algorithm>
 #include <cstdint>
