@@ -16,45 +16,40 @@ namespace kestrel
 namespace
 {
 
-// A name as CompareNoCase sees it: up to its first NUL byte, ASCII capitals
-// folded to lower case. Byte-wise comparison of two folded names (unsigned,
-// the shorter first when one is a prefix of the other) then gives the sign
-// CompareNoCase gives.
-std::string Folded(const std::string &name)
+// The first sixteen bytes of a name from byte from on, as CompareNoCase sees them (up to the
+// first NUL byte, ASCII capitals folded to lower case), as two numbers. Padding with zeros
+// keeps a name before every longer one that starts with it, so comparing the numbers gives
+// CompareNoCase's sign wherever they differ. longName says whether bytes follow the sixteen.
+void Prefix(const std::string &name, uint64_t (&value)[2], bool &longName)
 {
-    std::string out(name.c_str());
-    for (char &c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
+    const char *p = name.c_str();
+    for (uint64_t &word : value) {
+        word = 0;
+        for (int i = 0; i < 8; ++i) {
+            unsigned char c = static_cast<unsigned char>(*p);
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<unsigned char>(c - 'A' + 'a');
+            word = word << 8 | c;
+            if (c != 0)
+                ++p;
+        }
+    }
+    longName = *p != '\0';
 }
 
-// What a sort moves about: the ranks and the first sixteen bytes of each
-// folded name as numbers, so that most comparisons never look at a string
-// (a TI name is ten bytes: it always fits).
-// Names are folded without NUL bytes, so padding with zeros keeps a name
-// before every longer one that starts with it.
+// What a sort moves about: the ranks and the first sixteen bytes of each name as numbers, so
+// that a comparison looks at a string only when two names agree in all sixteen (a TI name is
+// ten bytes: it always fits).
 struct SortKey {
-    uint64_t rank;       // group, then what the order compares before names
+    uint64_t rank;          // group, then what the order compares before names
     uint64_t namePrefix[2]; // the "TI name" key, 0 where the order has none
     uint64_t pcPrefix[2];   // the PC name, which every order compares last
-    uint32_t index;      // where the entry was, for equal keys
+    uint32_t index;         // where the entry was, for equal keys
+    bool nameLong;          // the name keys go on beyond their prefixes
+    bool pcLong;
 };
 
-struct SortNames {
-    std::vector<std::string> name, pc;
-};
-
-uint64_t Prefix(const std::string &folded, size_t from)
-{
-    uint64_t value = 0;
-    for (size_t i = from; i < from + 8; ++i)
-        value = value << 8 | (i < folded.size() ? static_cast<unsigned char>(folded[i]) : 0u);
-    return value;
-}
-
-SortKey MakeKey(const CatalogEntry &e, int order, bool pcDirectory, uint32_t index,
-                SortNames &names)
+SortKey MakeKey(const CatalogEntry &e, int order, bool pcDirectory, uint32_t index)
 {
     SortKey key{};
     key.index = index;
@@ -75,19 +70,15 @@ SortKey MakeKey(const CatalogEntry &e, int order, bool pcDirectory, uint32_t ind
         break;
     }
     key.rank = static_cast<uint64_t>(CatalogGroupRank(kind)) << 40 | rank;
-    if (order != kSortPcName) {
-        names.name[index] = Folded(CatalogNameKey(e, pcDirectory));
-        key.namePrefix[0] = Prefix(names.name[index], 0);
-        key.namePrefix[1] = Prefix(names.name[index], 8);
-    }
-    names.pc[index] = Folded(e.pcName);
-    key.pcPrefix[0] = Prefix(names.pc[index], 0);
-    key.pcPrefix[1] = Prefix(names.pc[index], 8);
+    if (order != kSortPcName)
+        Prefix(CatalogNameKey(e, pcDirectory), key.namePrefix, key.nameLong);
+    Prefix(e.pcName, key.pcPrefix, key.pcLong);
     return key;
 }
 
 struct KeyBefore {
-    const SortNames &names;
+    const Catalog &catalog;
+    bool pcDirectory;
     bool operator()(const SortKey &a, const SortKey &b) const
     {
         if (a.rank != b.rank)
@@ -95,13 +86,16 @@ struct KeyBefore {
         for (int i = 0; i < 2; ++i)
             if (a.namePrefix[i] != b.namePrefix[i])
                 return a.namePrefix[i] < b.namePrefix[i];
-        if (int c = names.name[a.index].compare(names.name[b.index]))
-            return c < 0;
+        if (a.nameLong || b.nameLong)
+            if (int c = CompareNoCase(CatalogNameKey(*catalog[a.index], pcDirectory),
+                                      CatalogNameKey(*catalog[b.index], pcDirectory)))
+                return c < 0;
         for (int i = 0; i < 2; ++i)
             if (a.pcPrefix[i] != b.pcPrefix[i])
                 return a.pcPrefix[i] < b.pcPrefix[i];
-        if (int c = names.pc[a.index].compare(names.pc[b.index]))
-            return c < 0;
+        if (a.pcLong || b.pcLong)
+            if (int c = CompareNoCase(catalog[a.index]->pcName, catalog[b.index]->pcName))
+                return c < 0;
         return a.index < b.index;
     }
 };
@@ -117,16 +111,20 @@ void SortCatalogByKeys(Catalog &catalog, int order, bool pcDirectory)
 {
     if (!SortsByKeys(order) || catalog.size() < 2)
         return;
-    SortNames names;
-    names.name.resize(catalog.size());
-    names.pc.resize(catalog.size());
+    // A folder comes in byte order, which is the name order wherever the names agree in case:
+    // a catalog in order already costs one look at each neighbour.
+    bool inOrder = true;
+    for (size_t i = 1; i < catalog.size() && inOrder; ++i)
+        inOrder = !CatalogSortsBefore(order, pcDirectory, *catalog[i], *catalog[i - 1]);
+    if (inOrder)
+        return;
     std::vector<SortKey> keys;
     keys.reserve(catalog.size());
     for (size_t i = 0; i < catalog.size(); ++i)
-        keys.push_back(MakeKey(*catalog[i], order, pcDirectory, static_cast<uint32_t>(i), names));
+        keys.push_back(MakeKey(*catalog[i], order, pcDirectory, static_cast<uint32_t>(i)));
     // The index breaks every tie, so the plain sort keeps equal entries in
     // their order as a stable sort would.
-    std::sort(keys.begin(), keys.end(), KeyBefore{names});
+    std::sort(keys.begin(), keys.end(), KeyBefore{catalog, pcDirectory});
     Catalog sorted;
     sorted.reserve(catalog.size());
     for (const SortKey &key : keys)

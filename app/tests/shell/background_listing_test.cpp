@@ -397,17 +397,22 @@ TEST(PaneCatalogOrder, KeyedSortAndBatchMergeEqualSortCatalogInEveryOrder)
                               kKindDos,    kKindSubdir, kKindUpDir,  kKindDsk,    kKindPc99Sd,
                               kKindHfe,    kKindHdImage, kKindCf7Image};
     const char *const names[] = {"abc", "ABC", "aBd", "", "   ", "Z", "z\0y", "zz", "a_b",
-                                 "A[", "\xe9t\xe9", "MIKE", "mike ", "0", "~"};
+                                 "A[", "\xe9t\xe9", "MIKE", "mike ", "0", "~",
+                                 // Past the sixteen bytes a sort key holds of a name:
+                                 "SIXTEEN_BYTES_AB", "sixteen_bytes_abc", "Sixteen_Bytes_AbD",
+                                 "sixteen_bytes_ab\0x", "SIXTEEN_BYTES_AC"};
+    const int nameCount = static_cast<int>(sizeof names / sizeof names[0]);
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     for (int round = 0; round < 40; ++round) {
         Location location;
         location.kind = round % 2 == 0 ? kLocPcDirectory : kLocDskImage;
         for (int i = 0; i < 300; ++i) {
             CatalogEntry *e = AddEntry(location.entries);
-            e->pcName = std::string(names[pick(15)]) + (pick(3) == 0 ? "" : std::to_string(pick(4)));
+            e->pcName =
+                std::string(names[pick(nameCount)]) + (pick(3) == 0 ? "" : std::to_string(pick(4)));
             if (pick(9) == 0)
                 e->pcName += std::string(1, '\0') + "tail";
-            e->ti.tiName = names[pick(15)];
+            e->ti.tiName = names[pick(nameCount)];
             e->ti.kind = kinds[pick(13)];
             e->ti.sectors = static_cast<uint16_t>(pick(4) == 0 ? 0xFFFF : pick(5));
             e->ti.flags = static_cast<uint8_t>(pick(2) ? kFlagProtected : 0);
