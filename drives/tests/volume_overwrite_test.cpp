@@ -20,6 +20,16 @@ using VolumeOverwrite = Cf7Test;
 using platform::FaultKind;
 using platform::FaultPlan;
 
+// The write failAt refused: once with an I/O error, or for good as on a full disk.
+FaultPlan RefusingAt(long failAt, bool persistent)
+{
+    FaultPlan plan;
+    plan.failAt = failAt;
+    plan.kind = persistent ? FaultKind::NoSpace : FaultKind::IoError;
+    plan.persistent = persistent;
+    return plan;
+}
+
 constexpr size_t kSector = 256;
 
 // A 1600-sector disk: a VIB named name with subdirectory SUBDIR (index in
@@ -155,10 +165,7 @@ TEST_F(CopyIn, ARefusedWriteLeavesTheVolumeOldEmptyOrNew)
         {1600, "empty"}, {1601, "empty"},      {1602, "new root"}};
     for (const auto &[failAt, state] : expected) {
         for (bool persistent : {false, true}) {
-            FaultPlan plan;
-            plan.failAt = failAt;
-            plan.kind = persistent ? FaultKind::NoSpace : FaultKind::IoError;
-            plan.persistent = persistent;
+            FaultPlan plan = RefusingAt(failAt, persistent);
             RecordingUi ui;
             EXPECT_EQ(Copy(&plan, ui), 2) << failAt;
             EXPECT_FALSE(ui.Errors().empty()) << failAt;
@@ -320,10 +327,7 @@ TEST_F(RestoreOverwrite, EveryRefusedWriteLeavesEachVolumeOldEmptyOrNew)
 
     for (long failAt = 1; failAt <= counting.calls; ++failAt) {
         for (bool persistent : {false, true}) {
-            FaultPlan plan;
-            plan.failAt = failAt;
-            plan.kind = persistent ? FaultKind::NoSpace : FaultKind::IoError;
-            plan.persistent = persistent;
+            FaultPlan plan = RefusingAt(failAt, persistent);
             RecordingUi ui;
             const BackupResult result = Restore(&plan, ui);
             if (plan.injected == 0) {
