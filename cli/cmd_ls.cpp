@@ -65,6 +65,8 @@ void PrintColumns(const Location &location)
     std::string cells;
     std::vector<std::array<uint32_t, kCells>> lengths;
     lengths.reserve(location.entries.size());
+    // About a line's worth per entry, reserved once: a buffer grown by doubling copies itself.
+    cells.reserve(location.entries.size() * 64);
     size_t widths[kCells] = {0, 0, 0, 0, 0, 0};
     for (const auto &entry : location.entries) {
         const auto row = EntryCells(*entry, location);
