@@ -1,5 +1,6 @@
 #include "drives/hd_check.h"
 #include "tifs/disk_check/check_text.h"
+#include "tifs/disk_check/owner_map.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -44,7 +45,6 @@ constexpr uint32_t kBitmapSectors = 31;
 constexpr uint32_t kAusPerBitmapSector = 2048;
 constexpr unsigned kIndexWords = 127;
 constexpr unsigned kDepthLimit = 32;
-constexpr int kNobody = -1;
 constexpr int kRequestSlot = 5; // the slot least likely to hold an open file
 
 // The library finds names by a binary search that ignores letter case, so
@@ -80,7 +80,7 @@ public:
         }
         m_totalAus = GetWordBE(vib, hdvib::kTotalAus);
         m_spau = (vib[hdvib::kParameters] >> 4) + 1u;
-        m_owner.assign(m_totalAus, kNobody);
+        m_owners.Reset(m_totalAus);
         if (!ReadBitmap()) {
             return;
         }
@@ -103,23 +103,17 @@ private:
 
     void Find(const std::string &line) { m_result.findings.push_back(line); }
 
-    int Owner(const std::string &name)
-    {
-        m_names.push_back(name);
-        return static_cast<int>(m_names.size() - 1);
-    }
+    int Owner(const std::string &name) { return m_owners.Add(name); }
 
     void Claim(unsigned au, int owner)
     {
         if (au >= m_totalAus) {
             return;
         }
-        int &slot = m_owner[au];
-        if (slot == kNobody) {
-            slot = owner;
-        } else if (slot != owner) {
-            Find(CheckText("AU %u is claimed by %s and by %s", au, m_names[slot].c_str(),
-                        m_names[owner].c_str()));
+        int earlier = OwnerMap::kNobody;
+        if (!m_owners.Claim(au, owner, earlier)) {
+            Find(CheckText("AU %u is claimed by %s and by %s", au, m_owners.Name(earlier),
+                        m_owners.Name(owner)));
         }
     }
 
@@ -312,7 +306,7 @@ private:
             runKind = 0;
         };
         for (unsigned au = 0; au < m_totalAus; ++au) {
-            const bool used = m_owner[au] != kNobody;
+            const bool used = m_owners.Used(au);
             if (used) {
                 m_result.sectorsInUse += m_spau;
             }
@@ -333,8 +327,7 @@ private:
     unsigned m_totalAus = 0;
     unsigned m_spau = 1;
     std::vector<uint8_t> m_bitmap;
-    std::vector<int> m_owner;
-    std::vector<std::string> m_names;
+    OwnerMap m_owners;
     std::set<unsigned> m_visited;
 };
 

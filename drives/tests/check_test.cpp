@@ -22,6 +22,21 @@ namespace kestrel::testing
 namespace
 {
 
+// What a shell command printed (both streams, when it asks for them) and its exit status.
+std::string RunShell(const std::string &command, int &status)
+{
+    std::FILE *pipe = popen(command.c_str(), "r");
+    std::string out;
+    char buffer[4096];
+    size_t got = 0;
+    while (pipe != nullptr && (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        out.append(buffer, got);
+    }
+    const int rc = pipe != nullptr ? pclose(pipe) : -1;
+    status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return out;
+}
+
 class CheckTest : public HdTest
 {
 protected:
@@ -243,16 +258,7 @@ TEST_F(CheckTest, TheCommandChecksEveryKindItKnowsAndSaysWhenItCannot)
     auto run = [&](const std::string &args, int &status) {
         const std::string command =
             "cd '" + Dir() + "' && '" KESTREL_BIN_DIR "/kestrel-cli' " + args + " 2>&1";
-        std::FILE *pipe = popen(command.c_str(), "r");
-        std::string out;
-        char buffer[4096];
-        size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            out.append(buffer, got);
-        }
-        const int rc = pclose(pipe);
-        status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-        return out;
+        return RunShell(command, status);
     };
     int status = -1;
     for (const char *clean : {"hd.img", "parts.img", "games.ark", "library.ark", "card.cf7",
@@ -314,16 +320,7 @@ TEST_F(CheckTest, CheckRepairOnTheCommandLine)
     });
     auto run = [&](const std::string &args, int &status) {
         const std::string command = "'" KESTREL_BIN_DIR "/kestrel-cli' " + args + " 2>&1";
-        std::FILE *pipe = popen(command.c_str(), "r");
-        std::string out;
-        char buffer[4096];
-        size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            out.append(buffer, got);
-        }
-        const int rc = pclose(pipe);
-        status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-        return out;
+        return RunShell(command, status);
     };
     int status = -1;
     run("check '" + disk + "'", status);

@@ -1,5 +1,6 @@
 #include "tifs/disk_check/disk_check.h"
 #include "tifs/disk_check/check_text.h"
+#include "tifs/disk_check/owner_map.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -19,7 +20,6 @@ namespace
 {
 
 constexpr unsigned kIndexWords = 127;
-constexpr int kNobody = -1;
 
 // FDR fields the check needs.
 constexpr size_t kFdrReserved = 10; // a word, written as zero
@@ -75,7 +75,7 @@ public:
     {
         m_total = disk.Summary().totalSectors;
         m_auSize = AuSize(m_total);
-        m_owner.assign(m_total, kNobody);
+        m_owners.Reset(m_total);
         m_format.startUnit = ClusterStartUnit(disk.Summary().density);
         m_format.limit = m_total;
     }
@@ -140,11 +140,7 @@ private:
         }
     }
 
-    int Owner(const std::string &name)
-    {
-        m_names.push_back(name);
-        return static_cast<int>(m_names.size() - 1);
-    }
+    int Owner(const std::string &name) { return m_owners.Add(name); }
 
     void Find(const std::string &line) { m_result.findings.push_back(line); }
 
@@ -154,12 +150,10 @@ private:
         if (sector >= m_total) {
             return;
         }
-        int &slot = m_owner[sector];
-        if (slot == kNobody) {
-            slot = owner;
-        } else if (slot != owner) {
-            Find(CheckText("Sector %u is claimed by %s and by %s", sector, m_names[slot].c_str(),
-                        m_names[owner].c_str()));
+        int earlier = OwnerMap::kNobody;
+        if (!m_owners.Claim(sector, owner, earlier)) {
+            Find(CheckText("Sector %u is claimed by %s and by %s", sector, m_owners.Name(earlier),
+                        m_owners.Name(owner)));
         }
     }
 
@@ -316,7 +310,7 @@ private:
         for (unsigned au = 0; au < aus; ++au) {
             bool used = false;
             for (unsigned s = au * m_auSize; s < (au + 1) * m_auSize && s < m_total; ++s) {
-                used = used || m_owner[s] != kNobody;
+                used = used || m_owners.Used(s);
             }
             if (used) {
                 m_result.sectorsInUse += m_auSize;
@@ -339,8 +333,7 @@ private:
     unsigned m_total = 0;
     unsigned m_auSize = 1;
     ChainFormat m_format;
-    std::vector<int> m_owner;
-    std::vector<std::string> m_names;
+    OwnerMap m_owners;
 };
 
 } // namespace
