@@ -1,7 +1,6 @@
 // ls [--sort N] [--tsv | --json] LOCATION: the catalog of a location as a
 // pane shows it.
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -55,38 +54,30 @@ std::string JsonString(const std::string &text)
     return out + "\"";
 }
 
-// A folder of many thousand files must not cost a formatted print per line, nor a string
-// per cell kept until the widths are known: the cells go into one buffer, and the lines out
-// in large writes.
+// A folder of many thousand files must not cost a formatted print per line, nor cells kept
+// until the widths are known (fresh pages are what a short-lived process pays most for): the
+// cells are made once to measure the columns and again to print them, and the lines go out in
+// large writes.
 void PrintColumns(const Location &location)
 {
     constexpr size_t kCells = 6;
     constexpr size_t kChunk = 64 * 1024;
-    std::string cells;
-    std::vector<std::array<uint32_t, kCells>> lengths;
-    lengths.reserve(location.entries.size());
-    // About a line's worth per entry, reserved once: a buffer grown by doubling copies itself.
-    cells.reserve(location.entries.size() * 64);
     size_t widths[kCells] = {0, 0, 0, 0, 0, 0};
     for (const auto &entry : location.entries) {
         const auto row = EntryCells(*entry, location);
-        std::array<uint32_t, kCells> &length = lengths.emplace_back();
         for (size_t i = 0; i < kCells; ++i) {
-            cells += row[i];
-            length[i] = static_cast<uint32_t>(row[i].size());
             widths[i] = std::max(widths[i], row[i].size());
         }
     }
     std::string out;
     out.reserve(kChunk + 1024);
-    const char *cell = cells.data();
-    for (const auto &length : lengths) {
+    for (const auto &entry : location.entries) {
+        const auto row = EntryCells(*entry, location);
         const size_t start = out.size();
         for (size_t i = 0; i < kCells; ++i) {
-            out.append(cell, length[i]);
-            cell += length[i];
+            out += row[i];
             if (i + 1 < kCells) {
-                out.append(widths[i] - length[i] + 2, ' ');
+                out.append(widths[i] - row[i].size() + 2, ' ');
             }
         }
         while (out.size() > start && out.back() == ' ') {
@@ -152,7 +143,7 @@ void PrintJson(const Location &location)
                     e.containerWords[1], e.containerWords[2], e.containerWords[3], e.archiveMember,
                     e.compressed, e.marked ? "true" : "false");
         if (HasDiskSummary(e.ti.kind)) {
-            const DiskSummary &d = e.disk;
+            const DiskSummary &d = e.disk.Get();
             std::printf(", \"disk\": {\"name\": %s, \"image_kind\": %u, \"signature\": %s, "
                         "\"total_sectors\": %u, \"sectors_per_track\": %u, \"protection\": %d, "
                         "\"tracks_per_side\": %u, \"sides\": %u, \"density\": %u, "

@@ -31,7 +31,7 @@ bool OpenCardImage(Location &location, const CatalogEntry &entry, Ui &ui)
 
 bool OpenVolume(Location &location, const CatalogEntry &entry, Ui &ui)
 {
-    if (entry.disk.totalSectors == 0) {
+    if (entry.disk.Get().totalSectors == 0) {
         ReportError(ui, kMsgDskNotInitialized);
         return false;
     }

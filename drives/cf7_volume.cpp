@@ -128,7 +128,7 @@ void FillCf7VolumeEntry(CatalogEntry &entry, uint32_t volume, bool physical, con
         entry.sectorsPerTrack = static_cast<int16_t>(summary.sectorsPerTrack);
     } else {
         entry.ti.tiName = "UNFORMATED";
-        entry.disk = DiskSummary{};
+        entry.disk.Reset();
     }
 }
 

@@ -47,7 +47,7 @@ std::string SizeCell(const CatalogEntry &entry)
     case kKindHfe:
     case kKindCf7DriveVolume:
     case kKindCf7ImageVolume:
-        return Format6d(entry.disk.totalSectors);
+        return Format6d(entry.disk.Get().totalSectors);
     default:
         return {};
     }
@@ -148,7 +148,7 @@ std::string StatusLine(const Location &location)
             entrySectors = e.ti.sectors;
             isFile = true;
         } else if (IsFloppyImageKind(kind)) {
-            entrySectors = e.disk.totalSectors;
+            entrySectors = e.disk.Get().totalSectors;
             isFile = true;
         } else if (kind == kKindDos) {
             isFile = true;

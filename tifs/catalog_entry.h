@@ -34,7 +34,7 @@ struct CatalogEntry {
     uint16_t containerWords[4] = {0, 0, 0, 0}; // hard-disk and CF7A+ geometry
     uint32_t baseOffset = 0;
     uint32_t imageSize = 0; // hard-disk or card image size in sectors
-    DiskSummary disk;       // for kinds 9, 10, 11, 14 and 16
+    DiskSummaryBox disk;    // for kinds 9, 10, 11, 14 and 16
     uint8_t archiveMember = 0; // ARC member index + 1 (non-zero for a member)
     uint8_t compressed = 0;    // ARC member of a compressed archive
     bool marked = false;

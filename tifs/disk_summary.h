@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace kestrel {
@@ -20,6 +21,43 @@ struct DiskSummary {
     uint16_t total = 0;      // total sectors again
     int16_t freeAgain = 0;
     int16_t used = 0;        // total minus free
+};
+
+// The summary of a catalog entry that is a disk. Most entries of a large folder are not,
+// and a summary held in each would make every entry a third larger: it is kept beside the
+// entry only once one is set. Copies are deep; an entry without one reads as all zero.
+class DiskSummaryBox {
+public:
+    DiskSummaryBox() = default;
+    DiskSummaryBox(const DiskSummaryBox& other)
+        : m_value(other.m_value ? std::make_unique<DiskSummary>(*other.m_value) : nullptr) {}
+    DiskSummaryBox(DiskSummaryBox&&) noexcept = default;
+    DiskSummaryBox& operator=(const DiskSummaryBox& other) {
+        if (this != &other) {
+            m_value = other.m_value ? std::make_unique<DiskSummary>(*other.m_value) : nullptr;
+        }
+        return *this;
+    }
+    DiskSummaryBox& operator=(DiskSummaryBox&&) noexcept = default;
+    DiskSummaryBox& operator=(const DiskSummary& summary) {
+        Edit() = summary;
+        return *this;
+    }
+
+    const DiskSummary& Get() const {
+        static const DiskSummary kNone;
+        return m_value ? *m_value : kNone;
+    }
+    DiskSummary& Edit() {
+        if (!m_value) {
+            m_value = std::make_unique<DiskSummary>();
+        }
+        return *m_value;
+    }
+    void Reset() { m_value.reset(); }
+
+private:
+    std::unique_ptr<DiskSummary> m_value;
 };
 
 } // namespace kestrel

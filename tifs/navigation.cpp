@@ -196,7 +196,7 @@ bool OpenEntry(Location &location, const CatalogEntry &original, Ui &ui)
         break;
     case kKindCf7DriveVolume:
     case kKindCf7ImageVolume:
-        if (entry.disk.totalSectors == 0) {
+        if (entry.disk.Get().totalSectors == 0) {
             ReportError(ui, kMsgDskNotInitialized);
             break;
         }

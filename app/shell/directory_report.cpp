@@ -64,7 +64,7 @@ std::string EntryLine(const CatalogEntry &e, const Location &location)
         line += Format("%6ld", static_cast<long>(e.imageSize));
     else if (IsFloppyImageKind(kind) || kind == kKindCf7DriveVolume ||
              kind == kKindCf7ImageVolume)
-        line += Format("%6d", static_cast<int>(e.disk.totalSectors));
+        line += Format("%6d", static_cast<int>(e.disk.Get().totalSectors));
     else
         line += Format("%6d", static_cast<int>(e.ti.sectors));
     if (e.ti.recordLength != 0 && kind <= kKindProgram)

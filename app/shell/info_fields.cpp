@@ -92,7 +92,7 @@ unsigned FloppySectorsPerAu(unsigned totalSectors)
 
 InfoFields DiskInformationFields(const CatalogEntry &entry)
 {
-    const DiskSummary &d = entry.disk;
+    const DiskSummary &d = entry.disk.Get();
     return {
         {1007, entry.pcName},
         {1000, entry.ti.tiName},

@@ -164,7 +164,7 @@ bool Shell::OpenEntryOf(int side, const CatalogEntry &entry)
     case kKindCf7Image:
         break;
     case kKindCf7ImageVolume:
-        if (entry.disk.totalSectors == 0) {
+        if (entry.disk.Get().totalSectors == 0) {
             ReportError(m_ui, 32);
             return false;
         }

@@ -56,10 +56,10 @@ TEST_F(Cf7Listing, VolumesShowDiskNameOrUnformatted)
     EXPECT_EQ(games.ti.kind, kKindCf7ImageVolume);
     EXPECT_EQ(games.containerKind, kKindCf7ImageVolume);
     EXPECT_EQ(games.baseOffset, 1600u);
-    EXPECT_EQ(games.disk.totalSectors, 1600);
+    EXPECT_EQ(games.disk.Get().totalSectors, 1600);
     EXPECT_EQ(location.entries[0]->ti.tiName, "UNFORMATED");
     EXPECT_EQ(location.entries[2]->ti.tiName, "UNFORMATED");
-    EXPECT_EQ(location.entries[2]->disk.totalSectors, 0);
+    EXPECT_EQ(location.entries[2]->disk.Get().totalSectors, 0);
 
     // The same card in a drive names its volumes with four digits.
     Bytes ti(card.begin() + kCf7HeaderSize, card.end());

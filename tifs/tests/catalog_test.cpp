@@ -390,7 +390,7 @@ TEST(CatalogTexts, CellsPerKindAndLocation)
     EXPECT_EQ(EntryCells(hd, pc)[4], "");
 
     CatalogEntry image = Entry("games.dsk", "GAMES", kKindDsk);
-    image.disk.totalSectors = 720;
+    image.disk.Edit().totalSectors = 720;
     EXPECT_EQ(EntryCells(image, pc)[2], "   720");
     EXPECT_EQ(EntryCells(image, pc)[4], " --");
 
@@ -450,7 +450,7 @@ TEST(CatalogTexts, StatusLineCountsAllAndMarked)
     marked.marked = true;
     *AddEntry(location.entries) = marked;
     CatalogEntry image = Entry("c.dsk", "C", kKindPc99Sd);
-    image.disk.totalSectors = 360;
+    image.disk.Edit().totalSectors = 360;
     image.marked = true;
     *AddEntry(location.entries) = image;
     *AddEntry(location.entries) = Entry("d", "", kKindDos, 99);
@@ -505,7 +505,7 @@ bool FakeRecognizer(const std::string &, const uint8_t *first, uint64_t, Catalog
     }
     entry.ti.kind = kKindDsk;
     entry.ti.tiName = "FAKEDISK  ";
-    entry.disk.totalSectors = 360;
+    entry.disk.Edit().totalSectors = 360;
     return true;
 }
 

@@ -301,8 +301,8 @@ TEST_F(HfeFiles, APcDirectoryListsAnHfeFileUnderItsOwnKind)
     EXPECT_EQ(e.ti.kind, kKindHfe);
     EXPECT_STREQ(EntryKindName(e.ti.kind), "HFE");
     EXPECT_EQ(e.ti.tiName, "TEST      ");
-    EXPECT_EQ(e.disk.totalSectors, 1440);
-    EXPECT_EQ(e.disk.density, 2);
+    EXPECT_EQ(e.disk.Get().totalSectors, 1440);
+    EXPECT_EQ(e.disk.Get().density, 2);
 }
 
 TEST_F(HfeFiles, ConversionsRefuseWhatTheyCannotWrite)

@@ -134,7 +134,7 @@ TEST_F(ScanFolder, ImagesAreRecognisedAndLinksFollowed)
     EXPECT_EQ(plain.ti.tiName, "PLAIN     ");
     const CatalogEntry &track = Scanned("track.pc99");
     EXPECT_EQ(track.ti.kind, kKindPc99Sd);
-    EXPECT_EQ(track.disk.totalSectors, 720);
+    EXPECT_EQ(track.disk.Get().totalSectors, 720);
     const CatalogEntry &link = Scanned("link");
     EXPECT_EQ(link.ti.headerKind, kHeaderClassic99);
     EXPECT_EQ(link.ti.eofOffset, 3);

@@ -50,7 +50,7 @@ TEST(DirectoryReport, EntryLinesByKind)
     v9.ti.headerKind = kHeaderV9t9;
     Add(location, kKindSubdir, "SUB");
     CatalogEntry &dsk = Add(location, kKindDsk, "MYDISK    ");
-    dsk.disk.totalSectors = 720;
+    dsk.disk.Edit().totalSectors = 720;
     CatalogEntry &img = Add(location, kKindHdImage, "HARD");
     img.imageSize = 123456;
     CatalogEntry &pc = Add(location, kKindDos, "");

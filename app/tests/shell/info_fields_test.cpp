@@ -44,13 +44,13 @@ TEST(DiskInformation, ProtectionLetterAndSectorsPerAuFromTheSummary)
 {
     CatalogEntry e;
     e.ti.kind = kKindDsk;
-    e.disk.totalSectors = 1601;
-    e.disk.protection = 'P';
+    e.disk.Edit().totalSectors = 1601;
+    e.disk.Edit().protection = 'P';
     InfoFields f = DiskInformationFields(e);
     EXPECT_EQ(Field(f, 1010), "Yes");
     EXPECT_EQ(Field(f, 1011), "2");
     EXPECT_EQ(Field(f, 1002), "1601");
-    e.disk.protection = 'p'; // only the capital letter protects
+    e.disk.Edit().protection = 'p'; // only the capital letter protects
     EXPECT_EQ(Field(DiskInformationFields(e), 1010), "No");
 }
 
