@@ -205,19 +205,22 @@ int PcDirectoryScan::ReadNames(const std::atomic<bool> *cancel)
         return EBADF;
     }
     bool matchAll = m_namePattern == "*" || m_namePattern == "*.*";
-    std::vector<Match> dots;
+    m_matches.clear();
+    m_names.clear();
     // The folder's own size says roughly how many names it holds (some tens of bytes each):
     // room reserved for them up front is only touched as names come, and spares the copies
     // and fresh pages of a list that grows by doubling.
     struct stat folder;
     if (fstat(dirfd(dir), &folder) == 0 && folder.st_size > 0) {
-        const size_t hint = std::min<size_t>(static_cast<size_t>(folder.st_size) / 16, 1u << 22);
+        const size_t bytes = std::min<size_t>(static_cast<size_t>(folder.st_size), 1u << 26);
         try {
-            m_matches.reserve(hint);
+            m_matches.reserve(bytes / 16);
+            m_names.reserve(bytes);
         } catch (const std::bad_alloc &) {
-            // The list then grows as it goes.
+            // The lists then grow as they go.
         }
     }
+    size_t dots = 0;
     size_t read = 0;
     errno = 0;
     while (struct dirent *item = readdir(dir)) {
@@ -228,15 +231,31 @@ int PcDirectoryScan::ReadNames(const std::atomic<bool> *cancel)
         if (!matchAll && !platform::MatchesPattern(m_namePattern, name)) {
             continue;
         }
-        bool isDot = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-        (isDot ? dots : m_matches).push_back({name, item->d_type});
+        const size_t length = std::strlen(name);
+        if (length > UINT16_MAX || m_names.size() + length + 1 > UINT32_MAX) {
+            continue; // no file system makes such a name; a folder that large is not listed whole
+        }
+        m_matches.push_back({static_cast<uint32_t>(m_names.size()),
+                             static_cast<uint16_t>(length), item->d_type});
+        m_names.insert(m_names.end(), name, name + length + 1);
+        if (name[0] == '.' && (length == 1 || (length == 2 && name[1] == '.'))) {
+            // "." and ".." go first, "." before "..".
+            std::swap(m_matches[dots], m_matches.back());
+            if (dots == 1 && m_matches[0].length == 2) {
+                std::swap(m_matches[0], m_matches[1]);
+            }
+            ++dots;
+        }
     }
     int error = errno;
-    std::sort(m_matches.begin(), m_matches.end(),
-              [](const Match &a, const Match &b) { return a.name < b.name; });
-    std::sort(dots.begin(), dots.end(),
-              [](const Match &a, const Match &b) { return a.name.size() < b.name.size(); });
-    m_matches.insert(m_matches.begin(), dots.begin(), dots.end());
+    const char *names = m_names.data();
+    std::sort(m_matches.begin() + static_cast<std::ptrdiff_t>(dots), m_matches.end(),
+              [names](const Match &a, const Match &b) {
+                  // Byte order; a name that is the start of the other goes first.
+                  int order = std::memcmp(names + a.offset, names + b.offset,
+                                          std::min(a.length, b.length));
+                  return order != 0 ? order < 0 : a.length < b.length;
+              });
     m_next = 0;
     if (m_matches.empty()) {
         return error != 0 ? error : ENOENT;
@@ -255,9 +274,10 @@ bool PcDirectoryScan::Next(Catalog &catalog, size_t count)
     // an allocation per name for the image recognisers that want it.
     std::string path = m_directory.empty() ? std::string() : platform::JoinPath(m_directory, "");
     const size_t prefixLength = path.size();
+    std::string name;
     for (size_t done = 0; done < count && m_next < m_matches.size(); ++done) {
         const Match &match = m_matches[m_next++];
-        const std::string &name = match.name;
+        name.assign(NameOf(match), match.length);
         bool isDirectory = match.type == DT_DIR;
         bool isFile = match.type == DT_REG;
         off_t knownSize = -1;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,16 +43,21 @@ public:
     // After Open and ReadNames, any one thread at a time may call Next:
     // the scan touches no Ui and no Location.
 private:
+    // The names lie one after the other in m_names, each ended by a zero byte: a list of
+    // strings would cost a string's worth (and its moves while sorting) per file.
     struct Match {
-        std::string name;
+        uint32_t offset;
+        uint16_t length;
         unsigned char type;
     };
+    const char *NameOf(const Match &match) const { return m_names.data() + match.offset; }
     std::string m_pattern;
     std::string m_directory;
     std::string m_namePattern;
     int m_pcLevelsEntered = 0;
     void *m_dir = nullptr; // DIR *
     std::vector<Match> m_matches;
+    std::vector<char> m_names;
     size_t m_next = 0;
 };
 

@@ -14,6 +14,7 @@
 #include "tifs/catalog.h"
 #include "tifs/floppy/floppy_writer.h"
 #include "tifs/location_listers.h"
+#include "tifs/pc_directory_scan.h"
 #include "tifs/ti_header.h"
 
 namespace kestrel
@@ -138,6 +139,36 @@ TEST_F(ScanFolder, ImagesAreRecognisedAndLinksFollowed)
     const CatalogEntry &link = Scanned("link");
     EXPECT_EQ(link.ti.headerKind, kHeaderClassic99);
     EXPECT_EQ(link.ti.eofOffset, 3);
+}
+
+// The scan's own order, before any sort: ".." first (when listed), then byte order, in which
+// a name that starts another goes first and capitals and high bytes fall where their values
+// put them.
+TEST_F(ScanFolder, NamesComeInByteOrderWithTheParentFirst)
+{
+    const std::vector<std::string> names = {"b", "AB", "ABC", "A", "a", "\xC4X", "Z~", "ABB"};
+    for (const std::string &name : names) {
+        ASSERT_TRUE(testing::WriteBytes(Path(name), {1, 2, 3}));
+    }
+    fs::create_directory(Path("sub"));
+    for (int levels : {0, 1}) {
+        SCOPED_TRACE(levels);
+        PcDirectoryScan scan(m_dir + "/*", levels);
+        ASSERT_EQ(scan.Open(), 0);
+        ASSERT_EQ(scan.ReadNames(), 0);
+        Catalog listed;
+        while (scan.Next(listed, 3)) {
+        }
+        std::vector<std::string> got;
+        for (const auto &entry : listed) {
+            got.push_back(entry->pcName);
+        }
+        std::vector<std::string> want = {"A", "AB", "ABB", "ABC", "Z~", "a", "b", "sub", "\xC4X"};
+        if (levels == 1) {
+            want.insert(want.begin(), "..");
+        }
+        EXPECT_EQ(got, want);
+    }
 }
 
 } // namespace
