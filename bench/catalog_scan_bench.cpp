@@ -185,7 +185,7 @@ int main(int argc, char **argv)
             status = 1;
             break;
         }
-        const int runs = count <= 10000 ? 7 : 3;
+        const int runs = count <= 10000 ? 11 : 3;
         std::vector<double> floor, list, floorProcess, cliRun;
         std::vector<double> floorCpu, listCpu, floorProcessCpu, cliCpu;
         kestrel::Location location;

@@ -2,7 +2,6 @@
 #include "platform/fault_injection.h"
 
 #include <algorithm>
-#include <bit>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -97,54 +96,6 @@ private:
     uint64_t m_size = 0;
 };
 
-// The card's layout (TI byte j in physical byte 2j) once per sector of a whole
-// drive, where the byte loop of the volume code would be the costliest step of
-// a backup: eight TI bytes are taken out of sixteen physical ones with word
-// operations (on a little-endian machine; elsewhere byte by byte).
-uint32_t EvenBytesOfWord(uint64_t word)
-{
-    word &= 0x00FF00FF00FF00FFull;
-    word = (word | (word >> 8)) & 0x0000FFFF0000FFFFull;
-    return static_cast<uint32_t>(word | (word >> 16));
-}
-
-void GatherEvenBytes(const uint8_t *physical, uint8_t *ti)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        for (size_t j = 0; j < kCf7TiSector; j += 4) {
-            uint64_t word;
-            std::memcpy(&word, physical + 2 * j, sizeof word);
-            uint32_t four = EvenBytesOfWord(word);
-            std::memcpy(ti + j, &four, sizeof four);
-        }
-    } else {
-        for (size_t j = 0; j < kCf7TiSector; ++j) {
-            ti[j] = physical[2 * j];
-        }
-    }
-}
-
-void SpreadEvenBytes(const uint8_t *ti, uint8_t filler, uint8_t *physical)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        const uint64_t fillers = uint64_t{filler} * 0x0100010001000100ull;
-        for (size_t j = 0; j < kCf7TiSector; j += 4) {
-            uint32_t four;
-            std::memcpy(&four, ti + j, sizeof four);
-            uint64_t word = four;
-            word = (word | (word << 16)) & 0x0000FFFF0000FFFFull;
-            word = (word | (word << 8)) & 0x00FF00FF00FF00FFull;
-            word |= fillers;
-            std::memcpy(physical + 2 * j, &word, sizeof word);
-        }
-    } else {
-        for (size_t j = 0; j < kCf7TiSector; ++j) {
-            physical[2 * j] = ti[j];
-            physical[2 * j + 1] = filler;
-        }
-    }
-}
-
 // Progress of sector i (from 0) of count; true when the user cancelled.
 bool Step(Ui &ui, const char *format, uint64_t i, uint64_t count)
 {
@@ -172,7 +123,7 @@ bool WriteTiSector(platform::RawDisk &disk, uint64_t sector, const uint8_t *ti, 
                    uint64_t &failed)
 {
     uint8_t physical[kCf7PhysicalSector];
-    SpreadEvenBytes(ti, Cf7FillerFor(sector), physical);
+    SpreadTiSector(ti, Cf7FillerFor(sector), physical);
     return disk.WriteSector(sector, physical, error, failed);
 }
 
@@ -225,10 +176,8 @@ BackupResult BackupDrive(const DriveItem &item, const std::string &imagePath, Ui
     ui.SetProgressRange(static_cast<uint32_t>(count > UINT32_MAX ? UINT32_MAX : count));
     BackupResult result = BackupResult::Done;
     std::vector<uint8_t> block;
-    std::vector<uint8_t> gathered;
     try {
         block.resize(kBlockSectors * kCf7PhysicalSector);
-        gathered.resize(hardDisk ? 0 : kCf7HeaderSize + kBlockSectors * kCf7TiSector);
     } catch (const std::bad_alloc &) {
         ReportSystemError(ui, ENOMEM, kMsgCantOpenWrite, {imagePath});
         return BackupResult::Failed;
@@ -239,7 +188,11 @@ BackupResult BackupDrive(const DriveItem &item, const std::string &imagePath, Ui
         size_t got = 0;
         int error = 0;
         disk.ReadSectors(first, wanted, block.data(), got, error);
-        size_t length = 0; // of gathered
+        // A card's TI bytes are gathered into the first half of the block itself: sector k's
+        // go where no sector after it lies, and a second block would be as many fresh pages.
+        size_t length = 0; // of the block, to be written
+        uint8_t header[kCf7HeaderSize];
+        bool withHeader = false;
         size_t done = 0;
         for (; done < wanted; ++done) {
             const uint64_t i = first + done;
@@ -257,28 +210,27 @@ BackupResult BackupDrive(const DriveItem &item, const std::string &imagePath, Ui
             if (hardDisk) {
                 continue;
             }
-            if (i == 0) {
-                length = kCf7HeaderSize; // the header goes before sector 0's bytes
-            }
-            uint8_t *ti = gathered.data() + length;
-            GatherEvenBytes(physical, ti);
+            uint8_t *ti = block.data() + length;
+            GatherTiSector(physical, ti);
             length += kCf7TiSector;
             if (i == 0) {
+                // The header goes before sector 0's bytes.
                 uint8_t *record = ti + mountrecord::kOffset;
                 bool moved = record[0] == mountrecord::kMarker && record[1] == mountrecord::kCount;
-                BuildCf7ImageHeader(ImageTiName(imagePath), moved ? record : nullptr,
-                                    gathered.data());
+                BuildCf7ImageHeader(ImageTiName(imagePath), moved ? record : nullptr, header);
                 if (moved) {
                     std::memset(record, 0, mountrecord::kSize);
                 }
+                withHeader = true;
             }
         }
         // What was read before a stop is written: a cancelled backup is dropped whole anyway.
-        const uint8_t *bytes = hardDisk ? block.data() : gathered.data();
         if (hardDisk) {
             length = done * kCf7PhysicalSector;
         }
-        if (length > 0 && !out.Write(bytes, length) && result != BackupResult::Cancelled) {
+        bool written = !withHeader || out.Write(header, sizeof header);
+        written = written && (length == 0 || out.Write(block.data(), length));
+        if (!written && result != BackupResult::Cancelled) {
             ReportError(ui, kMsgCantWriteSector,
                         {static_cast<long long>(hardDisk ? 2 * first : first), imagePath});
             result = BackupResult::Failed;
@@ -350,10 +302,8 @@ BackupResult RestoreDrive(const std::string &imagePath, char letter, bool asCard
     ui.SetProgressRange(static_cast<uint32_t>(count > UINT32_MAX ? UINT32_MAX : count));
     BackupResult result = BackupResult::Done;
     std::vector<uint8_t> block;
-    std::vector<uint8_t> tiBlock;
     try {
         block.resize(kBlockSectors * kCf7PhysicalSector);
-        tiBlock.resize(asCard ? kBlockSectors * kCf7TiSector : 0);
     } catch (const std::bad_alloc &) {
         ReportSystemError(ui, ENOMEM, kMsgCantOpenRead, {imagePath});
         return BackupResult::Failed;
@@ -379,7 +329,12 @@ BackupResult RestoreDrive(const std::string &imagePath, char letter, bool asCard
          first += kBlockSectors) {
         const size_t wanted = static_cast<size_t>(std::min<uint64_t>(kBlockSectors, count - first));
         // A hard-disk image is the drive's bytes: read straight into the block that is written.
-        uint8_t *source = asCard ? tiBlock.data() : block.data();
+        // A card's TI bytes are read into the block's second half and spread from there over
+        // the whole block: sector k's bytes land on TI bytes that were spread already (its own
+        // are loaded before they are overwritten), and a second block would be as many fresh
+        // pages.
+        uint8_t *tiBytes = block.data() + kBlockSectors * kCf7TiSector;
+        uint8_t *source = asCard ? tiBytes : block.data();
         const size_t available = in.Read(base + first * unit, source, wanted * unit) / unit;
         size_t done = 0;
         for (; done < wanted; ++done) {
@@ -396,7 +351,7 @@ BackupResult RestoreDrive(const std::string &imagePath, char letter, bool asCard
             if (!asCard) {
                 continue;
             }
-            uint8_t *ti = tiBlock.data() + done * kCf7TiSector;
+            uint8_t *ti = tiBytes + done * kCf7TiSector;
             if (i == 0 && mountRecord) {
                 std::memcpy(ti + mountrecord::kOffset, header + mountrecord::kOffset,
                             mountrecord::kSize);
@@ -417,7 +372,7 @@ BackupResult RestoreDrive(const std::string &imagePath, char letter, bool asCard
                 std::memcpy(pending.back().index, ti, kCf7TiSector);
                 ti = noFiles;
             }
-            SpreadEvenBytes(ti, Cf7FillerFor(i), block.data() + done * kCf7PhysicalSector);
+            SpreadTiSector(ti, Cf7FillerFor(i), block.data() + done * kCf7PhysicalSector);
         }
         // A volume that begins in this block is made an empty disk before any
         // of its other sectors changes.

@@ -234,7 +234,7 @@ bool Cf7Card::ReadPhysical(uint64_t sector, uint8_t *buffer, Ui &ui)
 
 bool Cf7Card::ProbePhysical(uint64_t sector, uint8_t *buffer)
 {
-    return m_disk.ReadSector(sector, buffer, m_lastError);
+    return m_disk.ProbeSector(sector, buffer, m_lastError);
 }
 
 bool Cf7Card::WritePhysical(uint64_t sector, const uint8_t *buffer, Ui &ui)

@@ -65,9 +65,11 @@ inline uint8_t Cf7FillerFor(uint64_t cardSector)
     return cardSector % kCf7VolumeSectors == 0 ? kCf7VibFiller : kCf7Filler;
 }
 
-// The even bytes of a 512-byte physical sector into 256 TI bytes.
+// The even bytes of a 512-byte physical sector into 256 TI bytes. ti may be physical itself
+// (the TI bytes then fill its first half).
 void GatherTiSector(const uint8_t *physical, uint8_t *ti);
-// 256 TI bytes onto the even bytes of a physical sector, filler at the odd ones.
+// 256 TI bytes onto the even bytes of a physical sector, filler at the odd ones. ti may be
+// the second half of physical (the bytes are taken before they are overwritten).
 void SpreadTiSector(const uint8_t *ti, uint8_t filler, uint8_t *physical);
 
 // The three volumes mounted as DSK1, DSK2 and DSK3 (0: none).

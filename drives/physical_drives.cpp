@@ -156,13 +156,13 @@ std::vector<DriveItem> FindPhysicalDrives(unsigned wanted)
             continue;
         }
         uint8_t sector0[kCf7PhysicalSector];
-        if (!disk.ReadSector(0, sector0, error)) {
+        if (!disk.ProbeSector(0, sector0, error)) {
             continue;
         }
         uint8_t scratch[kCf7PhysicalSector];
         uint64_t size = ProbeSectorCount(disk.ReportedSectors(), [&](uint64_t n) {
             int e = 0;
-            return disk.ReadSector(n, scratch, e);
+            return disk.ProbeSector(n, scratch, e);
         });
         DriveItem item;
         item.letter = info.letter;

@@ -130,10 +130,8 @@ void RawDisk::Close()
     m_locked = false;
     m_readCount = 0;
     m_writeCount = 0;
-    m_readBlock.clear();
-    m_readBlock.shrink_to_fit();
-    m_writeBlock.clear();
-    m_writeBlock.shrink_to_fit();
+    m_readBlock.reset();
+    m_writeBlock.reset();
 }
 
 bool RawDisk::ReadSector(uint64_t sector, uint8_t *buffer, int &error)
@@ -144,7 +142,7 @@ bool RawDisk::ReadSector(uint64_t sector, uint8_t *buffer, int &error)
         return false;
     }
     if (sector >= m_readFirst && sector - m_readFirst < m_readCount) {
-        std::memcpy(buffer, m_readBlock.data() + (sector - m_readFirst) * kRawSectorSize,
+        std::memcpy(buffer, m_readBlock.get() + (sector - m_readFirst) * kRawSectorSize,
                     kRawSectorSize);
         return true;
     }
@@ -159,13 +157,15 @@ bool RawDisk::ReadSector(uint64_t sector, uint8_t *buffer, int &error)
         error = EINVAL;
         return false;
     }
-    m_readBlock.resize(kBlockBytes);
+    if (!m_readBlock) {
+        m_readBlock = std::make_unique_for_overwrite<uint8_t[]>(kBlockBytes);
+    }
     m_readCount = 0;
     m_readFirst = sector;
     size_t have = 0;
     const off_t start = static_cast<off_t>(sector * kRawSectorSize);
     while (have < kBlockBytes) {
-        ssize_t n = ::pread(m_fd, m_readBlock.data() + have, kBlockBytes - have,
+        ssize_t n = ::pread(m_fd, m_readBlock.get() + have, kBlockBytes - have,
                             start + static_cast<off_t>(have));
         if (n < 0) {
             if (errno == EINTR) {
@@ -188,8 +188,26 @@ bool RawDisk::ReadSector(uint64_t sector, uint8_t *buffer, int &error)
         }
         return false;
     }
-    std::memcpy(buffer, m_readBlock.data(), kRawSectorSize);
+    std::memcpy(buffer, m_readBlock.get(), kRawSectorSize);
     return true;
+}
+
+bool RawDisk::ProbeSector(uint64_t sector, uint8_t *buffer, int &error)
+{
+    if (sector >= m_readFirst && sector - m_readFirst < m_readCount) {
+        error = 0;
+        std::memcpy(buffer, m_readBlock.get() + (sector - m_readFirst) * kRawSectorSize,
+                    kRawSectorSize);
+        return true;
+    }
+    size_t done = 0;
+    if (ReadSectors(sector, 1, buffer, done, error)) {
+        return true;
+    }
+    if (error == 0) {
+        error = EIO;
+    }
+    return false;
 }
 
 bool RawDisk::WriteSector(uint64_t sector, const uint8_t *buffer, int &error,
@@ -220,10 +238,12 @@ bool RawDisk::WriteSector(uint64_t sector, const uint8_t *buffer, int &error,
         }
     }
     if (m_writeCount == 0) {
-        m_writeBlock.resize(kBlockBytes);
+        if (!m_writeBlock) {
+            m_writeBlock = std::make_unique_for_overwrite<uint8_t[]>(kBlockBytes);
+        }
         m_writeFirst = sector;
     }
-    std::memcpy(m_writeBlock.data() + m_writeCount * kRawSectorSize, buffer, kRawSectorSize);
+    std::memcpy(m_writeBlock.get() + m_writeCount * kRawSectorSize, buffer, kRawSectorSize);
     ++m_writeCount;
     return true;
 }
@@ -236,7 +256,7 @@ bool RawDisk::WritePending(int &error, uint64_t &failedSector)
     }
     const size_t count = static_cast<size_t>(m_writeCount);
     m_writeCount = 0;
-    return WriteDirect(m_writeFirst, count, m_writeBlock.data(), error, failedSector);
+    return WriteDirect(m_writeFirst, count, m_writeBlock.get(), error, failedSector);
 }
 
 bool RawDisk::WriteDirect(uint64_t first, size_t count, const uint8_t *buffer, int &error,

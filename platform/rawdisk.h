@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,9 @@ public:
     // Exactly 512 bytes of sector; a sector beyond the medium fails (error
     // EIO when the system gave no reason).
     bool ReadSector(uint64_t sector, uint8_t *buffer, int &error);
+    // The same, for a single look (a drive's first sector, its size probed sector by sector):
+    // nothing is read ahead, where the block read ahead would be read for nothing.
+    bool ProbeSector(uint64_t sector, uint8_t *buffer, int &error);
     // Queues 512 bytes for sector. False when a write failed now: error and
     // failedSector then say which sector and why.
     bool WriteSector(uint64_t sector, const uint8_t *buffer, int &error, uint64_t &failedSector);
@@ -112,11 +116,13 @@ private:
     uint32_t m_sectorSize = kRawSectorSize;
     uint64_t m_sizeBytes = 0;
 
-    std::vector<uint8_t> m_readBlock;
+    // Made on first use and not cleared: a single sector written behind must not cost the
+    // fresh pages of a whole block.
+    std::unique_ptr<uint8_t[]> m_readBlock;
     uint64_t m_readFirst = 0;
     uint64_t m_readCount = 0;
 
-    std::vector<uint8_t> m_writeBlock;
+    std::unique_ptr<uint8_t[]> m_writeBlock;
     uint64_t m_writeFirst = 0;
     uint64_t m_writeCount = 0;
 };
