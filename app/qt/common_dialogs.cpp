@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -68,7 +69,16 @@ void CenterOver(QWidget *window, QWidget *reference)
 
 void PumpPendingMessages()
 {
+    // Long work pumps after each unit it does, and a unit may be one 512-byte sector: a quarter
+    // of a million pumps for a card, where each look at the event queue costs more than the
+    // sector. Events are taken at most every few milliseconds, which no user can tell from
+    // every time.
+    constexpr qint64 kIntervalNs = 4'000'000;
+    static QElapsedTimer last;
+    if (last.isValid() && last.nsecsElapsed() < kIntervalNs)
+        return;
     QCoreApplication::processEvents();
+    last.start();
 }
 
 } // namespace kestrel

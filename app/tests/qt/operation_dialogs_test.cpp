@@ -13,6 +13,7 @@
 
 #include <filesystem>
 
+#include "app/qt/common_dialogs.h"
 #include "app/qt/copy_dialog.h"
 #include "app/tests/qt/program_fixture.h"
 #include "drives/tests/cf7_test_support.h"
@@ -185,6 +186,21 @@ protected:
         return ReadBytes((root / "files" / name).string());
     }
 };
+
+// Work that pumps after every sector must still see a click (Cancel) that comes while it
+// pumps in quick succession, however seldom the pumps look at the event queue.
+TEST(PumpingMessages, AnEventPostedDuringQuickPumpsIsDelivered)
+{
+    for (int round = 0; round < 3; ++round) {
+        bool delivered = false;
+        QTimer::singleShot(0, [&delivered] { delivered = true; });
+        QElapsedTimer waited;
+        waited.start();
+        while (!delivered && waited.elapsed() < 2000)
+            PumpPendingMessages();
+        EXPECT_TRUE(delivered) << round;
+    }
+}
 
 // ---- Copy File(s) ----
 
