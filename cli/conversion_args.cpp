@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include <unistd.h>
 
 #include "cli/terminal_ui.h"
 #include "ops/register_all.h"
@@ -60,8 +59,9 @@ bool ResolveDestination(Ui &ui, const std::string &arg, Location &location)
 
 void TakeOverwriteAnswer(TerminalUi &ui, std::vector<std::string> &args)
 {
-    if (!ui.TakeAnswerFlags(args) && !::isatty(0)) {
-        ui.SetDefaultAnswer(Answer::No);
+    if (!ui.TakeAnswerFlags(args)) {
+        // Without a terminal, what exists is kept and the rest goes on.
+        ui.SetUnaskedAnswer(Answer::No);
     }
 }
 

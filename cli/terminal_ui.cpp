@@ -90,6 +90,16 @@ bool TerminalUi::TakeAnswerFlags(std::vector<std::string> &args)
     return found;
 }
 
+// A question nobody can answer stops the work as Cancel would, but the command must not then
+// end as if it had done what it was asked: the question is told and counted as an error.
+Answer TerminalUi::Unanswered(const std::string &text)
+{
+    std::fprintf(stderr, "kestrel-cli: %s: no answer, stopped (answer with --yes, --no or --all)\n",
+                 text.c_str());
+    ++m_errors;
+    return Answer::Cancel;
+}
+
 Answer TerminalUi::Ask(const std::string &text, bool offerAll, bool offerCancel, bool okCancel)
 {
     if (m_defaultAnswer) {
@@ -103,7 +113,16 @@ Answer TerminalUi::Ask(const std::string &text, bool offerAll, bool offerCancel,
         return answer;
     }
     if (!m_interactive) {
-        return Answer::Cancel;
+        if (m_unaskedAnswer) {
+            // The work goes on with the answer meant for this case, but it was not what the
+            // command was asked to do, and the status says so.
+            std::fprintf(stderr, "kestrel-cli: %s: no terminal to ask, answered %s (answer with "
+                                 "--yes, --no or --all)\n",
+                         text.c_str(), *m_unaskedAnswer == Answer::No ? "no" : "cancel");
+            ++m_errors;
+            return *m_unaskedAnswer;
+        }
+        return Unanswered(text);
     }
     std::string choices = okCancel ? "[o]k/[c]ancel"
                                    : std::string("[y]es/[n]o") + (offerAll ? "/[a]ll" : "") +
@@ -113,7 +132,7 @@ Answer TerminalUi::Ask(const std::string &text, bool offerAll, bool offerCancel,
         std::fflush(stderr);
         std::string line;
         if (!std::getline(std::cin, line)) {
-            return Answer::Cancel;
+            return Unanswered(text);
         }
         char c = line.empty() ? '\0' : static_cast<char>(line[0] | 0x20);
         if (okCancel) {

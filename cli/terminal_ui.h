@@ -35,6 +35,9 @@ public:
     // The answer every question gets (from --yes, --no or --all).
     void SetDefaultAnswer(Answer answer) { m_defaultAnswer = answer; }
     void ClearDefaultAnswer() { m_defaultAnswer.reset(); }
+    // The answer (No or Cancel) a question gets when no flag answered it and there is no
+    // terminal to ask: it is told on the standard error and counted as an error.
+    void SetUnaskedAnswer(Answer answer) { m_unaskedAnswer = answer; }
     // Consumes --yes, --no and --all from args; true when one was found.
     bool TakeAnswerFlags(std::vector<std::string> &args);
     void QueueChosenFile(const std::string &path) { m_chosenFiles.push_back(path); }
@@ -44,8 +47,10 @@ public:
 
 private:
     Answer Ask(const std::string &text, bool offerAll, bool offerCancel, bool okCancel);
+    Answer Unanswered(const std::string &text);
 
     std::optional<Answer> m_defaultAnswer;
+    std::optional<Answer> m_unaskedAnswer;
     std::deque<std::string> m_chosenFiles;
     bool m_interactive = false;
     int m_errors = 0;

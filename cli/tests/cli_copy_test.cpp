@@ -102,6 +102,30 @@ TEST_F(CliCopy, TiFilesRoundTripThroughADiskImageByteForByte)
     EXPECT_EQ(again.status, 0) << again.out;
 }
 
+// Without a terminal and without --yes, --no or --all a file that exists is kept, the
+// others of the batch are copied, and the status tells that not all was done.
+TEST_F(CliCopy, AnOverwriteNobodyAnsweredKeepsTheFileAndFailsTheStatus)
+{
+    Write("OLD", 0x00, 128, 2);
+    Write("NEW", 0x00, 128, 3);
+    ASSERT_EQ(Cli("mkdsk " + dir + " KEEP --preset 0").status, 0);
+    const std::string image = dir + "/KEEP.dsk";
+    ASSERT_EQ(Cli("cp " + dir + "/src/OLD " + image).status, 0);
+    const std::vector<uint8_t> before = ReadBytes(image);
+    Write("OLD", 0x00, 128, 5); // a different file under the same name
+    CliRun run = Cli("cp " + dir + "/src/OLD " + dir + "/src/NEW " + image);
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_NE(run.out.find("<OLD> allready exist. Overwrite?: no terminal to ask, answered no"),
+              std::string::npos)
+        << run.out;
+    CliRun list = Cli("ls " + image);
+    EXPECT_NE(list.out.find("NEW"), std::string::npos) << list.out;
+    EXPECT_NE(ReadBytes(image), before); // NEW went in
+    CliRun kept = Cli("cp --no " + dir + "/src/OLD " + image);
+    EXPECT_EQ(kept.status, 0) << kept.out;
+    EXPECT_EQ(kept.out.find("no terminal"), std::string::npos) << kept.out;
+}
+
 TEST_F(CliCopy, FullDiskReportsAndKeepsEarlierFiles)
 {
     Write("FIRST", 0x00, 128, 10);

@@ -12,8 +12,19 @@ TEST(TerminalUi, AnswersFromFlagsOrRefusesWithoutTerminal)
 {
     TerminalUi ui;
     ui.SetInteractive(false);
+    // A question nobody could answer stops the work, and is an error of the command.
+    testing::internal::CaptureStderr();
     EXPECT_EQ(ui.AskOverwrite("a"), Answer::Cancel);
     EXPECT_EQ(ui.AskQuestion("q", QuestionButtons::YesNo), Answer::Cancel);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("q: no answer, stopped"),
+              std::string::npos);
+    EXPECT_EQ(ui.ErrorCount(), 2);
+    ui.SetUnaskedAnswer(Answer::No);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ui.AskOverwrite("b"), Answer::No);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("b: no terminal to ask, answered no"),
+              std::string::npos);
+    EXPECT_EQ(ui.ErrorCount(), 3);
 
     std::vector<std::string> args = {"--all", "x", "--no"};
     EXPECT_TRUE(ui.TakeAnswerFlags(args));
