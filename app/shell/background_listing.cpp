@@ -64,14 +64,33 @@ void Shell::CancelScans()
         scan.reset();
 }
 
-bool Shell::AdoptScan(int side)
+std::unique_ptr<FolderScan> Shell::StartScan()
 {
     std::unique_ptr<PcDirectoryScan> unfinished = m_locations.TakeUnfinishedScan();
     if (!unfinished)
+        return nullptr;
+    return std::make_unique<FolderScan>(std::move(unfinished), m_scanWake);
+}
+
+std::chrono::steady_clock::time_point Shell::FirstWaitEnd() const
+{
+    return std::chrono::steady_clock::now() + std::chrono::milliseconds(m_scanFirstWaitMs);
+}
+
+bool Shell::AdoptScan(int side)
+{
+    return AdoptScan(side, StartScan(), FirstWaitEnd());
+}
+
+bool Shell::AdoptScan(int side, std::unique_ptr<FolderScan> scan,
+                      std::chrono::steady_clock::time_point waitEnd)
+{
+    if (!scan)
         return true;
     Pane &p = m_panes[side];
-    auto scan = std::make_unique<FolderScan>(std::move(unfinished), m_scanWake);
-    scan->WaitFinished(std::chrono::milliseconds(m_scanFirstWaitMs));
+    const auto left = waitEnd - std::chrono::steady_clock::now();
+    scan->WaitFinished(std::max(std::chrono::duration_cast<std::chrono::milliseconds>(left),
+                                std::chrono::milliseconds(0)));
     Catalog batch;
     bool finished = false;
     int error = 0;

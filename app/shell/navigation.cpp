@@ -65,11 +65,16 @@ void Shell::ListBothPanes()
     CancelScans();
     {
         BusyScope busy(m_busy);
+        // Both folders are read at once: the first rows of each wait for neither.
+        std::unique_ptr<FolderScan> started[2];
         for (int side = 0; side < 2; ++side) {
             ClearCatalog(m_panes[side]);
             m_locations.OpenLocation(m_panes[side].location, m_ui);
-            AdoptScan(side);
+            started[side] = StartScan();
         }
+        const auto waitEnd = FirstWaitEnd();
+        for (int side = 0; side < 2; ++side)
+            AdoptScan(side, std::move(started[side]), waitEnd);
     }
     for (Pane &p : m_panes) {
         m_locations.Sort(p.location);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -130,6 +131,13 @@ private:
     // rows. Before a step: the pane's running scan goes.
     // False when the scan ended at once with a failure (reported).
     bool AdoptScan(int side);
+    // The same in two halves, so that both panes' scans run while one waits: the scan the
+    // last listing step left, started (null when there is none), and its adoption, waiting
+    // no longer than waitEnd.
+    std::unique_ptr<FolderScan> StartScan();
+    std::chrono::steady_clock::time_point FirstWaitEnd() const;
+    bool AdoptScan(int side, std::unique_ptr<FolderScan> scan,
+                   std::chrono::steady_clock::time_point waitEnd);
     void DeliverScan(int side);
     // The pane's cursor and top as the step left them, so that delivery can
     // tell whether the user has moved since.
