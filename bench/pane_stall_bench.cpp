@@ -141,6 +141,7 @@ struct Figures {
     std::vector<double> firstRows, complete, onTheSpot, listingStall;
     double scrollStall = 0, insertStall = 0;
     double sortStall[kestrel::kColumnCount - 1] = {};
+    double fitStall = 0; // the longest of fitting each column's width to its cells
     bool ok = true;
 };
 
@@ -214,6 +215,14 @@ void Run(kestrel::MainWindow &window, const std::string &dir, int count, Figures
         QApplication::processEvents();
         out.sortStall[order] = heart.LongestSeconds();
     }
+
+    // A double click on each header divider: the column takes the width of its widest cell.
+    for (int column = 0; column < kestrel::kColumnCount; ++column) {
+        heart.Reset();
+        window.FitColumn(kestrel::kLeftPane, column);
+        QApplication::processEvents();
+        out.fitStall = std::max(out.fitStall, heart.LongestSeconds());
+    }
 }
 
 void Print(const std::string &size, const Figures &f)
@@ -235,6 +244,8 @@ void Print(const std::string &size, const Figures &f)
         PrintResult(std::string("pane stall sort ") + kOrders[order] + " " + size,
                     {f.sortStall[order]}, "goal 50 ms", {kStallGoal}, 1.0);
     }
+    PrintResult("pane stall fit column width " + size, {f.fitStall}, "goal 50 ms", {kStallGoal},
+                1.0);
 }
 
 } // namespace

@@ -70,6 +70,8 @@ int CompareNoCase(const std::string &a, const std::string &b);
 // The six cells of an entry as the pane draws them: PC name, TI name, size,
 // type, attributes with the header-kind suffix, description.
 std::array<std::string, 6> EntryCells(const CatalogEntry &entry, const Location &location);
+// One of them (0 to 5), made alone.
+std::string EntryCell(const CatalogEntry &entry, const Location &location, int column);
 
 // The status line over all entries and the marked ones.
 std::string StatusLine(const Location &location);

@@ -117,19 +117,33 @@ std::string PcNameCell(const CatalogEntry &entry, const Location &location)
 
 } // namespace
 
+std::string EntryCell(const CatalogEntry &entry, const Location &location, int column)
+{
+    const bool dos = entry.ti.kind == kKindDos;
+    switch (column) {
+    case 0:
+        return PcNameCell(entry, location);
+    case 1:
+        return dos ? std::string() : DrawnText(entry.ti.tiName);
+    case 2:
+        return dos ? std::string() : SizeCell(entry);
+    case 3:
+        return TypeCell(entry);
+    case 4:
+        return dos ? std::string() : AttributeCell(entry, location);
+    case 5:
+        return dos ? std::string() : DrawnText(entry.ti.description);
+    default:
+        return {};
+    }
+}
+
 std::array<std::string, 6> EntryCells(const CatalogEntry &entry, const Location &location)
 {
     std::array<std::string, 6> cells;
-    cells[0] = PcNameCell(entry, location);
-    if (entry.ti.kind == kKindDos) {
-        cells[3] = TypeCell(entry);
-        return cells;
+    for (int column = 0; column < 6; ++column) {
+        cells[column] = EntryCell(entry, location, column);
     }
-    cells[1] = DrawnText(entry.ti.tiName);
-    cells[2] = SizeCell(entry);
-    cells[3] = TypeCell(entry);
-    cells[4] = AttributeCell(entry, location);
-    cells[5] = DrawnText(entry.ti.description);
     return cells;
 }
 

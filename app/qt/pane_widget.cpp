@@ -1,8 +1,17 @@
 #include "app/qt/pane_widget.h"
 
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -92,17 +101,71 @@ QRect ListWindow::CellRect(int drawnRow, int column) const
 
 int ListWindow::FittingWidth(int column) const
 {
+    if (column < 0 || column >= kColumnCount)
+        return 0;
     const Pane &pane = m_shell.GetPane(m_side);
     const QFontMetrics metrics(m_style.font);
-    int widest = 0;
+    const QFontMetricsF exactMetrics(m_style.font);
+    // Measuring a text costs far more than making it, and a folder may hold a hundred thousand:
+    // each text's width is first added up from its characters' advances (each measured once).
+    // Rounding, and kerning in a proportional face, make that sum differ a little from the
+    // measured width, so only the texts whose sum comes near the widest are measured; in a
+    // fixed-pitch face, texts with the same sum have the same width and one of them is.
+    const bool fixedPitch = QFontInfo(m_style.font).fixedPitch();
+    const auto slack = [fixedPitch](qreal width) { return fixedPitch ? 2.0 : width / 8 + 4; };
+    qreal advance[128];
+    bool known[128] = {};
+    // By sum, widest first; in a fixed-pitch face one text per sum is enough.
+    std::map<qreal, std::vector<QString>, std::greater<qreal>> candidates;
+    qreal widestSum = 0;
     for (int i = 0; i < pane.Count(); ++i) {
         const CatalogEntry *e = pane.Entry(i);
         if (!e)
             continue;
-        const auto cells = m_shell.Locations().Cells(pane.location, *e);
-        if (column >= 0 && column < static_cast<int>(cells.size()))
-            widest = std::max(
-                widest, metrics.horizontalAdvance(QString::fromStdString(cells[column]).trimmed()));
+        const std::string cell = m_shell.Locations().Cell(pane.location, *e, column);
+        size_t begin = 0, end = cell.size();
+        const auto space = [&cell](size_t at) {
+            const unsigned char c = static_cast<unsigned char>(cell[at]);
+            return c == ' ' || (c >= '\t' && c <= '\r');
+        };
+        while (begin < end && space(begin))
+            ++begin;
+        while (end > begin && space(end - 1))
+            --end;
+        qreal sum = 0;
+        for (size_t at = begin; at < end && sum >= 0; ++at) {
+            const unsigned char code = static_cast<unsigned char>(cell[at]);
+            if (code >= 128) {
+                sum = -1; // not one character per byte
+            } else {
+                if (!known[code]) {
+                    advance[code] = exactMetrics.horizontalAdvance(QChar(code));
+                    known[code] = true;
+                }
+                sum += advance[code];
+            }
+        }
+        QString text;
+        if (sum < 0) {
+            text = QString::fromStdString(cell).trimmed();
+            sum = metrics.horizontalAdvance(text); // measured whole
+        }
+        if (sum + slack(widestSum) < widestSum)
+            continue;
+        widestSum = std::max(widestSum, sum);
+        std::vector<QString> &same = candidates[sum];
+        if (fixedPitch && !same.empty())
+            continue;
+        if (text.isNull())
+            text = QString::fromUtf8(cell.data() + begin, static_cast<qsizetype>(end - begin));
+        same.push_back(std::move(text));
+    }
+    int widest = 0;
+    for (const auto &[sum, texts] : candidates) {
+        if (sum + slack(widestSum) < widestSum)
+            break;
+        for (const QString &text : texts)
+            widest = std::max(widest, metrics.horizontalAdvance(text));
     }
     return widest;
 }

@@ -115,6 +115,12 @@ std::array<std::string, kColumnCount> CatalogLocationService::Cells(const Locati
     return EntryCells(entry, location);
 }
 
+std::string CatalogLocationService::Cell(const Location &location, const CatalogEntry &entry,
+                                         int column)
+{
+    return EntryCell(entry, location, column);
+}
+
 std::string CatalogLocationService::StatusLine(const Location &location)
 {
     return kestrel::StatusLine(location);

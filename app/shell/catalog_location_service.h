@@ -24,6 +24,7 @@ public:
     int IsGifFile(const Location &location, const CatalogEntry &entry, Ui &ui) override;
     std::array<std::string, kColumnCount> Cells(const Location &location,
                                                 const CatalogEntry &entry) override;
+    std::string Cell(const Location &location, const CatalogEntry &entry, int column) override;
     std::string StatusLine(const Location &location) override;
     std::string PathLine(const Location &location) override;
 

@@ -51,6 +51,11 @@ public:
 
     virtual std::array<std::string, kColumnCount> Cells(const Location &location,
                                                         const CatalogEntry &entry) = 0;
+    // One cell of the row (0 to kColumnCount - 1), for a column measured over many rows.
+    virtual std::string Cell(const Location &location, const CatalogEntry &entry, int column)
+    {
+        return column >= 0 && column < kColumnCount ? Cells(location, entry)[column] : std::string();
+    }
     virtual std::string StatusLine(const Location &location) = 0;
     virtual std::string PathLine(const Location &location) = 0;
 };

@@ -134,6 +134,34 @@ TEST_F(DesktopTest, StoredColumnWidthsStayAndADoubleClickOnAnEdgeFitsTheColumn)
     EXPECT_EQ(GetShell().GetPane(1).columns[3].width, 40);
 }
 
+// The width a column is fitted to is its widest cell as the list font measures it, in a
+// fixed-pitch face and in a proportional one with kerning pairs alike.
+TEST_F(DesktopTest, TheFittedWidthIsTheWidestCellInAnyFace)
+{
+    WriteWideFiles();
+    for (const char *name : {"WWWWWWWWWW", "iiiiiiiiii", "AVAVAVAVAV", "MWMW", "To.Ta.Yo"})
+        WriteTiFile(root / "files" / name, 80);
+    for (const char *face : {"DejaVu Sans Mono", "DejaVu Sans"}) {
+        SCOPED_TRACE(face);
+        WriteIni(std::string("[Kestrel]\nfname=") + face + "\n");
+        Start({Folder()});
+        PaneWidgets &w = Window().Widgets(0);
+        const Pane &pane = GetShell().GetPane(0);
+        ASSERT_EQ(pane.Count(), 8);
+        const QFontMetrics metrics(Window().Style().font);
+        for (int column = 0; column < kColumnCount; ++column) {
+            int widest = 0;
+            for (int row = 0; row < pane.Count(); ++row)
+                widest = std::max(widest,
+                                  metrics.horizontalAdvance(w.list->RowCells(row)[column].trimmed()));
+            EXPECT_EQ(w.list->FittingWidth(column), widest) << "column " << column;
+        }
+        Window().close();
+        program->Finish();
+        program.reset();
+    }
+}
+
 // ---- Focus ----
 
 TEST_F(DesktopTest, TheActivePaneGetsTheKeysBackWhenTheWindowIsActivatedAgain)
