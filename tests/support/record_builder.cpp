@@ -38,7 +38,7 @@ uint16_t KindOf(uint8_t flags)
 
 } // namespace
 
-std::vector<uint8_t> TifilesHeader(const TiFileSpec &fileSpec)
+std::vector<uint8_t> TifilesHeader(const RecordFileSpec &fileSpec)
 {
     std::vector<uint8_t> h(128, 0);
     const char magic[] = "\x07TIFILES";

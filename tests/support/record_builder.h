@@ -12,7 +12,7 @@
 namespace kestrel::testing
 {
 
-struct TiFileSpec {
+struct RecordFileSpec {
     uint8_t flags = 0;
     uint16_t sectors = 0;
     uint8_t recordsPerSector = 0;
@@ -24,11 +24,11 @@ struct TiFileSpec {
 
 // A 128-byte TIFILES header: fields as given, bytes 16 to 127 the 0xCA 0x53
 // filler, or the name space-padded in 16 to 25 when one is given.
-std::vector<uint8_t> TifilesHeader(const TiFileSpec &fileSpec);
+std::vector<uint8_t> TifilesHeader(const RecordFileSpec &fileSpec);
 
 // A built TI file: its descriptor fields and the data behind the header.
 struct TiFileData {
-    TiFileSpec fileSpec;
+    RecordFileSpec fileSpec;
     std::vector<uint8_t> data;
     std::vector<uint8_t> Bytes() const; // header + data
     // A catalog entry as a PC-directory scan would make it.

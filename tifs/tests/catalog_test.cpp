@@ -44,7 +44,8 @@ public:
     {
         FILE *f = std::fopen((*this / name).c_str(), "wb");
         ASSERT_NE(f, nullptr);
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        if (!bytes.empty())
+            std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
     }
 
